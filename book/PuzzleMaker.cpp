@@ -1,0 +1,94 @@
+#include "book/PuzzleMaker.h"
+
+#include "puzzle/Levels.h"
+
+#include <cstdint>
+
+namespace gq::book
+{
+
+namespace
+{
+
+/// Label text of each LevelCode's handler, taken from the first level that uses the code.
+std::string_view LabelTextOf(int levelCode)
+{
+    for (const auto& level : puzzle::Levels())
+        if (level.LevelCode == levelCode)
+            return level.LabelText;
+    return {};
+}
+
+} // namespace
+
+TPuzzleMaker::TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& random,
+                           puzzle::TQJ& QJ1, widgets::TPICSD33& sd991)
+    : m_bank(bank), m_random(random), m_qj(QJ1), m_sd(sd991)
+{
+}
+
+void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch)
+{
+    batch.Clear();
+    int code = puzzle::LevelCodeOf(settings.LevelIndex);
+    int count = static_cast<std::int16_t>(settings.PageCount) * settings.PuzzlesPerPage;
+    if (count <= 0)
+        return;
+    for (int i = 1; i <= count; ++i)
+    {
+        MakePuzzle(code);
+        batch.Puzzles[i] = m_sd.GetPuzzleString();
+        batch.Solutions[i] = m_qj.GetSolutionString();
+    }
+}
+
+void TPuzzleMaker::MakePuzzle(int levelCode)
+{
+    ClearPuzzle();
+    puzzle::PickBankPuzzle(m_bank, levelCode - 1, m_random, m_qj);
+    m_ndtxt = LabelTextOf(levelCode);
+    FillGridControl(true);
+    m_sd.HideMarks();
+}
+
+void TPuzzleMaker::ClearPuzzle()
+{
+    m_qj.ClearValues();
+    for (int row = 1; row <= 9; ++row)
+        for (int col = 1; col <= 9; ++col)
+        {
+            widgets::TPicNode& cell = m_sd.Cell(row, col);
+            cell.State = widgets::csOpen;
+            cell.Text.clear();
+        }
+}
+
+void TPuzzleMaker::FillGridControl(bool showCandidates)
+{
+    for (int row = 1; row <= 9; ++row)
+        for (int col = 1; col <= 9; ++col)
+        {
+            const puzzle::TNode& node = m_qj.Node(row, col);
+            widgets::TPicNode& cell = m_sd.Cell(row, col);
+            if (node.Given)
+            {
+                cell.State = widgets::csGiven;
+                cell.Text = std::to_string(node.Value);
+            }
+            else
+            {
+                cell.State = widgets::csOpen;
+                if (showCandidates)
+                    cell.Text = "123456789";
+            }
+            cell.Error = false;
+        }
+    if (showCandidates)
+        for (int row = 1; row <= 9; ++row)
+            for (int col = 1; col <= 9; ++col)
+                if (m_sd.Cell(row, col).State == widgets::csOpen)
+                    m_sd.Cell(row, col).Text = m_sd.GetCellCandidates(row, col);
+    m_sd.Enabled = true;
+}
+
+} // namespace gq::book

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "book/BookSettings.h"
+#include "puzzle/PuzzleBank.h"
+#include "puzzle/PuzzleBatch.h"
+#include "puzzle/Random.h"
+#include "puzzle/TQJ.h"
+#include "widgets/TPICSD33.h"
+
+#include <string>
+
+namespace gq::book
+{
+
+/// Makes the puzzles of a book: draws from the bank into the grid model, copies the result into
+/// the grid control and stores puzzle and solution texts in the batch. Holds references only;
+/// the bank, generator, model and control must outlive it.
+class TPuzzleMaker
+{
+public:
+    TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& random, puzzle::TQJ& QJ1,
+                 widgets::TPICSD33& sd991);
+
+    /// Fills batch entries 1..PageCount * PuzzlesPerPage for the settings' level; every other
+    /// entry is left empty. Throws gq::Error when a bank entry cannot be read; the entries made
+    /// before it stay.
+    void BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch);
+
+    /// Make-one-puzzle handlers, one per LevelCode 1..5 (lists tk0..tk4).
+    void nd1Click() { MakePuzzle(1); }
+    void nd2Click() { MakePuzzle(2); }
+    void nd3Click() { MakePuzzle(3); }
+    void nd4Click() { MakePuzzle(4); }
+    void nd5Click() { MakePuzzle(5); }
+    void MakePuzzle(int levelCode);
+
+    /// Clears the model's values and opens every cell of the grid control with an empty text.
+    void ClearPuzzle();
+
+    /// Copies the model into the grid control: givens as State 1 with their digit, other cells
+    /// State 3 (with their candidate lists when showCandidates is set).
+    void FillGridControl(bool showCandidates);
+
+    /// The label text of the level whose puzzle was made last ("  Level:Gentle", ...).
+    const std::string& ndtxt() const { return m_ndtxt; }
+
+private:
+    const puzzle::TPuzzleBank& m_bank;
+    puzzle::TRandom& m_random;
+    puzzle::TQJ& m_qj;
+    widgets::TPICSD33& m_sd;
+    std::string m_ndtxt;
+};
+
+} // namespace gq::book

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need (skipping what is there),
+# then configures and builds Gridquill in Release into build/.
+#
+#   scripts/setup.sh            install packages, configure, build
+#   scripts/setup.sh --deps     install packages only
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${GQ_BUILD_DIR:-$here/build}
+
+packages=(
+    g++ cmake ninja-build pkg-config make
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    qt6-base-dev libgl-dev
+    libfreetype-dev libfontconfig-dev fonts-liberation
+    libjpeg-dev libcli11-dev
+    qpdf poppler-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+[ "${1:-}" = "--deps" ] && exit 0
+
+cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build_dir" -j "$(nproc)"
