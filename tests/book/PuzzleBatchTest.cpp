@@ -1,0 +1,139 @@
+#include "book/PuzzleMaker.h"
+
+#include "gq/Error.h"
+#include "puzzle/Grid.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+namespace gq::book
+{
+namespace
+{
+
+class PuzzleBatchTest : public ::testing::Test
+{
+protected:
+    puzzle::TRandom Random{puzzle::SequenceSeedSource(1234)};
+    puzzle::TQJ Model{Random};
+    widgets::TPICSD33 Grid;
+    std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
+
+    TPuzzleMaker MakerFor(const puzzle::TPuzzleBank& bank) { return {bank, Random, Model, Grid}; }
+
+    static TBookSettings Settings(int level, int pages, int perPage)
+    {
+        TBookSettings settings;
+        settings.LevelIndex = level;
+        settings.PageCount = pages;
+        settings.PuzzlesPerPage = perPage;
+        return settings;
+    }
+};
+
+TEST_F(PuzzleBatchTest, EveryPuzzleMatchesItsSolutionAndLaterEntriesStayEmpty)
+{
+    TPuzzleMaker maker = MakerFor(puzzle::TPuzzleBank::BuiltIn());
+    maker.BuildPuzzleBatch(Settings(5, 200, 4), *Batch);
+    std::set<std::string> distinct;
+    for (int i = 1; i <= 800; ++i)
+    {
+        const std::string& puzzle = Batch->Puzzles[i];
+        const std::string& solution = Batch->Solutions[i];
+        ASSERT_EQ(puzzle.size(), 81u) << i;
+        ASSERT_EQ(solution.size(), 81u) << i;
+        for (int k = 0; k < 81; ++k)
+        {
+            ASSERT_TRUE(puzzle[k] >= '0' && puzzle[k] <= '9');
+            ASSERT_TRUE(solution[k] >= '1' && solution[k] <= '9');
+            if (puzzle[k] != '0')
+            {
+                ASSERT_EQ(puzzle[k], solution[k]) << "puzzle " << i << " cell " << k + 1;
+            }
+        }
+        distinct.insert(puzzle);
+    }
+    EXPECT_GT(distinct.size(), 790u) << "fresh seeds disguise repeated bank entries";
+    EXPECT_TRUE(Batch->Puzzles[801].empty());
+    EXPECT_EQ(maker.ndtxt(), "  Level:Diabolical");
+
+    maker.BuildPuzzleBatch(Settings(0, 20, 4), *Batch);
+    EXPECT_EQ(Batch->Puzzles[80].size(), 81u);
+    for (int i = 81; i <= puzzle::TPuzzleBatch::kCapacity; ++i)
+    {
+        ASSERT_TRUE(Batch->Puzzles[i].empty()) << i;
+        ASSERT_TRUE(Batch->Solutions[i].empty()) << i;
+    }
+}
+
+TEST_F(PuzzleBatchTest, GridControlAndModelAgreeOnCandidates)
+{
+    TPuzzleMaker maker = MakerFor(puzzle::TPuzzleBank::BuiltIn());
+    for (int level = 0; level < 6; ++level)
+        for (int round = 0; round < 20; ++round)
+        {
+            maker.BuildPuzzleBatch(Settings(level, 1, 1), *Batch);
+            // The grid control holds the batch's last puzzle with its candidate texts.
+            puzzle::TQJ reader(Random);
+            reader.LoadPuzzleString(Batch->Puzzles[1]);
+            for (int row = 1; row <= 9; ++row)
+                for (int col = 1; col <= 9; ++col)
+                {
+                    const widgets::TPicNode& cell = Grid.Cell(row, col);
+                    if (cell.State != widgets::csOpen)
+                        continue;
+                    ASSERT_EQ(cell.Text, reader.GetCandidates(row, col)) << row << "," << col;
+                    ASSERT_EQ(Grid.GetCellCandidates(row, col), cell.Text);
+                    EXPECT_NE(cell.Text.find(Batch->Solutions[1][puzzle::CellIndex(row, col)]),
+                              std::string::npos)
+                        << "the solution digit is always a candidate";
+                }
+        }
+}
+
+TEST_F(PuzzleBatchTest, EasyAndStandardDrawFromTheSameList)
+{
+    // Each list's entries have a given count of their own (5 + list index), so the count of
+    // givens in a made puzzle names the list it came from.
+    std::string solution = "123456789456789123789123456234567891567891234891234567345678912678912345912345678";
+    std::vector<std::string> storage;
+    for (int list = 0; list < 5; ++list)
+    {
+        std::string line;
+        for (int k = 0; k < 81; ++k)
+            line += k < 5 + list ? solution[k] : static_cast<char>('A' + solution[k] - '1');
+        storage.push_back(line);
+    }
+    std::array<std::vector<std::string_view>, 5> lists;
+    for (int list = 0; list < 5; ++list)
+        lists[list] = {storage[list], storage[list], storage[list]};
+    puzzle::TPuzzleBank bank(lists);
+    TPuzzleMaker maker = MakerFor(bank);
+
+    auto givensOfLevel = [&](int level) {
+        maker.BuildPuzzleBatch(Settings(level, 1, 1), *Batch);
+        const std::string& puzzle = Batch->Puzzles[1];
+        return 81 - static_cast<int>(std::count(puzzle.begin(), puzzle.end(), '0'));
+    };
+    EXPECT_EQ(givensOfLevel(0), 5);
+    EXPECT_EQ(givensOfLevel(1), 6);
+    EXPECT_EQ(givensOfLevel(2), 6);
+    EXPECT_EQ(givensOfLevel(5), 9);
+}
+
+TEST_F(PuzzleBatchTest, MalformedBankEntryStopsTheBatch)
+{
+    std::array<std::vector<std::string_view>, 5> lists;
+    for (auto& list : lists)
+        list = {"not a bank line", "not a bank line"};
+    puzzle::TPuzzleBank bank(lists);
+    TPuzzleMaker maker = MakerFor(bank);
+    EXPECT_THROW(maker.BuildPuzzleBatch(Settings(0, 1, 1), *Batch), Error);
+    EXPECT_TRUE(Batch->Puzzles[1].empty());
+}
+
+} // namespace
+} // namespace gq::book
