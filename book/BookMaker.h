@@ -1,0 +1,71 @@
+#pragma once
+
+#include "book/BookSettings.h"
+#include "puzzle/PuzzleBatch.h"
+#include "puzzle/Random.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace gq::book
+{
+
+/// What a book run tells its front end. Each front end (window, command line) implements it.
+class IBookProgress
+{
+public:
+    virtual ~IBookProgress() = default;
+
+    /// The progress bar's new value, 0..100.
+    virtual void SetProgress(int value) = 0;
+    /// The progress group's new caption ("Save file to disk,Please wait", "Done").
+    virtual void SetCaption(std::string_view caption) = 0;
+    /// Asked after progress changes that the user should see at once.
+    virtual void Repaint() = 0;
+    /// The book is written to `pdfPath`; returns once the front end is done with it (the
+    /// desktop shows its completion dialog modally here).
+    virtual void Completed(const std::string& pdfPath) = 0;
+};
+
+/// Makes books. Owns, for its whole life, the grid model, the grid control, the report project
+/// with its page-stream engine and the PDF renderer, and the puzzle batch of the last book.
+class TBookMaker
+{
+public:
+    /// The page stream goes to "velmoraquill.pgs" in the user's private temporary folder.
+    /// Throws gq::Error when that folder cannot be made safe to use.
+    TBookMaker();
+    /// The page stream goes to `pageStreamPath`.
+    explicit TBookMaker(std::string pageStreamPath);
+    ~TBookMaker();
+
+    TBookMaker(const TBookMaker&) = delete;
+    TBookMaker& operator=(const TBookMaker&) = delete;
+
+    /// Replaces where the random generator takes its seeds (the clock by default).
+    void SetSeedSource(puzzle::SeedSource source);
+
+    /// Called between drawing calls while the report runs (the desktop repaints there).
+    /// Empty by default, and then it costs nothing.
+    void SetMessagePump(std::function<void()> pump);
+
+    const std::string& PageStreamPath() const;
+
+    /// Frees pages "Report1.Page1".."Report1.Page200" left open by a failed run.
+    void DeleteOldPages();
+
+    /// Makes the whole book described by `settings` and writes it to settings.PdfPath, which is
+    /// replaced only once the new document is complete. Throws gq::Error on any failure.
+    void BuildBook(const TBookSettings& settings, IBookProgress& progress);
+
+    /// Puzzles and solutions of the last book.
+    const puzzle::TPuzzleBatch& PuzzleBatch() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace gq::book
