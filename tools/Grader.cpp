@@ -98,6 +98,7 @@ class Board
         }
         result.Solved = m_open == 0 && !m_broken;
         result.UnsoundSteps = m_unsound;
+        result.FirstUnsound = m_firstUnsound;
         return result;
     }
 
@@ -117,6 +118,12 @@ class Board
         }
     }
 
+    void NoteUnsound()
+    {
+        if (m_unsound++ == 0)
+            m_firstUnsound = m_current;
+    }
+
     /// Places a digit found by the current technique.
     void Place(int cell, int digit)
     {
@@ -125,7 +132,7 @@ class Board
             return;
         }
         if (m_solution && (*m_solution)[cell] != digit)
-            ++m_unsound;
+            NoteUnsound();
         Assign(cell, digit);
     }
 
@@ -136,7 +143,7 @@ class Board
         if (!hit)
             return false;
         if (m_solution && (hit & DigitBit((*m_solution)[cell])))
-            ++m_unsound;
+            NoteUnsound();
         m_cand[cell] &= ~hit;
         if (m_cand[cell] == 0)
             m_broken = true;
@@ -647,7 +654,9 @@ class Board
         int bestLinks = kMaxChainLinks + 1;
         std::vector<int> bestElims; // node ids
         std::vector<int> elims;
-        std::array<std::uint8_t, 729 * 2> seen;
+        // seen[state] == stamp marks the states reached from the current start.
+        std::array<std::uint16_t, 729 * 2> seen{};
+        std::uint16_t stamp = 0;
         std::array<int, 729 * 2> queue;
         std::array<std::uint8_t, 729 * 2> depth;
         int nbr[32];
@@ -658,10 +667,10 @@ class Board
                 continue;
             if (cellStrong && !unitStrong && std::popcount(m_cand[sc]) != 2)
                 continue;
-            seen.fill(0);
+            ++stamp;
             int head = 0, tail = 0;
             queue[tail++] = start * 2; // state = node * 2 + (1 if true)
-            seen[start * 2] = 1;
+            seen[start * 2] = stamp;
             depth[start * 2] = 0;
             bool done = false;
             while (head < tail && !done) {
@@ -674,9 +683,9 @@ class Board
                     const int n = strongOf(node, nbr);
                     for (int i = 0; i < n && !done; ++i) {
                         const int next = nbr[i] * 2 + 1;
-                        if (seen[next])
+                        if (seen[next] == stamp)
                             continue;
-                        seen[next] = 1;
+                        seen[next] = stamp;
                         depth[next] = static_cast<std::uint8_t>(links);
                         queue[tail++] = next;
                         // "start false => nbr true": collect what this proves.
@@ -701,9 +710,9 @@ class Board
                     const int n = weakOf(node, nbr);
                     for (int i = 0; i < n; ++i) {
                         const int next = nbr[i] * 2;
-                        if (seen[next])
+                        if (seen[next] == stamp)
                             continue;
-                        seen[next] = 1;
+                        seen[next] = stamp;
                         depth[next] = static_cast<std::uint8_t>(links);
                         queue[tail++] = next;
                     }
@@ -727,6 +736,7 @@ class Board
     int m_chainLinks = 0;
     bool m_broken = false;
     Technique m_current = Technique::FullHouse;
+    Technique m_firstUnsound = Technique::FullHouse;
 };
 
 } // namespace

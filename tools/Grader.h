@@ -63,6 +63,7 @@ struct GradeResult
     std::array<int, kTechniqueCount> Steps{}; ///< how many steps each technique made
     int LongestChain = 0; ///< links in the longest chain used (0 without chains)
     int UnsoundSteps = 0; ///< steps that removed a digit of the supplied solution (a bug)
+    Technique FirstUnsound = Technique::FullHouse; ///< technique of the first such step
 
     bool Used(Technique t) const { return Steps[static_cast<int>(t)] > 0; }
 };

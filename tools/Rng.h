@@ -24,6 +24,7 @@ class Rng
         return SplitMix(x);
     }
 
+    /// The next 64 random bits.
     std::uint64_t Next()
     {
         const std::uint64_t result = Rotl(m_s[1] * 5, 7) * 9;

@@ -84,7 +84,8 @@ TEST(BankTest, EveryEntryIsAValidGradedPuzzleAndNoneRepeats)
                             (grade.Used(Technique::HiddenSingle) ? "" : " without hidden singles"));
             // Soundness of every technique used: no step removed a digit of the solution.
             if (grade.UnsoundSteps != 0)
-                fail(e, std::to_string(grade.UnsoundSteps) + " unsound steps");
+                fail(e, std::to_string(grade.UnsoundSteps) + " unsound steps, first by " +
+                            std::string(NameOf(grade.FirstUnsound)));
 
             const auto [at, inserted] = forms.emplace(CanonicalForm(puzzle), Where(e));
             if (!inserted)
