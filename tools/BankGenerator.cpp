@@ -243,8 +243,8 @@ std::string BankGenerator::Report() const
           "and the short single-digit patterns skyscraper and 2-string kite.\n"
           "- **T4** chains: W-Wing, X-chains (one digit; this covers simple colouring), "
           "XY-chains (bivalue cells) and alternating inference chains mixing both kinds of "
-          "strong link. The shortest chain that removes something is applied; chains are "
-          "limited to " +
+          "strong link. The shortest chain that removes something is applied; a chain never "
+          "uses a candidate twice and is limited to " +
           std::to_string(kMaxChainLinks) + " links.\n\n";
     md += "The order follows common rating scales (fish and wings below chains) and is fixed: "
           "changing it changes the grades and calls for a new bank.\n\n";

@@ -659,7 +659,20 @@ class Board
         std::uint16_t stamp = 0;
         std::array<int, 729 * 2> queue;
         std::array<std::uint8_t, 729 * 2> depth;
+        std::array<int, 729 * 2> parent;
         int nbr[32];
+        // A chain is used only when no candidate occurs in it twice (its two ends may be the
+        // same candidate: "A false => A true").
+        auto simple = [&](int endState) {
+            std::array<std::uint16_t, 729> mark{};
+            const bool loop = endState / 2 == queue[0] / 2;
+            for (int s = loop ? parent[endState] : endState;; s = parent[s]) {
+                if (mark[s / 2]++)
+                    return false;
+                if (s == queue[0])
+                    return true;
+            }
+        };
 
         for (int start = 0; start < 729; ++start) {
             const int sc = start / 9, sd = start % 9;
@@ -687,6 +700,7 @@ class Board
                             continue;
                         seen[next] = stamp;
                         depth[next] = static_cast<std::uint8_t>(links);
+                        parent[next] = state;
                         queue[tail++] = next;
                         // "start false => nbr true": collect what this proves.
                         elims.clear();
@@ -700,7 +714,7 @@ class Board
                                 if (w[j] != start && weakLinked(w[j], start))
                                     elims.push_back(w[j]);
                         }
-                        if (!elims.empty()) {
+                        if (!elims.empty() && simple(next)) {
                             bestLinks = links;
                             bestElims = elims;
                             done = true;
@@ -714,6 +728,7 @@ class Board
                             continue;
                         seen[next] = stamp;
                         depth[next] = static_cast<std::uint8_t>(links);
+                        parent[next] = state;
                         queue[tail++] = next;
                     }
                 }
