@@ -47,6 +47,8 @@ Candidate MakeMinimalCandidate(std::uint64_t seed);
 /// in random order while the solution stays unique, until the target count is reached.
 Candidate MakeDenseCandidate(std::uint64_t seed);
 
+/// Settings of a generator run. The lists depend on `Seed` and `PerList` only; the pool
+/// statistics of the report also on `BatchSize`; nothing on `Threads`.
 struct GeneratorOptions
 {
     std::uint64_t Seed = 20261209;
@@ -69,6 +71,7 @@ class BankGenerator
     /// after each batch with the number of entries per list.
     void Run(const std::function<void(const std::array<int, 5>&)>& progress = {});
 
+    /// Entries of list `index` (0..4) in bank order.
     const std::vector<Candidate>& List(int index) const { return m_lists[index]; }
 
     /// The list as bank lines, one per line, each ending in '\n'.
