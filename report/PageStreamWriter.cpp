@@ -327,6 +327,12 @@ void TPageStreamWriter::CloseOutput(bool failed)
 void TPageStreamWriter::BeginPageOutput()
 {
     const std::uint64_t start = Position();
+    // Page numbers are Words and offsets Longs: refuse what the format cannot hold rather than
+    // write a wrapped number.
+    if (PagesOutput() > 0xFFFF)
+        throw gq::Error("A page stream holds at most 65535 pages; the job has more");
+    if (start > 0x7FFFFFFF)
+        throw gq::Error("The page stream has grown past 2 GB, more than its offsets can address");
     if (m_pendingNextOffset != 0) {
         const auto value = static_cast<std::int32_t>(start);
         Patch(m_pendingNextOffset, &value, 4);
