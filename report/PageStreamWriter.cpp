@@ -19,8 +19,12 @@ namespace
 {
 
 // Measured in every new font; its width travels with the font height (command 54).
-constexpr const char* kSampleText =
-    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+const std::string& SampleText()
+{
+    static const std::string sample =
+        "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+    return sample;
+}
 constexpr std::uint16_t kNoPrinterBin = 265;
 
 void CheckString(const std::string& text)
@@ -436,7 +440,7 @@ void TPageStreamWriter::WriteFontState(bool all)
     }
     const double height = FontHeight();
     if (all || shapeChanged || height != m_writtenFontHeight) {
-        const double sample = static_cast<double>(MeasurePixels(kSampleText)) / DpiX();
+        const double sample = static_cast<double>(MeasurePixels(SampleText())) / DpiX();
         PutByte(psc::kFontHeight);
         PutSingle(height);
         PutSingle(sample);
