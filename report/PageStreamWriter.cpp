@@ -199,6 +199,7 @@ void TPageStreamWriter::OpenOutput()
     m_pictures.clear();
     m_variables.clear();
     m_memory.clear();
+    CheckString(Title());
 
     switch (m_streamMode) {
     case TStreamMode::smMemory:
@@ -243,9 +244,20 @@ void TPageStreamWriter::OpenOutput()
     }
     }
     m_open = true;
+    try {
+        WriteJobHeader();
+    } catch (...) {
+        // The job never started: release the medium so the next job can open it again.
+        try {
+            CloseMedium(true);
+        } catch (...) {
+        }
+        throw;
+    }
+}
 
-    // Job header.
-    CheckString(Title());
+void TPageStreamWriter::WriteJobHeader()
+{
     PutByte(psc::kJobHeader);
     PutWord(psc::kVersion);
     PutString(Title());

@@ -134,6 +134,7 @@ class TPageStreamWriter : public TOutputEngine
     std::uint64_t Position();
     void Patch(std::uint64_t offset, const void* data, std::size_t size);
     void CloseMedium(bool failed);
+    void WriteJobHeader();
     double X(double inches) const;
     double Y(double inches) const;
 

@@ -761,6 +761,20 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
         "/nonexistent-folder");
 }
 
+TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
+{
+    const fs::path path = TestFolder() / "title.pgs";
+    TPageStreamWriter writer(SharedFonts());
+    writer.SetStreamMode(TStreamMode::smFile);
+    writer.SetFileName(path.string());
+    writer.SetTitle(std::string(20000, 't'));
+    EXPECT_THROW(writer.RunJob(), gq::Error);
+    EXPECT_FALSE(writer.Printing());
+    writer.SetTitle("Grid Report");
+    writer.RunJob();
+    EXPECT_EQ(Slice(ReadFile(path), 0, 15), Slice(kThreePageHeader, 0, 15));
+}
+
 // A page like the book's: a title, a grid of 10- and 5-pixel lines, centred digits.
 void BookLikeJob(TPageStreamWriter& w)
 {
