@@ -394,6 +394,37 @@ TEST(PageStreamWriterTest, ThreePageJobHeaderAndPageChain)
     EXPECT_EQ(data.back(), 82);
 }
 
+TEST(PageStreamWriterTest, PaperSizeAndOrientationReachHeaderAndPages)
+{
+    struct Case
+    {
+        double width, height;
+        TOrientation orientation;
+        float headerWidth, headerHeight;
+        std::uint8_t orientationByte;
+    };
+    for (const Case& c : {Case{0, 0, TOrientation::poLandScape, 11, 8.5f, 1},
+                          Case{5, 7, TOrientation::poDefault, 5, 7, 0},
+                          Case{5, 0, TOrientation::poDefault, 8.5f, 11, 0},
+                          Case{5, 7, TOrientation::poLandScape, 7, 5, 1}}) {
+        const Bytes data = RunJob([](TPageStreamWriter&) {},
+                                  [&](TPageStreamWriter& w) {
+                                      w.OnBeforePrint = [&](TOutputEngine& e) {
+                                          e.SetPaperSize(256, c.width, c.height);
+                                          e.SetOrientation(c.orientation);
+                                      };
+                                  });
+        Walker header(data);
+        header.Seek(21);
+        EXPECT_EQ(header.Single(), c.headerWidth) << c.width;
+        EXPECT_EQ(header.Single(), c.headerHeight) << c.width;
+        EXPECT_EQ(data[45], c.orientationByte);
+        const PageRecord page = Walker(data).Walk().pages.at(0);
+        EXPECT_EQ(page.width, c.headerWidth);
+        EXPECT_EQ(page.height, c.headerHeight);
+    }
+}
+
 TEST(PageStreamWriterTest, AnEmptyPageIsTheStateDumpThenEndOfPage)
 {
     const Bytes data = RunJob([](TPageStreamWriter&) {});
