@@ -683,16 +683,16 @@ void TPageStreamWriter::DefineVariable(const std::string& name, std::uint8_t cap
 {
     RequirePrinting();
     CheckString(name);
-    if (value.size() > capacity)
+    if (value.size() > capacity || value.size() >= 254)
         throw gq::Error("Value of page-stream variable \"" + name + "\" is " +
-                        std::to_string(value.size()) + " bytes long, more than its capacity of " +
-                        std::to_string(capacity));
+                        std::to_string(value.size()) + " bytes long; it must fit its capacity of " +
+                        std::to_string(capacity) + " and stay below 254 bytes");
     if (!CanWrite())
         return;
-    const std::uint64_t offset = Position();
-    m_variables[name] = offset;
     PutByte(psc::kVariable);
     PutString(name);
+    // Page headers refer to the value part (capacity, length, bytes) of the latest definition.
+    m_variables[name] = Position();
     PutByte(capacity);
     PutByte(static_cast<std::uint8_t>(value.size()));
     std::string padded = value;

@@ -686,6 +686,32 @@ TEST(PageStreamWriterTest, APictureDrawnTwiceIsAReferenceTheSecondTime)
     EXPECT_EQ(data[static_cast<std::size_t>(ref)], 5); // the size field of the full copy
 }
 
+TEST(PageStreamWriterTest, PageHeadersReferToTheLatestVariableDefinition)
+{
+    const Bytes data = RunJob([](TPageStreamWriter& w) {
+        w.DefineVariable("Total", 8, "12");
+        w.DefineVariable("Total", 8, "345");
+        EXPECT_THROW(w.DefineVariable("Big", 2, "abc"), gq::Error);
+        w.NextPage();
+    });
+    const Stream s = Walker(data).Walk();
+    ASSERT_EQ(s.pages.size(), 2u);
+    // Page 2's dump ends with the reference: 37, "Total", 4, 254, Long offset.
+    const Command& reference = s.pages[1].commands.at(s.pages[1].commands.size() - 2);
+    ASSERT_EQ(reference.code, 37);
+    Walker read(data);
+    read.Seek(reference.offset + 1);
+    EXPECT_EQ(read.String(), "Total");
+    EXPECT_EQ(read.Byte(), 4);
+    EXPECT_EQ(read.Byte(), 254);
+    read.Seek(static_cast<std::size_t>(read.Long()));
+    EXPECT_EQ(read.Byte(), 8);
+    EXPECT_EQ(read.Byte(), 3);
+    EXPECT_EQ(read.Byte(), '3');
+    EXPECT_EQ(read.Byte(), '4');
+    EXPECT_EQ(read.Byte(), '5');
+}
+
 // A job big enough to pass the 16384-byte buffer several times, with one write larger than it.
 void LargeJob(TPageStreamWriter& w)
 {
