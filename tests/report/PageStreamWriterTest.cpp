@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace gq::report
@@ -135,139 +136,47 @@ class Walker
         if (kind < 128)
             Take(static_cast<std::size_t>(n));
     }
+    // Operands per command: B Byte, W Word, L Long or Single, P Point, R Rect, S String,
+    // G Graphic, N Word n and n + 1 Points, D Long n and n bytes, V the tail of a variable,
+    // T a brush pattern.
+    static const char* Layout(std::uint8_t code)
+    {
+        static const std::map<int, const char*> layouts = {
+            {1, "PPPP"},  {2, "GRRL"}, {3, "PPPP"},  {5, "GP"},    {6, "R"},    {7, "PP"},
+            {8, "R"},     {9, "PLL"},  {10, "R"},    {11, "P"},    {12, "P"},   {13, "PPPP"},
+            {14, "N"},    {15, "N"},   {16, "GPLL"}, {17, "GPP"},  {18, "PP"},  {19, "PP"},
+            {20, "PPLL"}, {21, "GR"},  {22, "RPS"},  {23, "LSL"},  {24, "LSL"}, {25, "LSL"},
+            {26, "B"},    {27, "L"},   {28, "L"},    {29, "L"},    {30, "S"},   {31, "D"},
+            {33, "LSLL"}, {34, "B"},   {35, "B"},    {36, "DSPP"}, {37, "SV"},  {41, "L"},
+            {42, "B"},    {43, "T"},   {51, "S"},    {52, "L"},    {53, "B"},   {54, "LL"},
+            {55, "B"},    {56, "B"},   {57, "B"},    {58, "B"},    {59, "B"},   {60, "B"},
+            {61, "W"},    {62, "B"},   {63, "B"},    {71, "L"},    {72, "B"},   {73, "B"},
+            {74, "L"},    {82, ""},    {83, "LLL"},  {84, ""},     {85, ""},    {86, ""},
+            {87, "B"},    {88, "S"}};
+        const auto it = layouts.find(code);
+        Expect(it != layouts.end(), "unknown command " + std::to_string(code));
+        return it->second;
+    }
+
     void Operands(std::uint8_t code)
     {
-        switch (code) {
-        case 1:
-        case 3:
-        case 13:
-            Take(32);
-            break;
-        case 2:
-            Graphic();
-            Take(36);
-            break;
-        case 5:
-            Graphic();
-            Take(8);
-            break;
-        case 6:
-        case 7:
-        case 8:
-        case 10:
-        case 18:
-        case 19:
-            Take(16);
-            break;
-        case 9:
-            Take(16);
-            break;
-        case 11:
-        case 12:
-            Take(8);
-            break;
-        case 14:
-        case 15:
-            Take((Word() + 1u) * 8u);
-            break;
-        case 16:
-            Graphic();
-            Take(16);
-            break;
-        case 17:
-        case 21:
-            Graphic();
-            Take(16);
-            break;
-        case 20:
-            Take(24);
-            break;
-        case 22:
-            Take(24);
-            String();
-            break;
-        case 23:
-        case 24:
-        case 25:
-            Take(4);
-            String();
-            Take(4);
-            break;
-        case 26:
-        case 34:
-        case 35:
-        case 42:
-        case 53:
-        case 55:
-        case 56:
-        case 57:
-        case 58:
-        case 59:
-        case 60:
-        case 62:
-        case 63:
-        case 72:
-        case 73:
-        case 87:
-            Take(1);
-            break;
-        case 27:
-        case 28:
-        case 29:
-        case 41:
-        case 52:
-        case 71:
-        case 74:
-            Take(4);
-            break;
-        case 30:
-        case 51:
-        case 88:
-            String();
-            break;
-        case 31:
-            Take(static_cast<std::size_t>(Long()));
-            break;
-        case 33:
-            Take(4);
-            String();
-            Take(8);
-            break;
-        case 36:
-            Take(static_cast<std::size_t>(Long()));
-            String();
-            Take(16);
-            break;
-        case 37: {
-            String();
-            const std::uint8_t first = Byte();
-            const std::uint8_t second = Byte();
-            if (first == 4 && second == 254)
-                Take(4);
-            else
-                Take(first);
-            break;
-        }
-        case 43:
-            if (Byte() == 1)
-                Graphic();
-            break;
-        case 54:
-            Take(8);
-            break;
-        case 61:
-            Take(2);
-            break;
-        case 83:
-            Take(12);
-            break;
-        case 82:
-        case 84:
-        case 85:
-        case 86:
-            break;
-        default:
-            Expect(false, "unknown command " + std::to_string(code));
+        for (const char* op = Layout(code); *op; ++op) {
+            // clang-format off
+            switch (*op)
+            {
+            case 'B': Take(1); break;
+            case 'W': Take(2); break;
+            case 'L': Take(4); break;
+            case 'P': Take(8); break;
+            case 'R': Take(16); break;
+            case 'S': String(); break;
+            case 'G': Graphic(); break;
+            case 'N': Take((Word() + 1u) * 8u); break;
+            case 'D': Take(static_cast<std::size_t>(Long())); break;
+            case 'V': { const std::uint8_t n = Byte(); Byte(); Take(n); break; }
+            case 'T': if (Byte() == 1) Graphic(); break;
+            }
+            // clang-format on
         }
     }
 
@@ -710,6 +619,59 @@ TEST(PageStreamWriterTest, PageHeadersReferToTheLatestVariableDefinition)
     EXPECT_EQ(read.Byte(), '3');
     EXPECT_EQ(read.Byte(), '4');
     EXPECT_EQ(read.Byte(), '5');
+}
+
+TEST(PageStreamWriterTest, EveryCommandReadsBackWithItsOperands)
+{
+    auto picture = std::make_shared<TPicture>();
+    picture->Kind = TGraphicKind::Icon;
+    picture->Data = {9, 8, 7};
+    auto pattern = std::make_shared<TPicture>();
+    pattern->Data = {1};
+    const TPixelRect rect{60, 120, 600, 900};
+    const Bytes data = RunJob([&](TPageStreamWriter& w) {
+        w.Arc(1, 1, 2, 2, 1, 1, 2, 2);
+        w.BrushCopy(rect, picture, rect, clWhite);
+        w.Chord(1, 1, 2, 2, 1, 1, 2, 2);
+        w.Draw(1, 1, picture);
+        w.DrawFocusRect(rect);
+        w.Ellipse(1, 1, 2, 2);
+        w.FillRect(rect);
+        w.FloodFill(1, 1, clBlack, 1);
+        w.FrameRect(rect);
+        w.Pie(1, 1, 2, 2, 1, 1, 2, 2);
+        w.Polygon({{0, 0}, {600, 0}, {600, 600}});
+        w.PolyLine({{0, 0}, {600, 600}});
+        w.PrintBitmap(1, 1, 2, 2, picture);
+        w.PrintBitmapRect(1, 1, 2, 2, picture, true);
+        w.Rectangle(1, 1, 2, 2);
+        w.Rectangle2(1, 1, 2, 2);
+        w.RoundRect(1, 1, 2, 2, 0.1, 0.1);
+        w.StretchDraw(rect, picture);
+        w.TextRect(rect, 1, 1, "boxed");
+        w.SpecialText("special");
+        w.RawData({1, 2, 3});
+        w.SetDrawingMode(2);
+        w.PrintImageRect(1, 1, 2, 2, {0xFF, 0xD8}, "JPEG");
+        w.SelectBrush(clBlack, TBrushStyle::bsCross, pattern);
+        w.SelectBrush(clBlack, TBrushStyle::bsCross, nullptr);
+        w.SetScaleY(90);
+    });
+    // Changing ScaleY changes the font's pixel height, hence 29 and then 54.
+    EXPECT_EQ(DrawingCodes(Walker(data).Walk().pages.at(0)),
+              (std::vector<int>{1,  2,  3,  5,  6,  7,  8,  9,  10, 13, 14, 15, 34, 16, 34, 17,
+                                18, 19, 20, 21, 22, 30, 31, 35, 34, 36, 42, 43, 43, 29, 54, 82}));
+    // Device-pixel rectangles are written in inches: 60 / 600 = 0.1, 120 / 600 = 0.2, ...
+    Walker read(data);
+    const PageRecord page = Walker(data).Walk().pages.at(0);
+    const auto it = std::find_if(page.commands.begin(), page.commands.end(),
+                                 [](const Command& c) { return c.code == 8; });
+    ASSERT_NE(it, page.commands.end());
+    read.Seek(it->offset + 1);
+    EXPECT_EQ(read.Single(), 0.1f);
+    EXPECT_EQ(read.Single(), 0.2f);
+    EXPECT_EQ(read.Single(), 1.0f);
+    EXPECT_EQ(read.Single(), 1.5f);
 }
 
 // A job big enough to pass the 16384-byte buffer several times, with one write larger than it.
