@@ -715,6 +715,7 @@ TEST(PageStreamWriterTest, EveryStreamModeWritesTheSameBytes)
         const fs::path path = folder / "memory.pgs";
         RunJob(LargeJob, [&](TPageStreamWriter& w) { w.SetFileName(path.string()); });
         EXPECT_EQ(ReadFile(path), memory);
+        fs::remove(path);
     }
     {
         const fs::path path = folder / "direct.pgs";
@@ -723,6 +724,7 @@ TEST(PageStreamWriterTest, EveryStreamModeWritesTheSameBytes)
             w.SetFileName(path.string());
         });
         EXPECT_EQ(ReadFile(path), memory);
+        fs::remove(path);
     }
     {
         std::stringstream user;
@@ -792,6 +794,7 @@ TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
     writer.SetTitle("Grid Report");
     writer.RunJob();
     EXPECT_EQ(Slice(ReadFile(path), 0, 15), Slice(kThreePageHeader, 0, 15));
+    fs::remove(path);
 }
 
 // A page like the book's: a title, a grid of 10- and 5-pixel lines, centred digits.
