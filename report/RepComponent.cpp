@@ -90,23 +90,24 @@ void TComponent::BeginDestroy()
     m_destroying = true;
 
     // Tell everyone holding a reference to this object, and drop the registrations both ways.
-    std::vector<TComponent*> observers;
-    observers.swap(m_observers);
-    for (TComponent* observer : observers) {
-        EraseOne(observer->m_observing, this);
-        if (!observer->m_destroying) {
-            observer->Notification(this);
+    if (m_links != nullptr) {
+        std::vector<TComponent*> observers;
+        observers.swap(m_links->Observers);
+        for (TComponent* observer : observers) {
+            EraseOne(observer->m_links->Observing, this);
+            if (!observer->m_destroying) {
+                observer->Notification(this);
+            }
         }
+        for (TComponent* observed : m_links->Observing) {
+            EraseOne(observed->m_links->Observers, this);
+        }
+        m_links.reset();
     }
-    for (TComponent* observed : m_observing) {
-        EraseOne(observed->m_observers, this);
-    }
-    m_observing.clear();
 
     // Free owned objects, last created first. Each is unlinked before it is deleted so that its
     // destructor does not come back to this list.
-    m_nameIndex.clear();
-    m_nextNumberHint.clear();
+    m_index.reset();
     while (m_lastOwned != nullptr) {
         TComponent* item = m_lastOwned;
         m_lastOwned = item->m_prevSibling;
@@ -159,20 +160,24 @@ void TComponent::RemoveComponent(TComponent* item)
 
 void TComponent::IndexName(TComponent* item)
 {
-    if (!item->m_name.empty()) {
-        m_nameIndex.emplace(LowerCase(item->m_name), item);
+    if (item->m_name.empty()) {
+        return;
     }
+    if (m_index == nullptr) {
+        m_index = std::make_unique<TOwnedIndex>();
+    }
+    m_index->Names.emplace(LowerCase(item->m_name), item);
 }
 
 void TComponent::UnindexName(TComponent* item)
 {
-    if (item->m_name.empty() || m_destroying) {
+    if (item->m_name.empty() || m_index == nullptr) {
         return;
     }
     std::string key = LowerCase(item->m_name);
-    auto it = m_nameIndex.find(key);
-    if (it != m_nameIndex.end() && it->second == item) {
-        m_nameIndex.erase(it);
+    auto it = m_index->Names.find(key);
+    if (it != m_index->Names.end() && it->second == item) {
+        m_index->Names.erase(it);
         LowerHints(key);
     }
 }
@@ -181,7 +186,8 @@ void TComponent::UnindexName(TComponent* item)
 // base "Text" with 12 and base "Text1" with 2), so every such hint above n comes down to n.
 void TComponent::LowerHints(std::string_view lowerName)
 {
-    if (m_nextNumberHint.empty()) {
+    auto& hints = m_index->NextNumber;
+    if (hints.empty()) {
         return;
     }
     std::size_t digitsStart = lowerName.size();
@@ -196,8 +202,8 @@ void TComponent::LowerHints(std::string_view lowerName)
         }
         int number = 0;
         std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        auto hint = m_nextNumberHint.find(std::string(lowerName.substr(0, split)));
-        if (hint != m_nextNumberHint.end() && number < hint->second) {
+        auto hint = hints.find(std::string(lowerName.substr(0, split)));
+        if (hint != hints.end() && number < hint->second) {
             hint->second = number;
         }
     }
@@ -215,11 +221,11 @@ std::vector<TComponent*> TComponent::Components() const
 
 TComponent* TComponent::FindComponent(std::string_view name) const
 {
-    if (name.empty()) {
+    if (name.empty() || m_index == nullptr) {
         return nullptr;
     }
-    auto it = m_nameIndex.find(LowerCase(name));
-    return it == m_nameIndex.end() ? nullptr : it->second;
+    auto it = m_index->Names.find(LowerCase(name));
+    return it == m_index->Names.end() ? nullptr : it->second;
 }
 
 void TComponent::SetName(std::string_view newName)
@@ -268,8 +274,10 @@ std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
         }
         base = fallback;
     }
-    std::string key = LowerCase(base);
-    int& hint = m_nextNumberHint.try_emplace(key, 1).first->second;
+    if (m_index == nullptr) {
+        m_index = std::make_unique<TOwnedIndex>();
+    }
+    int& hint = m_index->NextNumber.try_emplace(LowerCase(base), 1).first->second;
     std::string candidate;
     for (int n = std::max(hint, 1); n <= 9999; ++n) {
         candidate = std::string(base) + std::to_string(n);
@@ -287,10 +295,16 @@ void TComponent::FreeNotification(TComponent* other)
     if (other == nullptr || other == this) {
         return;
     }
-    if (std::find(other->m_observers.begin(), other->m_observers.end(), this) ==
-        other->m_observers.end()) {
-        other->m_observers.push_back(this);
-        m_observing.push_back(other);
+    if (other->m_links == nullptr) {
+        other->m_links = std::make_unique<TLinks>();
+    }
+    if (m_links == nullptr) {
+        m_links = std::make_unique<TLinks>();
+    }
+    auto& observers = other->m_links->Observers;
+    if (std::find(observers.begin(), observers.end(), this) == observers.end()) {
+        observers.push_back(this);
+        m_links->Observing.push_back(other);
     }
 }
 
@@ -321,6 +335,14 @@ TRepComponent::~TRepComponent()
     for (TRepComponent* child : m_children) {
         child->m_parent = nullptr; // children owned elsewhere outlive this item
     }
+}
+
+TRepComponent::TEvents& TRepComponent::Events()
+{
+    if (m_events == nullptr) {
+        m_events = std::make_unique<TEvents>();
+    }
+    return *m_events;
 }
 
 void TRepComponent::SetParent(TRepComponent* newParent)
@@ -391,15 +413,12 @@ void TRepComponent::AssignProperties(const TRepComponent& source)
     m_visible = source.m_visible;
     Locked = source.Locked;
     DevLocked = source.DevLocked;
-    OnBeforeReport = source.OnBeforeReport;
-    OnAfterReport = source.OnAfterReport;
-    OnBeforePrint = source.OnBeforePrint;
-    OnAfterPrint = source.OnAfterPrint;
+    if (source.m_events != nullptr) {
+        m_events = std::make_unique<TEvents>(*source.m_events);
+    }
 }
 
-void TRepComponent::AssignReferences(const TRepComponent&,
-                                     const std::unordered_map<const TComponent*, TComponent*>&)
-{}
+void TRepComponent::AssignReferences(const TRepComponent&) {}
 
 bool TRepComponent::IsFinished() const
 {
@@ -409,8 +428,8 @@ bool TRepComponent::IsFinished() const
 
 void TRepComponent::BeforeReport()
 {
-    if (OnBeforeReport) {
-        OnBeforeReport(*this);
+    if (m_events != nullptr && m_events->OnBeforeReport) {
+        m_events->OnBeforeReport(*this);
     }
     for (TRepComponent* child : m_children) {
         child->BeforeReport();
@@ -422,22 +441,22 @@ void TRepComponent::AfterReport()
     for (TRepComponent* child : m_children) {
         child->AfterReport();
     }
-    if (OnAfterReport) {
-        OnAfterReport(*this);
+    if (m_events != nullptr && m_events->OnAfterReport) {
+        m_events->OnAfterReport(*this);
     }
 }
 
 void TRepComponent::BeforePrint()
 {
-    if (OnBeforePrint) {
-        OnBeforePrint(*this);
+    if (m_events != nullptr && m_events->OnBeforePrint) {
+        m_events->OnBeforePrint(*this);
     }
 }
 
 void TRepComponent::AfterPrint()
 {
-    if (OnAfterPrint) {
-        OnAfterPrint(*this);
+    if (m_events != nullptr && m_events->OnAfterPrint) {
+        m_events->OnAfterPrint(*this);
     }
 }
 
@@ -546,14 +565,12 @@ void TRepControl::AssignProperties(const TRepComponent& source)
     Anchor = control.Anchor;
 }
 
-void TRepControl::AssignReferences(const TRepComponent& source,
-                                   const std::unordered_map<const TComponent*, TComponent*>& map)
+void TRepControl::AssignReferences(const TRepComponent& source)
 {
-    TRepComponent::AssignReferences(source, map);
+    TRepComponent::AssignReferences(source);
     const auto& control = static_cast<const TRepControl&>(source);
     if (control.m_mirror != nullptr) {
-        auto it = map.find(control.m_mirror);
-        SetMirror(it == map.end() ? nullptr : dynamic_cast<TRepControl*>(it->second));
+        SetMirror(CopyOf(control.m_mirror));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "report/RepTypes.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -89,22 +90,42 @@ class TComponent
     void UnindexName(TComponent* item);
     void LowerHints(std::string_view lowerName);
 
+    // Name index and number hints of what this object owns; created with the first owned object.
+    struct TOwnedIndex
+    {
+        std::unordered_map<std::string, TComponent*> Names; ///< lower-case name -> object
+        std::unordered_map<std::string, int> NextNumber; ///< lower-case base -> first maybe-free n
+    };
+    // Free-notification links; created on first use (most items never take part).
+    struct TLinks
+    {
+        std::vector<TComponent*> Observers; ///< objects told when this one is freed
+        std::vector<TComponent*> Observing; ///< objects this one asked to be told about
+    };
+
     std::string m_name;
     TComponent* m_owner = nullptr;
     bool m_destroying = false;
+    int m_ownedCount = 0;
 
-    // Owned objects: an intrusive doubly linked list in creation order, plus a name index.
+    // Owned objects: an intrusive doubly linked list in creation order.
     TComponent* m_firstOwned = nullptr;
     TComponent* m_lastOwned = nullptr;
     TComponent* m_prevSibling = nullptr;
     TComponent* m_nextSibling = nullptr;
-    int m_ownedCount = 0;
-    std::unordered_map<std::string, TComponent*> m_nameIndex; ///< lower-case name -> object
-    std::unordered_map<std::string, int>
-        m_nextNumberHint; ///< lower-case base -> first maybe-free n
+    std::unique_ptr<TOwnedIndex> m_index;
+    std::unique_ptr<TLinks> m_links;
 
-    std::vector<TComponent*> m_observers; ///< objects told when this one is freed
-    std::vector<TComponent*> m_observing; ///< objects this one asked to be told about
+  protected:
+    /// Scratch link from an item to its copy while an execution copy is being made.
+    mutable TComponent* m_copy = nullptr;
+    friend class TReportRun;
+
+    /// The copy of `source` in the execution copy being made, as T; nullptr when it has none.
+    template <class T> static T* CopyOf(const T* source)
+    {
+        return source == nullptr ? nullptr : dynamic_cast<T*>(source->m_copy);
+    }
 };
 
 /// Frees `item` and everything it owns; nullptr does nothing.
@@ -172,10 +193,9 @@ class TRepComponent : public TComponent
     /// and references to other items are not copied (the execution copy resolves those).
     virtual void AssignProperties(const TRepComponent& source);
 
-    /// Copies references to other items from `source`, mapped through `map` (source item ->
-    /// copy); a reference whose target has no copy becomes nullptr.
-    virtual void AssignReferences(const TRepComponent& source,
-                                  const std::unordered_map<const TComponent*, TComponent*>& map);
+    /// Copies references to other items from `source`, each mapped to the target's copy in the
+    /// execution copy being made; a reference whose target has no copy becomes nullptr.
+    virtual void AssignReferences(const TRepComponent& source);
 
     // Run-time operations of a report run, in the order the run uses them.
     virtual bool IsFinished() const;
@@ -192,10 +212,16 @@ class TRepComponent : public TComponent
     /// The item's own drawing; nothing for the base.
     virtual void DrawSelf(TOutputEngine& engine);
 
-    std::function<void(TRepComponent&)> OnBeforeReport;
-    std::function<void(TRepComponent&)> OnAfterReport;
-    std::function<void(TRepComponent&)> OnBeforePrint;
-    std::function<void(TRepComponent&)> OnAfterPrint;
+    /// Run-time hooks of an item; none is set unless a caller asks for them.
+    struct TEvents
+    {
+        std::function<void(TRepComponent&)> OnBeforeReport;
+        std::function<void(TRepComponent&)> OnAfterReport;
+        std::function<void(TRepComponent&)> OnBeforePrint;
+        std::function<void(TRepComponent&)> OnAfterPrint;
+    };
+    /// The item's hooks, created on first use.
+    TEvents& Events();
 
     bool Locked = false;    ///< designer flag, no effect on output
     bool DevLocked = false; ///< designer flag, no effect on output
@@ -210,6 +236,7 @@ class TRepComponent : public TComponent
 
     TRepComponent* m_parent = nullptr;
     std::vector<TRepComponent*> m_children;
+    std::unique_ptr<TEvents> m_events;
     bool m_visible = true;
     bool m_active = false;
 
@@ -299,8 +326,7 @@ class TRepControl : public TRepComponent
     void SetBounds(const TRepBounds& bounds);
 
     void AssignProperties(const TRepComponent& source) override;
-    void AssignReferences(const TRepComponent& source,
-                          const std::unordered_map<const TComponent*, TComponent*>& map) override;
+    void AssignReferences(const TRepComponent& source) override;
 
     bool IsFinished() const override;
     void SaveDesignBounds() override;

@@ -69,14 +69,12 @@ void TRepCustomText::AssignProperties(const TRepComponent& source)
     OnGetText = text.OnGetText;
 }
 
-void TRepCustomText::AssignReferences(const TRepComponent& source,
-                                      const std::unordered_map<const TComponent*, TComponent*>& map)
+void TRepCustomText::AssignReferences(const TRepComponent& source)
 {
-    TRepControl::AssignReferences(source, map);
+    TRepControl::AssignReferences(source);
     const TRepFontMaster* master = static_cast<const TRepCustomText&>(source).m_fontMirror;
     if (master != nullptr) {
-        auto it = map.find(master);
-        SetFontMirror(it == map.end() ? nullptr : dynamic_cast<TRepFontMaster*>(it->second));
+        SetFontMirror(CopyOf(master));
     }
 }
 

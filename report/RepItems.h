@@ -76,8 +76,7 @@ class TRepCustomText : public TRepControl
     std::function<void(TRepCustomText& sender, std::string& text)> OnGetText;
 
     void AssignProperties(const TRepComponent& source) override;
-    void AssignReferences(const TRepComponent& source,
-                          const std::unordered_map<const TComponent*, TComponent*>& map) override;
+    void AssignReferences(const TRepComponent& source) override;
     /// ApplyFont, rotation, baseline from AbsTop, optional truncation, then PrintJustified
     /// (text, FontJustify, AbsLeft, 0, Width).
     void DrawSelf(TOutputEngine& engine) override;

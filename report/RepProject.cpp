@@ -21,16 +21,6 @@ bool SameText(std::string_view a, std::string_view b)
            });
 }
 
-template <class T>
-T* MapReference(const T* source, const std::unordered_map<const TComponent*, TComponent*>& map)
-{
-    if (source == nullptr) {
-        return nullptr;
-    }
-    auto it = map.find(source);
-    return it == map.end() ? nullptr : dynamic_cast<T*>(it->second);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -115,11 +105,10 @@ void TRepPage::AssignProperties(const TRepComponent& source)
     GridSpacing = page.GridSpacing;
 }
 
-void TRepPage::AssignReferences(const TRepComponent& source,
-                                const std::unordered_map<const TComponent*, TComponent*>& map)
+void TRepPage::AssignReferences(const TRepComponent& source)
 {
-    TRepProjectItem::AssignReferences(source, map);
-    SetGotoPage(MapReference(static_cast<const TRepPage&>(source).m_gotoPage, map));
+    TRepProjectItem::AssignReferences(source);
+    SetGotoPage(CopyOf(static_cast<const TRepPage&>(source).m_gotoPage));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -204,16 +193,15 @@ void TRepReport::AssignProperties(const TRepComponent& source)
     Category = report.Category;
 }
 
-void TRepReport::AssignReferences(const TRepComponent& source,
-                                  const std::unordered_map<const TComponent*, TComponent*>& map)
+void TRepReport::AssignReferences(const TRepComponent& source)
 {
-    TRepProjectItem::AssignReferences(source, map);
+    TRepProjectItem::AssignReferences(source);
     const auto& report = static_cast<const TRepReport&>(source);
-    SetFirstPage(MapReference(report.m_firstPage, map));
+    SetFirstPage(CopyOf(report.m_firstPage));
     std::vector<TRepPage*> pages;
     pages.reserve(report.m_pageList.size());
     for (const TRepPage* page : report.m_pageList) {
-        pages.push_back(MapReference(page, map));
+        pages.push_back(CopyOf(page));
     }
     SetPageList(std::move(pages));
 }

@@ -76,8 +76,7 @@ class TRepPage : public TRepProjectItem
     TRepUnits GridSpacing = 0.1; ///< designer grid, no effect on output
 
     void AssignProperties(const TRepComponent& source) override;
-    void AssignReferences(const TRepComponent& source,
-                          const std::unordered_map<const TComponent*, TComponent*>& map) override;
+    void AssignReferences(const TRepComponent& source) override;
     /// Restores the controls' design bounds, fits them when WasteFit is set, saves the fitted
     /// bounds and prints every child in child-list order.
     void PrintItem(TOutputEngine& engine) override;
@@ -128,8 +127,7 @@ class TRepReport : public TRepProjectItem
     void Deactivate() override;
 
     void AssignProperties(const TRepComponent& source) override;
-    void AssignReferences(const TRepComponent& source,
-                          const std::unordered_map<const TComponent*, TComponent*>& map) override;
+    void AssignReferences(const TRepComponent& source) override;
 
     /// Runs this report onto `engine` through an execution copy; see TReportRun.
     void Execute(TOutputEngine& engine);

@@ -14,26 +14,6 @@ namespace gq::report
 namespace
 {
 
-using TCopyMap = std::unordered_map<const TComponent*, TComponent*>;
-
-// Copies `source` and everything it owns under `owner`, recording each pair in `map` and each
-// copied source in `order` (owners before what they own).
-TRepComponent* CopyTree(const TRepComponent& source, TComponent* owner, TCopyMap& map,
-                        std::vector<const TRepComponent*>& order)
-{
-    TRepComponent* copy = source.NewInstance(owner);
-    map.emplace(&source, copy);
-    order.push_back(&source);
-    copy->SetName(source.Name());
-    copy->AssignProperties(source);
-    for (TComponent* owned : source.Components()) {
-        if (auto* item = dynamic_cast<const TRepComponent*>(owned)) {
-            CopyTree(*item, copy, map, order);
-        }
-    }
-    return copy;
-}
-
 TRepProject* ProjectComponentOf(const TRepReport& report)
 {
     TRepProjectManager* manager = report.Project();
@@ -102,19 +82,49 @@ TReportRun::TReportRun(TRepReport& report, TOutputEngine& engine)
 
 TReportRun::~TReportRun() = default;
 
+// Copies `source` and everything it owns under `owner`. Each source item is linked to its copy
+// and listed in `order`, owners before what they own.
+TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* owner,
+                                    std::vector<const TRepComponent*>& order)
+{
+    TRepComponent* copy = source.NewInstance(owner);
+    source.m_copy = copy;
+    order.push_back(&source);
+    copy->SetName(source.Name());
+    copy->AssignProperties(source);
+    for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
+         owned = owned->m_nextSibling) {
+        if (auto* item = dynamic_cast<const TRepComponent*>(owned)) {
+            CopyTree(*item, copy, order);
+        }
+    }
+    return copy;
+}
+
 std::unique_ptr<TRepProjectManager> TReportRun::MakeExecutionCopy(const TRepReport& report,
                                                                   TRepReport*& copy)
 {
     auto manager = std::make_unique<TRepProjectManager>(nullptr);
-    TCopyMap map;
     std::vector<const TRepComponent*> order;
+    // The links from source items to their copies must not outlive this call, or a later copy
+    // could pick up a stale one; they are cleared whichever way it ends.
+    struct TClearLinks
+    {
+        std::vector<const TRepComponent*>& Items;
+        ~TClearLinks()
+        {
+            for (const TRepComponent* item : Items) {
+                item->m_copy = nullptr;
+            }
+        }
+    } clearLinks{order};
 
-    copy = static_cast<TRepReport*>(CopyTree(report, manager.get(), map, order));
+    copy = static_cast<TRepReport*>(CopyTree(report, manager.get(), order));
     copy->SetParent(manager.get());
     manager->RegisterReport(copy);
     if (const TRepProjectManager* source = report.Project()) {
         for (const TRepPage* page : source->GlobalPageList()) {
-            auto* pageCopy = static_cast<TRepPage*>(CopyTree(*page, manager.get(), map, order));
+            auto* pageCopy = static_cast<TRepPage*>(CopyTree(*page, manager.get(), order));
             pageCopy->SetParent(manager.get());
             manager->RegisterGlobalPage(pageCopy);
         }
@@ -122,16 +132,15 @@ std::unique_ptr<TRepProjectManager> TReportRun::MakeExecutionCopy(const TRepRepo
 
     // Child lists in the source's order, then references between items.
     for (const TRepComponent* source : order) {
-        auto* parent = static_cast<TRepComponent*>(map.at(source));
+        auto* parent = static_cast<TRepComponent*>(source->m_copy);
         for (const TRepComponent* child : source->Children()) {
-            auto it = map.find(child);
-            if (it != map.end()) {
-                static_cast<TRepComponent*>(it->second)->SetParent(parent);
+            if (child->m_copy != nullptr) {
+                static_cast<TRepComponent*>(child->m_copy)->SetParent(parent);
             }
         }
     }
     for (const TRepComponent* source : order) {
-        static_cast<TRepComponent*>(map.at(source))->AssignReferences(*source, map);
+        static_cast<TRepComponent*>(source->m_copy)->AssignReferences(*source);
     }
     return manager;
 }

@@ -3,7 +3,7 @@
 #include "report/RepProject.h"
 
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 namespace gq::report
 {
@@ -45,6 +45,9 @@ class TReportRun
     static void PrintPages(TRepReport& report, TOutputEngine& engine);
 
   private:
+    static TRepComponent* CopyTree(const TRepComponent& source, TComponent* owner,
+                                   std::vector<const TRepComponent*>& order);
+
     TRepReport& m_report;
     TOutputEngine& m_engine;
 };

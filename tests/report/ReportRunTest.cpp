@@ -285,7 +285,7 @@ TEST_F(ReportRunTest, WasteFitClipsTheCopyAndEveryPrintingStartsFromTheDesignBou
     auto* line = page->AddChildControl<TRepHLine>("", 8.0, 10.995, 1.0);
     // Each printing moves the text one inch right after the fit; were the next printing to start
     // from there, the text would march across the page.
-    text->OnBeforePrint = [](TRepComponent& sender) {
+    text->Events().OnBeforePrint = [](TRepComponent& sender) {
         auto& control = static_cast<TRepControl&>(sender);
         control.SetLeft(control.Left() + 1);
     };
@@ -308,7 +308,7 @@ TEST_F(ReportRunTest, ManagerReturnsTheCopyOnlyWhileTheRunLasts)
     auto* text = PageNo(1)->AddChildControl<TRepText>("TitleText");
     TRepProjectManager* design = project.Manager();
     bool checked = false;
-    text->OnBeforePrint = [&](TRepComponent& sender) {
+    text->Events().OnBeforePrint = [&](TRepComponent& sender) {
         EXPECT_NE(project.Manager(), design);
         EXPECT_EQ(project.Manager()->FindByPath("Report1.Page1.TitleText"), nullptr);
         EXPECT_EQ(project.Manager()->FindByPath("Page1.TitleText"), &sender);
@@ -380,7 +380,7 @@ TEST_F(ReportRunTest, AFailingRunRestoresTheEngineAndPropagates)
     engine.OnAfterPrint = [&](TOutputEngine&) { ++ownAfter; };
     TRepProjectManager* design = project.Manager();
     double unitsSeen = 0;
-    static_cast<TRepText*>(PageNo(2)->Child(0))->OnBeforePrint = [&](TRepComponent&) {
+    static_cast<TRepText*>(PageNo(2)->Child(0))->Events().OnBeforePrint = [&](TRepComponent&) {
         unitsSeen = engine.UnitsFactor();
         throw gq::Error("text failed");
     };
@@ -403,7 +403,7 @@ TEST_F(ReportRunTest, AFailingRunRestoresTheEngineAndPropagates)
     EXPECT_EQ(ownAfter, 1);
 
     // A later run on the same engine works and chains the engine's handlers once each.
-    static_cast<TRepText*>(PageNo(2)->Child(0))->OnBeforePrint = nullptr;
+    static_cast<TRepText*>(PageNo(2)->Child(0))->Events().OnBeforePrint = nullptr;
     engine.Log.clear();
     project.RunReport("Report1");
     EXPECT_EQ(PrintedPages(), (Pages{"P1", "P2"}));
