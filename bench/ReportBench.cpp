@@ -1,11 +1,11 @@
 // Builds a report the way the book builder does (pages looked up by path, items added with
-// AddChildControl and set property by property), runs it onto an output engine and closes the
-// project. Prints the time of each phase for several sizes, so growth that is not linear in the
-// pages or in the items per page shows up as a rising time per item.
+// AddChildControl and set property by property), runs it into the page-stream writer (in
+// memory) and closes the project. Prints the time of each phase for several sizes, so growth that
+// is not linear in the pages or in the items per page shows up as a rising time per item.
 //
 // Usage: gq_report_bench [pages items-per-page]   (default: a table of sizes up to 400 x 400)
 
-#include "report/OutputEngine.h"
+#include "report/PageStreamWriter.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
 #include "report/ReportRun.h"
@@ -78,7 +78,7 @@ struct TTimes
 
 TTimes Measure(int pages, int items)
 {
-    TOutputEngine engine;
+    TPageStreamWriter engine; // writes the page stream into memory
     TRepProject project;
     project.SetEngine(&engine);
     TTimes times;
