@@ -326,14 +326,16 @@ TRepComponent::TRepComponent(TComponent* owner) : TComponent(owner)
 
 TRepComponent::~TRepComponent()
 {
-    // Owned items leave this item's child list while it still exists.
+    // Children are let go first: those this item owns are then freed without coming back to a
+    // list that is going away, and those owned elsewhere live on without a parent.
+    for (TRepComponent* child : m_children) {
+        child->m_parent = nullptr;
+    }
+    m_children.clear();
     BeginDestroy();
-    if (m_parent != nullptr && !m_parent->Destroying()) {
+    if (m_parent != nullptr) {
         auto& siblings = m_parent->m_children;
         siblings.erase(std::find(siblings.begin(), siblings.end(), this));
-    }
-    for (TRepComponent* child : m_children) {
-        child->m_parent = nullptr; // children owned elsewhere outlive this item
     }
 }
 

@@ -126,9 +126,7 @@ TRepPage* TRepReport::AddPage()
         delete page;
         throw;
     }
-    if (Active()) {
-        page->Activate();
-    }
+    page->Activate();
     if (Project() != nullptr) {
         Project()->Modified = true;
     }

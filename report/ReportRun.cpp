@@ -23,19 +23,32 @@ TRepProject* ProjectComponentOf(const TRepReport& report)
     return dynamic_cast<TRepProject*>(manager->Owner()->Owner());
 }
 
-// Restores the engine's handlers and units, the project's manager, and runs the after-report
-// hooks when the run ends, whichever way it ends.
+// Hands the engine back its own handlers and units, and the project its design manager, when
+// the run ends, whichever way it ends.
 class TRunGuard
 {
   public:
-    TRunGuard(TOutputEngine& engine, TRepProject* project, TRepReport& copy)
-        : m_engine(engine), m_project(project), m_copy(copy), m_unitsFactor(engine.UnitsFactor()),
+    TRunGuard(TOutputEngine& engine, TRepProject* project, TRepProjectManager& copyManager)
+        : m_engine(engine), m_project(project), m_unitsFactor(engine.UnitsFactor()),
           m_units(engine.Units()), m_onPrint(engine.OnPrint), m_onBeforePrint(engine.OnBeforePrint),
           m_onAfterPrint(engine.OnAfterPrint)
-    {}
-
-    ~TRunGuard()
     {
+        if (m_project != nullptr) {
+            m_project->SetRunManager(&copyManager);
+        }
+    }
+
+    ~TRunGuard() { Restore(); }
+
+    TRunGuard(const TRunGuard&) = delete;
+    TRunGuard& operator=(const TRunGuard&) = delete;
+
+    void Restore()
+    {
+        if (m_restored) {
+            return;
+        }
+        m_restored = true;
         m_engine.OnPrint = std::move(m_onPrint);
         m_engine.OnBeforePrint = std::move(m_onBeforePrint);
         m_engine.OnAfterPrint = std::move(m_onAfterPrint);
@@ -46,15 +59,7 @@ class TRunGuard
         if (m_project != nullptr) {
             m_project->SetRunManager(nullptr);
         }
-        try {
-            m_copy.AfterReport();
-        } catch (...) {
-            // A failing hook must not replace the error that may be on its way out.
-        }
     }
-
-    TRunGuard(const TRunGuard&) = delete;
-    TRunGuard& operator=(const TRunGuard&) = delete;
 
     const TEngineEvent& SavedOnPrint() const { return m_onPrint; }
     const TEngineEvent& SavedOnBeforePrint() const { return m_onBeforePrint; }
@@ -63,12 +68,12 @@ class TRunGuard
   private:
     TOutputEngine& m_engine;
     TRepProject* m_project;
-    TRepReport& m_copy;
     double m_unitsFactor;
     TPrintUnits m_units;
     TEngineEvent m_onPrint;
     TEngineEvent m_onBeforePrint;
     TEngineEvent m_onAfterPrint;
+    bool m_restored = false;
 };
 
 } // namespace
@@ -163,16 +168,10 @@ void TReportRun::Execute()
     }
     copyManager->SetActiveReport(copy);
 
-    TRepProject* project = ProjectComponentOf(m_report);
-    if (project != nullptr) {
-        project->SetRunManager(copyManager.get());
-    }
-
     copy->SaveDesignBounds();
-    {
-        TRunGuard guard(m_engine, project, *copy);
+    TRunGuard guard(m_engine, ProjectComponentOf(m_report), *copyManager);
+    try {
         copy->BeforeReport();
-
         m_engine.SetUnitsFactor(1.0);
         m_engine.OnBeforePrint = [copy, &guard](TOutputEngine& engine) {
             PrepareJob(*copy, engine);
@@ -197,7 +196,17 @@ void TReportRun::Execute()
         } else {
             m_engine.RunJob();
         }
+    } catch (...) {
+        guard.Restore();
+        try {
+            copy->AfterReport();
+        } catch (...) {
+            // The error that ended the run is the one the caller needs to see.
+        }
+        throw;
     }
+    guard.Restore();
+    copy->AfterReport();
 }
 
 void TReportRun::PrepareJob(TRepReport& report, TOutputEngine& engine)

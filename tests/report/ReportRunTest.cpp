@@ -412,6 +412,32 @@ TEST_F(ReportRunTest, AFailingRunRestoresTheEngineAndPropagates)
     EXPECT_EQ(ownAfter, 2);
 }
 
+TEST_F(ReportRunTest, ReportHooksRunAroundTheRunEvenWhenItFails)
+{
+    MakeChain(1);
+    std::vector<std::string> calls;
+    auto* text = static_cast<TRepText*>(PageNo(1)->Child(0));
+    text->Events().OnBeforeReport = [&](TRepComponent& c) {
+        calls.push_back("before " + c.Name());
+    };
+    text->Events().OnAfterReport = [&](TRepComponent& c) {
+        calls.push_back("after " + c.Name());
+        throw gq::Error("after-report hook failed");
+    };
+    Report()->Events().OnAfterReport = [&](TRepComponent& c) {
+        calls.push_back("after " + c.Name());
+    };
+    text->Events().OnAfterPrint = [&](TRepComponent&) { throw gq::Error("printing failed"); };
+
+    try {
+        project.RunReport("Report1");
+        FAIL() << "no error";
+    } catch (const gq::Error& e) {
+        EXPECT_STREQ(e.what(), "printing failed"); // not the later hook's error
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"before TitleText", "after TitleText"}));
+}
+
 TEST_F(ReportRunTest, ARunInsideAJobPrintsIntoTheCurrentPage)
 {
     MakeChain(2);
