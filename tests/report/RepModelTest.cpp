@@ -299,6 +299,25 @@ TEST_F(RepModelTest, UniqueNameHintAgreesWithAScanFromOne)
     }
 }
 
+TEST_F(RepModelTest, NamingFailsCleanlyWhenAllNineThousandNineHundredNinetyNineAreTaken)
+{
+    TRepPage* page = PageNo(1);
+    for (int i = 1; i <= 9999; ++i) {
+        page->AddChildControl<TRepHLine>();
+    }
+    EXPECT_EQ(page->Child(9998)->Name(), "HLine9999");
+    try {
+        page->AddChildControl<TRepHLine>();
+        FAIL() << "a taken name was given";
+    } catch (const gq::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("HLine9999"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(page->ChildCount(), 9999);
+    EXPECT_EQ(page->ComponentCount(), 9999);
+    delete page->FindComponent("HLine5000");
+    EXPECT_EQ(page->AddChildControl<TRepHLine>()->Name(), "HLine5000");
+}
+
 TEST_F(RepModelTest, FreeingAPageClearsReferencesAndLists)
 {
     TRepReport* report = Report();
