@@ -66,10 +66,16 @@ std::string ColorText(std::int32_t color)
     return part(0) + " " + part(8) + " " + part(16);
 }
 
-TRenderPDF::TRenderPDF()
+TRenderPDF::TRenderPDF() : m_engineFonts(std::make_unique<TEngineFontServices>())
 {
     DisplayName = "Portable Document Format (PDF)";
     FileExtension = "*.pdf";
+    FontServices = m_engineFonts.get();
+}
+
+void TRenderPDF::SetFontManager(std::shared_ptr<report::TFontManager> fonts)
+{
+    m_engineFonts->SetFontManager(std::move(fonts));
 }
 
 TRenderPDF::~TRenderPDF() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/EngineFontServices.h"
 #include "pdf/PdfFonts.h"
 #include "pdf/PdfObjects.h"
 #include "pdf/RenderBase.h"
@@ -65,6 +66,11 @@ class TRenderPDF : public TRenderStream
     int MetafileDPI = 300;
     TPDFFontEncoding FontEncoding = TPDFFontEncoding::feWinAnsiEncoding;
     TPDFDocInfo DocInfo;
+
+    /// Measures segmented texts and TrueType faces with the engine's font manager (shared, so
+    /// its width caches serve both). Without this call a manager is made on first need; the
+    /// book's pages, set in Arial, never need one.
+    void SetFontManager(std::shared_ptr<report::TFontManager> fonts);
 
     /// Plays `input` (a complete page stream) into the PDF file `fileName`. A name without any
     /// "." gets the extension of FileExtension (".pdf"). The file is created (truncated) first
@@ -151,6 +157,7 @@ class TRenderPDF : public TRenderStream
     void WriteFile(const std::string& bytes);
 
     std::unique_ptr<TDocument> m_doc;
+    std::unique_ptr<TEngineFontServices> m_engineFonts;
 };
 
 /// "r g b" of a 0x00BBGGRR colour, each byte / 255 with at most three significant digits; a
