@@ -53,17 +53,24 @@ TEST(PdfFonts, StandardWidthTables)
         int Width;
     };
     const TCase cases[] = {
-        {"Helvetica", 0, 278},           {"Helvetica", '1', 556},
-        {"Helvetica-Oblique", 64, 1015}, {"Helvetica-BoldOblique", 'W', 944},
-        {"Courier-Bold", 0, 600},        {"Courier", 255, 600},
-        {"Times-Roman", 'A', 722},       {"Times-Roman", ' ', 250},
-        {"Times-Bold", 'W', 1000},       {"Times-Italic", 'm', 722},
-        {"Times-BoldItalic", '@', 832},  {"Times-Roman", 0x80, 500},
-        {"Symbol", 'a', 631},            {"Symbol", 0xA5, 713},
-        {"ZapfDingbats", '!', 974},      {"ZapfDingbats", 0xD6, 1016},
+        {"Helvetica", 0, 278},
+        {"Helvetica", '1', 556},
+        {"Helvetica-Oblique", 64, 1015},
+        {"Helvetica-BoldOblique", 'W', 944},
+        {"Courier-Bold", 0, 600},
+        {"Courier", 255, 600},
+        {"Times-Roman", 'A', 722},
+        {"Times-Roman", ' ', 250},
+        {"Times-Bold", 'W', 1000},
+        {"Times-Italic", 'm', 722},
+        {"Times-BoldItalic", '@', 832},
+        {"Times-Roman", 0x80, 500},
+        {"Symbol", 'a', 631},
+        {"Symbol", 0xA5, 713},
+        {"ZapfDingbats", '!', 974},
+        {"ZapfDingbats", 0xD6, 1016},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         const TWidthTable* table = StandardFontWidths(c.Base);
         ASSERT_NE(table, nullptr) << c.Base;
         EXPECT_EQ((*table)[c.Code], c.Width) << c.Base << " code " << c.Code;
@@ -122,8 +129,7 @@ TEST(PdfFonts, AnIntermediateStateStillMakesAFont)
     EXPECT_NE(out.find("/F1 7 0 R \r\n/F2 8 0 R \r\n/F3 9 0 R \r\n/F4 10 0 R \r\n"),
               std::string::npos);
     std::size_t pos = 0;
-    for (const char* base : {"Helvetica", "Helvetica-Bold", "Times-Bold", "Times-Roman"})
-    {
+    for (const char* base : {"Helvetica", "Helvetica-Bold", "Times-Bold", "Times-Roman"}) {
         pos = out.find(std::string("/BaseFont /") + base + "\r\n", pos);
         EXPECT_NE(pos, std::string::npos) << base;
     }
@@ -140,7 +146,7 @@ TEST(PdfFonts, StandardFontsAreNeverEmbedded)
 // Platform fonts with one TrueType face, "My Face", and a TrueType "Symbol".
 class TFakeFonts : public TFontServices
 {
-public:
+  public:
     bool Embeddable = true;
     int Measured = 0;
 
