@@ -534,12 +534,12 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         double saved = PenWidth;
         double w = TextWidth(text);
         if (doc.Underline) {
-            PenWidth = (doc.FontSize + 1) * 0.0014;
+            PenWidth = (doc.FontSize + 1.0) * 0.0014;
             double lineY = y + 1.5 * PenWidth;
             DrawLineSegment(x, lineY, x + w, lineY);
         }
         if (doc.StrikeOut) {
-            PenWidth = (doc.FontSize + 1) * 0.0006;
+            PenWidth = (doc.FontSize + 1.0) * 0.0006;
             double lineY = y - doc.FontSize / 72.0 * 0.22;
             DrawLineSegment(x, lineY, x + w, lineY);
         }

@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -172,6 +174,31 @@ TEST_F(RoundTrip, SegmentedTextsAreMeasuredWithTheEngineFonts)
     EXPECT_NE(content.find(FormatFixed4((1 + bold - 12 * 0.275 / 72) * 72) + " "),
               std::string::npos)
         << content;
+}
+
+} // namespace
+} // namespace gq::pdf
+
+namespace gq::pdf
+{
+namespace
+{
+
+// Every corpus job plays into a PDF that qpdf accepts. With GQ_WRITE_PAGESTREAM_CORPUS set to a
+// folder, the jobs are also written there as the player's seed corpus.
+TEST_F(RoundTrip, CorpusJobsPlayIntoValidDocuments)
+{
+    const char* corpus = std::getenv("GQ_WRITE_PAGESTREAM_CORPUS");
+    for (const auto& [name, stream] : test::CorpusJobs())
+    {
+        if (corpus)
+            std::ofstream(std::string(corpus) + "/" + name + ".pgs", std::ios::binary)
+                .write(reinterpret_cast<const char*>(stream.data()),
+                       static_cast<std::streamsize>(stream.size()));
+        std::string path = Write(stream);
+        TRun check = RunTool("qpdf --check '" + path + "'");
+        EXPECT_EQ(check.Status, 0) << name << "\n" << check.Output;
+    }
 }
 
 } // namespace
