@@ -65,14 +65,30 @@ bool TEngineFontServices::IsTrueType(const std::string& face, bool bold, bool it
 {
     if (face.empty())
         return false;
+    std::string key = face + (bold ? "|B" : "|") + (italic ? "I" : "");
+    if (auto it = m_trueType.find(key); it != m_trueType.end())
+        return it->second;
     report::TFontMatch match = Fonts().Match(face, bold, italic);
-    if (Squeezed(match.Family) != Squeezed(face))
-        return false;
-    return Fonts().Face(face, bold, italic)->IsTrueType();
+    bool trueType =
+        Squeezed(match.Family) == Squeezed(face) && Fonts().Face(face, bold, italic)->IsTrueType();
+    m_trueType.emplace(std::move(key), trueType);
+    return trueType;
 }
 
 std::optional<TTrueTypeMetrics> TEngineFontServices::MeasureTrueType(const std::string& face,
                                                                      bool bold, bool italic)
+{
+    // Reading the font file for its OS/2 table is the expensive part; do it once per face.
+    std::string key = face + (bold ? "|B" : "|") + (italic ? "I" : "");
+    if (auto it = m_metrics.find(key); it != m_metrics.end())
+        return it->second;
+    auto measured = Measure(face, bold, italic);
+    m_metrics.emplace(std::move(key), measured);
+    return measured;
+}
+
+std::optional<TTrueTypeMetrics> TEngineFontServices::Measure(const std::string& face, bool bold,
+                                                             bool italic)
 {
     auto loaded = Fonts().Face(face, bold, italic);
     if (!loaded || !loaded->IsTrueType() || loaded->UnitsPerEm() <= 0)

@@ -2,7 +2,9 @@
 
 #include "pdf/FontServices.h"
 
+#include <map>
 #include <memory>
+#include <string>
 
 namespace gq::report
 {
@@ -24,7 +26,12 @@ class TEngineFontServices : public TFontServices
     ~TEngineFontServices() override;
 
     /// Shares the engine's font manager (and its width caches).
-    void SetFontManager(std::shared_ptr<report::TFontManager> fonts) { m_fonts = std::move(fonts); }
+    void SetFontManager(std::shared_ptr<report::TFontManager> fonts)
+    {
+        m_fonts = std::move(fonts);
+        m_trueType.clear();
+        m_metrics.clear();
+    }
 
     double TextWidth(const TPlayerFont& font, std::string_view text) override;
     bool IsTrueType(const std::string& face, bool bold, bool italic) override;
@@ -34,8 +41,11 @@ class TEngineFontServices : public TFontServices
 
   private:
     report::TFontManager& Fonts();
+    std::optional<TTrueTypeMetrics> Measure(const std::string& face, bool bold, bool italic);
 
     std::shared_ptr<report::TFontManager> m_fonts;
+    std::map<std::string, bool> m_trueType; ///< IsTrueType answers by name|bold|italic
+    std::map<std::string, std::optional<TTrueTypeMetrics>> m_metrics; ///< likewise
 };
 
 } // namespace gq::pdf

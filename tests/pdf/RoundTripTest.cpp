@@ -10,8 +10,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 namespace gq::pdf
@@ -189,8 +189,7 @@ namespace
 TEST_F(RoundTrip, CorpusJobsPlayIntoValidDocuments)
 {
     const char* corpus = std::getenv("GQ_WRITE_PAGESTREAM_CORPUS");
-    for (const auto& [name, stream] : test::CorpusJobs())
-    {
+    for (const auto& [name, stream] : test::CorpusJobs()) {
         if (corpus)
             std::ofstream(std::string(corpus) + "/" + name + ".pgs", std::ios::binary)
                 .write(reinterpret_cast<const char*>(stream.data()),
