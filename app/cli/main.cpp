@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -28,6 +29,17 @@ struct UsageError : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
+
+/// A seed is a whole number that fits 64 bits.
+const CLI::Validator kSeedCheck(
+    [](std::string& text) -> std::string {
+        std::uint64_t value = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size())
+            return "the seed must be a whole number from 0 to 18446744073709551615";
+        return {};
+    },
+    "SEED");
 
 std::vector<std::string> LevelNames()
 {
@@ -203,7 +215,8 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember(LevelNames()));
     bookCommand->add_flag("--candidates", options.Candidates,
                           "print candidate digits in open cells (one puzzle per page only)");
-    bookCommand->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed");
+    bookCommand->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
+        ->check(kSeedCheck);
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand->add_option("OUTPUT", options.Output, "the PDF file to write (.pdf is added to a name without '.')")
@@ -216,7 +229,8 @@ int main(int argc, char** argv)
 
     auto* puzzleCommand = app.add_subcommand("puzzle", "draw one puzzle and print it with its solution");
     puzzleCommand->add_option("--level", options.Level, "level: " + levelHelp)->check(CLI::IsMember(LevelNames()));
-    puzzleCommand->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed");
+    puzzleCommand->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
+        ->check(kSeedCheck);
 
     try
     {

@@ -1,0 +1,174 @@
+#include "book/SafeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+struct Result
+{
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+class CliTest : public ::testing::Test
+{
+protected:
+    fs::path Dir;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/gq-cli-XXXXXX";
+        Dir = mkdtemp(pattern);
+        fs::create_directory(Dir / "runtime");
+        chmod((Dir / "runtime").c_str(), 0700);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    /// Runs gridquill-cli with `args` in Dir, its private temporary folder inside Dir.
+    Result Cli(const std::string& args, const std::string& environment = "")
+    {
+        std::string command = "cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() +
+                              "' " + environment + " '" GQ_CLI_PATH "' " + args + " 2>'" +
+                              (Dir / "stderr").string() + "'";
+        Result result;
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            result.Out.append(buffer, n);
+        int status = pclose(pipe);
+        result.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.Err = gq::book::ReadWholeFile((Dir / "stderr").string());
+        fs::remove(Dir / "stderr");
+        return result;
+    }
+
+    /// Files in Dir other than the private temporary folder.
+    std::size_t UserFiles() const
+    {
+        std::size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(Dir))
+            count += entry.path().filename() != "runtime";
+        return count;
+    }
+
+    static bool IsOneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
+};
+
+TEST_F(CliTest, MakesTheDefaultBookAndSaysWhere)
+{
+    Result result = Cli("book book.pdf");
+    ASSERT_EQ(result.Exit, 0) << result.Err;
+    EXPECT_EQ(result.Out, "book.pdf: 25 pages\n");
+    EXPECT_EQ(result.Err, "") << "no progress bar when stderr is not a terminal";
+    EXPECT_TRUE(fs::exists(Dir / "runtime" / "velmoraquill.pgs"));
+
+    Result named = Cli("book --quiet --pages 1 --level extreme --candidates small");
+    ASSERT_EQ(named.Exit, 0) << named.Err;
+    EXPECT_EQ(named.Out, "small.pdf: 2 pages\n") << "a name without '.' gets .pdf";
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing)
+{
+    const char* cases[] = {
+        "book --pages 0 out.pdf",        "book --pages 201 out.pdf",     "book --pages ten out.pdf",
+        "book --per-page 3 out.pdf",     "book --level medium out.pdf",  "book --bogus out.pdf",
+        "book",                          "book --candidates --per-page 2 out.pdf",
+        "render only-one-argument",      "",                             "fly out.pdf",
+        "book --seed -4 out.pdf",        "book --seed 1.5 out.pdf",      "book --seed 99999999999999999999 out.pdf",
+    };
+    for (const char* args : cases)
+    {
+        Result result = Cli(args);
+        EXPECT_EQ(result.Exit, 2) << args;
+        EXPECT_TRUE(IsOneLine(result.Err)) << args << ": " << result.Err;
+        EXPECT_EQ(result.Err.rfind("gridquill-cli: ", 0), 0u) << result.Err;
+        EXPECT_EQ(UserFiles(), 0u) << args;
+    }
+    EXPECT_NE(Cli("book --candidates --per-page 4 out.pdf").Err.find("--candidates"), std::string::npos);
+}
+
+TEST_F(CliTest, HelpAndVersion)
+{
+    Result help = Cli("book --help");
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Out.find("--per-page"), std::string::npos);
+    Result version = Cli("--version");
+    EXPECT_EQ(version.Exit, 0);
+    EXPECT_EQ(version.Out.rfind("gridquill-cli ", 0), 0u) << version.Out;
+}
+
+TEST_F(CliTest, FileFailuresExitWithOneAndKeepTheUsersFiles)
+{
+    std::ofstream(Dir / "mine.pdf") << "my own book";
+    Result exists = Cli("book mine.pdf");
+    EXPECT_EQ(exists.Exit, 1);
+    EXPECT_TRUE(IsOneLine(exists.Err)) << exists.Err;
+    EXPECT_NE(exists.Err.find("--force"), std::string::npos) << exists.Err;
+    EXPECT_EQ(gq::book::ReadWholeFile((Dir / "mine.pdf").string()), "my own book");
+
+    Result missing = Cli("book --quiet no/such/folder/book.pdf");
+    EXPECT_EQ(missing.Exit, 1);
+    EXPECT_NE(missing.Err.find("no/such/folder"), std::string::npos) << missing.Err;
+
+    Result unwritable = Cli("book --quiet /proc/gq-book.pdf");
+    EXPECT_EQ(unwritable.Exit, 1);
+    EXPECT_NE(unwritable.Err.find("/proc"), std::string::npos) << unwritable.Err;
+    EXPECT_TRUE(IsOneLine(unwritable.Err));
+
+    std::ofstream(Dir / "junk.pgs") << "this is no page stream";
+    Result malformed = Cli("render junk.pgs mine.pdf --force");
+    EXPECT_EQ(malformed.Exit, 1);
+    EXPECT_TRUE(IsOneLine(malformed.Err)) << malformed.Err;
+    EXPECT_EQ(gq::book::ReadWholeFile((Dir / "mine.pdf").string()), "my own book");
+    Result absent = Cli("render absent.pgs fresh.pdf");
+    EXPECT_EQ(absent.Exit, 1);
+    EXPECT_NE(absent.Err.find("absent.pgs"), std::string::npos) << absent.Err;
+    EXPECT_EQ(UserFiles(), 2u) << "only mine.pdf and junk.pgs";
+
+    Result forced = Cli("book --quiet --force --pages 1 mine.pdf");
+    EXPECT_EQ(forced.Exit, 0) << forced.Err;
+    EXPECT_EQ(gq::book::ReadWholeFile((Dir / "mine.pdf").string()).rfind("%PDF-1.3", 0), 0u);
+}
+
+TEST_F(CliTest, RenderPlaysABooksPageStreamAgain)
+{
+    ASSERT_EQ(Cli("book --quiet --pages 7 --per-page 2 first.pdf").Exit, 0);
+    fs::copy_file(Dir / "runtime" / "velmoraquill.pgs", Dir / "saved.pgs");
+    Result render = Cli("render saved.pgs again");
+    ASSERT_EQ(render.Exit, 0) << render.Err;
+    EXPECT_EQ(render.Out, "again.pdf\n");
+    FILE* info = popen(("pdfinfo '" + (Dir / "again.pdf").string() + "'").c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, info))
+        text.append(buffer, n);
+    pclose(info);
+    EXPECT_NE(text.find("Pages:           11\n"), std::string::npos) << text;
+}
+
+TEST_F(CliTest, ASeedAndAFixedDateGiveTheSameBytes)
+{
+    const std::string epoch = "SOURCE_DATE_EPOCH=1700000000";
+    ASSERT_EQ(Cli("book --quiet --seed 12 --level hard --pages 3 a.pdf", epoch).Exit, 0);
+    ASSERT_EQ(Cli("book --quiet --seed 12 --level hard --pages 3 b.pdf", epoch).Exit, 0);
+    ASSERT_EQ(Cli("book --quiet --seed 13 --level hard --pages 3 c.pdf", epoch).Exit, 0);
+    std::string a = gq::book::ReadWholeFile((Dir / "a.pdf").string());
+    EXPECT_EQ(a, gq::book::ReadWholeFile((Dir / "b.pdf").string()));
+    EXPECT_NE(a, gq::book::ReadWholeFile((Dir / "c.pdf").string()));
+    EXPECT_NE(a.find("(D:20231114221320)"), std::string::npos) << "the creation date follows the epoch";
+}
+
+} // namespace
