@@ -171,6 +171,10 @@ void ApplyLook(QApplication& application)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(12);
     application.setFont(font);
+    // Group captions sit on the frame line, so the controls placed below them keep their room.
+    application.setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #c3c8d0; border-radius: 4px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }"));
 }
 
 /// Hands the run's progress to the progress group and the completion dialog.
