@@ -68,4 +68,11 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+/// Pages of a book: the puzzle pages and one answer page per four puzzles.
+int BookPageCount(const TBookSettings& settings);
+
+/// Plays the page-stream file at `pageStreamPath` into a PDF at `pdfPath`, which is replaced
+/// only once the new document is complete. Throws gq::Error naming what was wrong.
+void RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath);
+
 } // namespace gq::book
