@@ -4,6 +4,7 @@
 #include "app/desktop/Desktop.h"
 #include "app/desktop/JpegImage.h"
 #include "app/desktop/SamplePages.h"
+#include "book/Publisher.h"
 #include "gq/Error.h"
 
 #include <QApplication>
@@ -385,7 +386,11 @@ void TForm1::cbk_candidatesClick()
     ShowPicture(m_cbkCandidates->isChecked() ? m_imagea1c : m_image1);
 }
 
-void TForm1::Button4Click() { m_desktop.Open(QUrl(QString::fromLatin1(kPublisherAddress))); }
+void TForm1::Button4Click()
+{
+    m_desktop.Open(QUrl(QString::fromUtf8(book::kPublisherUrl.data(),
+                                          static_cast<qsizetype>(book::kPublisherUrl.size()))));
+}
 
 void TForm1::Button3Click() { close(); }
 

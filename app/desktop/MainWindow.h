@@ -29,9 +29,6 @@ QString ApplicationTitle();
 /// The program's look: the Fusion style, a light palette and a 12-pixel sans-serif font.
 void ApplyLook(QApplication& application);
 
-/// The web address "Visit Velmora" opens.
-inline constexpr char kPublisherAddress[] = "https://velmora.example/";
-
 /// The main window "Form1": the book settings, the sample-page picture, "Create Now" and the
 /// progress of a run. Fixed client area 692 x 496. Its controls carry the object names
 /// "Image1", "Image2", "Image4", "Imagea1c", "GroupBox1", "Edit1" (page count with its arrows),

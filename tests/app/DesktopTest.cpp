@@ -567,7 +567,7 @@ class TDesktopTest : public QObject
         MakeForm();
         m_form->show();
         Find<QPushButton>("Button4")->click();
-        QCOMPARE(m_desktop->Opened, QList<QUrl>{QUrl("https://velmora.example/")});
+        QCOMPARE(m_desktop->Opened, QList<QUrl>{QUrl("https://www.velmora.example/")});
         Find<QPushButton>("Button3")->click();
         QVERIFY(!m_form->isVisible());
     }
