@@ -1,4 +1,5 @@
-// gridquill-cli: the command-line front end.
+// gridquill-cli: the command-line front end over the book engine.
+#include "book/BookMaker.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
@@ -6,22 +7,94 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace
 {
 
 using namespace gq;
 
-std::string LevelNames()
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+/// A usage error found after parsing (a combination CLI11 cannot express).
+struct UsageError : std::runtime_error
 {
-    std::string names;
+    using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string> LevelNames()
+{
+    std::vector<std::string> names;
     for (const auto& level : puzzle::Levels())
-        names += (names.empty() ? "" : ", ") + std::string(level.Name);
+        names.emplace_back(level.Name);
     return names;
 }
+
+/// The renderer's rule: a name without any '.' gets ".pdf".
+std::string WithPdfExtension(std::string path)
+{
+    if (path.find('.') == std::string::npos)
+        path += ".pdf";
+    return path;
+}
+
+void RefuseExisting(const std::string& path, bool force)
+{
+    std::error_code error;
+    if (!force && std::filesystem::exists(std::filesystem::symlink_status(path, error)))
+        throw Error(path + " already exists; use --force to replace it");
+}
+
+/// Draws the book's progress as a bar on stderr; silent when disabled.
+class TerminalProgress : public book::IBookProgress
+{
+public:
+    explicit TerminalProgress(bool enabled) : m_enabled(enabled) {}
+    ~TerminalProgress() override { Finish(); }
+
+    void SetProgress(int value) override
+    {
+        m_value = value;
+        Draw();
+    }
+    void SetCaption(std::string_view caption) override
+    {
+        m_caption = caption;
+        Draw();
+    }
+    void Repaint() override {}
+    void Completed(const std::string&) override { Finish(); }
+
+private:
+    void Draw()
+    {
+        if (!m_enabled)
+            return;
+        constexpr int width = 30;
+        int filled = std::clamp(m_value, 0, 100) * width / 100;
+        std::cerr << "\r[" << std::string(filled, '#') << std::string(width - filled, '.') << "] "
+                  << std::to_string(m_value) << "% " << m_caption << "\x1b[K" << std::flush;
+        m_drawn = true;
+    }
+    void Finish()
+    {
+        if (m_drawn)
+            std::cerr << "\r\x1b[K" << std::flush;
+        m_drawn = false;
+    }
+
+    bool m_enabled;
+    bool m_drawn = false;
+    int m_value = 0;
+    std::string m_caption = "Create Sudoku Puzzles ...";
+};
 
 /// Prints a puzzle text as a 9 x 9 grid, '.' for an open cell.
 void PrintGrid(std::ostream& out, const std::string& text)
@@ -41,15 +114,59 @@ void PrintGrid(std::ostream& out, const std::string& text)
     }
 }
 
-int RunPuzzle(const std::string& levelName, std::optional<std::uint64_t> seed)
+struct Options
 {
-    int levelIndex = puzzle::LevelIndexOfName(levelName);
+    int Pages = 20;
+    int PerPage = 1;
+    std::string Level = "very-easy";
+    bool Candidates = false;
+    std::optional<std::uint64_t> Seed;
+    bool Force = false;
+    bool Quiet = false;
+    std::string Output;
+    std::string PageStream;
+};
+
+int RunBook(const Options& options)
+{
+    if (options.Candidates && options.PerPage != 1)
+        throw UsageError("--candidates needs one puzzle per page (--per-page 1)");
+
+    book::TBookSettings settings;
+    settings.LevelIndex = puzzle::LevelIndexOfName(options.Level);
+    settings.PageCount = options.Pages;
+    settings.PuzzlesPerPage = options.PerPage;
+    settings.Candidates = options.Candidates;
+    settings.PdfPath = WithPdfExtension(options.Output);
+    RefuseExisting(settings.PdfPath, options.Force);
+
+    book::TBookMaker maker;
+    if (options.Seed)
+        maker.SetSeedSource(puzzle::SequenceSeedSource(*options.Seed));
+    TerminalProgress progress(!options.Quiet && isatty(STDERR_FILENO));
+    maker.DeleteOldPages();
+    maker.BuildBook(settings, progress);
+    std::cout << settings.PdfPath << ": " << book::BookPageCount(settings) << " pages\n";
+    return 0;
+}
+
+int RunRender(const Options& options)
+{
+    std::string output = WithPdfExtension(options.Output);
+    RefuseExisting(output, options.Force);
+    book::RenderPageStream(options.PageStream, output);
+    std::cout << output << '\n';
+    return 0;
+}
+
+int RunPuzzle(const Options& options)
+{
+    int levelIndex = puzzle::LevelIndexOfName(options.Level);
     puzzle::TRandom random;
-    if (seed)
-        random.SetSeedSource(puzzle::SequenceSeedSource(*seed));
+    if (options.Seed)
+        random.SetSeedSource(puzzle::SequenceSeedSource(*options.Seed));
     puzzle::TQJ model(random);
     widgets::TPICSD33 grid;
-    grid.ApplyMainWindowSettings();
     book::TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), random, model, grid);
 
     book::TBookSettings settings;
@@ -72,39 +189,73 @@ int main(int argc, char** argv)
 {
     CLI::App app{"Gridquill: printable Sudoku puzzle books", "gridquill-cli"};
     app.set_version_flag("--version", std::string("gridquill-cli ") + GQ_VERSION);
-    app.require_subcommand(1);
+    app.require_subcommand(1, 1);
 
-    std::string level = "very-easy";
-    std::optional<std::uint64_t> seed;
+    Options options;
+    const std::string levelHelp = "very-easy, easy, standard, hard, expert or extreme";
+
+    auto* bookCommand = app.add_subcommand("book", "make a puzzle book as a PDF file");
+    bookCommand->add_option("--pages", options.Pages, "puzzle pages, 1-200 (default 20)")
+        ->check(CLI::Range(1, 200));
+    bookCommand->add_option("--per-page", options.PerPage, "puzzles per page: 1, 2 or 4 (default 1)")
+        ->check(CLI::IsMember({1, 2, 4}));
+    bookCommand->add_option("--level", options.Level, "level: " + levelHelp + " (default very-easy)")
+        ->check(CLI::IsMember(LevelNames()));
+    bookCommand->add_flag("--candidates", options.Candidates,
+                          "print candidate digits in open cells (one puzzle per page only)");
+    bookCommand->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed");
+    bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
+    bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
+    bookCommand->add_option("OUTPUT", options.Output, "the PDF file to write (.pdf is added to a name without '.')")
+        ->required();
+
+    auto* renderCommand = app.add_subcommand("render", "play a page-stream file into a PDF");
+    renderCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
+    renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play")->required();
+    renderCommand->add_option("OUTPUT", options.Output, "the PDF file to write")->required();
+
     auto* puzzleCommand = app.add_subcommand("puzzle", "draw one puzzle and print it with its solution");
-    puzzleCommand->add_option("--level", level, "one of: " + LevelNames())
-        ->check(CLI::IsMember([] {
-            std::vector<std::string> names;
-            for (const auto& info : puzzle::Levels())
-                names.emplace_back(info.Name);
-            return names;
-        }()));
-    puzzleCommand->add_option("--seed", seed, "make the same puzzle every time for the same seed");
+    puzzleCommand->add_option("--level", options.Level, "level: " + levelHelp)->check(CLI::IsMember(LevelNames()));
+    puzzleCommand->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed");
 
     try
     {
         app.parse(argc, argv);
     }
+    catch (const CLI::CallForHelp& e)
+    {
+        return app.exit(e);
+    }
+    catch (const CLI::CallForAllHelp& e)
+    {
+        return app.exit(e);
+    }
+    catch (const CLI::CallForVersion& e)
+    {
+        return app.exit(e);
+    }
     catch (const CLI::ParseError& e)
     {
-        int code = app.exit(e);
-        return code == 0 ? 0 : 2;
+        std::cerr << "gridquill-cli: " << e.what() << " (see --help)\n";
+        return kExitUsage;
     }
 
     try
     {
-        if (*puzzleCommand)
-            return RunPuzzle(level, seed);
+        if (*bookCommand)
+            return RunBook(options);
+        if (*renderCommand)
+            return RunRender(options);
+        return RunPuzzle(options);
+    }
+    catch (const UsageError& e)
+    {
+        std::cerr << "gridquill-cli: " << e.what() << '\n';
+        return kExitUsage;
     }
     catch (const std::exception& e)
     {
         std::cerr << "gridquill-cli: " << e.what() << '\n';
-        return 1;
+        return kExitFailure;
     }
-    return 0;
 }

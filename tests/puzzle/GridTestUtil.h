@@ -78,42 +78,4 @@ inline std::string MakeBankLine(const std::string& solution, const std::string& 
     return line;
 }
 
-/// Counts the solutions of a PuzzleString, stopping at `limit`.
-inline int CountSolutions(std::string grid, int limit = 2)
-{
-    int best = -1;
-    std::string bestCandidates;
-    for (int i = 0; i < 81; ++i)
-    {
-        if (grid[i] != '0')
-            continue;
-        std::array<bool, 10> seen{};
-        for (int j = 0; j < 81; ++j)
-            if (grid[j] != '0' && ArePeers(i / 9 + 1, i % 9 + 1, j / 9 + 1, j % 9 + 1))
-                seen[grid[j] - '0'] = true;
-        std::string candidates;
-        for (int d = 1; d <= 9; ++d)
-            if (!seen[d])
-                candidates += static_cast<char>('0' + d);
-        if (best < 0 || candidates.size() < bestCandidates.size())
-        {
-            best = i;
-            bestCandidates = candidates;
-            if (candidates.size() <= 1)
-                break;
-        }
-    }
-    if (best < 0)
-        return 1;
-    int count = 0;
-    for (char d : bestCandidates)
-    {
-        grid[best] = d;
-        count += CountSolutions(grid, limit - count);
-        if (count >= limit)
-            break;
-    }
-    return count;
-}
-
 } // namespace gq::puzzle::testing

@@ -1,0 +1,189 @@
+#include "book/BookMaker.h"
+
+#include "book/BookLayout.h"
+#include "book/PuzzleMaker.h"
+#include "book/Publisher.h"
+#include "book/SafeFile.h"
+#include "book/TempFolder.h"
+#include "gq/Error.h"
+#include "pdf/RenderPDF.h"
+#include "puzzle/PuzzleBank.h"
+#include "puzzle/TQJ.h"
+#include "report/FontManager.h"
+#include "report/PageStreamWriter.h"
+#include "report/RepProject.h"
+#include "widgets/TPICSD33.h"
+
+#include <cstdint>
+#include <span>
+
+namespace gq::book
+{
+
+namespace
+{
+
+constexpr const char* kPageStreamName = "velmoraquill.pgs";
+
+/// The largest page count the window offers; DeleteOldPages looks that far.
+constexpr int kMaxPageCount = 200;
+
+std::span<const std::uint8_t> Bytes(const std::string& text)
+{
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+/// The PDF renderer as the program configures it.
+void ConfigureRenderer(pdf::TRenderPDF& renderer)
+{
+    renderer.EmbedFonts = true;
+    renderer.ImageQuality = 90;
+    renderer.MetafileDPI = 300;
+    renderer.FontEncoding = pdf::TPDFFontEncoding::feWinAnsiEncoding;
+    renderer.DocInfo.KeyWords = "printable sudoku,pdf sudoku,sudoku,sudoko";
+    renderer.DocInfo.Creator = std::string(kPublisherWebAddress);
+    renderer.DocInfo.Producer = std::string(kPublisherName);
+}
+
+/// Renders `stream` into a new PDF that replaces `pdfPath` only once it is complete.
+void RenderSafely(pdf::TRenderPDF& renderer, const std::string& stream, const std::string& pdfPath)
+{
+    ReplaceFileSafely(pdfPath, [&](const std::string& tempPath) {
+        renderer.RenderToFile(Bytes(stream), tempPath);
+        renderer.CloseOutput();
+    });
+}
+
+} // namespace
+
+struct TBookMaker::Impl
+{
+    explicit Impl(std::string pageStreamPath) : PageStreamPath(std::move(pageStreamPath))
+    {
+        sd991.ApplyMainWindowSettings();
+        PageStreamWriter1.SetTitle("Grid Report");
+        PageStreamWriter1.SetStatusFormat("Printing page %p");
+        PageStreamWriter1.SetCopies(2);
+        PageStreamWriter1.SetOrientation(report::TOrientation::poPortrait);
+        PageStreamWriter1.SetUnitsFactor(1);
+        PageStreamWriter1.SetScaleX(100);
+        PageStreamWriter1.SetScaleY(100);
+        RepProject1.SetEngine(&PageStreamWriter1);
+        ConfigureRenderer(RenderPDF);
+        RenderPDF.SetFontManager(Fonts);
+    }
+
+    puzzle::TRandom Random;
+    puzzle::TQJ QJ1{Random};
+    widgets::TPICSD33 sd991;
+    /// One font manager, so that the engine and the renderer share its width caches.
+    std::shared_ptr<report::TFontManager> Fonts = std::make_shared<report::TFontManager>();
+    report::TPageStreamWriter PageStreamWriter1{Fonts};
+    report::TRepProject RepProject1;
+    pdf::TRenderPDF RenderPDF;
+    std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
+    std::string PageStreamPath;
+};
+
+TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
+
+TBookMaker::TBookMaker(std::string pageStreamPath)
+    : m_impl(std::make_unique<Impl>(std::move(pageStreamPath)))
+{
+}
+
+TBookMaker::~TBookMaker()
+{
+    m_impl->RepProject1.SetEngine(nullptr);
+}
+
+void TBookMaker::SetSeedSource(puzzle::SeedSource source)
+{
+    m_impl->Random.SetSeedSource(std::move(source));
+}
+
+void TBookMaker::SetMessagePump(std::function<void()> pump)
+{
+    m_impl->PageStreamWriter1.MessagePump = std::move(pump);
+}
+
+const std::string& TBookMaker::PageStreamPath() const
+{
+    return m_impl->PageStreamPath;
+}
+
+const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const
+{
+    return *m_impl->Batch;
+}
+
+void TBookMaker::DeleteOldPages()
+{
+    report::TRepProject& project = m_impl->RepProject1;
+    if (!project.IsOpen())
+        return;
+    for (int n = 1; n <= kMaxPageCount; ++n)
+        report::Free(project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
+}
+
+void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progress)
+{
+    if (settings.PageCount < 1 || settings.PageCount > kMaxPageCount)
+        throw Error("a book has 1 to 200 pages, not " + std::to_string(settings.PageCount));
+    if (settings.PuzzlesPerPage != 1 && settings.PuzzlesPerPage != 2 && settings.PuzzlesPerPage != 4)
+        throw Error("a page holds 1, 2 or 4 puzzles, not " + std::to_string(settings.PuzzlesPerPage));
+    if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
+        throw Error("there is no level " + std::to_string(settings.LevelIndex));
+    Impl& m = *m_impl;
+    const std::string pdfPath = m.RenderPDF.OutputNameFor(settings.PdfPath);
+
+    TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
+    maker.BuildPuzzleBatch(settings, *m.Batch);
+
+    m.RepProject1.NewProject();
+    report::TRepProjectManager& project = *m.RepProject1.Manager();
+    auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
+    if (!report)
+        throw Error("the new report project has no Report1");
+    const int pageCount = BookPageCount(settings);
+    for (int n = 2; n <= pageCount; ++n)
+        report->AddPage();
+    for (int n = 1; n < pageCount; ++n)
+    {
+        auto* page = dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
+        auto* next = dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n + 1)));
+        if (!page || !next)
+            throw Error("the book's pages are not numbered 1 to " + std::to_string(pageCount));
+        page->SetGotoPage(next);
+    }
+
+    TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
+    layout.LayoutPuzzlePages();
+    layout.LayoutAnswerPages();
+
+    progress.SetCaption("Save file to disk,Please wait");
+    progress.SetProgress(50);
+    progress.Repaint();
+    m.RepProject1.RunReport("Report1");
+    m.RepProject1.CloseProject();
+    const auto& written = m.PageStreamWriter1.MemoryData();
+    WriteFileNoFollow(m.PageStreamPath, std::string(written.begin(), written.end()));
+
+    std::string stream = ReadWholeFile(m.PageStreamPath);
+    progress.SetProgress(80);
+    progress.Repaint();
+    RenderSafely(m.RenderPDF, stream, pdfPath);
+    progress.SetProgress(100);
+    progress.SetCaption("Done");
+    progress.Completed(pdfPath);
+}
+
+void RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath)
+{
+    std::string stream = ReadWholeFile(pageStreamPath);
+    pdf::TRenderPDF renderer;
+    ConfigureRenderer(renderer);
+    RenderSafely(renderer, stream, renderer.OutputNameFor(pdfPath));
+}
+
+} // namespace gq::book

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+namespace gq::pdf
+{
+
+/// A calendar reading: year (four digits), month 1..12, day 1..31, hour 0..23, minute and
+/// second 0..59, and the day of the week 0 (Sunday) .. 6.
+struct TDateTime
+{
+    int Year = 1970;
+    int Month = 1;
+    int Day = 1;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+    int WeekDay = 4;
+};
+
+/// The source of the creation date and the report date. Tests hand in a fixed reading.
+using TClock = std::function<TDateTime()>;
+
+/// The local date and time now; when SOURCE_DATE_EPOCH holds a valid count of seconds, that
+/// moment in UTC instead, so that builds of documents can be reproduced.
+TDateTime SystemClockNow();
+
+/// The UTC calendar reading of `secondsSinceEpoch`.
+TDateTime DateTimeFromEpoch(long long secondsSinceEpoch);
+
+} // namespace gq::pdf

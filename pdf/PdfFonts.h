@@ -1,0 +1,92 @@
+#pragma once
+
+#include "pdf/FontWidths.h"
+#include "pdf/PdfObjects.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gq::pdf
+{
+
+/// A standard Type 1 font resource: a short dictionary without widths, never embedded. The
+/// width table measures text for centring, right alignment and underlines.
+class TPDFFont : public TPDFObject
+{
+  public:
+    TPDFFont(TRenderPDF& owner, std::string resourceName, std::string baseFont,
+             const TWidthTable& widths);
+    void WriteToBuffer() override;
+
+    /// Sum of the widths of the bytes of `text`, in thousandths of the em.
+    long long TextUnits(std::string_view text) const;
+    /// Number of objects this font writes (font, descriptor, font file).
+    virtual int ObjectCount() const { return 1; }
+    /// Assigns numbers from `first` to the font and its dependent objects.
+    virtual void AssignNumbers(int first) { Number = first; }
+
+    std::string SubtypeName = "Type1";
+    std::string ResourceName;
+    std::string BaseFont;
+    TWidthTable Widths{};
+
+  protected:
+    void WriteHead();
+};
+
+class TPDFFontDescriptor : public TPDFObject
+{
+  public:
+    using TPDFObject::TPDFObject;
+    void WriteToBuffer() override;
+
+    std::string FontName;
+    int Flags = 32;
+    int BoxLeft = 0;
+    int BoxTop = 0;
+    int BoxRight = 0;
+    int BoxBottom = 0;
+    int MissingWidth = 0;
+    int StemV = 80;
+    int StemH = 80;
+    int ItalicAngle = 0;
+    int CapHeight = 0;
+    int XHeight = 0;
+    int Ascent = 0;
+    int Descent = 0;
+    int Leading = 0;
+    int MaxWidth = 0;
+    int AvgWidth = 0;
+    bool HasFontFile = false;
+};
+
+/// The complete font program of an embedded TrueType face.
+class TPDFFontFile : public TPDFObject
+{
+  public:
+    using TPDFObject::TPDFObject;
+    void WriteToBuffer() override;
+
+    std::vector<std::uint8_t> Data;
+};
+
+/// A TrueType font resource with measured widths, a descriptor and, when embedded, its program.
+class TPDFFontTrueType : public TPDFFont
+{
+  public:
+    TPDFFontTrueType(TRenderPDF& owner, std::string resourceName, std::string baseFont);
+    void WriteToBuffer() override;
+    int ObjectCount() const override { return FontFile ? 3 : 2; }
+    void AssignNumbers(int first) override;
+
+    std::unique_ptr<TPDFFontDescriptor> Descriptor;
+    std::unique_ptr<TPDFFontFile> FontFile;
+    int FirstChar = 32;
+    int LastChar = 255;
+    bool Embeddable = false;
+};
+
+} // namespace gq::pdf

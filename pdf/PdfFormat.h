@@ -1,0 +1,46 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <variant>
+
+namespace gq::pdf
+{
+
+/// One argument of FormatPdf: an integer, a real or a text (the text must outlive the call).
+struct TFormatArg
+{
+    template <typename T>
+    requires std::is_integral_v<T> TFormatArg(T value) : Value(static_cast<long long>(value)) {}
+    TFormatArg(double value) : Value(value) {}
+    TFormatArg(std::string_view value) : Value(value) {}
+    TFormatArg(const std::string& value) : Value(std::string_view(value)) {}
+    TFormatArg(const char* value) : Value(std::string_view(value)) {}
+
+    std::variant<long long, double, std::string_view> Value;
+};
+
+/// Formats `format` with the conversions the PDF writer uses, always with "." as decimal
+/// separator and never through the C locale:
+///   %d    decimal integer, "-" when negative
+///   %s    the text as it stands
+///   %.4f  fixed point with four decimals
+///   %.3g  at most three significant digits, no trailing zeros
+///   %.4d  decimal integer, zero-padded to at least four digits
+///   %%    a percent sign
+/// Non-finite reals are written as 0 (PDF has no notation for them). Throws std::logic_error
+/// when a conversion does not match its argument or the argument count is wrong.
+std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args);
+
+/// "%.4f" of `value`.
+std::string FormatFixed4(double value);
+
+/// "%.3g" of `value`.
+std::string FormatGeneral3(double value);
+
+/// The bytes of `text` with "\" put before every "(", ")" and "\": a PDF literal-string body.
+std::string EscapePdfString(std::string_view text);
+
+} // namespace gq::pdf

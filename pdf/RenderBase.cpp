@@ -1,0 +1,130 @@
+#include "pdf/RenderBase.h"
+
+#include "pdf/StreamPlayer.h"
+
+#include <cmath>
+#include <limits>
+
+namespace gq::pdf
+{
+
+int RoundHalfEven(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    double r = std::nearbyint(value);
+    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(r);
+}
+
+TRenderBase::TRenderBase() : m_standardFonts(std::make_unique<TStandardFontServices>())
+{
+    FontServices = m_standardFonts.get();
+}
+
+TRenderBase::~TRenderBase() = default;
+
+void TRenderBase::DrawArc(double, double, double, double, double, double, double, double) {}
+void TRenderBase::BrushUpdated() {}
+void TRenderBase::DrawChord(double, double, double, double, double, double, double, double) {}
+void TRenderBase::TextCentred(const std::string&, double, double) {}
+void TRenderBase::DrawEllipse(double, double, double, double) {}
+void TRenderBase::FontUpdated(const TPlayerFont&) {}
+void TRenderBase::TextLeft(const std::string&, double, double) {}
+void TRenderBase::LineToPoint(double, double) {}
+void TRenderBase::MovePen(double, double) {}
+void TRenderBase::DrawPie(double, double, double, double, double, double, double, double) {}
+void TRenderBase::DrawPolyline(std::span<const TUnitPoint>, int) {}
+void TRenderBase::DrawPolygon(std::span<const TUnitPoint>, int) {}
+void TRenderBase::TextRight(const std::string&, double, double) {}
+void TRenderBase::PenUpdated(const TPlayerPen&) {}
+void TRenderBase::DrawEncodedImage(std::span<const std::uint8_t>, const std::string&, double,
+                                   double, double, double)
+{}
+void TRenderBase::DrawBitmap(const TPicture&, double, double, double, double) {}
+void TRenderBase::DrawBitmapRect(const TPicture&, double, double, double, double) {}
+void TRenderBase::DrawStretched(const TDeviceRect&, const TPicture&) {}
+void TRenderBase::DrawGraphicAt(const TPicture&, double, double) {}
+void TRenderBase::TextInWidth(const std::string&, double, double, double) {}
+void TRenderBase::DrawRectangle(double, double, double, double) {}
+void TRenderBase::FillRectangle(const TDeviceRect&) {}
+void TRenderBase::TextInRect(const TDeviceRect&, double, double, const std::string&) {}
+void TRenderBase::DrawRoundRect(double, double, double, double, double, double) {}
+void TRenderBase::BeginDocument() {}
+void TRenderBase::EndDocument() {}
+void TRenderBase::BeginPage() {}
+void TRenderBase::EndPage() {}
+
+double TRenderBase::ResolutionX() const { return 72.0; }
+
+double TRenderBase::ResolutionY() const { return 72.0; }
+
+void TRenderBase::RenderStream(std::span<const std::uint8_t> input)
+{
+    m_input = input;
+    RenderPages(0);
+}
+
+void TRenderBase::RenderPages(int page)
+{
+    TStreamPlayer player(m_input, *this);
+    if (page > 0)
+        player.PlayPage(page);
+    else
+        player.PlayAll();
+}
+
+void TRenderBase::RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName)
+{
+    OutputFileName = fileName;
+    RenderStream(input);
+}
+
+int TRenderBase::DeviceX(double x) const
+{
+    double waste = m_player ? m_player->Header().LeftWaste : 0.0;
+    return RoundHalfEven(ResolutionX() * (x - waste));
+}
+
+int TRenderBase::DeviceY(double y) const
+{
+    double waste = m_player ? m_player->Header().TopWaste : 0.0;
+    return RoundHalfEven(ResolutionY() * (y - waste));
+}
+
+void TRenderStream::WriteText(std::string_view text)
+{
+    if (m_active && !text.empty())
+        m_active->append(text);
+}
+
+void TRenderStream::WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args)
+{
+    WriteText(FormatPdf(format, args));
+}
+
+void TRenderStream::WriteLine(std::string_view text)
+{
+    WriteText(text);
+    WriteText("\r\n");
+}
+
+void TRenderStream::WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args)
+{
+    WriteLine(FormatPdf(format, args));
+}
+
+void TRenderStream::CloseOutput()
+{
+    if (m_owned) {
+        m_owned->close();
+        m_owned.reset();
+    }
+    m_output = nullptr;
+    m_active = nullptr;
+}
+
+} // namespace gq::pdf

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "pdf/EngineFontServices.h"
+#include "pdf/PdfFonts.h"
+#include "pdf/PdfObjects.h"
+#include "pdf/RenderBase.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gq::pdf
+{
+
+/// Encoding named in the font dictionaries.
+enum class TPDFFontEncoding : std::uint8_t
+{
+    feMacRomanEncoding,
+    feMacExpertEncoding,
+    feWinAnsiEncoding,
+    fePDFDocEncoding,
+    feStandardEncoding
+};
+
+/// The encoding's PDF name, e.g. "WinAnsiEncoding".
+std::string_view EncodingName(TPDFFontEncoding encoding);
+
+/// The document information dictionary; empty entries are left out.
+struct TPDFDocInfo
+{
+    std::string Title;
+    std::string Author;
+    std::string Subject;
+    std::string KeyWords;
+    std::string Creator = "Gridquill report engine";
+    std::string Producer = "Gridquill PDF output";
+};
+
+/// Compresses a content stream: gets the bytes, returns the compressed bytes and may change
+/// `filter` (preset "FlateDecode").
+using TCompressEvent = std::function<std::string(std::string_view content, std::string& filter)>;
+
+/// Renders a page stream into a PDF 1.3 file: uncompressed, every line ending in CR LF, text
+/// in the standard Type 1 fonts (TrueType for other platform faces), lines as stroked paths.
+/// The whole file is assembled in memory and written in one piece when the document ends.
+///
+/// Typical use:
+///   TRenderPDF pdf;                       // optionally: pdf.Clock = fixedClock;
+///   pdf.EmbedFonts = true;
+///   pdf.DocInfo.KeyWords = "...";
+///   pdf.RenderToFile(streamBytes, "/path/book.pdf");
+class TRenderPDF : public TRenderStream
+{
+  public:
+    TRenderPDF();
+    ~TRenderPDF() override;
+
+    bool UseCompression = false;
+    bool EmbedFonts = false;
+    TCompressEvent OnCompress;
+    int ImageQuality = 90;
+    int MetafileDPI = 300;
+    TPDFFontEncoding FontEncoding = TPDFFontEncoding::feWinAnsiEncoding;
+    TPDFDocInfo DocInfo;
+
+    /// Measures segmented texts and TrueType faces with the engine's font manager (shared, so
+    /// its width caches serve both). Without this call a manager is made on first need; the
+    /// book's pages, set in Arial, never need one.
+    void SetFontManager(std::shared_ptr<report::TFontManager> fonts);
+
+    /// Plays `input` (a complete page stream) into the PDF file `fileName`. A name without any
+    /// "." gets the extension of FileExtension (".pdf"). The file is created (truncated) first
+    /// and written when the document ends; a playback failure still writes the pages so far.
+    /// Throws OutputFileError naming the path when the file cannot be created or written, and
+    /// PageStreamError for a malformed stream.
+    void RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName) override;
+
+    /// Plays `input` and returns the PDF bytes, for callers that keep the document in memory.
+    std::string RenderToString(std::span<const std::uint8_t> input);
+
+    /// The name RenderToFile writes to for `fileName`.
+    std::string OutputNameFor(const std::string& fileName) const;
+
+    void BeginDocument() override;
+    void EndDocument() override;
+    void BeginPage() override;
+    void EndPage() override;
+
+    void FontUpdated(const TPlayerFont& font) override;
+    void TextLeft(const std::string& text, double x, double y) override;
+    void TextCentred(const std::string& text, double x, double y) override;
+    void TextRight(const std::string& text, double x, double y) override;
+    void TextInWidth(const std::string& text, double x, double y, double width) override;
+    void MovePen(double x, double y) override;
+    void LineToPoint(double x, double y) override;
+
+    void DrawRectangle(double x1, double y1, double x2, double y2) override;
+    void FillRectangle(const TDeviceRect& rect) override;
+    void DrawEllipse(double x1, double y1, double x2, double y2) override;
+    void DrawRoundRect(double x1, double y1, double x2, double y2, double cornerWidth,
+                       double cornerHeight) override;
+    void DrawArc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                 double y4) override;
+    void DrawChord(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                   double y4) override;
+    void DrawPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                 double y4) override;
+    void DrawPolyline(std::span<const TUnitPoint> points, int lastIndex) override;
+    void DrawPolygon(std::span<const TUnitPoint> points, int lastIndex) override;
+    void TextInRect(const TDeviceRect& rect, double x, double y, const std::string& text) override;
+
+    /// Width of `text` in inches in the current font and size; 0 without a current font.
+    double TextWidth(std::string_view text) const;
+
+  private:
+    friend class TPDFCatalog;
+    friend class TPDFPages;
+    friend class TPDFOutlines;
+    friend class TPDFProcSet;
+    friend class TPDFPage;
+    friend class TPDFPageContent;
+    friend class TPDFFont;
+    friend class TPDFFontTrueType;
+    friend class TPDFFontDescriptor;
+    friend class TPDFFontFile;
+
+    struct TDocument;
+    enum class TArcKind : std::uint8_t
+    {
+        Arc,
+        Chord,
+        Pie
+    };
+
+    void SelectFont(const TPlayerFont& font);
+    void EnsureFont();
+    TPDFFont* FindFont(std::string_view baseFont) const;
+    TPDFFont* CreateFont(const TPlayerFont& font, const std::string& baseFont);
+    void Content(std::string_view line);
+    void ContentText(std::string_view text);
+    void Flush();
+    void PaintOperator(bool penClear, bool brushClear);
+    void DrawLineSegment(double x1, double y1, double x2, double y2);
+    void DrawArcShape(TArcKind kind, double x1, double y1, double x2, double y2, double x3,
+                      double y3, double x4, double y4);
+    std::string PointText(double x, double y) const;
+    std::uint8_t PenStyle() const;
+    std::uint8_t BrushStyle() const;
+    std::int32_t PlayerPenColor() const;
+    std::int32_t PlayerBrushColor() const;
+    void WriteObject(TPDFObject& object);
+    void WriteInfo(int number);
+    void WriteFile(const std::string& bytes);
+
+    std::unique_ptr<TDocument> m_doc;
+    std::unique_ptr<TEngineFontServices> m_engineFonts;
+};
+
+/// "r g b" of a 0x00BBGGRR colour, each byte / 255 with at most three significant digits; a
+/// negative colour is black.
+std::string ColorText(std::int32_t color);
+
+} // namespace gq::pdf

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "pdf/PdfFonts.h"
+#include "pdf/PdfObjects.h"
+#include "pdf/RenderPDF.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gq::pdf
+{
+
+/// The document state of TRenderPDF between BeginDocument and the end of EndDocument.
+struct TRenderPDF::TDocument
+{
+    std::string Body;
+    std::unique_ptr<TPDFCatalog> Catalog;
+    std::unique_ptr<TPDFOutlines> Outlines;
+    std::unique_ptr<TPDFPages> Pages;
+    std::unique_ptr<TPDFProcSet> ProcSet;
+    std::vector<std::unique_ptr<TPDFPage>> PageList; ///< keys "P1", "P2", ... by position
+    std::vector<std::unique_ptr<TPDFFont>> FontList; ///< in creation order
+    std::vector<std::size_t> XRef;                   ///< byte offset of object n at n - 1
+    TPDFPage* CurrentPage = nullptr;
+    TPDFFont* CurrentFont = nullptr;
+    int FontSize = 12;     ///< whole points
+    double Rotation = 0.0; ///< degrees
+    bool Underline = false;
+    bool StrikeOut = false;
+    bool FirstPagePending = true;
+    std::size_t XRefOffset = 0;
+};
+
+} // namespace gq::pdf

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "pdf/Clock.h"
+#include "pdf/PlayerState.h"
+#include "pdf/StreamReader.h"
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace gq::pdf
+{
+
+class TRenderBase;
+
+/// The job header of a page stream.
+struct TStreamHeader
+{
+    std::string Title;
+    std::int16_t PageCount = 0;
+    std::int16_t FirstPage = 0;
+    std::int16_t LastPage = 0;
+    double PaperWidth = 0.0; ///< inches
+    double PaperHeight = 0.0;
+    double LeftWaste = 0.0;
+    double RightWaste = 0.0;
+    double TopWaste = 0.0;
+    double BottomWaste = 0.0;
+    std::uint8_t Orientation = 0;
+    std::uint16_t Bin = 0;
+    std::uint8_t Collate = 0;
+    std::uint8_t Duplex = 0;
+    std::uint16_t Copies = 0;
+    std::uint16_t PaperSize = 0;
+    std::uint16_t PaperWidthCode = 0;
+    std::uint16_t PaperLengthCode = 0;
+    std::string OutputName;
+};
+
+/// Plays a page stream into a renderer, command by command, keeping the current font, pen,
+/// brush and position. The stream bytes and the renderer are not owned and must outlive the
+/// player; the player registers itself with the renderer for its lifetime.
+///
+/// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
+/// versions), then page records: 'P', previous and next record offsets, page number, page size,
+/// commands up to code 82. Every read is bounds-checked; a malformed stream throws
+/// PageStreamError carrying the byte offset.
+class TStreamPlayer
+{
+  public:
+    TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer);
+    ~TStreamPlayer();
+    TStreamPlayer(const TStreamPlayer&) = delete;
+    TStreamPlayer& operator=(const TStreamPlayer&) = delete;
+
+    /// Reads the header, then BeginDocument, pages while the last page number played is below
+    /// the header's page count, EndDocument. EndDocument runs also when a page fails; the
+    /// failure is rethrown afterwards. A bad header throws before BeginDocument.
+    void PlayAll();
+    /// Plays page `pageNumber` alone between BeginDocument and EndDocument, found by following
+    /// the next-page offsets. Throws PageStreamError when there is no such page.
+    void PlayPage(int pageNumber);
+
+    const TStreamHeader& Header() const { return m_header; }
+    std::uint16_t Version() const { return m_version; }
+    int CurrentPage() const { return m_pageNumber; }
+    const TPlayerFont& Font() const { return m_font; }
+    const TPlayerPen& Pen() const { return m_pen; }
+    const TPlayerBrush& Brush() const { return m_brush; }
+    double CurrentX() const { return m_x; }
+    double CurrentY() const { return m_y; }
+    /// The value of a stream variable (names compared without regard to case), or nothing.
+    const std::string* Variable(std::string_view name) const;
+
+    /// Replaces text macros and variable references in `text`. Throws PageStreamError (at the
+    /// current offset) when the replacements do not come to an end.
+    std::string ExpandMacros(std::string text) const;
+
+  private:
+    struct TNoCaseLess
+    {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+
+    void ReadHeader();
+    void PlayOnePage();
+    void PlayCommand(std::uint8_t code, std::size_t commandOffset);
+    std::string ReadText();
+    TPicture ReadGraphic();
+    TDeviceRect ReadRect();
+    void ReadVariable(std::size_t commandOffset);
+    void PlayText(std::uint8_t code, const std::string& text, double x, double y);
+    void PlaySegmentedText(std::uint8_t code, const std::string& text, double x, double y);
+    void DrawPlainText(std::uint8_t code, const std::string& text, double x, double y);
+    std::string MacroValue(int number) const;
+
+    // Font property setters that notify the renderer when the value changes.
+    void SetFontName(std::string name);
+    void SetFontColor(std::int32_t color);
+    void SetFontPitch(TFontPitch pitch);
+    void SetFontCharset(std::uint8_t charset);
+    void SetFontSize(int size);
+    void SetFontStyle(bool TPlayerFont::*flag, bool on);
+    void NotifyFont();
+    void NotifyPen();
+    void NotifyBrush();
+
+    std::span<const std::uint8_t> m_input;
+    TRenderBase& m_renderer;
+    TStreamReader m_reader;
+    TStreamHeader m_header;
+    std::uint16_t m_version = 0;
+    TDateTime m_reportDate;
+    std::size_t m_firstPagePosition = 0;
+    int m_pageNumber = 0;
+    std::int32_t m_previousPage = 0;
+    std::int32_t m_nextPage = 0;
+    TPlayerFont m_font;
+    TPlayerPen m_pen;
+    TPlayerBrush m_brush;
+    double m_x = 0.0;
+    double m_y = 0.0;
+    double m_lineMetrics[3] = {0.0, 0.0, 0.0};
+    std::map<std::string, std::string, TNoCaseLess> m_variables;
+};
+
+} // namespace gq::pdf

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace gq::pdf
+{
+
+/// Bounds-checked little-endian reader over a page stream held in memory. The bytes are not
+/// owned and must outlive the reader. Every read that would pass the end throws PageStreamError
+/// with the offset of the failed read.
+class TStreamReader
+{
+  public:
+    explicit TStreamReader(std::span<const std::uint8_t> bytes);
+
+    std::size_t Position() const { return m_pos; }
+    std::size_t Size() const { return m_bytes.size(); }
+    bool AtEnd() const { return m_pos >= m_bytes.size(); }
+
+    /// Moves to `position`; throws PageStreamError when it lies beyond the end.
+    void Seek(std::size_t position);
+
+    std::uint8_t ReadByte();
+    std::uint16_t ReadWord();
+    std::int16_t ReadSignedWord();
+    std::int32_t ReadLong();
+    /// A single-precision float, widened to double.
+    double ReadSingle();
+    /// A length-prefixed text: one byte L < 192, or 0xC0 + (L >> 8) and L & 0xFF.
+    std::string ReadString();
+    /// `count` raw bytes, as a view into the stream.
+    std::span<const std::uint8_t> ReadBytes(std::size_t count);
+    /// Skips `count` bytes.
+    void Skip(std::size_t count);
+
+    /// Throws PageStreamError with `message` at the current position.
+    [[noreturn]] void Fail(const std::string& message) const;
+    /// Throws PageStreamError with `message` at `offset`.
+    [[noreturn]] static void FailAt(const std::string& message, std::size_t offset);
+
+  private:
+    void Require(std::size_t count) const;
+
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_pos = 0;
+};
+
+} // namespace gq::pdf

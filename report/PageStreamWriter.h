@@ -1,0 +1,175 @@
+#pragma once
+
+#include "report/OutputEngine.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace gq::report
+{
+
+/// Command and record codes of the page stream (docs/page-stream.md).
+namespace psc
+{
+inline constexpr std::uint8_t kArc = 1, kBrushCopy = 2, kChord = 3, kDraw = 5, kFocusRect = 6,
+                              kEllipse = 7, kFillRect = 8, kFloodFill = 9, kFrameRect = 10,
+                              kLineTo = 11, kMoveTo = 12, kPie = 13, kPolygon = 14, kPolyLine = 15,
+                              kPrintBitmap = 16, kPrintBitmapRect = 17, kRectangle = 18,
+                              kRectangle2 = 19, kRoundRect = 20, kStretchDraw = 21, kTextRect = 22,
+                              kCenterText = 23, kLeftText = 24, kRightText = 25, kTextBKMode = 26,
+                              kBKColor = 27, kScaleX = 28, kScaleY = 29, kSpecialText = 30,
+                              kRawData = 31, kBlockText = 33, kTransparency = 34, kDrawingMode = 35,
+                              kEncodedImage = 36, kVariable = 37, kBrushColor = 41,
+                              kBrushStyle = 42, kBrushBitmap = 43, kFontName = 51, kFontColor = 52,
+                              kFontPitch = 53, kFontHeight = 54, kFontBold = 55,
+                              kFontUnderline = 56, kFontItalic = 57, kFontStrikeout = 58,
+                              kFontSuperscript = 59, kFontSubscript = 60, kFontRotation = 61,
+                              kFontAlign = 62, kFontCharset = 63, kPenColor = 71, kPenMode = 72,
+                              kPenStyle = 73, kPenWidth = 74, kPageHeader = 80, kEndPage = 82,
+                              kResetLineHeight = 83, kAllowPreviewOnly = 84, kAllowPrinterOnly = 85,
+                              kAllowAll = 86, kOrientation = 87, kBin = 88, kJobHeader = 90;
+inline constexpr std::uint16_t kVersion = 2017;
+} // namespace psc
+
+/// Longest text a String field can hold, in bytes.
+inline constexpr std::size_t kMaxStreamString = 16383;
+/// Size of the write buffer between the writer and its medium.
+inline constexpr std::size_t kStreamBufferSize = 16384;
+
+/// The output engine that serialises a print job into a page stream: a job header, then per
+/// output page a record with back and forward offsets, a full state dump and the drawing
+/// commands. Only changes of font, pen and brush are written. See docs/page-stream.md.
+///
+/// Failures: a medium that cannot be opened or written throws gq::Error naming the path; a text
+/// longer than 16383 bytes throws gq::Error (the job then ends, and FinishJob saves what was
+/// written).
+class TPageStreamWriter : public TOutputEngine
+{
+  public:
+    explicit TPageStreamWriter(std::shared_ptr<TFontManager> fontManager = nullptr);
+    ~TPageStreamWriter() override;
+
+    TStreamMode StreamMode() const { return m_streamMode; }
+    void SetStreamMode(TStreamMode mode) { m_streamMode = mode; }
+    /// smUser: the stream written from its start (it must support seekp). Not owned.
+    /// Without one the job fails with "StreamMode is smUser but Stream is nil".
+    std::ostream* Stream() const { return m_userStream; }
+    void SetStream(std::ostream* stream) { m_userStream = stream; }
+    /// smTempFile: the folder the "PS" file is made in; empty means $TMPDIR or /tmp.
+    const std::string& TempFolder() const { return m_tempFolder; }
+    void SetTempFolder(std::string folder) { m_tempFolder = std::move(folder); }
+
+    /// smMemory: the bytes of the last (or current) job; kept after FinishJob.
+    const std::vector<std::uint8_t>& MemoryData() const { return m_memory; }
+
+    /// Writes a variable definition (command 37): name, capacity, length of value, then
+    /// capacity bytes holding value padded with zeros. Later page headers refer to the value
+    /// part of the latest definition of each variable. Throws gq::Error when value is longer
+    /// than capacity or 254 bytes or more (a length of 254 marks a reference).
+    void DefineVariable(const std::string& name, std::uint8_t capacity, const std::string& value);
+    /// Number of variables defined in this job.
+    std::size_t VariableCount() const { return m_variables.size(); }
+    /// Command 30: a text the reader interprets.
+    void SpecialText(const std::string& text);
+    /// Command 31: bytes passed through to the device.
+    void RawData(const std::vector<std::uint8_t>& data);
+    /// Command 35.
+    void SetDrawingMode(std::uint8_t mode);
+    /// Command 19: the second rectangle form (inches).
+    void Rectangle2(double x1, double y1, double x2, double y2);
+    /// Command 16 (after 34): picture at (x, y) scaled by width and height factors.
+    void PrintBitmap(double x, double y, double scaleX, double scaleY, const TPictureRef& picture,
+                     bool transparent = false);
+    /// Command 17 (after 34): picture stretched between two corners (inches).
+    void PrintBitmapRect(double x1, double y1, double x2, double y2, const TPictureRef& picture,
+                         bool transparent = false);
+    /// Command 36 (after 34): an encoded image with its format name, between two corners.
+    void PrintImageRect(double x1, double y1, double x2, double y2,
+                        const std::vector<std::uint8_t>& image, const std::string& format,
+                        bool transparent = false);
+
+  protected:
+    void OpenOutput() override;
+    void CloseOutput(bool failed) override;
+    void BeginPageOutput() override;
+    void EndPageOutput() override;
+    void FontChanged() override;
+    void PenChanged() override;
+    void BrushChanged() override;
+    void LineMetricsChanged() override;
+    void MarksChanged() override;
+    void OrientationWritten() override;
+    void BinSelected(const std::string& name) override;
+    void ScaleXChanged() override;
+    void ScaleYChanged() override;
+    void TextBKModeChanged() override;
+    void BackgroundColorChanged() override;
+    void TextOut(TTextCommand command, const std::string& text, double x, double width) override;
+    void LineOut(bool lineTo, double x, double y) override;
+    void ShapeOut(TShapeCommand command, const double* coords, int count) override;
+    void RectOut(TRectCommand command, const TPixelRect& rect) override;
+    void PolyOut(bool polygon, const std::vector<TPixelPoint>& points) override;
+    void FloodFillOut(double x, double y, TColor color, std::uint8_t style) override;
+    void TextRectOut(const TPixelRect& rect, double x, double y, const std::string& text) override;
+    void DrawOut(double x, double y, const TPictureRef& picture) override;
+    void StretchDrawOut(const TPixelRect& rect, const TPictureRef& picture) override;
+    void BrushCopyOut(const TPixelRect& dest, const TPictureRef& picture, const TPixelRect& source,
+                      TColor color) override;
+
+  private:
+    // Buffered medium.
+    void Put(const void* data, std::size_t size);
+    void PutByte(std::uint8_t value);
+    void PutWord(std::uint16_t value);
+    void PutLong(std::int32_t value);
+    void PutSingle(double value);
+    void PutString(const std::string& text);
+    void PutPoint(double x, double y);
+    void PutPixelRect(const TPixelRect& rect);
+    void PutGraphic(const TPictureRef& picture);
+    void Flush();
+    void SinkWrite(const std::uint8_t* data, std::size_t size);
+    std::uint64_t Position();
+    void Patch(std::uint64_t offset, const void* data, std::size_t size);
+    void CloseMedium(bool failed);
+    void WriteJobHeader();
+    double X(double inches) const;
+    double Y(double inches) const;
+
+    void WriteFontState(bool all);
+    void WritePenState(bool all);
+    void WriteBrushState(bool all);
+
+    TStreamMode m_streamMode = TStreamMode::smMemory;
+    std::ostream* m_userStream = nullptr;
+    std::string m_tempFolder;
+
+    std::vector<std::uint8_t> m_memory;
+    std::FILE* m_file = nullptr;
+    std::uint64_t m_userBase = 0;
+    std::uint64_t m_sinkPosition = 0; // bytes handed to the medium
+    std::array<std::uint8_t, kStreamBufferSize> m_buffer{};
+    std::size_t m_bufferUsed = 0;
+    bool m_open = false;
+
+    std::uint64_t m_pageCountOffset = 0;
+    std::uint64_t m_lastPageStart = 0;
+    std::uint64_t m_pendingNextOffset = 0; // 0: none
+    bool m_haveLastPage = false;
+
+    TEngineFont m_writtenFont;
+    double m_writtenFontHeight = -1;
+    std::uint64_t m_writtenFontVersion = 0;
+    TEnginePen m_writtenPen;
+    TEngineBrush m_writtenBrush;
+    bool m_patternWritten = false;
+    std::map<const TPicture*, std::pair<TPictureRef, std::uint64_t>> m_pictures;
+    std::map<std::string, std::uint64_t, std::less<>> m_variables;
+};
+
+} // namespace gq::report

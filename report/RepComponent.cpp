@@ -1,0 +1,608 @@
+#include "report/RepComponent.h"
+
+#include "gq/Error.h"
+#include "report/RepProject.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace gq::report
+{
+
+namespace
+{
+
+std::string LowerCase(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return result;
+}
+
+bool IsIdentifier(std::string_view name)
+{
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+}
+
+bool IsReservedWord(std::string_view lowerName)
+{
+    static constexpr std::array<std::string_view, 9> kReserved = {
+        "import",         "const", "type",     "var",        "function",
+        "implementation", "end",   "creation", "destruction"};
+    return std::find(kReserved.begin(), kReserved.end(), lowerName) != kReserved.end();
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+void EraseOne(std::vector<TComponent*>& list, TComponent* item)
+{
+    auto it = std::find(list.begin(), list.end(), item);
+    if (it != list.end()) {
+        list.erase(it);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TComponent
+
+TComponent::TComponent(TComponent* owner)
+{
+    if (owner != nullptr) {
+        owner->InsertComponent(this);
+    }
+}
+
+TComponent::~TComponent()
+{
+    BeginDestroy();
+    if (m_owner != nullptr) {
+        m_owner->RemoveComponent(this);
+    }
+}
+
+void TComponent::BeginDestroy()
+{
+    if (m_destroying) {
+        return;
+    }
+    m_destroying = true;
+
+    // Tell everyone holding a reference to this object, and drop the registrations both ways.
+    if (m_links != nullptr) {
+        std::vector<TComponent*> observers;
+        observers.swap(m_links->Observers);
+        for (TComponent* observer : observers) {
+            EraseOne(observer->m_links->Observing, this);
+            if (!observer->m_destroying) {
+                observer->Notification(this);
+            }
+        }
+        for (TComponent* observed : m_links->Observing) {
+            EraseOne(observed->m_links->Observers, this);
+        }
+        m_links.reset();
+    }
+
+    // Free owned objects, last created first. Each is unlinked before it is deleted so that its
+    // destructor does not come back to this list.
+    m_index.reset();
+    while (m_lastOwned != nullptr) {
+        TComponent* item = m_lastOwned;
+        m_lastOwned = item->m_prevSibling;
+        if (m_lastOwned != nullptr) {
+            m_lastOwned->m_nextSibling = nullptr;
+        } else {
+            m_firstOwned = nullptr;
+        }
+        --m_ownedCount;
+        item->m_owner = nullptr;
+        item->m_prevSibling = nullptr;
+        delete item;
+    }
+}
+
+void Free(TComponent* item) { delete item; }
+
+void TComponent::InsertComponent(TComponent* item)
+{
+    item->m_owner = this;
+    item->m_prevSibling = m_lastOwned;
+    item->m_nextSibling = nullptr;
+    if (m_lastOwned != nullptr) {
+        m_lastOwned->m_nextSibling = item;
+    } else {
+        m_firstOwned = item;
+    }
+    m_lastOwned = item;
+    ++m_ownedCount;
+    IndexName(item);
+}
+
+void TComponent::RemoveComponent(TComponent* item)
+{
+    UnindexName(item);
+    if (item->m_prevSibling != nullptr) {
+        item->m_prevSibling->m_nextSibling = item->m_nextSibling;
+    } else {
+        m_firstOwned = item->m_nextSibling;
+    }
+    if (item->m_nextSibling != nullptr) {
+        item->m_nextSibling->m_prevSibling = item->m_prevSibling;
+    } else {
+        m_lastOwned = item->m_prevSibling;
+    }
+    item->m_prevSibling = item->m_nextSibling = nullptr;
+    item->m_owner = nullptr;
+    --m_ownedCount;
+}
+
+void TComponent::IndexName(TComponent* item)
+{
+    if (item->m_name.empty()) {
+        return;
+    }
+    if (m_index == nullptr) {
+        m_index = std::make_unique<TOwnedIndex>();
+    }
+    m_index->Names.emplace(LowerCase(item->m_name), item);
+}
+
+void TComponent::UnindexName(TComponent* item)
+{
+    if (item->m_name.empty() || m_index == nullptr) {
+        return;
+    }
+    std::string key = LowerCase(item->m_name);
+    auto it = m_index->Names.find(key);
+    if (it != m_index->Names.end() && it->second == item) {
+        m_index->Names.erase(it);
+        LowerHints(key);
+    }
+}
+
+// A freed name "<base><n>" makes n free again for every base it can be read as ("Text12" is
+// base "Text" with 12 and base "Text1" with 2), so every such hint above n comes down to n.
+void TComponent::LowerHints(std::string_view lowerName)
+{
+    auto& hints = m_index->NextNumber;
+    if (hints.empty()) {
+        return;
+    }
+    std::size_t digitsStart = lowerName.size();
+    while (digitsStart > 0 && lowerName[digitsStart - 1] >= '0' &&
+           lowerName[digitsStart - 1] <= '9') {
+        --digitsStart;
+    }
+    for (std::size_t split = digitsStart; split < lowerName.size(); ++split) {
+        std::string_view digits = lowerName.substr(split);
+        if (digits[0] == '0' || digits.size() > 4) {
+            continue; // never a candidate: numbers are written without leading zeros, up to 9999
+        }
+        int number = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        auto hint = hints.find(std::string(lowerName.substr(0, split)));
+        if (hint != hints.end() && number < hint->second) {
+            hint->second = number;
+        }
+    }
+}
+
+std::vector<TComponent*> TComponent::Components() const
+{
+    std::vector<TComponent*> result;
+    result.reserve(static_cast<std::size_t>(m_ownedCount));
+    for (TComponent* item = m_firstOwned; item != nullptr; item = item->m_nextSibling) {
+        result.push_back(item);
+    }
+    return result;
+}
+
+TComponent* TComponent::FindComponent(std::string_view name) const
+{
+    if (name.empty() || m_index == nullptr) {
+        return nullptr;
+    }
+    auto it = m_index->Names.find(LowerCase(name));
+    return it == m_index->Names.end() ? nullptr : it->second;
+}
+
+void TComponent::SetName(std::string_view newName)
+{
+    if (newName == m_name) {
+        return;
+    }
+    std::string lower = LowerCase(newName);
+    if (IsReservedWord(lower)) {
+        return;
+    }
+    if (!newName.empty() && !IsIdentifier(newName)) {
+        throw gq::Error("Report item name \"" + std::string(newName) +
+                        "\" is not a valid identifier (letters, digits and '_', not starting with "
+                        "a digit)");
+    }
+    if (m_owner != nullptr && !newName.empty()) {
+        TComponent* other = m_owner->FindComponent(newName);
+        if (other != nullptr && other != this) {
+            std::string ownerName =
+                m_owner->m_name.empty() ? std::string(m_owner->ClassName()) : m_owner->m_name;
+            throw gq::Error("A report item named \"" + std::string(newName) +
+                            "\" already exists in " + ownerName);
+        }
+    }
+    std::string oldName = m_name;
+    if (m_owner != nullptr) {
+        m_owner->UnindexName(this);
+    }
+    m_name = std::string(newName);
+    if (m_owner != nullptr) {
+        m_owner->IndexName(this);
+    }
+    NameChanged(oldName, m_name);
+}
+
+std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
+{
+    if (usePreferred) {
+        std::size_t bar = base.find('|');
+        std::string_view preferred = Trim(base.substr(0, bar));
+        std::string_view fallback =
+            bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
+        if (!preferred.empty() && FindComponent(preferred) == nullptr) {
+            return std::string(preferred);
+        }
+        base = fallback;
+    }
+    if (m_index == nullptr) {
+        m_index = std::make_unique<TOwnedIndex>();
+    }
+    int& hint = m_index->NextNumber.try_emplace(LowerCase(base), 1).first->second;
+    std::string candidate;
+    for (int n = std::max(hint, 1); n <= 9999; ++n) {
+        candidate = std::string(base) + std::to_string(n);
+        if (FindComponent(candidate) == nullptr) {
+            hint = n; // 1..n-1 are all taken; n is returned but may stay unused
+            return candidate;
+        }
+    }
+    hint = 9999;
+    return candidate;
+}
+
+void TComponent::FreeNotification(TComponent* other)
+{
+    if (other == nullptr || other == this) {
+        return;
+    }
+    if (other->m_links == nullptr) {
+        other->m_links = std::make_unique<TLinks>();
+    }
+    if (m_links == nullptr) {
+        m_links = std::make_unique<TLinks>();
+    }
+    auto& observers = other->m_links->Observers;
+    if (std::find(observers.begin(), observers.end(), this) == observers.end()) {
+        observers.push_back(this);
+        m_links->Observing.push_back(other);
+    }
+}
+
+void TComponent::Notification(TComponent*) {}
+
+void TComponent::NameChanged(const std::string&, const std::string&) {}
+
+// ---------------------------------------------------------------------------------------------
+// TRepComponent
+
+TRepComponent::TRepComponent(TComponent* owner) : TComponent(owner)
+{
+    if (auto* repOwner = dynamic_cast<TRepComponent*>(owner)) {
+        m_page = repOwner->m_page;
+        m_report = repOwner->m_report;
+        m_project = repOwner->m_project;
+    }
+}
+
+TRepComponent::~TRepComponent()
+{
+    // Children are let go first: those this item owns are then freed without coming back to a
+    // list that is going away, and those owned elsewhere live on without a parent.
+    for (TRepComponent* child : m_children) {
+        child->m_parent = nullptr;
+    }
+    m_children.clear();
+    BeginDestroy();
+    if (m_parent != nullptr) {
+        auto& siblings = m_parent->m_children;
+        siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    }
+}
+
+TRepComponent::TEvents& TRepComponent::Events()
+{
+    if (m_events == nullptr) {
+        m_events = std::make_unique<TEvents>();
+    }
+    return *m_events;
+}
+
+void TRepComponent::SetParent(TRepComponent* newParent)
+{
+    if (newParent == m_parent) {
+        return;
+    }
+    if (newParent != nullptr && !newParent->IsContainer()) {
+        throw gq::Error("Report item " + std::string(newParent->Name()) + " (" +
+                        std::string(newParent->ClassName()) + ") cannot hold child items");
+    }
+    for (auto* p = newParent; p != nullptr; p = p->m_parent) {
+        if (p == this) {
+            throw std::logic_error("report item made a child of itself");
+        }
+    }
+    if (m_parent != nullptr) {
+        auto& siblings = m_parent->m_children;
+        siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    }
+    m_parent = newParent;
+    if (newParent != nullptr) {
+        newParent->m_children.push_back(this);
+    }
+}
+
+std::string TRepComponent::BaseNameOf(std::string_view className)
+{
+    if (!className.empty() && className.front() == 'T') {
+        className.remove_prefix(1);
+    }
+    if (className.size() >= 3 && LowerCase(className.substr(0, 3)) == "rep") {
+        className.remove_prefix(3);
+    }
+    return std::string(className);
+}
+
+void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view name, TRepUnits left,
+                                      TRepUnits top, TRepUnits width, TRepUnits height)
+{
+    try {
+        control->SetParent(this);
+        TComponent* owner = control->Owner();
+        std::string base = BaseNameOf(control->ClassName());
+        std::string unique = owner == nullptr ? std::string()
+                             : name.empty()
+                                 ? owner->MakeUniqueName(base)
+                                 : owner->MakeUniqueName(std::string(name) + "|" + base, true);
+        control->SetName(unique);
+        if (auto* positioned = dynamic_cast<TRepControl*>(control)) {
+            positioned->SetLeft(left);
+            positioned->SetTop(top);
+            if (width != 0) {
+                positioned->SetWidth(width);
+            }
+            if (height != 0) {
+                positioned->SetHeight(height);
+            }
+        }
+    } catch (...) {
+        delete control;
+        throw;
+    }
+}
+
+void TRepComponent::AssignProperties(const TRepComponent& source)
+{
+    m_visible = source.m_visible;
+    Locked = source.Locked;
+    DevLocked = source.DevLocked;
+    if (source.m_events != nullptr) {
+        m_events = std::make_unique<TEvents>(*source.m_events);
+    }
+}
+
+void TRepComponent::AssignReferences(const TRepComponent&) {}
+
+bool TRepComponent::IsFinished() const
+{
+    return std::all_of(m_children.begin(), m_children.end(),
+                       [](const TRepComponent* child) { return child->IsFinished(); });
+}
+
+void TRepComponent::BeforeReport()
+{
+    if (m_events != nullptr && m_events->OnBeforeReport) {
+        m_events->OnBeforeReport(*this);
+    }
+    for (TRepComponent* child : m_children) {
+        child->BeforeReport();
+    }
+}
+
+void TRepComponent::AfterReport()
+{
+    for (TRepComponent* child : m_children) {
+        child->AfterReport();
+    }
+    if (m_events != nullptr && m_events->OnAfterReport) {
+        m_events->OnAfterReport(*this);
+    }
+}
+
+void TRepComponent::BeforePrint()
+{
+    if (m_events != nullptr && m_events->OnBeforePrint) {
+        m_events->OnBeforePrint(*this);
+    }
+}
+
+void TRepComponent::AfterPrint()
+{
+    if (m_events != nullptr && m_events->OnAfterPrint) {
+        m_events->OnAfterPrint(*this);
+    }
+}
+
+void TRepComponent::SaveDesignBounds()
+{
+    for (TRepComponent* child : m_children) {
+        child->SaveDesignBounds();
+    }
+}
+
+void TRepComponent::RestoreDesignBounds()
+{
+    for (TRepComponent* child : m_children) {
+        child->RestoreDesignBounds();
+    }
+}
+
+void TRepComponent::SaveFittedBounds()
+{
+    for (TRepComponent* child : m_children) {
+        child->SaveFittedBounds();
+    }
+}
+
+void TRepComponent::RestoreFittedBounds()
+{
+    for (TRepComponent* child : m_children) {
+        child->RestoreFittedBounds();
+    }
+}
+
+void TRepComponent::DrawSelf(TOutputEngine&) {}
+
+// ---------------------------------------------------------------------------------------------
+// TRepControl
+
+TRepControl::TRepControl(TComponent* owner) : TRepComponent(owner) {}
+
+void TRepControl::SetLeft(TRepUnits value)
+{
+    if (!UnitsEqual(value, m_bounds.Left)) {
+        m_bounds.Left = value;
+    }
+}
+
+void TRepControl::SetTop(TRepUnits value)
+{
+    if (!UnitsEqual(value, m_bounds.Top)) {
+        m_bounds.Top = value;
+    }
+}
+
+void TRepControl::SetWidth(TRepUnits value)
+{
+    if (!UnitsEqual(value, m_bounds.Width)) {
+        m_bounds.Width = value;
+    }
+}
+
+void TRepControl::SetHeight(TRepUnits value)
+{
+    if (!UnitsEqual(value, m_bounds.Height)) {
+        m_bounds.Height = value;
+    }
+}
+
+void TRepControl::SetBounds(const TRepBounds& bounds) { m_bounds = bounds; }
+
+TRepUnits TRepControl::AbsLeft() const
+{
+    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    return Left() + (parent != nullptr ? parent->AbsLeft() : 0.0);
+}
+
+TRepUnits TRepControl::AbsTop() const
+{
+    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    return Top() + (parent != nullptr ? parent->AbsTop() : 0.0);
+}
+
+void TRepControl::SetMirror(TRepControl* mirror)
+{
+    if (mirror == this) {
+        mirror = nullptr;
+    }
+    m_mirror = mirror;
+    FreeNotification(mirror);
+}
+
+void TRepControl::Notification(TComponent* freed)
+{
+    TRepComponent::Notification(freed);
+    if (freed == m_mirror) {
+        m_mirror = nullptr;
+    }
+}
+
+void TRepControl::AssignProperties(const TRepComponent& source)
+{
+    TRepComponent::AssignProperties(source);
+    const auto& control = static_cast<const TRepControl&>(source);
+    m_bounds = control.m_bounds;
+    m_design = control.m_design;
+    m_fitted = control.m_fitted;
+    m_displayOn = control.m_displayOn;
+    Anchor = control.Anchor;
+}
+
+void TRepControl::AssignReferences(const TRepComponent& source)
+{
+    TRepComponent::AssignReferences(source);
+    const auto& control = static_cast<const TRepControl&>(source);
+    if (control.m_mirror != nullptr) {
+        SetMirror(CopyOf(control.m_mirror));
+    }
+}
+
+bool TRepControl::IsFinished() const
+{
+    return TRepComponent::IsFinished() && (m_mirror == nullptr || m_mirror->IsFinished());
+}
+
+void TRepControl::SaveDesignBounds()
+{
+    m_design = m_bounds;
+    TRepComponent::SaveDesignBounds();
+}
+
+void TRepControl::RestoreDesignBounds()
+{
+    m_bounds = m_design;
+    TRepComponent::RestoreDesignBounds();
+}
+
+void TRepControl::SaveFittedBounds()
+{
+    m_fitted = m_bounds;
+    TRepComponent::SaveFittedBounds();
+}
+
+void TRepControl::RestoreFittedBounds()
+{
+    m_bounds = m_fitted;
+    TRepComponent::RestoreFittedBounds();
+}
+
+} // namespace gq::report

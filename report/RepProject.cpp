@@ -1,0 +1,494 @@
+#include "report/RepProject.h"
+
+#include "gq/Error.h"
+#include "report/RepItems.h"
+
+#include <algorithm>
+
+namespace gq::report
+{
+
+namespace
+{
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) {
+                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TRepProjectItem
+
+void TRepProjectItem::AssignProperties(const TRepComponent& source)
+{
+    TRepContainerComponent::AssignProperties(source);
+    const auto& item = static_cast<const TRepProjectItem&>(source);
+    m_fullName = item.m_fullName;
+    Description = item.Description;
+    Parameters = item.Parameters;
+    PIVars = item.PIVars;
+}
+
+void TRepProjectItem::NameChanged(const std::string& oldName, const std::string& newName)
+{
+    if (m_fullName == oldName) {
+        m_fullName = newName;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRepPage
+
+TRepPage::TRepPage(TComponent* owner) : TRepProjectItem(owner) { m_page = this; }
+
+void TRepPage::SetPageWidth(TRepUnits width)
+{
+    if (!UnitsEqual(width, m_pageWidth)) {
+        m_pageWidth = width;
+        PaperSize = 256;
+    }
+}
+
+void TRepPage::SetPageHeight(TRepUnits height)
+{
+    if (!UnitsEqual(height, m_pageHeight)) {
+        m_pageHeight = height;
+        PaperSize = 256;
+    }
+}
+
+void TRepPage::SetOrientation(TOrientation orientation)
+{
+    bool swap =
+        (m_orientation == TOrientation::poPortrait && orientation == TOrientation::poLandScape) ||
+        (m_orientation == TOrientation::poLandScape && orientation == TOrientation::poPortrait);
+    m_orientation = orientation;
+    if (swap) {
+        std::swap(m_pageWidth, m_pageHeight);
+    }
+}
+
+void TRepPage::SetGotoPage(TRepPage* page)
+{
+    m_gotoPage = page;
+    FreeNotification(page);
+}
+
+void TRepPage::Notification(TComponent* freed)
+{
+    TRepProjectItem::Notification(freed);
+    if (freed == m_gotoPage) {
+        m_gotoPage = nullptr;
+    }
+}
+
+void TRepPage::AssignProperties(const TRepComponent& source)
+{
+    TRepProjectItem::AssignProperties(source);
+    const auto& page = static_cast<const TRepPage&>(source);
+    m_pageWidth = page.m_pageWidth;
+    m_pageHeight = page.m_pageHeight;
+    m_orientation = page.m_orientation;
+    PaperSize = page.PaperSize;
+    Bin = page.Bin;
+    BinCustom = page.BinCustom;
+    GotoMode = page.GotoMode;
+    WasteFit = page.WasteFit;
+    GridLines = page.GridLines;
+    GridSpacing = page.GridSpacing;
+}
+
+void TRepPage::AssignReferences(const TRepComponent& source)
+{
+    TRepProjectItem::AssignReferences(source);
+    SetGotoPage(CopyOf(static_cast<const TRepPage&>(source).m_gotoPage));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRepReport
+
+TRepReport::TRepReport(TComponent* owner) : TRepProjectItem(owner) { m_report = this; }
+
+TRepPage* TRepReport::AddPage()
+{
+    auto* page = new TRepPage(this);
+    try {
+        page->SetParent(this);
+        page->SetName(MakeUniqueName("Page"));
+    } catch (...) {
+        delete page;
+        throw;
+    }
+    page->Activate();
+    if (Project() != nullptr) {
+        Project()->Modified = true;
+    }
+    return page;
+}
+
+void TRepReport::SetFirstPage(TRepPage* page)
+{
+    m_firstPage = page;
+    FreeNotification(page);
+}
+
+void TRepReport::SetPageList(std::vector<TRepPage*> pages)
+{
+    std::erase(pages, nullptr);
+    m_pageList = std::move(pages);
+    for (TRepPage* page : m_pageList) {
+        FreeNotification(page);
+    }
+}
+
+void TRepReport::Notification(TComponent* freed)
+{
+    TRepProjectItem::Notification(freed);
+    if (freed == m_firstPage) {
+        m_firstPage = nullptr;
+    }
+    std::erase(m_pageList, freed);
+}
+
+void TRepReport::Activate()
+{
+    TRepProjectItem::Activate();
+    for (TRepComponent* child : Children()) {
+        if (dynamic_cast<TRepPage*>(child) != nullptr) {
+            child->Activate();
+        }
+    }
+}
+
+void TRepReport::Deactivate()
+{
+    for (TRepComponent* child : Children()) {
+        if (dynamic_cast<TRepPage*>(child) != nullptr) {
+            child->Deactivate();
+        }
+    }
+    TRepProjectItem::Deactivate();
+}
+
+void TRepReport::AssignProperties(const TRepComponent& source)
+{
+    TRepProjectItem::AssignProperties(source);
+    const auto& report = static_cast<const TRepReport&>(source);
+    Copies = report.Copies;
+    Collate = report.Collate;
+    Duplex = report.Duplex;
+    Resolution = report.Resolution;
+    Printer = report.Printer;
+    MaxPages = report.MaxPages;
+    AlwaysGenerate = report.AlwaysGenerate;
+    Category = report.Category;
+}
+
+void TRepReport::AssignReferences(const TRepComponent& source)
+{
+    TRepProjectItem::AssignReferences(source);
+    const auto& report = static_cast<const TRepReport&>(source);
+    SetFirstPage(CopyOf(report.m_firstPage));
+    std::vector<TRepPage*> pages;
+    pages.reserve(report.m_pageList.size());
+    for (const TRepPage* page : report.m_pageList) {
+        pages.push_back(CopyOf(page));
+    }
+    SetPageList(std::move(pages));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRepProjectManager
+
+TRepProjectManager::TRepProjectManager(TComponent* owner) : TRepProjectItem(owner)
+{
+    m_project = this;
+    SetName("ReportProject");
+}
+
+void TRepProjectManager::ResetToNewProject()
+{
+    FileName = "Project1.rpj";
+    AddReport();
+    Modified = false;
+}
+
+TRepReport* TRepProjectManager::AddReport()
+{
+    auto* report = new TRepReport(this);
+    try {
+        report->SetParent(this);
+        report->SetName(TComponent::MakeUniqueName("Report"));
+    } catch (...) {
+        delete report;
+        throw;
+    }
+    RegisterReport(report);
+    SetActiveReport(report);
+    report->AddPage();
+    for (TRepComponent* child : report->Children()) {
+        if (auto* page = dynamic_cast<TRepPage*>(child)) {
+            report->SetFirstPage(page);
+            break;
+        }
+    }
+    return report;
+}
+
+void TRepProjectManager::RegisterReport(TRepReport* report)
+{
+    m_reports.push_back(report);
+    FreeNotification(report);
+}
+
+void TRepProjectManager::RegisterGlobalPage(TRepPage* page)
+{
+    m_globalPages.push_back(page);
+    FreeNotification(page);
+}
+
+TRepPage* TRepProjectManager::AddGlobalPage()
+{
+    auto* page = new TRepPage(this);
+    try {
+        page->SetParent(this);
+        page->SetName(TComponent::MakeUniqueName("GlobalPage"));
+    } catch (...) {
+        delete page;
+        throw;
+    }
+    RegisterGlobalPage(page);
+    Modified = true;
+    return page;
+}
+
+void TRepProjectManager::SetActiveReport(TRepReport* report)
+{
+    if (m_activeReport != nullptr) {
+        m_activeReport->Deactivate();
+    }
+    m_activeReport = report;
+    if (report != nullptr) {
+        FreeNotification(report);
+        report->Activate();
+    }
+}
+
+TRepReport* TRepProjectManager::FindReport(std::string_view name, bool byFullName) const
+{
+    for (TRepReport* report : m_reports) {
+        if ((byFullName && SameText(report->FullName(), name)) || SameText(report->Name(), name)) {
+            return report;
+        }
+    }
+    return nullptr;
+}
+
+TComponent* TRepProjectManager::FindByPath(std::string_view path, TComponent* root) const
+{
+    const TComponent* searchRoot = root != nullptr ? root : this;
+    std::string_view sought = path;
+    std::size_t dot = path.find('.');
+    if (dot != std::string_view::npos) {
+        std::string_view prefix = path.substr(0, dot);
+        sought = path.substr(dot + 1);
+        searchRoot = nullptr;
+        if (m_activeReport != nullptr) {
+            auto* page = dynamic_cast<TRepPage*>(m_activeReport->FindComponent(prefix));
+            if (page != nullptr && page->Parent() == m_activeReport) {
+                searchRoot = page;
+            }
+        }
+        if (searchRoot == nullptr) {
+            auto* item = dynamic_cast<TRepComponent*>(FindComponent(prefix));
+            if (item != nullptr && item->Parent() == this) {
+                searchRoot = item;
+            }
+        }
+        if (searchRoot == nullptr) {
+            return nullptr;
+        }
+    }
+    if (TComponent* found = searchRoot->FindComponent(sought)) {
+        return found;
+    }
+    return FindComponent(sought);
+}
+
+std::string TRepProjectManager::MakeUniqueName(std::string_view base, TComponent* owner,
+                                               bool usePreferred)
+{
+    if (owner == nullptr) {
+        throw std::logic_error("MakeUniqueName needs an owner");
+    }
+    return owner->MakeUniqueName(base, usePreferred);
+}
+
+void TRepProjectManager::ClearItems()
+{
+    std::vector<TRepReport*> reports;
+    reports.swap(m_reports);
+    std::vector<TRepPage*> pages;
+    pages.swap(m_globalPages);
+    m_activeReport = nullptr;
+    for (auto it = reports.rbegin(); it != reports.rend(); ++it) {
+        delete *it;
+    }
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        delete *it;
+    }
+}
+
+void TRepProjectManager::Notification(TComponent* freed)
+{
+    TRepProjectItem::Notification(freed);
+    if (freed == m_activeReport) {
+        m_activeReport = nullptr;
+    }
+    std::erase(m_reports, freed);
+    std::erase(m_globalPages, freed);
+}
+
+void TRepProjectManager::SetUnits(TPrintUnits units)
+{
+    m_units = units;
+    switch (units) {
+    case TPrintUnits::unInch:
+        m_unitsFactor = 1.0;
+        break;
+    case TPrintUnits::unMM:
+        m_unitsFactor = 25.4;
+        break;
+    case TPrintUnits::unCM:
+        m_unitsFactor = 2.54;
+        break;
+    case TPrintUnits::unPoint:
+        m_unitsFactor = 72.0;
+        break;
+    case TPrintUnits::unUser:
+        break;
+    }
+}
+
+void TRepProjectManager::SetUnitsFactor(double factor)
+{
+    if (factor <= 0) {
+        return;
+    }
+    m_unitsFactor = factor;
+    m_units = factor == 1.0    ? TPrintUnits::unInch
+              : factor == 25.4 ? TPrintUnits::unMM
+              : factor == 2.54 ? TPrintUnits::unCM
+              : factor == 72.0 ? TPrintUnits::unPoint
+                               : TPrintUnits::unUser;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRepProject
+
+TRepProject::TRepProject(TComponent* owner) : TRepBaseComponent(owner)
+{
+    m_hidden = new TRepContainerControl(this);
+    m_manager = new TRepProjectManager(m_hidden);
+    m_manager->SetParent(m_hidden);
+}
+
+TRepProject::~TRepProject()
+{
+    if (OnDestroy) {
+        OnDestroy(*this);
+    }
+}
+
+TRepProjectManager* TRepProject::Manager() const
+{
+    return m_runManager != nullptr ? m_runManager : m_manager;
+}
+
+void TRepProject::NewProject()
+{
+    bool wasOpen = m_isOpen;
+    if (wasOpen) {
+        m_manager->ClearItems();
+    } else if (OnBeforeOpen) {
+        OnBeforeOpen(*this);
+    }
+    m_manager->ResetToNewProject();
+    if (!wasOpen) {
+        m_isOpen = true;
+        if (OnAfterOpen) {
+            OnAfterOpen(*this);
+        }
+    }
+}
+
+void TRepProject::OpenProject()
+{
+    if (m_isOpen) {
+        return;
+    }
+    // Projects are never loaded from a file here: a closed project opens empty.
+    if (OnBeforeOpen) {
+        OnBeforeOpen(*this);
+    }
+    m_isOpen = true;
+    if (OnAfterOpen) {
+        OnAfterOpen(*this);
+    }
+}
+
+bool TRepProject::ChooseReport(std::string_view name, bool byFullName)
+{
+    TRepReport* report = m_manager->FindReport(name, byFullName);
+    if (report == nullptr) {
+        return false;
+    }
+    m_manager->SetActiveReport(report);
+    return true;
+}
+
+void TRepProject::RunReport(std::string_view name)
+{
+    OpenProject();
+    if (!ChooseReport(name, false)) {
+        return;
+    }
+    if (m_engine == nullptr) {
+        throw gq::Error("Report \"" + std::string(name) +
+                        "\" cannot run: the project has no "
+                        "output engine");
+    }
+    m_manager->ActiveReport()->Execute(*m_engine);
+}
+
+void TRepProject::CloseProject()
+{
+    if (!m_isOpen) {
+        return;
+    }
+    if (OnBeforeClose) {
+        OnBeforeClose(*this);
+    }
+    m_manager->ClearItems();
+    m_isOpen = false;
+    if (OnAfterClose) {
+        OnAfterClose(*this);
+    }
+}
+
+void TRepProject::SetProjectFile(std::string_view file)
+{
+    m_projectFile = std::string(file);
+    if (!m_projectFile.empty() && m_projectFile.find('.') == std::string::npos) {
+        m_projectFile += ".rpj";
+    }
+}
+
+} // namespace gq::report

@@ -1,0 +1,219 @@
+#include "pdf/RenderPDF.h"
+
+#include "PdfTestSupport.h"
+#include "pdf/PdfError.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace gq::pdf
+{
+namespace
+{
+
+using test::FixedDate;
+using test::Lines;
+using test::OnePage;
+using test::PageContent;
+using test::XRefOffsets;
+
+// One black 12-point Arial text "7" at X 1 in, Y 2 in on a Letter page.
+std::vector<std::uint8_t> OneCharacterStream()
+{
+    auto b = OnePage(12.0f);
+    b.LineMetrics();
+    b.Text(24, 2.0f, "7", 1.0f);
+    b.EndPage();
+    return b.Bytes;
+}
+
+std::string Render(TRenderPDF& pdf, const std::vector<std::uint8_t>& stream)
+{
+    pdf.Clock = FixedDate;
+    return pdf.RenderToString(stream);
+}
+
+TEST(PdfWriter, OnePageDocumentHasTheKnownByteOffsets)
+{
+    TRenderPDF pdf;
+    pdf.FontEncoding = TPDFFontEncoding::fePDFDocEncoding;
+    std::string out = Render(pdf, OneCharacterStream());
+
+    EXPECT_EQ(XRefOffsets(out), (std::vector<std::size_t>{19, 93, 147, 216, 384, 507, 540, 657}));
+    EXPECT_EQ(PageContent(out, 0).size(), 67u);
+    EXPECT_TRUE(out.starts_with("%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n\r\n1 0 obj\r\n"));
+    EXPECT_EQ(out.substr(19, 74), "1 0 obj\r\n<<\r\n/Type /Catalog\r\n/Outlines 2 0 R\r\n"
+                                  "/Pages 3 0 R\r\n>>\r\nendobj\r\n\r\n");
+    test::ExpectWellFormed(out);
+    test::ExpectGolden(out, "one-page.pdf");
+}
+
+TEST(PdfWriter, PageTreeAndPageObjectOfAOnePageDocument)
+{
+    TRenderPDF pdf;
+    std::string out = Render(pdf, OneCharacterStream());
+    EXPECT_NE(out.find("/Count 1\r\n/Kids [ 4 0 R ] \r\n"), std::string::npos);
+    EXPECT_NE(out.find("/Font <<\r\n/F1 7 0 R \r\n>>\r\n/ProcSet 6 0 R\r\n>>\r\n"
+                       "/MediaBox [0 0 612.0000 792.0000]\r\n/Contents 5 0 R\r\n"),
+              std::string::npos);
+    EXPECT_EQ(out.find("/XObject"), std::string::npos);
+    EXPECT_NE(out.find("6 0 obj\r\n[/PDF /Text]\r\nendobj\r\n"), std::string::npos);
+    // The default encoding is the one PDF allows for a Type 1 font's encoding name.
+    EXPECT_NE(out.find("/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("/CreationDate (D:20260102030405)\r\n"), std::string::npos);
+    EXPECT_NE(out.find("trailer\r\n<<\r\n/Size 9\r\n/Root 1 0 R\r\n/Info 8 0 R\r\n>>\r\n"),
+              std::string::npos);
+}
+
+TEST(PdfWriter, ThreePagesWithTwoFontsFollowTheObjectOrder)
+{
+    test::TStreamBuilder b;
+    b.JobHeader(3);
+    for (int page = 1; page <= 3; ++page) {
+        b.PageHeader(page);
+        b.StateDump(12.0f);
+        b.Text(24, 1.0f, "Title", 1.0f);
+        if (page == 2) {
+            b.Byte(55), b.Byte(1); // bold
+            b.Text(24, 2.0f, "Bold", 1.0f);
+            b.Byte(55), b.Byte(0);
+        }
+        b.EndPage();
+    }
+    TRenderPDF pdf;
+    std::string out = Render(pdf, b.Bytes);
+    test::ExpectWellFormed(out);
+    // N = 3: pages 4..9, procedure set 10, fonts 11 and 12, information 13, /Size 14.
+    EXPECT_EQ(XRefOffsets(out).size(), 13u);
+    EXPECT_NE(out.find("/Kids [ 4 0 R 6 0 R 8 0 R ] \r\n"), std::string::npos);
+    EXPECT_NE(out.find("11 0 obj\r\n<<\r\n/Type /Font\r\n/Subtype /Type1\r\n/Name /F1\r\n"
+                       "/BaseFont /Helvetica\r\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("/Name /F2\r\n/BaseFont /Helvetica-Bold\r\n"), std::string::npos);
+    // Every page lists every font, also page 1 that uses only F1.
+    std::size_t page4 = out.find("4 0 obj\r\n");
+    EXPECT_NE(out.find("/F1 11 0 R \r\n/F2 12 0 R \r\n", page4), std::string::npos);
+    EXPECT_NE(out.find("/Info 13 0 R"), std::string::npos);
+}
+
+TEST(PdfWriter, InformationValuesAreEscaped)
+{
+    TRenderPDF pdf;
+    pdf.DocInfo.Title = "a(b)c\\d";
+    pdf.DocInfo.KeyWords = "printable sudoku,pdf sudoku";
+    pdf.DocInfo.Creator = "";
+    pdf.DocInfo.Producer = "gridquill.example";
+    std::string out = Render(pdf, OneCharacterStream());
+    EXPECT_NE(out.find("<<\r\n/Title (a\\(b\\)c\\\\d)\r\n/Keywords (printable sudoku,pdf "
+                       "sudoku)\r\n/Producer (gridquill.example)\r\n/CreationDate (D:"),
+              std::string::npos);
+}
+
+TEST(PdfWriter, DefaultClockHonoursSourceDateEpoch)
+{
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    TDateTime t = SystemClockNow();
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ((std::array{t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second}),
+              (std::array{2023, 11, 14, 22, 13, 20}));
+
+    TRenderPDF pdf; // no clock pinned: the default clock reads the variable
+    ::setenv("SOURCE_DATE_EPOCH", "0", 1);
+    std::string out = pdf.RenderToString(OneCharacterStream());
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_NE(out.find("/CreationDate (D:19700101000000)"), std::string::npos);
+}
+
+TEST(PdfWriter, OneRendererWritesDocumentsOneAfterAnother)
+{
+    TRenderPDF pdf;
+    std::string first = Render(pdf, OneCharacterStream());
+    std::string second = Render(pdf, OneCharacterStream());
+    EXPECT_EQ(first, second);
+}
+
+class PdfFile : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("gq-pdf-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::filesystem::path m_dir;
+};
+
+TEST_F(PdfFile, NameWithoutDotGetsTheExtension)
+{
+    TRenderPDF pdf;
+    pdf.Clock = FixedDate;
+    pdf.RenderToFile(OneCharacterStream(), (m_dir / "book").string());
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "book.pdf"));
+
+    // A dot in a folder name counts: the name is used as it stands.
+    std::filesystem::create_directories(m_dir / "v1.2");
+    pdf.RenderToFile(OneCharacterStream(), (m_dir / "v1.2" / "book").string());
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "v1.2" / "book"));
+
+    pdf.FileExtension = "*.pdf;*.PDF";
+    EXPECT_EQ(pdf.OutputNameFor("x"), "x.pdf");
+    pdf.FileExtension = "*";
+    EXPECT_EQ(pdf.OutputNameFor("x"), "x");
+}
+
+TEST_F(PdfFile, WrittenFileEqualsTheMemoryDocument)
+{
+    TRenderPDF pdf;
+    pdf.Clock = FixedDate;
+    std::string path = (m_dir / "a.pdf").string();
+    pdf.RenderToFile(OneCharacterStream(), path);
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, pdf.RenderToString(OneCharacterStream()));
+}
+
+TEST_F(PdfFile, UncreatableFileNamesThePath)
+{
+    TRenderPDF pdf;
+    std::string path = (m_dir / "missing" / "book.pdf").string();
+    try {
+        pdf.RenderToFile(OneCharacterStream(), path);
+        FAIL() << "no error";
+    } catch (const OutputFileError& e) {
+        EXPECT_EQ(e.Path, path);
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+    }
+}
+
+TEST_F(PdfFile, BadHeaderLeavesAnEmptyFile)
+{
+    TRenderPDF pdf;
+    std::string path = (m_dir / "bad.pdf").string();
+    std::vector<std::uint8_t> stream = {'X', 1, 2, 3};
+    EXPECT_THROW(pdf.RenderToFile(stream, path), PageStreamError);
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+}
+
+TEST_F(PdfFile, FailureInAPageStillWritesTheDocument)
+{
+    auto b = OnePage(12.0f);
+    b.Text(24, 2.0f, "kept", 1.0f);
+    b.Byte(4 + 200); // not a command
+    TRenderPDF pdf;
+    std::string path = (m_dir / "partial.pdf").string();
+    EXPECT_THROW(pdf.RenderToFile(b.Bytes, path), PageStreamError);
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    test::ExpectWellFormed(bytes);
+    EXPECT_NE(PageContent(bytes, 0).find("( kept ) Tj"), std::string::npos);
+}
+
+} // namespace
+} // namespace gq::pdf

@@ -1,0 +1,364 @@
+#include "pdf/StreamPlayer.h"
+
+#include "PdfTestSupport.h"
+#include "pdf/PdfError.h"
+#include "pdf/RenderBase.h"
+
+#include <gtest/gtest.h>
+
+namespace gq::pdf
+{
+namespace
+{
+
+using Calls = std::vector<std::string>;
+using test::TStreamBuilder;
+
+std::string Num(double v) { return FormatGeneral3(v); }
+
+// Writes every renderer call as a short text.
+class TRecorder : public TRenderBase
+{
+  public:
+    Calls Log;
+    bool LogFonts = false;
+
+    TRecorder() { Clock = test::FixedDate; }
+
+    void BeginDocument() override { Log.push_back("BeginDocument"); }
+    void EndDocument() override { Log.push_back("EndDocument"); }
+    void BeginPage() override
+    {
+        Log.push_back("BeginPage " + Num(PageWidth) + "x" + Num(PageHeight));
+    }
+    void EndPage() override { Log.push_back("EndPage"); }
+    void FontUpdated(const TPlayerFont& f) override
+    {
+        if (LogFonts)
+            Log.push_back("Font " + f.Name + " " + std::to_string(f.Size) + (f.Bold ? " B" : "") +
+                          (f.Italic ? " I" : "") + (f.Underline ? " U" : "") +
+                          (f.StrikeOut ? " K" : ""));
+    }
+    void TextLeft(const std::string& t, double x, double y) override
+    {
+        Log.push_back("Left " + t + " " + Num(x) + " " + Num(y));
+    }
+    void TextCentred(const std::string& t, double x, double y) override
+    {
+        Log.push_back("Centred " + t + " " + Num(x) + " " + Num(y));
+    }
+    void TextRight(const std::string& t, double x, double y) override
+    {
+        Log.push_back("Right " + t + " " + Num(x) + " " + Num(y));
+    }
+    void TextInWidth(const std::string& t, double x, double y, double w) override
+    {
+        Log.push_back("Width [" + t + "] " + Num(x) + " " + Num(y) + " " + Num(w));
+    }
+    void MovePen(double x, double y) override { Log.push_back("Move " + Num(x) + " " + Num(y)); }
+    void LineToPoint(double x, double y) override
+    {
+        Log.push_back("Line " + Num(x) + " " + Num(y));
+    }
+    void DrawGraphicAt(const TPicture& p, double, double) override
+    {
+        Log.push_back("Graphic " + std::string(p.Data.begin(), p.Data.end()));
+    }
+    void DrawPolyline(std::span<const TUnitPoint> points, int last) override
+    {
+        Log.push_back("Polyline " + std::to_string(last) + " " + std::to_string(points[1].X));
+    }
+};
+
+// Plays `bytes`; returns the calls, or the calls and the error text after " ! ".
+Calls Play(const std::vector<std::uint8_t>& bytes, TRecorder& r)
+{
+    try {
+        r.RenderStream(bytes);
+    } catch (const PageStreamError& e) {
+        r.Log.push_back(std::string("! ") + e.what() + " @" + std::to_string(e.Offset));
+    }
+    return r.Log;
+}
+
+Calls Play(const std::vector<std::uint8_t>& bytes)
+{
+    TRecorder r;
+    return Play(bytes, r);
+}
+
+TStreamBuilder Page(int pageCount = 1)
+{
+    TStreamBuilder b;
+    b.JobHeader(pageCount);
+    b.PageHeader(1);
+    b.StateDump(12);
+    return b;
+}
+
+TEST(StreamPlayer, PlaysTextsAndLinesInStreamOrder)
+{
+    auto b = Page();
+    b.Text(24, 2, "left", 1);
+    b.Text(23, 2.5f, "mid", 1.5f);
+    b.Text(25, 3, "right", 2);
+    b.Text(24, 3, "", 2);                                            // empty: no call
+    b.Byte(33), b.Single(4), b.String(""), b.Single(1), b.Single(0); // called also when empty
+    b.Byte(33), b.Single(5), b.String("blk"), b.Single(1), b.Single(2.5f);
+    b.MoveTo(1, 1);
+    b.LineTo(2, 1);
+    b.LineTo(2, 2);
+    b.EndPage();
+    EXPECT_EQ(Play(b.Bytes),
+              (Calls{"BeginDocument", "BeginPage 8.5x11", "Left left 1 2", "Centred mid 1.5 2.5",
+                     "Right right 2 3", "Width [] 1 4 0", "Width [blk] 1 5 2.5", "Move 1 1",
+                     "Line 2 1", "Move 2 1", "Line 2 2", "EndPage", "EndDocument"}));
+}
+
+TEST(StreamPlayer, LineWithoutMoveStartsAtTheLastPointAcrossPages)
+{
+    TStreamBuilder b;
+    b.JobHeader(2);
+    b.PageHeader(1);
+    b.LineTo(1, 2); // from (0, 0)
+    b.EndPage();
+    b.PageHeader(2, 11, 8.5f);
+    b.LineTo(3, 4); // from (1, 2)
+    b.EndPage();
+    EXPECT_EQ(Play(b.Bytes),
+              (Calls{"BeginDocument", "BeginPage 8.5x11", "Move 0 0", "Line 1 2", "EndPage",
+                     "BeginPage 11x8.5", "Move 1 2", "Line 3 4", "EndPage", "EndDocument"}));
+}
+
+TEST(StreamPlayer, PageNumbersAgainstThePageCountEndPlayback)
+{
+    // The header says one page: a second record is not played.
+    TStreamBuilder one;
+    one.JobHeader(1);
+    one.PageHeader(1), one.EndPage();
+    one.PageHeader(2), one.EndPage();
+    EXPECT_EQ(Play(one.Bytes),
+              (Calls{"BeginDocument", "BeginPage 8.5x11", "EndPage", "EndDocument"}));
+
+    // A page whose number is not below the count ends playback after it.
+    TStreamBuilder jump;
+    jump.JobHeader(3);
+    jump.PageHeader(1), jump.EndPage();
+    jump.PageHeader(5), jump.EndPage();
+    jump.PageHeader(3), jump.EndPage();
+    EXPECT_EQ(Play(jump.Bytes).size(), 6u);
+}
+
+TEST(StreamPlayer, FontSizesRoundHalvesToEven)
+{
+    for (auto [height, size] : {std::pair{0.1666f, 12}, {0.1875f, 14}, {0.3125f, 22}}) {
+        auto b = Page();
+        b.FontHeight(height);
+        b.EndPage();
+        TRecorder r;
+        r.LogFonts = true;
+        Calls calls = Play(b.Bytes, r);
+        EXPECT_EQ(calls[calls.size() - 3], "Font Arial " + std::to_string(size)) << height;
+    }
+}
+
+TEST(StreamPlayer, FontNotificationsShowEveryIntermediateState)
+{
+    TStreamBuilder b;
+    b.JobHeader(1);
+    b.PageHeader(1);
+    b.Byte(51), b.String("Arial");
+    b.Byte(55), b.Byte(1);
+    b.Byte(55), b.Byte(1); // no change: no notification
+    b.Byte(51), b.String("Times New Roman");
+    b.Byte(55), b.Byte(0);
+    b.Byte(62), b.Byte(0); // always notifies
+    b.FontHeight(10.0f / 72.0f);
+    // Code 50 switches styles on only.
+    b.Byte(50), b.String("Arial"), b.Long(0), b.Byte(0), b.Single(12.0f / 72.0f);
+    b.Byte(0), b.Byte(1), b.Byte(1), b.Byte(0), b.Word(0);
+    b.EndPage();
+    TRecorder r;
+    r.LogFonts = true;
+    EXPECT_EQ(Play(b.Bytes, r),
+              (Calls{"BeginDocument", "BeginPage 8.5x11", "Font Arial 0", "Font Arial 0 B",
+                     "Font Times New Roman 0 B", "Font Times New Roman 0", "Font Times New Roman 0",
+                     "Font Times New Roman 10", "Font Arial 10", "Font Arial 12", "Font Arial 12 I",
+                     "Font Arial 12 I K", "EndPage", "EndDocument"}));
+}
+
+TEST(StreamPlayer, OlderVersionsReadTheirShorterRecords)
+{
+    TStreamBuilder b;
+    b.Byte('Q'); // version 1101: no title, no bin/collate/duplex, orientation in the page
+    b.Word(1);   // page count
+    b.Word(1), b.Word(9999);
+    for (int i = 0; i < 6; ++i)
+        b.Single(0);
+    b.Byte(0);
+    b.Word(1), b.Word(1), b.Word(0), b.Word(0);
+    b.String("");
+    b.Byte(80), b.Long(0), b.Long(0), b.Word(1), b.Byte(0);
+    b.Byte(54), b.Single(0.25f); // no sample width before version 2000
+    b.Text(24, 1, "old", 1);
+    b.Byte(82);
+    EXPECT_EQ(Play(b.Bytes),
+              (Calls{"BeginDocument", "BeginPage 0x0", "Left old 1 1", "EndPage", "EndDocument"}));
+}
+
+TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
+{
+    // A bad first byte fails before the document begins.
+    EXPECT_EQ(Play({'A', 0, 0}), (Calls{"! Unexpected header code [65] found in report file. @0"}));
+
+    auto noPage = Page();
+    noPage.Bytes[59] = 81; // the page record's code byte
+    // EndDocument runs before the failure reaches the caller.
+    EXPECT_EQ(Play(noPage.Bytes), (Calls{"BeginDocument", "EndDocument",
+                                         "! Unexpected code found in report file. @59"}));
+
+    auto unknown = Page();
+    std::size_t at = unknown.Bytes.size();
+    unknown.Byte(44);
+    auto calls = Play(unknown.Bytes);
+    EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
+    EXPECT_EQ(calls.back(), "! Unexpected code [44] found in report file. @" + std::to_string(at));
+
+    auto truncated = Page();
+    truncated.Byte(24), truncated.Single(1), truncated.Byte(10), truncated.Bytes.push_back('x');
+    calls = Play(truncated.Bytes);
+    EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
+    EXPECT_NE(calls.back().find("ends unexpectedly"), std::string::npos);
+}
+
+TEST(StreamPlayer, TextMacrosAndVariables)
+{
+    auto b = Page(3);
+    auto macro = [](const char* nn) { return std::string("\xFD$PGCM") + nn; };
+    b.Text(24, 1, "p" + macro("11") + "/" + macro("10"), 1);
+    b.Text(24, 1, macro("02") + " " + macro("07") + " " + macro("13"), 1);
+    b.Text(24, 1, "[" + macro("16") + macro("17") + macro("40") + "]", 1);
+    std::size_t valueAt = b.Bytes.size() + 1 + 6; // after the code and the String "Title"
+    b.Byte(37), b.String("Title"), b.Byte(8), b.Byte(3);
+    for (char c : std::string("abc\0\0\0\0\0", 8))
+        b.Byte(static_cast<std::uint8_t>(c));
+    b.Byte(37), b.String("Copy"), b.Byte(4), b.Byte(254),
+        b.Long(static_cast<std::int32_t>(valueAt));
+    b.Text(24, 1,
+           "<\xFD$PGCV\xFCtitle\xFB|\xFD$PGCV\xFC"
+           "COPY\xFB|\xFD$PGCV\xFCnone\xFB>",
+           1);
+    b.EndPage();
+    TRecorder r;
+    r.Macros = {"first"};
+    Calls calls = Play(b.Bytes, r);
+    EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 6),
+              (Calls{"Left p1/3 1 1", "Left 01/02/26 03:04 Render 1 1", "Left [first] 1 1",
+                     "Left <abc|abc|> 1 1"}))
+        << calls.back();
+}
+
+TEST(StreamPlayer, ReferencesMustPointBackwards)
+{
+    // A variable that refers to itself.
+    auto self = Page();
+    std::size_t at = self.Bytes.size();
+    self.Byte(37), self.String("v"), self.Byte(4), self.Byte(254),
+        self.Long(static_cast<std::int32_t>(at + 3));
+    self.EndPage();
+    EXPECT_NE(Play(self.Bytes).back().find("is not an earlier value"), std::string::npos);
+
+    // A picture reference to the earlier picture works; one that points forward does not.
+    auto pictures = Page();
+    std::size_t sizeField = pictures.Bytes.size() + 2;
+    pictures.Byte(5), pictures.Byte(1), pictures.Long(2), pictures.Byte('o'), pictures.Byte('k');
+    pictures.Single(0), pictures.Single(0);
+    pictures.Byte(5), pictures.Byte(129), pictures.Long(static_cast<std::int32_t>(sizeField));
+    pictures.Single(0), pictures.Single(0);
+    std::size_t forward = pictures.Bytes.size();
+    pictures.Byte(5), pictures.Byte(129), pictures.Long(static_cast<std::int32_t>(forward + 1));
+    pictures.Single(0), pictures.Single(0);
+    pictures.EndPage();
+    Calls calls = Play(pictures.Bytes);
+    EXPECT_EQ(calls[2], "Graphic ok");
+    EXPECT_EQ(calls[3], "Graphic ok");
+    EXPECT_NE(calls.back().find("is not an earlier picture. @" + std::to_string(forward + 1)),
+              std::string::npos)
+        << calls.back();
+}
+
+TEST(StreamPlayer, MacrosThatNeverEndAreAnError)
+{
+    auto b = Page();
+    b.Text(24, 1, "\xFD$PGCM16", 1);
+    b.EndPage();
+    TRecorder r;
+    r.Macros = {"again \xFD$PGCM16"};
+    EXPECT_NE(Play(b.Bytes, r).back().find("do not come to an end"), std::string::npos);
+}
+
+TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
+{
+    auto b = Page();
+    // "Hi" in bold, then " you" regular, centred at X 2.
+    b.Text(23, 1,
+           "\x01"
+           "B1\x04Hi\x01"
+           "B0\x04 you",
+           2);
+    b.EndPage();
+    TRecorder r;
+    r.LogFonts = true;
+    Calls calls = Play(b.Bytes, r);
+    // Helvetica-Bold "Hi" = 1000 units, Helvetica " you" = 278 + 500 + 556 + 556 = 1890 units.
+    double hi = 1.0 * 12 / 72, you = 1.89 * 12 / 72;
+    double x = 2 - (hi + you) / 2;
+    Calls tail(calls.end() - 6, calls.end());
+    EXPECT_EQ(tail, (Calls{"Font Arial 12 B", "Left Hi " + Num(x) + " 1", "Font Arial 12",
+                           "Left  you " + Num(x + hi) + " 1", "EndPage", "EndDocument"}));
+}
+
+TEST(StreamPlayer, PayloadsOfCommandsThatDrawNothingArePassedOver)
+{
+    auto b = Page();
+    b.Byte(31), b.Long(3), b.Byte(24), b.Byte(24), b.Byte(24); // raw data
+    b.Byte(2), b.Byte(1), b.Long(1), b.Byte(0);                // brush copy: picture,
+    for (int i = 0; i < 8; ++i)                                // two rectangles, colour
+        b.Single(1);
+    b.Long(0);
+    b.Byte(9), b.Single(1), b.Single(1), b.Long(0), b.Long(0);
+    b.Byte(15), b.Word(1), b.Single(0), b.Single(0), b.Single(1), b.Single(0.5f);
+    b.Byte(84), b.Byte(86), b.Byte(87), b.Byte(1), b.Byte(88), b.String("tray");
+    b.Text(24, 1, "after", 1);
+    b.EndPage();
+    Calls calls = Play(b.Bytes);
+    EXPECT_EQ(Calls(calls.begin() + 2, calls.end() - 2),
+              (Calls{"Move 0 0", "Polyline 1 1248", "Left after 1 1"}));
+}
+
+TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
+{
+    TStreamBuilder b;
+    b.JobHeader(3);
+    for (int page = 1; page <= 3; ++page) {
+        b.PageHeader(page);
+        b.Text(24, 1, "page" + std::to_string(page), 1);
+        b.EndPage();
+    }
+    TRecorder r;
+    r.RenderStream(b.Bytes);
+    r.Log.clear();
+    r.RenderPages(2);
+    EXPECT_EQ(r.Log, (Calls{"BeginDocument", "BeginPage 8.5x11", "Left page2 1 1", "EndPage",
+                            "EndDocument"}));
+
+    // A next-page offset that points back at its own record cannot loop.
+    b.PatchLong(59 + 5, 59);
+    TRecorder looped;
+    looped.RenderStream(b.Bytes);
+    looped.Log.clear();
+    EXPECT_THROW(looped.RenderPages(3), PageStreamError);
+}
+
+} // namespace
+} // namespace gq::pdf

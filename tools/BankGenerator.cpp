@@ -1,0 +1,338 @@
+#include "tools/BankGenerator.h"
+
+#include "tools/CanonicalForm.h"
+#include "tools/Rng.h"
+#include "tools/Solver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <thread>
+
+namespace gq::tools
+{
+
+namespace
+{
+
+constexpr std::uint64_t kDenseStream = 0x5EED0000DE45E000ull;
+constexpr std::uint64_t kMinimalStream = 0x5EED00003141A000ull;
+
+Grid RandomFullGrid(Rng& rng)
+{
+    Grid empty{};
+    Grid full{};
+    Solver::RandomSolution(empty, rng, full);
+    return full;
+}
+
+void Finish(Candidate& c)
+{
+    c.Givens = CountGivens(c.Puzzle);
+    c.Grade = Grader::Grade(c.Puzzle);
+}
+
+/// Appends one table cell " text |".
+void AddCell(std::string& md, std::string_view text)
+{
+    md += ' ';
+    md += text;
+    md += " |";
+}
+
+std::string Fixed(double value, int decimals)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return buf;
+}
+
+} // namespace
+
+const std::array<ListSpec, 5>& BankLists()
+{
+    static const std::array<ListSpec, 5> lists = {{
+        {"tk0", "Very Easy", 1, 41, 51, false, true},
+        {"tk1", "Easy, Standard (\"Gentle\")", 1, 22, 32, true, false},
+        {"tk2", "Hard (\"Moderate\")", 2, 22, 30, false, false},
+        {"tk3", "Expert (\"Tough\")", 3, 22, 30, false, false},
+        {"tk4", "Extreme (\"Diabolical\")", 4, 21, 30, false, false},
+    }};
+    return lists;
+}
+
+bool Fits(const ListSpec& list, int givens, const GradeResult& grade)
+{
+    if (!grade.Solved || grade.Tier > list.Tier || givens < list.MinGivens ||
+        givens > list.MaxGivens)
+        return false;
+    // Tier 0 (nothing to do) never happens for a puzzle with open cells; treat it as tier 1.
+    if (std::max(grade.Tier, 1) != list.Tier)
+        return false;
+    return !list.NeedsHiddenSingle || grade.Used(Technique::HiddenSingle);
+}
+
+Candidate MakeMinimalCandidate(std::uint64_t seed)
+{
+    Rng rng(seed);
+    Candidate c;
+    c.Solution = RandomFullGrid(rng);
+    c.Puzzle = c.Solution;
+    std::array<int, 81> order;
+    std::iota(order.begin(), order.end(), 0);
+    rng.Shuffle(order.begin(), order.end());
+    for (int cell : order) {
+        const std::uint8_t keep = c.Puzzle[cell];
+        c.Puzzle[cell] = 0;
+        if (!Solver::IsUnique(c.Puzzle))
+            c.Puzzle[cell] = keep;
+    }
+    Finish(c);
+    return c;
+}
+
+Candidate MakeDenseCandidate(std::uint64_t seed)
+{
+    Rng rng(seed);
+    Candidate c;
+    c.Solution = RandomFullGrid(rng);
+    c.Puzzle = c.Solution;
+    const double u = rng.Unit();
+    const int target = 41 + static_cast<int>(u * u * 11.0);
+    std::array<int, 81> order;
+    std::iota(order.begin(), order.end(), 0);
+    rng.Shuffle(order.begin(), order.end());
+    int givens = 81;
+    for (int cell : order) {
+        if (givens == target)
+            break;
+        const std::uint8_t keep = c.Puzzle[cell];
+        c.Puzzle[cell] = 0;
+        if (Solver::IsUnique(c.Puzzle))
+            --givens;
+        else
+            c.Puzzle[cell] = keep;
+    }
+    Finish(c);
+    return c;
+}
+
+BankGenerator::BankGenerator(GeneratorOptions options) : m_options(options)
+{
+    if (m_options.Threads < 1)
+        m_options.Threads = 1;
+    if (m_options.BatchSize < 1)
+        m_options.BatchSize = 1;
+}
+
+bool BankGenerator::Full(int first, int last) const
+{
+    for (int i = first; i <= last; ++i)
+        if (static_cast<int>(m_lists[i].size()) < m_options.PerList)
+            return false;
+    return true;
+}
+
+template <typename Make>
+void BankGenerator::Stream(std::uint64_t streamSeed, Make make, int first, int last,
+                           const std::function<void(const std::array<int, 5>&)>& progress)
+{
+    const std::uint64_t seed = Rng::Derive(m_options.Seed, streamSeed);
+    std::uint64_t next = 0;
+    std::vector<Candidate> batch(m_options.BatchSize);
+    while (!Full(first, last)) {
+        // Candidate i of the batch is made from seed Derive(seed, next + i), whatever thread
+        // makes it, so the batch is the same for every thread count.
+        const int threads = m_options.Threads;
+        std::vector<std::thread> pool;
+        for (int w = 0; w < threads; ++w)
+            pool.emplace_back([&, w] {
+                for (int i = w; i < m_options.BatchSize; i += threads)
+                    batch[i] = make(Rng::Derive(seed, next + i));
+            });
+        for (auto& t : pool)
+            t.join();
+        next += m_options.BatchSize;
+        for (auto& c : batch)
+            Offer(std::move(c));
+        if (progress) {
+            std::array<int, 5> counts;
+            for (int i = 0; i < 5; ++i)
+                counts[i] = static_cast<int>(m_lists[i].size());
+            progress(counts);
+        }
+    }
+}
+
+void BankGenerator::Run(const std::function<void(const std::array<int, 5>&)>& progress)
+{
+    Stream(kDenseStream, MakeDenseCandidate, 0, 0, progress);
+    Stream(kMinimalStream, MakeMinimalCandidate, 1, 4, progress);
+}
+
+void BankGenerator::Offer(Candidate&& c)
+{
+    const bool dense = c.Givens > 40;
+    if (dense)
+        ++m_denseMade;
+    else {
+        ++m_minimalMade;
+        ++m_poolGivens[c.Givens];
+        if (!c.Grade.Solved)
+            ++m_poolTiers[5];
+        else if (c.Grade.Tier <= 1 && !c.Grade.Used(Technique::HiddenSingle))
+            ++m_poolTiers[0];
+        else
+            ++m_poolTiers[c.Grade.Tier];
+    }
+    const auto& lists = BankLists();
+    for (int i = 0; i < 5; ++i) {
+        if (static_cast<int>(m_lists[i].size()) >= m_options.PerList ||
+            !Fits(lists[i], c.Givens, c.Grade))
+            continue;
+        std::string form = CanonicalForm(c.Puzzle);
+        const auto at = std::lower_bound(m_forms.begin(), m_forms.end(), form);
+        if (at != m_forms.end() && *at == form) {
+            ++m_duplicates;
+            return;
+        }
+        m_forms.insert(at, std::move(form));
+        m_lists[i].push_back(std::move(c));
+        return;
+    }
+}
+
+std::string BankGenerator::ListText(int index) const
+{
+    std::string text;
+    for (const Candidate& c : m_lists[index]) {
+        text += MakeBankLine(c.Puzzle, c.Solution);
+        text += '\n';
+    }
+    return text;
+}
+
+std::string BankGenerator::Report() const
+{
+    const auto& lists = BankLists();
+    std::string md;
+    md += "# Puzzle bank: grading and statistics\n\n";
+    md += "This file is written by `gq-bankgen` together with `puzzle/bank/tk0.txt` .. "
+          "`tk4.txt`; do not edit it by hand. Regenerate with (from the source folder, after a "
+          "Release build):\n\n";
+    md += "```\nbuild/tools/gq-bankgen --seed " + std::to_string(m_options.Seed) + " --per-list " +
+          std::to_string(m_options.PerList) + " --root .\n```\n\n";
+    md += "The output depends on the seed only (not on the number of threads).\n\n";
+
+    md += "## How puzzles are graded\n\n";
+    md += "The grader solves a puzzle the way a person would, with logical techniques only: no "
+          "guessing, no trial and error, no forcing chains or nets. At every step it applies the "
+          "first technique of the list below that makes progress (places a digit or removes a "
+          "candidate) and then starts again from the top, so a harder technique is used only "
+          "when every easier one is stuck. A puzzle's grade is the highest tier it needed. A "
+          "puzzle that these techniques cannot finish is not used.\n\n";
+    md += "| order | technique | tier |\n|---|---|---|\n";
+    for (int t = 0; t < kTechniqueCount; ++t)
+        md += "| " + std::to_string(t + 1) + " | " + std::string(NameOf(Technique(t))) + " | T" +
+              std::to_string(TierOf(Technique(t))) + " |\n";
+    md += "\nTiers:\n\n"
+          "- **T1** singles: full house, naked single, hidden single.\n"
+          "- **T2** locked candidates (pointing, claiming), naked and hidden pairs and triples.\n"
+          "- **T3** X-Wing, Swordfish, Jellyfish, naked and hidden quads, XY-Wing, XYZ-Wing, "
+          "and the short single-digit patterns skyscraper and 2-string kite.\n"
+          "- **T4** chains: W-Wing, X-chains (one digit; this covers simple colouring), "
+          "XY-chains (bivalue cells) and alternating inference chains mixing both kinds of "
+          "strong link. The shortest chain that removes something is applied; a chain never "
+          "uses a candidate twice and is limited to " +
+          std::to_string(kMaxChainLinks) + " links.\n\n";
+    md += "The order follows common rating scales (fish and wings below chains) and is fixed: "
+          "changing it changes the grades and calls for a new bank.\n\n";
+
+    md += "## Lists\n\n";
+    md += "| list | levels | grade | givens allowed | entries | givens min | mean | max |\n"
+          "|---|---|---|---|---|---|---|---|\n";
+    for (int i = 0; i < 5; ++i) {
+        const auto& list = m_lists[i];
+        int lo = 81, hi = 0;
+        long sum = 0;
+        for (const Candidate& c : list) {
+            lo = std::min(lo, c.Givens);
+            hi = std::max(hi, c.Givens);
+            sum += c.Givens;
+        }
+        const double mean = list.empty() ? 0.0 : static_cast<double>(sum) / list.size();
+        md += "| " + std::string(lists[i].Name) + " | " + std::string(lists[i].Levels) + " | T" +
+              std::to_string(lists[i].Tier) +
+              (lists[i].NeedsHiddenSingle ? " (needs hidden singles)" : "") + " | " +
+              std::to_string(lists[i].MinGivens) + "-" + std::to_string(lists[i].MaxGivens) +
+              " | " + std::to_string(list.size()) + " | " + std::to_string(list.empty() ? 0 : lo) +
+              " | " + Fixed(mean, 1) + " | " + std::to_string(hi) + " |\n";
+    }
+    md += "\nNo two entries of the whole bank are the same puzzle under the shuffle's moves "
+          "(row exchanges inside bands, column exchanges inside stacks, digit relabelling); "
+          "the check compares canonical forms.\n\n";
+
+    md += "### Tier histogram per list\n\n| list | T1 | T2 | T3 | T4 |\n|---|---|---|---|---|\n";
+    for (int i = 0; i < 5; ++i) {
+        std::array<int, 5> tiers{};
+        for (const Candidate& c : m_lists[i])
+            ++tiers[std::clamp(c.Grade.Tier, 1, 4)];
+        md += "|";
+        AddCell(md, lists[i].Name);
+        for (int t = 1; t <= 4; ++t)
+            AddCell(md, std::to_string(tiers[t]));
+        md += "\n";
+    }
+
+    md += "\n### Techniques needed\n\nPuzzles of each list that needed a technique at least "
+          "once (and, in brackets, the steps made with it over the whole list):\n\n";
+    md += "| technique |";
+    for (int i = 0; i < 5; ++i)
+        AddCell(md, lists[i].Name);
+    md += "\n|---|---|---|---|---|---|\n";
+    for (int t = 0; t < kTechniqueCount; ++t) {
+        md += "| " + std::string(NameOf(Technique(t))) + " |";
+        for (int i = 0; i < 5; ++i) {
+            long puzzles = 0, steps = 0;
+            for (const Candidate& c : m_lists[i]) {
+                puzzles += c.Grade.Steps[t] > 0;
+                steps += c.Grade.Steps[t];
+            }
+            AddCell(md, std::to_string(puzzles) + " (" + std::to_string(steps) + ")");
+        }
+        md += "\n";
+    }
+    {
+        int longest = 0;
+        long sum = 0, n = 0;
+        for (const Candidate& c : m_lists[4]) {
+            longest = std::max(longest, c.Grade.LongestChain);
+            if (c.Grade.LongestChain > 0) {
+                sum += c.Grade.LongestChain;
+                ++n;
+            }
+        }
+        md += "\nIn tk4 the longest chain a puzzle needed has " + std::to_string(longest) +
+              " links; over the puzzles that used chains its mean is " +
+              Fixed(n ? static_cast<double>(sum) / n : 0.0, 1) + " links.\n";
+    }
+
+    md += "\n## Candidate pool\n\n";
+    md += "tk0 was filled from " + std::to_string(m_denseMade) +
+          " puzzles with 41-51 givens; tk1..tk4 from " + std::to_string(m_minimalMade) +
+          " random minimal puzzles (no given can be removed). " + std::to_string(m_duplicates) +
+          " fitting candidates were dropped as duplicates. Grades of the minimal puzzles:\n\n";
+    md += "| naked singles only | T1 with hidden singles | T2 | T3 | T4 | not solved by T1-T4 |\n"
+          "|---|---|---|---|---|---|\n|";
+    for (long n : m_poolTiers)
+        AddCell(md, std::to_string(n) + " (" +
+                        Fixed(m_minimalMade ? 100.0 * n / m_minimalMade : 0.0, 1) + "%)");
+    md += "\n\nGivens of the minimal puzzles:\n\n| givens | puzzles |\n|---|---|\n";
+    for (int g = 0; g <= 81; ++g)
+        if (m_poolGivens[g] > 0)
+            md += "| " + std::to_string(g) + " | " + std::to_string(m_poolGivens[g]) + " |\n";
+    return md;
+}
+
+} // namespace gq::tools
