@@ -32,7 +32,7 @@ picture()
 {
     local name=$1 height=$2
     shift 2
-    "$cli" book --pages 1 --level very-easy --seed 2022 --force --quiet "$@" "$work/$name.pdf"
+    "$cli" book --pages 1 --level very-easy --seed 2022 --force --quiet "$@" "$work/$name.pdf" >/dev/null
     pdftoppm -jpeg -jpegopt quality=90,optimize=y -f 1 -l 1 -singlefile \
         -scale-to-x 409 -scale-to-y "$height" "$work/$name.pdf" "$work/$name"
     mv "$work/$name.jpg" "$out/$name.jpg"
