@@ -1,0 +1,74 @@
+#include "app/desktop/CompletionDialog.h"
+
+#include "app/desktop/Desktop.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace gq::app
+{
+
+Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_desktop(desktop)
+{
+    setObjectName(QStringLiteral("frmwc"));
+    setWindowTitle(QStringLiteral("Gridquill"));
+    setFixedSize(299, 108);
+    setModal(true);
+
+    auto* label = new QLabel(QStringLiteral("Completed !!!"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->move(15, 25);
+    label->adjustSize(); // an auto-sized label, as wide as its text
+
+    struct TButtonSpec
+    {
+        const char* Name;
+        const char* Caption;
+        int Left;
+        void (Tfrmwc::*Click)();
+    };
+    const TButtonSpec buttons[] = {
+        {"Button1", "Open", 12, &Tfrmwc::Button1Click},
+        {"Button2", "Open Folder", 112, &Tfrmwc::Button2Click},
+        {"Button3", "Close", 212, &Tfrmwc::Button3Click},
+    };
+    for (const auto& spec : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(spec.Caption), this);
+        button->setObjectName(QString::fromLatin1(spec.Name));
+        button->setGeometry(spec.Left, 65, 75, 25);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, spec.Click);
+    }
+}
+
+void Tfrmwc::ShowFor(const QString& pdfPath)
+{
+    m_pdfPath = pdfPath;
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    exec();
+}
+
+void Tfrmwc::Button1Click()
+{
+    m_desktop.Open(QUrl::fromLocalFile(m_pdfPath));
+    accept();
+}
+
+void Tfrmwc::Button2Click()
+{
+    m_desktop.Open(QUrl::fromLocalFile(FolderOf(m_pdfPath)));
+    accept();
+}
+
+void Tfrmwc::Button3Click() { reject(); }
+
+QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+
+} // namespace gq::app

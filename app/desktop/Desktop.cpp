@@ -1,0 +1,69 @@
+#include "app/desktop/Desktop.h"
+
+#include "app/desktop/MainWindow.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace gq::app
+{
+
+QString TSystemDesktop::DocumentsFolder()
+{
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+QString TSystemDesktop::AskPdfPath(QWidget* parent, const QString& start)
+{
+    auto dialog = MakeSaveDialog(parent, start);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return dialog->selectedFiles().constFirst();
+}
+
+bool TSystemDesktop::ConfirmOverwrite(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("File is exists,Override it or not?"),
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void TSystemDesktop::ShowError(QWidget* parent, const QString& message)
+{
+    QMessageBox::critical(parent, ApplicationTitle(), message);
+}
+
+void TSystemDesktop::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& start)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("Pdf file (*.pdf)"));
+    dialog->setDefaultSuffix(QStringLiteral("pdf"));
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    if (start.endsWith(QLatin1Char('/')) || QFileInfo(start).isDir())
+        dialog->setDirectory(start);
+    else if (!start.isEmpty()) {
+        const QFileInfo file(start);
+        dialog->setDirectory(file.absolutePath());
+        dialog->selectFile(file.fileName());
+    }
+    return dialog;
+}
+
+QString WithDefaultSuffix(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QStringLiteral(".pdf");
+}
+
+} // namespace gq::app

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
+namespace gq::app
+{
+
+/// Everything the windows ask of the desktop around them: the documents folder, the save
+/// dialog, the two-button question, error boxes and the opening of files, folders and web
+/// addresses. The windows hold a reference; tests hand in a fake.
+class IDesktop
+{
+  public:
+    virtual ~IDesktop() = default;
+
+    /// The user's documents folder, without a trailing separator; may not exist.
+    virtual QString DocumentsFolder() = 0;
+    /// Asks for the PDF file to write, starting at `start` (a folder ending in a separator, or
+    /// the previously chosen file). Returns the chosen path, or the empty text on Cancel.
+    virtual QString AskPdfPath(QWidget* parent, const QString& start) = 0;
+    /// Asks whether the existing PDF may be replaced; true only for OK.
+    virtual bool ConfirmOverwrite(QWidget* parent) = 0;
+    /// Shows a failure's message in a modal box.
+    virtual void ShowError(QWidget* parent, const QString& message) = 0;
+    /// Hands a file, folder or web address to the desktop's default handler. Failures are
+    /// deliberately not reported.
+    virtual void Open(const QUrl& url) = 0;
+};
+
+/// The real desktop: Qt's file dialog and message boxes, the XDG documents folder and the
+/// default handlers of QDesktopServices.
+class TSystemDesktop final : public IDesktop
+{
+  public:
+    QString DocumentsFolder() override;
+    QString AskPdfPath(QWidget* parent, const QString& start) override;
+    bool ConfirmOverwrite(QWidget* parent) override;
+    void ShowError(QWidget* parent, const QString& message) override;
+    void Open(const QUrl& url) override;
+};
+
+/// The save dialog for a book: filter "Pdf file (*.pdf)", default suffix "pdf", no overwrite
+/// warning of its own, opened on `start` (a folder ending in a separator, or a file path).
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& start);
+
+/// `path` with ".pdf" appended when its file name has no extension.
+QString WithDefaultSuffix(const QString& path);
+
+} // namespace gq::app

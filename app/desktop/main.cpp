@@ -1,0 +1,18 @@
+// gridquill: the desktop window over the book engine.
+#include "app/desktop/BookMakerRun.h"
+#include "app/desktop/Desktop.h"
+#include "app/desktop/MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Gridquill"));
+    gq::app::ApplyLook(application);
+
+    gq::app::TSystemDesktop desktop;
+    gq::app::TForm1 form(desktop, gq::app::MakeBookMakerRun);
+    form.show();
+    return QApplication::exec();
+}

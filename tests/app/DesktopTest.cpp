@@ -1,0 +1,717 @@
+// The main window and the completion dialog, driven through their seams: a fake desktop stands
+// in for the save dialog, the question, error boxes and the opener, a fake run for the book.
+#include "app/desktop/Desktop.h"
+#include "app/desktop/CompletionDialog.h"
+#include "app/desktop/MainWindow.h"
+#include "gq/Error.h"
+#ifdef GQ_WITH_BOOK_MAKER
+#include "app/desktop/BookMakerRun.h"
+#endif
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+using namespace gq;
+using namespace gq::app;
+
+class TFakeDesktop final : public IDesktop
+{
+  public:
+    QString Documents;
+    QStringList SaveAnswers; ///< answers in order; an empty text is Cancel
+    QStringList SaveStarts;
+    QList<bool> OverwriteAnswers;
+    int OverwriteQuestions = 0;
+    QList<QUrl> Opened;
+    QStringList Errors;
+
+    QString DocumentsFolder() override { return Documents; }
+    QString AskPdfPath(QWidget*, const QString& start) override
+    {
+        SaveStarts << start;
+        return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+    }
+    bool ConfirmOverwrite(QWidget*) override
+    {
+        ++OverwriteQuestions;
+        return !OverwriteAnswers.isEmpty() && OverwriteAnswers.takeFirst();
+    }
+    void ShowError(QWidget*, const QString& message) override { Errors << message; }
+    void Open(const QUrl& url) override { Opened << url; }
+};
+
+/// Writes a small file where the PDF goes and reports the usual progress, unless `Body` says
+/// otherwise. Records what it was asked and how the window looked meanwhile.
+class TFakeBookRun final : public IBookRun
+{
+  public:
+    using TBody = std::function<void(const book::TBookSettings&, book::IBookProgress&)>;
+
+    QStringList Calls;
+    std::vector<book::TBookSettings> Settings;
+    TBody Body;
+    std::function<void()> OnRun; ///< looks at the window while the run holds it
+
+    void DeleteOldPages() override { Calls << "DeleteOldPages"; }
+    void BuildBook(const book::TBookSettings& settings, book::IBookProgress& progress) override
+    {
+        Calls << "BuildBook";
+        Settings.push_back(settings);
+        if (OnRun)
+            OnRun();
+        if (Body)
+            return Body(settings, progress);
+        QFile pdf(QFile::decodeName(QByteArray::fromStdString(settings.PdfPath)));
+        if (!pdf.open(QIODevice::WriteOnly) || pdf.write("%PDF-1.3 fake\n") < 0)
+            throw Error("cannot write " + settings.PdfPath);
+        pdf.close();
+        progress.SetProgress(50);
+        progress.SetCaption("Save file to disk,Please wait");
+        progress.Repaint();
+        progress.SetProgress(100);
+        progress.SetCaption("Done");
+        progress.Completed(settings.PdfPath);
+    }
+    void SetMessagePump(std::function<void()> pump) override { Pump = std::move(pump); }
+    std::string PageStreamPath() const override { return "fake.pgs"; }
+
+    std::function<void()> Pump;
+};
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TDesktopTest : public QObject
+{
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_documents;
+    std::unique_ptr<TFakeDesktop> m_desktop;
+    std::unique_ptr<TForm1> m_form;
+    TFakeBookRun* m_run = nullptr;
+    QStringList m_factoryCalls;
+    QTimer m_dialogAnswer;
+
+    /// Makes the window; the factory fails for the first `factoryFailures` calls.
+    void MakeForm(int factoryFailures = 0)
+    {
+        m_form =
+            std::make_unique<TForm1>(*m_desktop, [this, factoryFailures](const std::string& path) {
+                m_factoryCalls << QString::fromStdString(path);
+                if (m_factoryCalls.size() <= factoryFailures)
+                    throw Error("no private temporary folder");
+                auto run = std::make_unique<TFakeBookRun>();
+                m_run = run.get();
+                return std::unique_ptr<IBookRun>(std::move(run));
+            });
+    }
+
+    template <typename T> T* Find(const char* name) const
+    {
+        T* found = m_form->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    QString Docs(const QString& file = {}) const { return m_documents->path() + "/" + file; }
+
+    /// Presses `button` of the completion dialog as soon as it is shown.
+    void AnswerCompletionDialog(const char* button)
+    {
+        m_dialogAnswer.disconnect();
+        connect(&m_dialogAnswer, &QTimer::timeout, this, [this, button] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal->objectName() != "frmwc")
+                return;
+            m_dialogAnswer.stop();
+            modal->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+        m_dialogAnswer.start(5);
+    }
+
+    void SetPageCount(const QString& typed)
+    {
+        auto* edit = Find<QSpinBox>("Edit1");
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    std::vector<QWidget*> Inputs() const
+    {
+        return {Find<QWidget>("Edit1"),   Find<QWidget>("manygroup"), Find<QWidget>("ndgroup"),
+                Find<QWidget>("BitBtn2"), Find<QWidget>("Button4"),   Find<QWidget>("Button3")};
+    }
+
+    void SaveScreenshot(QWidget& widget, const QString& name)
+    {
+        const QString path = QStringLiteral(GQ_SCREENSHOT_DIR "/%1.png").arg(name);
+        QVERIFY(widget.grab().save(path, "PNG"));
+        qInfo("screenshot: %s", qPrintable(path));
+    }
+
+  private slots:
+    void init()
+    {
+        m_documents = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_documents->isValid());
+        m_desktop = std::make_unique<TFakeDesktop>();
+        m_desktop->Documents = m_documents->path();
+        m_factoryCalls.clear();
+        m_run = nullptr;
+    }
+
+    void cleanup()
+    {
+        m_dialogAnswer.stop();
+        m_form.reset();
+        m_desktop.reset();
+        m_documents.reset();
+    }
+
+    void startState()
+    {
+        MakeForm();
+        QCOMPARE(m_form->windowTitle(), QString("Gridquill 2.2"));
+        QCOMPARE(m_form->size(), QSize(692, 496));
+        QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+        QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        QCOMPARE(Find<QSpinBox>("Edit1")->text(), QString("20"));
+        QCOMPARE(Find<QSpinBox>("Edit1")->minimum(), 1);
+        QCOMPARE(Find<QSpinBox>("Edit1")->maximum(), 200);
+        QVERIFY(Find<QRadioButton>("manygroup_0")->isChecked());
+        QVERIFY(Find<QRadioButton>("ndgroup_0")->isChecked());
+        QVERIFY(!Find<QCheckBox>("cbk_candidates")->isChecked());
+        QVERIFY(Find<QCheckBox>("cbk_candidates")->isEnabled());
+        QVERIFY(Find<QGroupBox>("gpb")->isHidden());
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
+        for (const char* name : {"Image2", "Image4", "Imagea1c"})
+            QVERIFY2(Find<QLabel>(name)->isHidden(), name);
+        QVERIFY(!Find<QLabel>("Image1")->isHidden());
+
+        const book::TBookSettings settings = m_form->Settings();
+        QCOMPARE(settings.PageCount, 20);
+        QCOMPARE(settings.PuzzlesPerPage, 1);
+        QCOMPARE(settings.LevelIndex, 0);
+        QCOMPARE(settings.Candidates, false);
+
+        // Start-up: the default page-stream place, the documents folder as current folder.
+        QCOMPARE(m_factoryCalls, QStringList{QString()});
+        QVERIFY(m_run->Pump);
+        QCOMPARE(QDir::currentPath(), QDir(m_documents->path()).canonicalPath());
+        QVERIFY(m_desktop->Errors.isEmpty());
+    }
+
+    void controlGeometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Image1") << "Image1" << QRect(0, 0, 409, 527) << "";
+        QTest::newRow("Image2") << "Image2" << QRect(0, 0, 409, 499) << "";
+        QTest::newRow("Image4") << "Image4" << QRect(0, 0, 409, 527) << "";
+        QTest::newRow("Imagea1c") << "Imagea1c" << QRect(0, -3, 409, 527) << "";
+        QTest::newRow("GroupBox1")
+            << "GroupBox1" << QRect(424, 11, 257, 63) << "Number of Pages (Max:200)";
+        QTest::newRow("Edit1+UpDown1") << "Edit1" << QRect(18, 29, 136, 21) << "";
+        QTest::newRow("manygroup") << "manygroup" << QRect(424, 83, 257, 95) << "Puzzles per page";
+        QTest::newRow("cbk_candidates")
+            << "cbk_candidates" << QRect(556, 144, 114, 17) << "Print Candidates";
+        QTest::newRow("ndgroup") << "ndgroup" << QRect(426, 185, 255, 130) << "Sudoku level";
+        QTest::newRow("BitBtn2") << "BitBtn2" << QRect(496, 322, 113, 33) << "Create Now";
+        QTest::newRow("gpb") << "gpb" << QRect(428, 358, 244, 50) << "";
+        QTest::newRow("pb") << "pb" << QRect(16, 22, 217, 16) << "";
+        QTest::newRow("Button4") << "Button4" << QRect(567, 422, 118, 30) << "Visit Velmora";
+        QTest::newRow("Button3") << "Button3" << QRect(567, 459, 118, 29) << "Quit";
+    }
+
+    void controlGeometry()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        MakeForm();
+        QWidget* control = Find<QWidget>(qPrintable(name));
+        QCOMPARE(control->geometry(), geometry);
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            QCOMPARE(button->text(), caption);
+        if (auto* group = qobject_cast<QGroupBox*>(control))
+            QCOMPARE(group->title(), caption);
+    }
+
+    void radioGroupItems()
+    {
+        MakeForm();
+        const QStringList levels = {"Very Easy Sudoku", "Easy Sudoku",   "Standard Sudoku",
+                                    "Hard Sudoku",      "Expert Sudoku", "Extreme Sudoku"};
+        for (int i = 0; i < levels.size(); ++i) {
+            auto* radio = Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(i)));
+            QCOMPARE(radio->text(), levels[i]);
+            radio->click();
+            QCOMPARE(m_form->Settings().LevelIndex, i);
+        }
+        const int perPage[] = {1, 2, 4};
+        for (int i = 0; i < 3; ++i) {
+            Find<QRadioButton>(qPrintable(QString("manygroup_%1").arg(i)))->click();
+            QCOMPARE(m_form->Settings().PuzzlesPerPage, perPage[i]);
+        }
+        // Two columns: item 2 heads the right-hand column, above the check box.
+        const QRect right = Find<QWidget>("manygroup_2")->geometry();
+        QCOMPARE(right.top(), Find<QWidget>("manygroup_0")->geometry().top());
+        QVERIFY(right.left() + 424 <= 556 && 556 < right.right() + 424);
+    }
+
+    void pictureRule_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("start") << QStringList{} << "Image1" << false << true;
+        QTest::newRow("tick") << QStringList{"box"} << "Imagea1c" << true << true;
+        QTest::newRow("tick, clear") << QStringList{"box", "box"} << "Image1" << false << true;
+        QTest::newRow("tick, 2 per page") << QStringList{"box", "2"} << "Image2" << false << false;
+        QTest::newRow("tick, 2, back to 1")
+            << QStringList{"box", "2", "1"} << "Image1" << false << true;
+        QTest::newRow("4 per page") << QStringList{"4"} << "Image4" << false << false;
+        QTest::newRow("tick, 4, 2") << QStringList{"box", "4", "2"} << "Image2" << false << false;
+        QTest::newRow("box locked at 2") << QStringList{"2", "box"} << "Image2" << false << false;
+        QTest::newRow("4, 1, tick") << QStringList{"4", "1", "box"} << "Imagea1c" << true << true;
+    }
+
+    void pictureRule()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, picture);
+        QFETCH(bool, checked);
+        QFETCH(bool, enabled);
+        MakeForm();
+        for (const QString& step : steps) {
+            if (step == "box")
+                Find<QCheckBox>("cbk_candidates")->click();
+            else
+                Find<QRadioButton>(qPrintable("manygroup_" + QString::number(step == "1"   ? 0
+                                                                             : step == "2" ? 1
+                                                                                           : 2)))
+                    ->click();
+        }
+        for (const char* name : {"Image1", "Image2", "Image4", "Imagea1c"})
+            QCOMPARE(!Find<QLabel>(name)->isHidden(), picture == name);
+        QCOMPARE(Find<QCheckBox>("cbk_candidates")->isChecked(), checked);
+        QCOMPARE(Find<QCheckBox>("cbk_candidates")->isEnabled(), enabled);
+        QCOMPARE(m_form->Settings().Candidates, checked);
+    }
+
+    void pageCount_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("count");
+        QTest::newRow("150") << "150" << 150;
+        QTest::newRow("1") << "1" << 1;
+        QTest::newRow("200") << "200" << 200;
+        QTest::newRow("0") << "0" << 20;
+        QTest::newRow("250") << "250" << 20;
+        QTest::newRow("201") << "201" << 20;
+        QTest::newRow("letters") << "abc" << 20;
+        QTest::newRow("empty") << "" << 20;
+        QTest::newRow("too long") << "1000" << 100;
+    }
+
+    void pageCount()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, count);
+        MakeForm();
+        SetPageCount(typed);
+        auto* edit = Find<QSpinBox>("Edit1");
+        QCOMPARE(edit->value(), count);
+        QCOMPARE(edit->text(), QString::number(count));
+        QCOMPARE(m_form->Settings().PageCount, count);
+    }
+
+    // A count typed but not yet confirmed is settled before the run reads it.
+    void createNowSettlesTypedCount()
+    {
+        MakeForm();
+        m_desktop->SaveAnswers << Docs("a.pdf") << Docs("b.pdf");
+        AnswerCompletionDialog("Button3");
+        auto* edit = Find<QSpinBox>("Edit1");
+        edit->selectAll();
+        QTest::keyClicks(edit, "250");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_run->Settings.at(0).PageCount, 20);
+
+        AnswerCompletionDialog("Button3");
+        edit->selectAll();
+        QTest::keyClicks(edit, "37");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_run->Settings.at(1).PageCount, 37);
+    }
+
+    void createNowMakesTheBook()
+    {
+        MakeForm();
+        Find<QRadioButton>("manygroup_1")->click();
+        Find<QRadioButton>("ndgroup_3")->click();
+        SetPageCount("7");
+        m_desktop->SaveAnswers << Docs("book"); // typed without an extension
+
+        struct
+        {
+            bool Locked = true;
+            bool CloseRefused = false;
+            QString Caption;
+            int Value = -1;
+            bool GroupShown = false;
+        } seen;
+        m_run->OnRun = [&] {
+            for (QWidget* input : Inputs())
+                seen.Locked = seen.Locked && !input->isEnabled();
+            seen.CloseRefused = !m_form->close();
+            seen.Caption = Find<QGroupBox>("gpb")->title();
+            seen.Value = Find<QProgressBar>("pb")->value();
+            seen.GroupShown = !Find<QGroupBox>("gpb")->isHidden();
+        };
+        AnswerCompletionDialog("Button2");
+        Find<QPushButton>("BitBtn2")->click();
+
+        QCOMPARE(m_desktop->SaveStarts, QStringList{Docs()});
+        QCOMPARE(m_desktop->OverwriteQuestions, 0);
+        QCOMPARE(m_run->Calls, (QStringList{"DeleteOldPages", "BuildBook"}));
+        const book::TBookSettings& settings = m_run->Settings.at(0);
+        QCOMPARE(settings.PageCount, 7);
+        QCOMPARE(settings.PuzzlesPerPage, 2);
+        QCOMPARE(settings.LevelIndex, 3);
+        QCOMPARE(settings.Candidates, false);
+        QCOMPARE(QString::fromStdString(settings.PdfPath), Docs("book.pdf"));
+        QVERIFY(QFile::exists(Docs("book.pdf")));
+
+        QVERIFY(seen.Locked);
+        QVERIFY(seen.CloseRefused);
+        QCOMPARE(seen.Caption, QString("Create Sudoku Puzzles ..."));
+        QCOMPARE(seen.Value, 0);
+        QVERIFY(seen.GroupShown);
+
+        // After the run: "Done" and 100 stay, the controls are back as they were.
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Done"));
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 100);
+        QVERIFY(!Find<QGroupBox>("gpb")->isHidden());
+        for (QWidget* input : Inputs())
+            QVERIFY(input->isEnabled());
+        QVERIFY(!Find<QCheckBox>("cbk_candidates")->isEnabled()); // still two per page
+        QVERIFY(!m_form->Running());
+
+        // "Open Folder" opened the folder and closed the dialog.
+        QCOMPARE(m_desktop->Opened, QList<QUrl>{QUrl::fromLocalFile(m_documents->path())});
+        QVERIFY(m_form->CompletionDialog().isHidden());
+        QCOMPARE(m_form->CompletionDialog().findChild<QLabel*>("Label1")->text(),
+                 QString("Completed !!!"));
+        QVERIFY(m_desktop->Errors.isEmpty());
+
+        // The next save dialog starts on the file just written.
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts.value(1), Docs("book.pdf"));
+        QCOMPARE(m_run->Settings.size(), std::size_t(1));
+    }
+
+    void cancelAtSaveDialogTouchesNothing()
+    {
+        MakeForm();
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts.size(), 1);
+        QVERIFY(m_run->Calls.isEmpty());
+        QVERIFY(Find<QGroupBox>("gpb")->isHidden());
+        QCOMPARE(m_desktop->OverwriteQuestions, 0);
+        QVERIFY(m_desktop->Errors.isEmpty());
+    }
+
+    void existingFile_data()
+    {
+        QTest::addColumn<bool>("answerOk");
+        QTest::newRow("OK replaces") << true;
+        QTest::newRow("Cancel keeps") << false;
+    }
+
+    void existingFile()
+    {
+        QFETCH(bool, answerOk);
+        MakeForm();
+        WriteFile(Docs("old.pdf"), "old book");
+        m_desktop->SaveAnswers << Docs("old.pdf");
+        m_desktop->OverwriteAnswers << answerOk;
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+
+        QCOMPARE(m_desktop->OverwriteQuestions, 1);
+        QCOMPARE(ReadFile(Docs("old.pdf")) == "old book", !answerOk);
+        QCOMPARE(m_run->Calls.size(), answerOk ? 2 : 0);
+        QCOMPARE(Find<QGroupBox>("gpb")->isHidden(), !answerOk);
+        QVERIFY(m_desktop->Opened.isEmpty()); // "Close" opens nothing
+        QVERIFY(m_desktop->Errors.isEmpty());
+    }
+
+    void failingRunShowsItsMessage_data()
+    {
+        QTest::addColumn<bool>("ownError");
+        QTest::newRow("gq::Error") << true;
+        QTest::newRow("std::exception") << false;
+    }
+
+    void failingRunShowsItsMessage()
+    {
+        QFETCH(bool, ownError);
+        MakeForm();
+        m_desktop->SaveAnswers << Docs("x.pdf");
+        m_run->Body = [ownError](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(37);
+            progress.SetCaption("Save file to disk,Please wait");
+            if (ownError)
+                throw Error("Cannot create the PDF file /x/book.pdf: Permission denied");
+            throw std::runtime_error("out of memory");
+        };
+        Find<QPushButton>("BitBtn2")->click(); // no completion dialog: it would block here
+
+        QCOMPARE(m_desktop->Errors,
+                 QStringList{ownError ? "Cannot create the PDF file /x/book.pdf: Permission denied"
+                                      : "out of memory"});
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 37);
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Save file to disk,Please wait"));
+        for (QWidget* input : Inputs())
+            QVERIFY(input->isEnabled());
+
+        // The window is ready for the next run, which resets the progress group.
+        m_run->Body = nullptr;
+        m_desktop->SaveAnswers << Docs("y.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Done"));
+        QCOMPARE(m_run->Calls.count("DeleteOldPages"), 2);
+    }
+
+    void startUpProblemsAreShownAndStartUpGoesOn()
+    {
+        m_desktop->Documents = m_documents->path() + "/missing";
+        MakeForm(1);
+        QCOMPARE(m_desktop->Errors.size(), 2);
+        QCOMPARE(m_desktop->Errors[0], QString("no private temporary folder"));
+        QVERIFY(m_desktop->Errors[1].contains(m_documents->path() + "/missing"));
+        // The page stream falls back to the bare file name in the current folder.
+        QCOMPARE(m_factoryCalls, (QStringList{"", "velmoraquill.pgs"}));
+        QVERIFY(m_form->BookRun());
+        QCOMPARE(m_form->windowTitle(), QString("Gridquill 2.2"));
+        QCOMPARE(Find<QSpinBox>("Edit1")->value(), 20);
+    }
+
+    void noBookEngineIsReportedAtCreateNow()
+    {
+        MakeForm(2);
+        QCOMPARE(m_desktop->Errors.size(), 2);
+        QVERIFY(!m_form->BookRun());
+        m_desktop->SaveAnswers << Docs("z.pdf");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->Errors.size(), 3);
+        QVERIFY(m_desktop->Errors[2].contains("book engine"));
+        QVERIFY(!QFile::exists(Docs("z.pdf")));
+    }
+
+    void visitAndQuit()
+    {
+        MakeForm();
+        m_form->show();
+        Find<QPushButton>("Button4")->click();
+        QCOMPARE(m_desktop->Opened, QList<QUrl>{QUrl("https://www.velmora.example/")});
+        Find<QPushButton>("Button3")->click();
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void completionDialog_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("Open") << "Button1"
+                              << "/books/my book.pdf";
+        QTest::newRow("Open Folder") << "Button2"
+                                     << "/books";
+        QTest::newRow("Close") << "Button3"
+                               << "";
+    }
+
+    void completionDialog()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, opened);
+        Tfrmwc dialog(*m_desktop);
+        QCOMPARE(dialog.windowTitle(), QString("Gridquill"));
+        QCOMPARE(dialog.size(), QSize(299, 108));
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        const struct
+        {
+            const char* Name;
+            const char* Caption;
+            QRect Geometry;
+        } buttons[] = {{"Button1", "Open", {12, 65, 75, 25}},
+                       {"Button2", "Open Folder", {112, 65, 75, 25}},
+                       {"Button3", "Close", {212, 65, 75, 25}}};
+        for (const auto& expected : buttons) {
+            auto* control = dialog.findChild<QPushButton*>(expected.Name);
+            QVERIFY(control);
+            QCOMPARE(control->text(), QString(expected.Caption));
+            QCOMPARE(control->geometry(), expected.Geometry);
+        }
+        QCOMPARE(dialog.findChild<QLabel*>("Label1")->pos(), QPoint(15, 25));
+
+        QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>(button)->click(); });
+        dialog.ShowFor("/books/my book.pdf");
+        QVERIFY(dialog.isHidden());
+        QCOMPARE(m_desktop->Opened,
+                 opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(opened)});
+    }
+
+    void saveDialogSettings()
+    {
+        auto first = MakeSaveDialog(nullptr, Docs());
+        QCOMPARE(first->nameFilters(), QStringList{"Pdf file (*.pdf)"});
+        QCOMPARE(first->defaultSuffix(), QString("pdf"));
+        QVERIFY(first->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(first->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(first->directory().absolutePath(), QDir(Docs()).absolutePath());
+
+        QDir(m_documents->path()).mkdir("sub");
+        auto again = MakeSaveDialog(nullptr, Docs("sub/book.pdf"));
+        QCOMPARE(again->directory().absolutePath(), QDir(Docs("sub")).absolutePath());
+    }
+
+    void pathRules()
+    {
+        QCOMPARE(FolderOf("/books/book.pdf"), QString("/books"));
+        QCOMPARE(FolderOf("/a/b.c/book.pdf"), QString("/a/b.c"));
+        QCOMPARE(FolderOf("/book.pdf"), QString("/"));
+        QCOMPARE(WithDefaultSuffix("/d/book"), QString("/d/book.pdf"));
+        QCOMPARE(WithDefaultSuffix("/d/book.PDF"), QString("/d/book.PDF"));
+        QCOMPARE(WithDefaultSuffix("/d.x/book"), QString("/d.x/book.pdf"));
+    }
+
+    void screenshots()
+    {
+        MakeForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        SaveScreenshot(*m_form, "main-window");
+
+        Find<QCheckBox>("cbk_candidates")->click();
+        m_desktop->SaveAnswers << Docs("shot.pdf");
+        bool shot = false;
+        m_run->Body = [&](const book::TBookSettings& settings, book::IBookProgress& progress) {
+            progress.SetProgress(37);
+            progress.Repaint();
+            SaveScreenshot(*m_form, "main-window-running");
+            progress.SetProgress(100);
+            progress.SetCaption("Done");
+            QTimer::singleShot(50, [&] {
+                SaveScreenshot(m_form->CompletionDialog(), "completion-dialog");
+                shot = true;
+                m_form->CompletionDialog().findChild<QPushButton*>("Button3")->click();
+            });
+            progress.Completed(settings.PdfPath);
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY(shot);
+        SaveScreenshot(*m_form, "main-window-done");
+        Find<QRadioButton>("manygroup_1")->click();
+        SaveScreenshot(*m_form, "main-window-two-per-page");
+        Find<QRadioButton>("manygroup_2")->click();
+        SaveScreenshot(*m_form, "main-window-four-per-page");
+    }
+
+    // Two books in a row through the real book maker: each PDF has its book's page count, and
+    // the second run replaces the page-stream file of the first.
+    void realBooks()
+    {
+#ifndef GQ_WITH_BOOK_MAKER
+        QSKIP("built without the book engine");
+#else
+        const QString stream = Docs("stream.pgs");
+        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
+            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
+        });
+        const struct
+        {
+            int Pages;
+            int PerPageItem;
+            const char* File;
+            int PdfPages;
+        } books[] = {{1, 0, "one", 2}, {7, 1, "two", 11}};
+        qint64 streamSize = 0;
+        for (const auto& book : books) {
+            Find<QRadioButton>(qPrintable(QString("manygroup_%1").arg(book.PerPageItem)))->click();
+            SetPageCount(QString::number(book.Pages));
+            m_desktop->SaveAnswers << Docs(book.File);
+            m_desktop->Opened.clear();
+            AnswerCompletionDialog("Button1");
+            Find<QPushButton>("BitBtn2")->click();
+
+            const QString pdf = Docs(book.File) + ".pdf";
+            QVERIFY2(m_desktop->Errors.isEmpty(), qPrintable(m_desktop->Errors.join("; ")));
+            QCOMPARE(m_desktop->Opened, QList<QUrl>{QUrl::fromLocalFile(pdf)});
+            QCOMPARE(Find<QProgressBar>("pb")->value(), 100);
+            QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Done"));
+            QVERIFY(QFileInfo(stream).size() > streamSize); // the longer book's stream
+            streamSize = QFileInfo(stream).size();
+
+            QProcess pdfinfo;
+            pdfinfo.start(GQ_PDFINFO, {pdf});
+            QVERIFY(pdfinfo.waitForFinished(30000));
+            const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+            const auto match = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+            QVERIFY2(match.hasMatch(), qPrintable(info));
+            QCOMPARE(match.captured(1).toInt(), book.PdfPages);
+        }
+#endif
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    ApplyLook(application);
+    TDesktopTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "DesktopTest.moc"
