@@ -1,5 +1,6 @@
 #include "book/BookMaker.h"
 
+#include "../puzzle/GridTestUtil.h"
 #include "book/SafeFile.h"
 #include "gq/Error.h"
 #include "pdf/RenderBase.h"
@@ -111,26 +112,6 @@ std::vector<std::string> LabelsOf(const std::vector<PrintedText>& page)
     return labels;
 }
 
-bool IsValidSolution(const std::string& text)
-{
-    if (text.size() != 81)
-        return false;
-    for (int unit = 0; unit < 9; ++unit)
-    {
-        std::array<bool, 10> row{}, col{}, box{};
-        for (int k = 0; k < 9; ++k)
-        {
-            int r = text[unit * 9 + k] - '0';
-            int c = text[k * 9 + unit] - '0';
-            int b = text[(unit / 3 * 3 + k / 3) * 9 + unit % 3 * 3 + k % 3] - '0';
-            if (r < 1 || r > 9 || c < 1 || c > 9 || b < 1 || b > 9 || row[r] || col[c] || box[b])
-                return false;
-            row[r] = col[c] = box[b] = true;
-        }
-    }
-    return true;
-}
-
 /// Output of a shell command, and its exit status.
 std::pair<std::string, int> RunCommand(const std::string& command)
 {
@@ -225,7 +206,7 @@ TEST_F(BookRunTest, EveryAnswerGridSolvesItsPuzzleGrid)
                     continue;
                 }
                 ++answered;
-                ASSERT_TRUE(IsValidSolution(answer)) << labels[k];
+                ASSERT_TRUE(puzzle::testing::IsValidSolution(answer)) << labels[k];
                 for (int i = 0; i < 81; ++i)
                 {
                     if (puzzle->second[i] != '0')
