@@ -4,9 +4,7 @@
 #include "app/desktop/CompletionDialog.h"
 #include "app/desktop/MainWindow.h"
 #include "gq/Error.h"
-#ifdef GQ_WITH_BOOK_MAKER
 #include "app/desktop/BookMakerRun.h"
-#endif
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -663,9 +661,6 @@ class TDesktopTest : public QObject
     // the second run replaces the page-stream file of the first.
     void realBooks()
     {
-#ifndef GQ_WITH_BOOK_MAKER
-        QSKIP("built without the book engine");
-#else
         const QString stream = Docs("stream.pgs");
         m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
             return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
@@ -702,7 +697,6 @@ class TDesktopTest : public QObject
             QVERIFY2(match.hasMatch(), qPrintable(info));
             QCOMPARE(match.captured(1).toInt(), book.PdfPages);
         }
-#endif
     }
 };
 
