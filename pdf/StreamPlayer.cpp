@@ -801,7 +801,8 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         std::uint8_t italic = r.ReadByte();
         std::uint8_t strikeOut = r.ReadByte();
         r.ReadByte();
-        std::int16_t rotation = m_version >= 2000 ? r.ReadSignedWord() : 0;
+        if (m_version >= 2000)
+            r.ReadSignedWord(); // rotation: this record leaves the current rotation alone
         SetFontName(std::move(name));
         SetFontColor(color);
         SetFontPitch(static_cast<TFontPitch>(pitch));
@@ -813,7 +814,6 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
             SetFontStyle(&TPlayerFont::Italic, true);
         if (strikeOut)
             SetFontStyle(&TPlayerFont::StrikeOut, true);
-        m_font.Rotation = rotation;
         break;
     }
     case 51:
