@@ -314,7 +314,7 @@ TPDFFont* TRenderPDF::FindFont(std::string_view baseFont) const
 
 TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& baseFont)
 {
-    std::string resource = "F" + std::to_string(m_doc->FontList.size() + 1);
+    std::string resource = FormatPdf("F%d", {m_doc->FontList.size() + 1});
     if (const TWidthTable* widths = StandardFontWidths(baseFont)) {
         bool symbolTrueType = baseFont == "Symbol" && FontServices &&
                               FontServices->IsTrueType("Symbol", false, false);
