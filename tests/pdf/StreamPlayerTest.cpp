@@ -75,7 +75,7 @@ Calls Play(const std::vector<std::uint8_t>& bytes, TRecorder& r)
 {
     try {
         r.RenderStream(bytes);
-    } catch (const PageStreamError& e) {
+    } catch (const TPageStreamError& e) {
         r.Log.push_back(std::string("! ") + e.what() + " @" + std::to_string(e.Offset));
     }
     return r.Log;
@@ -369,7 +369,7 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     TRecorder looped;
     looped.RenderStream(b.Bytes);
     looped.Log.clear();
-    EXPECT_THROW(looped.RenderPages(3), PageStreamError);
+    EXPECT_THROW(looped.RenderPages(3), TPageStreamError);
 }
 
 } // namespace
