@@ -3,6 +3,7 @@
 #include "report/FontFace.h"
 #include "report/ReportTypes.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -163,7 +163,7 @@ class TOutputEngine
     /// Gives the engine a device of its own, used instead of creating a built-in one at job
     /// start. Must not be changed during a job.
     void SetDevice(std::shared_ptr<TBaseDevice> device);
-    /// The device in use during a job, else the engine's own device or null.
+    /// The device in use during a job; null outside one.
     TBaseDevice* Device() const { return m_device.get(); }
     /// The font manager, created on first use when none was given.
     TFontManager& FontManager();
@@ -199,7 +199,8 @@ class TOutputEngine
     int DpiY() const { return m_dpiY; }
 
     /// SetPaperSize(code, width, height): without a printer, width and height (units) become the
-    /// job's page size when both are non-zero. The code is stored.
+    /// job's page size when both are non-zero; the built-in device then makes its page that
+    /// size too. The code is stored.
     void SetPaperSize(int code, double width, double height);
     int PaperSize() const { return m_paperSize; }
     /// Paper tray by name; written to the output during a job.

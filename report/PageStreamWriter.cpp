@@ -19,8 +19,12 @@ namespace
 {
 
 // Measured in every new font; its width travels with the font height (command 54).
-constexpr const char* kSampleText =
-    "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+const std::string& SampleText()
+{
+    static const std::string sample =
+        "abcdefg hijklmnop qrstuv wxyz ABCDEFG HIJKLMNOP QRSTUV WXYZ 0123456789";
+    return sample;
+}
 constexpr std::uint16_t kNoPrinterBin = 265;
 
 void CheckString(const std::string& text)
@@ -195,6 +199,7 @@ void TPageStreamWriter::OpenOutput()
     m_pictures.clear();
     m_variables.clear();
     m_memory.clear();
+    CheckString(Title());
 
     switch (m_streamMode) {
     case TStreamMode::smMemory:
@@ -239,9 +244,20 @@ void TPageStreamWriter::OpenOutput()
     }
     }
     m_open = true;
+    try {
+        WriteJobHeader();
+    } catch (...) {
+        // The job never started: release the medium so the next job can open it again.
+        try {
+            CloseMedium(true);
+        } catch (...) {
+        }
+        throw;
+    }
+}
 
-    // Job header.
-    CheckString(Title());
+void TPageStreamWriter::WriteJobHeader()
+{
     PutByte(psc::kJobHeader);
     PutWord(psc::kVersion);
     PutString(Title());
@@ -327,6 +343,12 @@ void TPageStreamWriter::CloseOutput(bool failed)
 void TPageStreamWriter::BeginPageOutput()
 {
     const std::uint64_t start = Position();
+    // Page numbers are Words and offsets Longs: refuse what the format cannot hold rather than
+    // write a wrapped number.
+    if (PagesOutput() > 0xFFFF)
+        throw gq::Error("A page stream holds at most 65535 pages; the job has more");
+    if (start > 0x7FFFFFFF)
+        throw gq::Error("The page stream has grown past 2 GB, more than its offsets can address");
     if (m_pendingNextOffset != 0) {
         const auto value = static_cast<std::int32_t>(start);
         Patch(m_pendingNextOffset, &value, 4);
@@ -430,7 +452,7 @@ void TPageStreamWriter::WriteFontState(bool all)
     }
     const double height = FontHeight();
     if (all || shapeChanged || height != m_writtenFontHeight) {
-        const double sample = static_cast<double>(MeasurePixels(kSampleText)) / DpiX();
+        const double sample = static_cast<double>(MeasurePixels(SampleText())) / DpiX();
         PutByte(psc::kFontHeight);
         PutSingle(height);
         PutSingle(sample);
@@ -661,16 +683,16 @@ void TPageStreamWriter::DefineVariable(const std::string& name, std::uint8_t cap
 {
     RequirePrinting();
     CheckString(name);
-    if (value.size() > capacity)
+    if (value.size() > capacity || value.size() >= 254)
         throw gq::Error("Value of page-stream variable \"" + name + "\" is " +
-                        std::to_string(value.size()) + " bytes long, more than its capacity of " +
-                        std::to_string(capacity));
+                        std::to_string(value.size()) + " bytes long; it must fit its capacity of " +
+                        std::to_string(capacity) + " and stay below 254 bytes");
     if (!CanWrite())
         return;
-    const std::uint64_t offset = Position();
-    m_variables[name] = offset;
     PutByte(psc::kVariable);
     PutString(name);
+    // Page headers refer to the value part (capacity, length, bytes) of the latest definition.
+    m_variables[name] = Position();
     PutByte(capacity);
     PutByte(static_cast<std::uint8_t>(value.size()));
     std::string padded = value;

@@ -68,9 +68,12 @@ class TPageStreamWriter : public TOutputEngine
     const std::vector<std::uint8_t>& MemoryData() const { return m_memory; }
 
     /// Writes a variable definition (command 37): name, capacity, length of value, then
-    /// capacity bytes holding value padded with zeros. Later page headers refer to the latest
-    /// definition of each variable. Throws gq::Error when value is longer than capacity.
+    /// capacity bytes holding value padded with zeros. Later page headers refer to the value
+    /// part of the latest definition of each variable. Throws gq::Error when value is longer
+    /// than capacity or 254 bytes or more (a length of 254 marks a reference).
     void DefineVariable(const std::string& name, std::uint8_t capacity, const std::string& value);
+    /// Number of variables defined in this job.
+    std::size_t VariableCount() const { return m_variables.size(); }
     /// Command 30: a text the reader interprets.
     void SpecialText(const std::string& text);
     /// Command 31: bytes passed through to the device.
@@ -134,6 +137,7 @@ class TPageStreamWriter : public TOutputEngine
     std::uint64_t Position();
     void Patch(std::uint64_t offset, const void* data, std::size_t size);
     void CloseMedium(bool failed);
+    void WriteJobHeader();
     double X(double inches) const;
     double Y(double inches) const;
 

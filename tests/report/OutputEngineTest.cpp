@@ -1,6 +1,7 @@
 #include "report/OutputEngine.h"
 
 #include "report/FontManager.h"
+#include "report/RenderDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -336,6 +337,96 @@ TEST(OutputEngineTest, BuiltInDeviceGivesALetterPageAt600Dpi)
     engine.StartJob();
     EXPECT_DOUBLE_EQ(engine.PageWidth(), 11);
     EXPECT_DOUBLE_EQ(engine.PageHeight(), 8.5);
+    engine.FinishJob();
+}
+
+// A 300-dpi device with unprintable margins that counts the fonts it creates.
+class TCountingDevice : public TBaseDevice
+{
+  public:
+    int Created = 0;
+    int DpiX() const override { return 300; }
+    int DpiY() const override { return 300; }
+    int PageWidth() const override { return 2400; }
+    int PageHeight() const override { return 3150; }
+    int OffsetLeft() const override { return 30; }
+    int OffsetTop() const override { return 60; }
+    int OffsetRight() const override { return 120; }
+    int OffsetBottom() const override { return 90; }
+    void SetOrientation(TOrientation) override {}
+    std::unique_ptr<TDeviceFont> CreateFont(const TEngineFont&, int createHeight) override
+    {
+        ++Created;
+        auto font = std::make_unique<TDeviceFont>();
+        font->Metrics.Ascent = -createHeight * 3 / 4;
+        font->Metrics.Descent = -createHeight / 4;
+        return font;
+    }
+    void SelectFont(const TDeviceFont&) override {}
+    int TextWidth(const std::string& text) const override
+    {
+        return static_cast<int>(text.size()) * 10;
+    }
+    std::string DeviceName() const override { return "Counter"; }
+    std::string DriverName() const override { return "Count"; }
+    std::string PortName() const override { return "NUL"; }
+};
+
+TEST(OutputEngineTest, AnOwnDeviceGivesResolutionWasteAndFonts)
+{
+    auto device = std::make_shared<TCountingDevice>();
+    TRecordingEngine engine;
+    engine.SetDevice(device);
+    engine.SetStatusFormat("%d %r %t");
+    engine.StartJob();
+    EXPECT_EQ(engine.DpiX(), 300);
+    EXPECT_DOUBLE_EQ(engine.LeftWaste(), 0.1);
+    EXPECT_DOUBLE_EQ(engine.TopWaste(), 0.2);
+    EXPECT_DOUBLE_EQ(engine.RightWaste(), 0.4);
+    EXPECT_DOUBLE_EQ(engine.BottomWaste(), 0.3);
+    EXPECT_DOUBLE_EQ(engine.PageWidth(), 8 + 0.1 + 0.4);
+    EXPECT_DOUBLE_EQ(engine.PageHeight(), 10.5 + 0.2 + 0.3);
+    EXPECT_EQ(engine.FormatStatus(), "Counter Count NUL");
+
+    // Created fonts are kept for the job: alternating between two creates each once.
+    for (int i = 0; i < 6; ++i) {
+        engine.ApplyFont(Arial(i % 2 ? 12 : 24));
+        engine.SetBaselineFromTop(0);
+    }
+    EXPECT_EQ(device->Created, 2);
+    EXPECT_DOUBLE_EQ(engine.Descent(), 12 / 300.0); // 12 pt at 300 dpi: 50 pixels, a quarter down
+    EXPECT_DOUBLE_EQ(engine.MeasureText("abc"), 30 / 300.0);
+    engine.FinishJob();
+
+    // A new job starts with an empty list.
+    engine.StartJob();
+    engine.SetBaselineFromTop(0);
+    EXPECT_EQ(device->Created, 3);
+    engine.FinishJob();
+}
+
+TEST(OutputEngineTest, PositioningTurnsTextsWithSpacesIntoBlockTexts)
+{
+    TRecordingEngine engine;
+    engine.SetAccuracyMethod(TAccuracyMethod::amPositioning);
+    engine.StartJob();
+    engine.ApplyFont(Arial(12));
+    const double w = engine.MeasureText("A A");
+    engine.LeftText("A A", 1);
+    engine.CenterText("A A", 3);
+    engine.RightText("A A", 5);
+    engine.LeftText("AA", 1);
+    engine.SetFontRotation(90);
+    engine.LeftText("A A", 1);
+    ASSERT_EQ(engine.Texts.size(), 5u);
+    const double x[] = {1, 3 - w / 2, 5 - w};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(engine.Texts[i].command, kBlock) << i;
+        EXPECT_NEAR(engine.Texts[i].x, x[i], 1e-12) << i;
+        EXPECT_NEAR(engine.Texts[i].width, w, 1e-12) << i;
+    }
+    EXPECT_EQ(engine.Texts[3].command, kLeft);
+    EXPECT_EQ(engine.Texts[4].command, kLeft);
     engine.FinishJob();
 }
 
