@@ -194,7 +194,9 @@ inline void DrawMiscPage(report::TPageStreamWriter& e, int page)
     e.ApplyFont(Font(12));
     e.SetBaselineFromTop(7);
     e.LeftText("Page \xFD$PGCM11 of \xFD$PGCM10, printed \xFD$PGCM02 by \xFD$PGCM13", 1);
+    e.SetBaselineFromTop(8);
     e.LeftText("Variable: \xFD$PGCV\xFCTitle\xFB.", 1);
+    e.SetBaselineFromTop(9);
     e.CenterText("\x01"
                  "B1\x02"
                  "C255\x04"
