@@ -11,10 +11,10 @@ namespace gq::pdf
 /// A page stream that cannot be played: a bad header, an unknown command, a truncated record,
 /// a reference that points outside the stream or a value outside its range. `Offset` is the byte
 /// position in the stream where the fault was found.
-class PageStreamError : public gq::Error
+class TPageStreamError : public gq::Error
 {
   public:
-    PageStreamError(const std::string& message, std::uint64_t offset)
+    TPageStreamError(const std::string& message, std::uint64_t offset)
         : gq::Error(message), Offset(offset)
     {}
 
@@ -22,10 +22,10 @@ class PageStreamError : public gq::Error
 };
 
 /// The output file could not be created or written; `Path` names it.
-class OutputFileError : public gq::Error
+class TOutputFileError : public gq::Error
 {
   public:
-    OutputFileError(const std::string& message, std::string path)
+    TOutputFileError(const std::string& message, std::string path)
         : gq::Error(message), Path(std::move(path))
     {}
 

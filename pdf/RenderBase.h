@@ -93,7 +93,7 @@ class TRenderBase
     virtual double ResolutionY() const;
 
     /// Plays every page of `input` (a complete page stream held by the caller). Throws
-    /// PageStreamError for a malformed stream; EndDocument has run by then when the header was
+    /// TPageStreamError for a malformed stream; EndDocument has run by then when the header was
     /// readable.
     virtual void RenderStream(std::span<const std::uint8_t> input);
     /// Plays page `page` alone, or every page for 0, of the stream given to RenderStream.

@@ -99,7 +99,7 @@ void TRenderPDF::RenderToFile(std::span<const std::uint8_t> input, const std::st
     OutputFileName = name;
     auto file = std::make_unique<std::ofstream>(name, std::ios::binary | std::ios::trunc);
     if (!file->is_open())
-        throw OutputFileError(
+        throw TOutputFileError(
             "Cannot create the PDF file \"" + name + "\": " + std::strerror(errno) + ".", name);
     m_owned = std::move(file);
     m_output = m_owned.get();
@@ -208,20 +208,20 @@ void TRenderPDF::WriteFile(const std::string& bytes)
         m_output->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_output->flush();
         if (!*m_output)
-            throw OutputFileError("Cannot write the PDF file \"" + OutputFileName + "\".",
-                                  OutputFileName);
+            throw TOutputFileError("Cannot write the PDF file \"" + OutputFileName + "\".",
+                                   OutputFileName);
         return;
     }
     std::ofstream file(OutputFileName, std::ios::binary | std::ios::trunc);
     if (!file.is_open())
-        throw OutputFileError("Cannot create the PDF file \"" + OutputFileName +
-                                  "\": " + std::strerror(errno) + ".",
-                              OutputFileName);
+        throw TOutputFileError("Cannot create the PDF file \"" + OutputFileName +
+                                   "\": " + std::strerror(errno) + ".",
+                               OutputFileName);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file)
-        throw OutputFileError("Cannot write the PDF file \"" + OutputFileName + "\".",
-                              OutputFileName);
+        throw TOutputFileError("Cannot write the PDF file \"" + OutputFileName + "\".",
+                               OutputFileName);
 }
 
 void TRenderPDF::EndDocument()
@@ -314,7 +314,7 @@ TPDFFont* TRenderPDF::FindFont(std::string_view baseFont) const
 
 TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& baseFont)
 {
-    std::string resource = "F" + std::to_string(m_doc->FontList.size() + 1);
+    std::string resource = FormatPdf("F%d", {m_doc->FontList.size() + 1});
     if (const TWidthTable* widths = StandardFontWidths(baseFont)) {
         bool symbolTrueType = baseFont == "Symbol" && FontServices &&
                               FontServices->IsTrueType("Symbol", false, false);

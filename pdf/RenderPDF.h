@@ -75,8 +75,8 @@ class TRenderPDF : public TRenderStream
     /// Plays `input` (a complete page stream) into the PDF file `fileName`. A name without any
     /// "." gets the extension of FileExtension (".pdf"). The file is created (truncated) first
     /// and written when the document ends; a playback failure still writes the pages so far.
-    /// Throws OutputFileError naming the path when the file cannot be created or written, and
-    /// PageStreamError for a malformed stream.
+    /// Throws TOutputFileError naming the path when the file cannot be created or written, and
+    /// TPageStreamError for a malformed stream.
     void RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName) override;
 
     /// Plays `input` and returns the PDF bytes, for callers that keep the document in memory.

@@ -23,8 +23,8 @@ constexpr std::size_t kMaxFontName = 60;
 
 // Macro replacement stops with an error beyond these limits: a macro or variable value may hold
 // a marker itself, and replacing for ever must not be possible.
-constexpr int kMaxReplacements = 1000;
-constexpr std::size_t kMaxExpandedLength = 1 << 20;
+constexpr int kMaxReplacements = 4096;
+constexpr std::size_t kMaxExpandedLength = 1 << 16;
 
 constexpr char kMarker = '\xFD';
 constexpr std::string_view kMacroTag = "$PGCM";
@@ -459,44 +459,43 @@ std::string TStreamPlayer::MacroValue(int number) const
 
 std::string TStreamPlayer::ExpandMacros(std::string text) const
 {
+    // Markers are replaced first to last. A replacement can complete a marker that starts up to
+    // seven bytes before it, so the scan resumes there rather than at the start of the text.
+    constexpr std::size_t kLongestMarker = 1 + kMacroTag.size() + 2;
+    std::size_t pos = 0;
     for (int replacements = 0;; ++replacements) {
-        std::size_t pos = 0;
-        bool found = false;
-        while ((pos = text.find(kMarker, pos)) != std::string::npos) {
+        pos = text.find(kMarker, pos);
+        while (pos != std::string::npos) {
             std::string_view rest = std::string_view(text).substr(pos + 1);
-            if (rest.starts_with(kMacroTag) && rest.size() >= kMacroTag.size() + 2 &&
-                IsDigit(rest[kMacroTag.size()]) && IsDigit(rest[kMacroTag.size() + 1])) {
-                int number =
-                    (rest[kMacroTag.size()] - '0') * 10 + (rest[kMacroTag.size() + 1] - '0');
-                if (replacements >= kMaxReplacements)
-                    break;
-                text.replace(pos, 1 + kMacroTag.size() + 2, MacroValue(number));
-                found = true;
+            bool macro = rest.size() >= kMacroTag.size() + 2 && rest.starts_with(kMacroTag) &&
+                         IsDigit(rest[kMacroTag.size()]) && IsDigit(rest[kMacroTag.size() + 1]);
+            if (macro || rest.starts_with(kVariableTag))
                 break;
-            }
-            if (rest.starts_with(kVariableTag)) {
-                if (replacements >= kMaxReplacements)
-                    break;
-                std::size_t end = pos + 1 + kVariableTag.size();
-                std::string name;
-                if (end < text.size() && text[end] == '\xFC') {
-                    std::size_t close = text.find('\xFB', end + 1);
-                    std::size_t stop = close == std::string::npos ? text.size() : close;
-                    name = text.substr(end + 1, stop - end - 1);
-                    end = close == std::string::npos ? text.size() : close + 1;
-                }
-                const std::string* value = name.empty() ? nullptr : Variable(name);
-                text.replace(pos, end - pos, value ? *value : std::string());
-                found = true;
-                break;
-            }
-            ++pos;
+            pos = text.find(kMarker, pos + 1);
         }
-        if (!found && pos == std::string::npos)
+        if (pos == std::string::npos)
             return text;
         if (replacements >= kMaxReplacements || text.size() > kMaxExpandedLength)
             m_reader.Fail("The text macros before byte offset " +
                           std::to_string(m_reader.Position()) + " do not come to an end.");
+
+        std::string_view rest = std::string_view(text).substr(pos + 1);
+        if (rest.starts_with(kMacroTag)) {
+            int number = (rest[kMacroTag.size()] - '0') * 10 + (rest[kMacroTag.size() + 1] - '0');
+            text.replace(pos, kLongestMarker, MacroValue(number));
+        } else {
+            std::size_t end = pos + 1 + kVariableTag.size();
+            std::string name;
+            if (end < text.size() && text[end] == '\xFC') {
+                std::size_t close = text.find('\xFB', end + 1);
+                std::size_t stop = close == std::string::npos ? text.size() : close;
+                name = text.substr(end + 1, stop - end - 1);
+                end = close == std::string::npos ? text.size() : close + 1;
+            }
+            const std::string* value = name.empty() ? nullptr : Variable(name);
+            text.replace(pos, end - pos, value ? *value : std::string());
+        }
+        pos = pos >= kLongestMarker - 1 ? pos - (kLongestMarker - 1) : 0;
     }
 }
 
@@ -801,7 +800,8 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         std::uint8_t italic = r.ReadByte();
         std::uint8_t strikeOut = r.ReadByte();
         r.ReadByte();
-        std::int16_t rotation = m_version >= 2000 ? r.ReadSignedWord() : 0;
+        if (m_version >= 2000)
+            r.ReadSignedWord(); // rotation: this record leaves the current rotation alone
         SetFontName(std::move(name));
         SetFontColor(color);
         SetFontPitch(static_cast<TFontPitch>(pitch));
@@ -813,7 +813,6 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
             SetFontStyle(&TPlayerFont::Italic, true);
         if (strikeOut)
             SetFontStyle(&TPlayerFont::StrikeOut, true);
-        m_font.Rotation = rotation;
         break;
     }
     case 51:

@@ -46,7 +46,7 @@ struct TStreamHeader
 /// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
 /// versions), then page records: 'P', previous and next record offsets, page number, page size,
 /// commands up to code 82. Every read is bounds-checked; a malformed stream throws
-/// PageStreamError carrying the byte offset.
+/// TPageStreamError carrying the byte offset.
 class TStreamPlayer
 {
   public:
@@ -60,7 +60,7 @@ class TStreamPlayer
     /// failure is rethrown afterwards. A bad header throws before BeginDocument.
     void PlayAll();
     /// Plays page `pageNumber` alone between BeginDocument and EndDocument, found by following
-    /// the next-page offsets. Throws PageStreamError when there is no such page.
+    /// the next-page offsets. Throws TPageStreamError when there is no such page.
     void PlayPage(int pageNumber);
 
     const TStreamHeader& Header() const { return m_header; }
@@ -74,7 +74,7 @@ class TStreamPlayer
     /// The value of a stream variable (names compared without regard to case), or nothing.
     const std::string* Variable(std::string_view name) const;
 
-    /// Replaces text macros and variable references in `text`. Throws PageStreamError (at the
+    /// Replaces text macros and variable references in `text`. Throws TPageStreamError (at the
     /// current offset) when the replacements do not come to an end.
     std::string ExpandMacros(std::string text) const;
 

@@ -12,7 +12,7 @@ TStreamReader::TStreamReader(std::span<const std::uint8_t> bytes) : m_bytes(byte
 
 void TStreamReader::FailAt(const std::string& message, std::size_t offset)
 {
-    throw PageStreamError(message, offset);
+    throw TPageStreamError(message, offset);
 }
 
 void TStreamReader::Fail(const std::string& message) const { FailAt(message, m_pos); }

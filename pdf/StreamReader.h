@@ -8,7 +8,7 @@ namespace gq::pdf
 {
 
 /// Bounds-checked little-endian reader over a page stream held in memory. The bytes are not
-/// owned and must outlive the reader. Every read that would pass the end throws PageStreamError
+/// owned and must outlive the reader. Every read that would pass the end throws TPageStreamError
 /// with the offset of the failed read.
 class TStreamReader
 {
@@ -19,7 +19,7 @@ class TStreamReader
     std::size_t Size() const { return m_bytes.size(); }
     bool AtEnd() const { return m_pos >= m_bytes.size(); }
 
-    /// Moves to `position`; throws PageStreamError when it lies beyond the end.
+    /// Moves to `position`; throws TPageStreamError when it lies beyond the end.
     void Seek(std::size_t position);
 
     std::uint8_t ReadByte();
@@ -35,9 +35,9 @@ class TStreamReader
     /// Skips `count` bytes.
     void Skip(std::size_t count);
 
-    /// Throws PageStreamError with `message` at the current position.
+    /// Throws TPageStreamError with `message` at the current position.
     [[noreturn]] void Fail(const std::string& message) const;
-    /// Throws PageStreamError with `message` at `offset`.
+    /// Throws TPageStreamError with `message` at `offset`.
     [[noreturn]] static void FailAt(const std::string& message, std::size_t offset);
 
   private:

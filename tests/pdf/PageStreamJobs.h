@@ -83,11 +83,9 @@ inline void DrawFontPage(report::TPageStreamWriter& e, int)
         e.SetBaselineFromTop(y);
     };
     for (const char* face : {"Arial", "Courier New", "Times New Roman", "Symbol", "ZapfDingbats",
-                             "DejaVu Sans", "No Such Face"})
-    {
+                             "DejaVu Sans", "No Such Face"}) {
         report::TFontSpec font = Font(12, face);
-        for (int style = 0; style < 4; ++style)
-        {
+        for (int style = 0; style < 4; ++style) {
             font.Bold = style & 1;
             font.Italic = style & 2;
             e.ApplyFont(font);
@@ -135,11 +133,10 @@ inline void DrawShapePage(report::TPageStreamWriter& e, int)
     int style = 0;
     for (auto pen : {report::TPenStyle::psSolid, report::TPenStyle::psDash,
                      report::TPenStyle::psDot, report::TPenStyle::psDashDot,
-                     report::TPenStyle::psDashDotDot, report::TPenStyle::psClear})
-    {
+                     report::TPenStyle::psDashDotDot, report::TPenStyle::psClear}) {
         e.SelectPen(0x00112233 * (style + 1), pen, style * 3 + 1, report::TPenMode::pmCopy);
-        e.SelectBrush(0x00336699, style % 2 ? report::TBrushStyle::bsSolid
-                                            : report::TBrushStyle::bsClear);
+        e.SelectBrush(0x00336699,
+                      style % 2 ? report::TBrushStyle::bsSolid : report::TBrushStyle::bsClear);
         double x = 0.5 + style * 1.2;
         e.Rectangle(x, 0.5, x + 1, 1.2);
         e.Ellipse(x, 1.5, x + 1, 2.2);
@@ -156,8 +153,8 @@ inline void DrawShapePage(report::TPageStreamWriter& e, int)
     e.DrawFocusRect({1700, 4300, 2300, 4600});
     e.SelectBrush(0x00FFFFFF, report::TBrushStyle::bsClear);
     e.Polygon({{300, 5000}, {900, 5000}, {600, 5500}});
-    e.PolyLine({{1000, 5000}, {1300, 5500}, {1600, 5000}, {1900, 5500}, {2200, 5000},
-                {2500, 5500}});
+    e.PolyLine(
+        {{1000, 5000}, {1300, 5500}, {1600, 5000}, {1900, 5500}, {2200, 5000}, {2500, 5500}});
     e.FloodFill(2, 8, 0x00FF0000, 1);
     e.SelectPen(0, report::TPenStyle::psSolid, 2, report::TPenMode::pmCopy);
     e.TextRect({3000, 5000, 4000, 5600}, 5.1, 8.6, "clipped text");
@@ -173,8 +170,7 @@ inline void DrawMiscPage(report::TPageStreamWriter& e, int page)
     auto metafile = std::make_shared<report::TPicture>();
     metafile->Kind = report::TGraphicKind::Metafile;
     metafile->Data = {0xD7, 0xCD, 0xC6, 0x9A};
-    for (int i = 0; i < 2; ++i)
-    {
+    for (int i = 0; i < 2; ++i) {
         e.Draw(1, 1 + i, bitmap);
         e.StretchDraw({100, 100, 400, 300}, metafile);
         e.PrintBitmap(2, 2 + i, 1.5, 1.5, bitmap, i == 1);
@@ -198,8 +194,16 @@ inline void DrawMiscPage(report::TPageStreamWriter& e, int page)
     e.ApplyFont(Font(12));
     e.SetBaselineFromTop(7);
     e.LeftText("Page \xFD$PGCM11 of \xFD$PGCM10, printed \xFD$PGCM02 by \xFD$PGCM13", 1);
+    e.SetBaselineFromTop(8);
     e.LeftText("Variable: \xFD$PGCV\xFCTitle\xFB.", 1);
-    e.CenterText("\x01" "B1\x02" "C255\x04" "red bold\x01" "r\x04 then plain \x01" "Z20\x04" "big",
+    e.SetBaselineFromTop(9);
+    e.CenterText("\x01"
+                 "B1\x02"
+                 "C255\x04"
+                 "red bold\x01"
+                 "r\x04 then plain \x01"
+                 "Z20\x04"
+                 "big",
                  4.25);
 }
 

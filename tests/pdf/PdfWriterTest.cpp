@@ -186,7 +186,7 @@ TEST_F(PdfFile, UncreatableFileNamesThePath)
     try {
         pdf.RenderToFile(OneCharacterStream(), path);
         FAIL() << "no error";
-    } catch (const OutputFileError& e) {
+    } catch (const TOutputFileError& e) {
         EXPECT_EQ(e.Path, path);
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
@@ -197,7 +197,7 @@ TEST_F(PdfFile, BadHeaderLeavesAnEmptyFile)
     TRenderPDF pdf;
     std::string path = (m_dir / "bad.pdf").string();
     std::vector<std::uint8_t> stream = {'X', 1, 2, 3};
-    EXPECT_THROW(pdf.RenderToFile(stream, path), PageStreamError);
+    EXPECT_THROW(pdf.RenderToFile(stream, path), TPageStreamError);
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
@@ -208,7 +208,7 @@ TEST_F(PdfFile, FailureInAPageStillWritesTheDocument)
     b.Byte(4 + 200); // not a command
     TRenderPDF pdf;
     std::string path = (m_dir / "partial.pdf").string();
-    EXPECT_THROW(pdf.RenderToFile(b.Bytes, path), PageStreamError);
+    EXPECT_THROW(pdf.RenderToFile(b.Bytes, path), TPageStreamError);
     std::ifstream in(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     test::ExpectWellFormed(bytes);

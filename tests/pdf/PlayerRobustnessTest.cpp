@@ -151,7 +151,7 @@ TEST(PlayerRobustness, FailuresCarryTheOffsetOfTheFault)
     try {
         pdf.RenderStream(bytes);
         FAIL() << "no error";
-    } catch (const PageStreamError& e) {
+    } catch (const TPageStreamError& e) {
         EXPECT_EQ(e.Offset, bytes.size());
         EXPECT_NE(std::string(e.what()).find(std::to_string(bytes.size())), std::string::npos);
     }

@@ -75,7 +75,7 @@ Calls Play(const std::vector<std::uint8_t>& bytes, TRecorder& r)
 {
     try {
         r.RenderStream(bytes);
-    } catch (const PageStreamError& e) {
+    } catch (const TPageStreamError& e) {
         r.Log.push_back(std::string("! ") + e.what() + " @" + std::to_string(e.Offset));
     }
     return r.Log;
@@ -297,6 +297,18 @@ TEST(StreamPlayer, MacrosThatNeverEndAreAnError)
     EXPECT_NE(Play(b.Bytes, r).back().find("do not come to an end"), std::string::npos);
 }
 
+TEST(StreamPlayer, AReplacementCanCompleteAMarkerBeforeIt)
+{
+    auto b = Page();
+    b.Text(24, 1, "[\xFD$PGC\xFD$PGCM16]", 1); // macro 16 gives "M08": first page, 1
+    b.Text(24, 1, "a\xFD$PGCVb", 1);           // a variable marker without a name
+    b.EndPage();
+    TRecorder r;
+    r.Macros = {"M08"};
+    Calls calls = Play(b.Bytes, r);
+    EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 4), (Calls{"Left [1] 1 1", "Left ab 1 1"}));
+}
+
 TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
 {
     auto b = Page();
@@ -357,7 +369,7 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     TRecorder looped;
     looped.RenderStream(b.Bytes);
     looped.Log.clear();
-    EXPECT_THROW(looped.RenderPages(3), PageStreamError);
+    EXPECT_THROW(looped.RenderPages(3), TPageStreamError);
 }
 
 } // namespace

@@ -1,6 +1,15 @@
 // libFuzzer target for the page-stream player: any input must either play into a complete PDF or
 // fail with a gq::Error. Anything else (a crash, a sanitizer report, another exception, a
 // document cut short) is a finding.
+//
+// Build and run (clang only):
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+//       -DGQ_FUZZ=ON
+//   cmake --build build-fuzz --target pdf_PlayerFuzz -j2
+//   mkdir -p build-fuzz/corpus build-fuzz/artifacts
+//   build-fuzz/tests/pdf/pdf_PlayerFuzz build-fuzz/corpus tests/data/pagestream-corpus \
+//       -max_total_time=300 -max_len=65536 -timeout=10 -artifact_prefix=build-fuzz/artifacts/
+// A finding is replayed with: build-fuzz/tests/pdf/pdf_PlayerFuzz <artifact file>
 
 #include "pdf/FontServices.h"
 #include "pdf/RenderPDF.h"
