@@ -317,7 +317,7 @@ void TComponent::NameChanged(const std::string&, const std::string&) {}
 
 TRepComponent::TRepComponent(TComponent* owner) : TComponent(owner)
 {
-    if (auto* repOwner = dynamic_cast<TRepComponent*>(owner)) {
+    if (TRepComponent* repOwner = owner != nullptr ? owner->AsRepComponent() : nullptr) {
         m_page = repOwner->m_page;
         m_report = repOwner->m_report;
         m_project = repOwner->m_project;
@@ -394,7 +394,7 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
                                  ? owner->MakeUniqueName(base)
                                  : owner->MakeUniqueName(std::string(name) + "|" + base, true);
         control->SetName(unique);
-        if (auto* positioned = dynamic_cast<TRepControl*>(control)) {
+        if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);
             positioned->SetTop(top);
             if (width != 0) {
@@ -529,13 +529,13 @@ void TRepControl::SetBounds(const TRepBounds& bounds) { m_bounds = bounds; }
 
 TRepUnits TRepControl::AbsLeft() const
 {
-    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    const TRepControl* parent = Parent() != nullptr ? Parent()->AsControl() : nullptr;
     return Left() + (parent != nullptr ? parent->AbsLeft() : 0.0);
 }
 
 TRepUnits TRepControl::AbsTop() const
 {
-    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    const TRepControl* parent = Parent() != nullptr ? Parent()->AsControl() : nullptr;
     return Top() + (parent != nullptr ? parent->AbsTop() : 0.0);
 }
 

@@ -13,6 +13,8 @@ namespace gq::report
 {
 
 class TOutputEngine;
+class TRepComponent;
+class TRepControl;
 class TRepPage;
 class TRepReport;
 class TRepProjectManager;
@@ -36,6 +38,10 @@ class TComponent
 
     /// The class name ("TRepText", ...); AddChildControl derives base names from it.
     virtual std::string_view ClassName() const { return "TComponent"; }
+
+    /// This object as a report item, or nullptr when it is not one (a cheap checked downcast).
+    virtual TRepComponent* AsRepComponent() { return nullptr; }
+    virtual const TRepComponent* AsRepComponent() const { return nullptr; }
 
     const std::string& Name() const { return m_name; }
 
@@ -141,6 +147,13 @@ class TRepComponent : public TComponent
     ~TRepComponent() override;
 
     std::string_view ClassName() const override { return "TRepComponent"; }
+    TRepComponent* AsRepComponent() override { return this; }
+    const TRepComponent* AsRepComponent() const override { return this; }
+    /// This item as a positioned control or as a page, or nullptr when it is not one.
+    virtual TRepControl* AsControl() { return nullptr; }
+    virtual const TRepControl* AsControl() const { return nullptr; }
+    virtual TRepPage* AsPage() { return nullptr; }
+    virtual const TRepPage* AsPage() const { return nullptr; }
     /// A new, unnamed item of the same class owned by `owner` (the execution copy uses it).
     virtual TRepComponent* NewInstance(TComponent* owner) const { return new TRepComponent(owner); }
 
@@ -275,6 +288,8 @@ class TRepControl : public TRepComponent
     explicit TRepControl(TComponent* owner);
     std::string_view ClassName() const override { return "TRepControl"; }
     TRepComponent* NewInstance(TComponent* owner) const override { return new TRepControl(owner); }
+    TRepControl* AsControl() override { return this; }
+    const TRepControl* AsControl() const override { return this; }
 
     virtual TRepUnits Left() const { return m_bounds.Left; }
     virtual TRepUnits Top() const { return m_bounds.Top; }

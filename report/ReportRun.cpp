@@ -107,7 +107,7 @@ TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* own
     }
     for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
          owned = owned->m_nextSibling) {
-        if (auto* item = dynamic_cast<const TRepComponent*>(owned)) {
+        if (const TRepComponent* item = owned->AsRepComponent()) {
             CopyTree(*item, copy, order);
         }
     }
@@ -336,7 +336,7 @@ void TRepControl::PrintItem(TOutputEngine& engine)
         return;
     }
     if (m_displayOn == TDisplayOn::doParent) {
-        auto* parentControl = dynamic_cast<TRepControl*>(Parent());
+        TRepControl* parentControl = Parent() != nullptr ? Parent()->AsControl() : nullptr;
         m_displayOn = parentControl != nullptr ? parentControl->m_displayOn : TDisplayOn::doAll;
         if (m_displayOn == TDisplayOn::doParent) {
             m_displayOn = TDisplayOn::doAll;
@@ -373,7 +373,7 @@ void TRepPage::FitControls(TOutputEngine& engine)
     const TRepUnits limitRight = engine.PageWidth() - (engine.RightWaste() + 0.01);
     const TRepUnits limitBottom = engine.PageHeight() - (engine.BottomWaste() + 0.01);
     for (TRepComponent* child : Children()) {
-        auto* control = dynamic_cast<TRepControl*>(child);
+        TRepControl* control = child->AsControl();
         if (control == nullptr) {
             continue;
         }
