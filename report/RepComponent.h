@@ -2,11 +2,11 @@
 
 #include "report/RepTypes.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace gq::report
@@ -70,6 +70,10 @@ class TComponent
     /// 9999 are taken the last candidate is returned (and renaming to it then fails).
     std::string MakeUniqueName(std::string_view base, bool usePreferred = false);
 
+    /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
+    /// not empty and free, else `base` followed by the first free number.
+    std::string MakeUniqueNamePreferring(std::string_view preferred, std::string_view base);
+
     /// Asks to be told (Notification) when `other` is freed, and tells `other` likewise.
     void FreeNotification(TComponent* other);
 
@@ -94,14 +98,16 @@ class TComponent
     void RemoveComponent(TComponent* item);
     void IndexName(TComponent* item);
     void UnindexName(TComponent* item);
-    void LowerHints(std::string_view lowerName);
+    void LowerHints(std::string_view name);
+    TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
+    /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
+    void CopyNameFrom(const TComponent& source);
+    /// Makes room in the name index for `count` owned objects.
+    void ReserveIndex(std::size_t count);
 
-    // Name index and number hints of what this object owns; created with the first owned object.
-    struct TOwnedIndex
-    {
-        std::unordered_map<std::string, TComponent*> Names; ///< lower-case name -> object
-        std::unordered_map<std::string, int> NextNumber; ///< lower-case base -> first maybe-free n
-    };
+    // Name index (ignoring case) and number hints of what this object owns; created with the
+    // first named owned object. Defined in RepComponent.cpp.
+    struct TOwnedIndex;
     // Free-notification links; created on first use (most items never take part).
     struct TLinks
     {
@@ -111,6 +117,7 @@ class TComponent
 
     std::string m_name;
     TComponent* m_owner = nullptr;
+    std::uint32_t m_nameHash = 0; ///< hash of m_name ignoring case (see NameHash)
     bool m_destroying = false;
     int m_ownedCount = 0;
 

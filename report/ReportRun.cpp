@@ -96,14 +96,10 @@ TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* own
     source.m_copy = copy;
     order.push_back(&source);
     // Names come from a tree where they are valid and unique per owner: index them directly.
-    copy->m_name = source.m_name;
-    if (owner != nullptr) {
-        owner->IndexName(copy);
-    }
+    copy->CopyNameFrom(source);
     copy->AssignProperties(source);
     if (source.m_ownedCount > 0) {
-        copy->m_index = std::make_unique<TComponent::TOwnedIndex>();
-        copy->m_index->Names.reserve(static_cast<std::size_t>(source.m_ownedCount));
+        copy->ReserveIndex(static_cast<std::size_t>(source.m_ownedCount));
     }
     for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
          owned = owned->m_nextSibling) {
