@@ -22,7 +22,18 @@ bool SameName(std::string_view a, std::string_view b)
     if (a.size() != b.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    const std::size_t size = a.size();
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) { // whole words first; only a differing word goes by letters
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) {
+            break;
+        }
+    }
+    for (; i < size; ++i) {
         if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i])) {
             return false;
         }
@@ -42,15 +53,31 @@ std::uint32_t NameHash(std::string_view name)
     };
     std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
     const char* p = name.data();
-    std::size_t left = name.size();
-    for (; left >= 8; p += 8, left -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
+    const std::size_t size = name.size();
+    if (size >= 8) {
+        std::size_t at = 0;
+        for (; at + 8 <= size; at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + at, 8);
+            h = mix(h ^ (word | kFold));
+        }
+        if (at < size) { // the last eight bytes, overlapping the previous word
+            std::uint64_t word;
+            std::memcpy(&word, p + size - 8, 8);
+            h = mix(h ^ (word | kFold));
+        }
+    } else if (size >= 4) { // two four-byte loads, overlapping when size < 8
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + size - 4, 4);
+        const std::uint64_t word = low | (static_cast<std::uint64_t>(high) << 32);
         h = mix(h ^ (word | kFold));
-    }
-    if (left > 0) {
+    } else {
         std::uint64_t word = 0;
-        std::memcpy(&word, p, left);
+        for (std::size_t i = 0; i < size; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        }
         h = mix(h ^ (word | kFold));
     }
     h = mix(h);
@@ -73,13 +100,31 @@ struct TFoldEqual
 
 bool IsIdentifier(std::string_view name)
 {
+    static constexpr auto kIdentifierChar = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c) {
+            table[static_cast<std::size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                                 (c >= '0' && c <= '9') || c == '_';
+        }
+        return table;
+    }();
     if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
         return false;
     }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_';
-    });
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return kIdentifierChar[static_cast<unsigned char>(c)]; });
+}
+
+// The class name without its leading "T" and "Rep" (any case): "TRepHLine" -> "HLine".
+std::string_view BaseNameView(std::string_view className)
+{
+    if (!className.empty() && className.front() == 'T') {
+        className.remove_prefix(1);
+    }
+    if (className.size() >= 3 && SameName(className.substr(0, 3), "rep")) {
+        className.remove_prefix(3);
+    }
+    return className;
 }
 
 bool IsReservedWord(std::string_view name)
@@ -130,6 +175,8 @@ struct TComponent::TOwnedIndex
     std::size_t Count = 0;
     /// Base (first spelling seen, compared ignoring case) -> first number that may be free.
     std::unordered_map<std::string, int, TFoldHash, TFoldEqual> NextNumber;
+    /// The entry of NextNumber used last (entries are never erased, so it stays valid).
+    std::pair<const std::string, int>* LastHint = nullptr;
 
     TComponent* Find(std::string_view name, std::uint32_t hash) const
     {
@@ -406,6 +453,11 @@ TComponent* TComponent::FindComponent(std::string_view name) const
 
 void TComponent::SetName(std::string_view newName)
 {
+    SetNameHashed(newName, newName.empty() ? 0 : NameHash(newName));
+}
+
+void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
+{
     if (newName == m_name) {
         return;
     }
@@ -417,7 +469,6 @@ void TComponent::SetName(std::string_view newName)
                         "\" is not a valid identifier (letters, digits and '_', not starting with "
                         "a digit)");
     }
-    const std::uint32_t hash = newName.empty() ? 0 : NameHash(newName);
     if (m_owner != nullptr && !newName.empty()) {
         TComponent* other = m_owner->FindIndexed(newName, hash);
         if (other != nullptr && other != this) {
@@ -441,44 +492,63 @@ void TComponent::SetName(std::string_view newName)
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
 {
+    std::uint32_t hash = 0;
     if (!usePreferred) {
-        return MakeUniqueNamePreferring({}, base);
+        return UniqueName({}, base, hash);
     }
     std::size_t bar = base.find('|');
     std::string_view preferred = Trim(base.substr(0, bar));
     std::string_view fallback =
         bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
-    return MakeUniqueNamePreferring(preferred, fallback);
+    return UniqueName(preferred, fallback, hash);
 }
 
-std::string TComponent::MakeUniqueNamePreferring(std::string_view preferred, std::string_view base)
+std::string TComponent::UniqueName(std::string_view preferred, std::string_view base,
+                                   std::uint32_t& hash)
 {
-    if (!preferred.empty() && FindComponent(preferred) == nullptr) {
-        return std::string(preferred);
+    if (!preferred.empty()) {
+        hash = NameHash(preferred);
+        if (FindIndexed(preferred, hash) == nullptr) {
+            return std::string(preferred);
+        }
     }
     if (m_index == nullptr) {
         m_index = std::make_unique<TOwnedIndex>();
     }
-    auto& hints = m_index->NextNumber;
-    auto found = hints.find(base);
-    if (found == hints.end()) {
-        found = hints.emplace(std::string(base), 1).first;
+    // Controls are mostly added in runs of one class: try the base used last before hashing.
+    auto*& last = m_index->LastHint;
+    if (last == nullptr || !SameName(last->first, base)) {
+        auto& hints = m_index->NextNumber;
+        auto found = hints.find(base);
+        if (found == hints.end()) {
+            found = hints.emplace(std::string(base), 1).first;
+        }
+        last = &*found;
     }
-    int& hint = found->second;
-    std::string candidate(base);
-    const std::size_t baseLength = candidate.size();
-    char digits[8];
+    int& hint = last->second;
+    // Candidates are built in place: the base once, then each number after it.
+    constexpr std::size_t kDigits = 4; // numbers run up to 9999
+    std::array<char, 64> local;
+    std::string longBase;
+    char* text = local.data();
+    if (base.size() + kDigits > local.size()) {
+        longBase.resize(base.size() + kDigits);
+        text = longBase.data();
+    }
+    std::memcpy(text, base.data(), base.size());
+    char* digits = text + base.size();
+    std::string_view candidate;
     for (int n = std::max(hint, 1); n <= 9999; ++n) {
-        char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        candidate.resize(baseLength);
-        candidate.append(digits, static_cast<std::size_t>(end - digits));
-        if (FindComponent(candidate) == nullptr) {
+        char* end = std::to_chars(digits, digits + kDigits, n).ptr;
+        candidate = std::string_view(text, static_cast<std::size_t>(end - text));
+        hash = NameHash(candidate);
+        if (FindIndexed(candidate, hash) == nullptr) {
             hint = n; // 1..n-1 are all taken; n is returned but may stay unused
-            return candidate;
+            return std::string(candidate);
         }
     }
     hint = 9999;
-    return candidate;
+    return std::string(candidate);
 }
 
 void TComponent::FreeNotification(TComponent* other)
@@ -564,13 +634,7 @@ void TRepComponent::SetParent(TRepComponent* newParent)
 
 std::string TRepComponent::BaseNameOf(std::string_view className)
 {
-    if (!className.empty() && className.front() == 'T') {
-        className.remove_prefix(1);
-    }
-    if (className.size() >= 3 && SameName(className.substr(0, 3), "rep")) {
-        className.remove_prefix(3);
-    }
-    return std::string(className);
+    return std::string(BaseNameView(className));
 }
 
 void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view name, TRepUnits left,
@@ -579,19 +643,20 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
     try {
         control->SetParent(this);
         TComponent* owner = control->Owner();
-        std::string unique;
-        if (owner != nullptr) {
-            std::string base = BaseNameOf(control->ClassName());
-            if (name.empty()) {
-                unique = owner->MakeUniqueName(base);
-            } else if (name.find('|') == std::string_view::npos) {
-                // The same as MakeUniqueName("name|base", true) without joining and splitting.
-                unique = owner->MakeUniqueNamePreferring(Trim(name), Trim(base));
-            } else {
-                unique = owner->MakeUniqueName(std::string(name) + "|" + base, true);
-            }
+        if (owner == nullptr) {
+            control->SetName({});
+        } else if (name.find('|') == std::string_view::npos) {
+            // MakeUniqueName(base) or MakeUniqueName("name|base", true), without joining and
+            // splitting the two parts and without hashing the result twice.
+            std::uint32_t hash = 0;
+            std::string_view base = BaseNameView(control->ClassName());
+            std::string unique =
+                owner->UniqueName(Trim(name), name.empty() ? base : Trim(base), hash);
+            control->SetNameHashed(unique, hash);
+        } else {
+            std::string base(BaseNameView(control->ClassName()));
+            control->SetName(owner->MakeUniqueName(std::string(name) + "|" + base, true));
         }
-        control->SetName(unique);
         if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);
             positioned->SetTop(top);

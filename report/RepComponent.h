@@ -70,10 +70,6 @@ class TComponent
     /// 9999 are taken the last candidate is returned (and renaming to it then fails).
     std::string MakeUniqueName(std::string_view base, bool usePreferred = false);
 
-    /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
-    /// not empty and free, else `base` followed by the first free number.
-    std::string MakeUniqueNamePreferring(std::string_view preferred, std::string_view base);
-
     /// Asks to be told (Notification) when `other` is freed, and tells `other` likewise.
     void FreeNotification(TComponent* other);
 
@@ -100,6 +96,12 @@ class TComponent
     void UnindexName(TComponent* item);
     void LowerHints(std::string_view name);
     TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
+    /// SetName for a name whose hash (NameHash) the caller has already computed.
+    void SetNameHashed(std::string_view newName, std::uint32_t hash);
+    /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
+    /// not empty and free, else `base` followed by the first free number. `hash` receives the
+    /// hash of the result.
+    std::string UniqueName(std::string_view preferred, std::string_view base, std::uint32_t& hash);
     /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
     void CopyNameFrom(const TComponent& source);
     /// Makes room in the name index for `count` owned objects.
@@ -133,6 +135,7 @@ class TComponent
     /// Scratch link from an item to its copy while an execution copy is being made.
     mutable TComponent* m_copy = nullptr;
     friend class TReportRun;
+    friend class TRepComponent; // names the controls that AddChildControl places on an owner
 
     /// The copy of `source` in the execution copy being made, as T; nullptr when it has none.
     template <class T> static T* CopyOf(const T* source)
