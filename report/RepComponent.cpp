@@ -132,6 +132,17 @@ bool IsReservedWord(std::string_view name)
     static constexpr std::array<std::string_view, 9> kReserved = {
         "import",         "const", "type",     "var",        "function",
         "implementation", "end",   "creation", "destruction"};
+    // Lengths of the reserved words, as bits: most names are rejected by length alone.
+    static constexpr std::uint32_t kLengths = [] {
+        std::uint32_t lengths = 0;
+        for (std::string_view word : kReserved) {
+            lengths |= 1U << word.size();
+        }
+        return lengths;
+    }();
+    if (name.size() >= 32 || ((kLengths >> name.size()) & 1U) == 0) {
+        return false;
+    }
     return std::any_of(kReserved.begin(), kReserved.end(),
                        [name](std::string_view word) { return SameName(word, name); });
 }
@@ -617,9 +628,12 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         throw gq::Error("Report item " + std::string(newParent->Name()) + " (" +
                         std::string(newParent->ClassName()) + ") cannot hold child items");
     }
-    for (auto* p = newParent; p != nullptr; p = p->m_parent) {
-        if (p == this) {
-            throw std::logic_error("report item made a child of itself");
+    // Only this item or one below it would close a loop; an item without children has none below.
+    if (newParent == this || !m_children.empty()) {
+        for (auto* p = newParent; p != nullptr; p = p->m_parent) {
+            if (p == this) {
+                throw std::logic_error("report item made a child of itself");
+            }
         }
     }
     if (m_parent != nullptr) {
