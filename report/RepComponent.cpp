@@ -23,18 +23,24 @@ bool SameName(std::string_view a, std::string_view b)
         return false;
     }
     const std::size_t size = a.size();
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) { // whole words first; only a differing word goes by letters
-        std::uint64_t x;
-        std::uint64_t y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y) {
-            break;
+    const char* p = a.data();
+    const char* q = b.data();
+    // Names found in an index are mostly spelled alike: compare whole words first.
+    if (size >= 8) {
+        bool equal = true;
+        for (std::size_t i = 0; equal && i + 8 <= size; i += 8) {
+            equal = std::memcmp(p + i, q + i, 8) == 0;
+        }
+        if (equal && std::memcmp(p + size - 8, q + size - 8, 8) == 0) {
+            return true;
+        }
+    } else if (size >= 4) {
+        if (std::memcmp(p, q, 4) == 0 && std::memcmp(p + size - 4, q + size - 4, 4) == 0) {
+            return true;
         }
     }
-    for (; i < size; ++i) {
-        if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i])) {
+    for (std::size_t i = 0; i < size; ++i) {
+        if (p[i] != q[i] && FoldCase(p[i]) != FoldCase(q[i])) {
             return false;
         }
     }
@@ -121,7 +127,8 @@ std::string_view BaseNameView(std::string_view className)
     if (!className.empty() && className.front() == 'T') {
         className.remove_prefix(1);
     }
-    if (className.size() >= 3 && SameName(className.substr(0, 3), "rep")) {
+    if (className.size() >= 3 && FoldCase(className[0]) == 'r' && FoldCase(className[1]) == 'e' &&
+        FoldCase(className[2]) == 'p') {
         className.remove_prefix(3);
     }
     return className;
