@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
+#include <unordered_map>
 
 namespace gq::report
 {
@@ -13,34 +15,143 @@ namespace gq::report
 namespace
 {
 
-std::string LowerCase(std::string_view text)
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b)
 {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const std::size_t size = a.size();
+    const char* p = a.data();
+    const char* q = b.data();
+    // Names found in an index are mostly spelled alike: compare whole words first.
+    if (size >= 8) {
+        bool equal = true;
+        for (std::size_t i = 0; equal && i + 8 <= size; i += 8) {
+            equal = std::memcmp(p + i, q + i, 8) == 0;
+        }
+        if (equal && std::memcmp(p + size - 8, q + size - 8, 8) == 0) {
+            return true;
+        }
+    } else if (size >= 4) {
+        if (std::memcmp(p, q, 4) == 0 && std::memcmp(p + size - 4, q + size - 4, 4) == 0) {
+            return true;
         }
     }
-    return result;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (p[i] != q[i] && FoldCase(p[i]) != FoldCase(q[i])) {
+            return false;
+        }
+    }
+    return true;
 }
+
+// Hash of a name ignoring case, eight bytes at a time. OR-ing 0x20 into every byte gives both
+// cases of a letter the same bits (it also merges a few other pairs such as '@' and '`', which
+// only costs an extra comparison on a collision).
+std::uint32_t NameHash(std::string_view name)
+{
+    constexpr std::uint64_t kFold = 0x2020202020202020ULL;
+    auto mix = [](std::uint64_t h) {
+        h *= 0xBF58476D1CE4E5B9ULL;
+        return h ^ (h >> 31);
+    };
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
+    const char* p = name.data();
+    const std::size_t size = name.size();
+    if (size >= 8) {
+        std::size_t at = 0;
+        for (; at + 8 <= size; at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + at, 8);
+            h = mix(h ^ (word | kFold));
+        }
+        if (at < size) { // the last eight bytes, overlapping the previous word
+            std::uint64_t word;
+            std::memcpy(&word, p + size - 8, 8);
+            h = mix(h ^ (word | kFold));
+        }
+    } else if (size >= 4) { // two four-byte loads, overlapping when size < 8
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, p + size - 4, 4);
+        const std::uint64_t word = low | (static_cast<std::uint64_t>(high) << 32);
+        h = mix(h ^ (word | kFold));
+    } else {
+        std::uint64_t word = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        }
+        h = mix(h ^ (word | kFold));
+    }
+    h = mix(h);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+// Hash and equality ignoring case for the number hints; both take string_view keys so a lookup
+// needs no string of its own.
+struct TFoldHash
+{
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return NameHash(name); }
+};
+
+struct TFoldEqual
+{
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
 
 bool IsIdentifier(std::string_view name)
 {
+    static constexpr auto kIdentifierChar = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c) {
+            table[static_cast<std::size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                                 (c >= '0' && c <= '9') || c == '_';
+        }
+        return table;
+    }();
     if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
         return false;
     }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_';
-    });
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return kIdentifierChar[static_cast<unsigned char>(c)]; });
 }
 
-bool IsReservedWord(std::string_view lowerName)
+// The class name without its leading "T" and "Rep" (any case): "TRepHLine" -> "HLine".
+std::string_view BaseNameView(std::string_view className)
+{
+    if (!className.empty() && className.front() == 'T') {
+        className.remove_prefix(1);
+    }
+    if (className.size() >= 3 && FoldCase(className[0]) == 'r' && FoldCase(className[1]) == 'e' &&
+        FoldCase(className[2]) == 'p') {
+        className.remove_prefix(3);
+    }
+    return className;
+}
+
+bool IsReservedWord(std::string_view name)
 {
     static constexpr std::array<std::string_view, 9> kReserved = {
         "import",         "const", "type",     "var",        "function",
         "implementation", "end",   "creation", "destruction"};
-    return std::find(kReserved.begin(), kReserved.end(), lowerName) != kReserved.end();
+    // Lengths of the reserved words, as bits: most names are rejected by length alone.
+    static constexpr std::uint32_t kLengths = [] {
+        std::uint32_t lengths = 0;
+        for (std::string_view word : kReserved) {
+            lengths |= 1U << word.size();
+        }
+        return lengths;
+    }();
+    if (name.size() >= 32 || ((kLengths >> name.size()) & 1U) == 0) {
+        return false;
+    }
+    return std::any_of(kReserved.begin(), kReserved.end(),
+                       [name](std::string_view word) { return SameName(word, name); });
 }
 
 std::string_view Trim(std::string_view text)
@@ -63,6 +174,119 @@ void EraseOne(std::vector<TComponent*>& list, TComponent* item)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TComponent::TOwnedIndex
+
+// Owned objects by name, ignoring case: an open-addressing table with linear probing whose
+// slots point at the objects, so a name is stored once (in the object) and an object is found
+// without building a lower-case copy of the name. Each slot keeps the name's hash, so most
+// mismatches are rejected without touching the object. At most half the slots are used.
+struct TComponent::TOwnedIndex
+{
+    struct TSlot
+    {
+        TComponent* Item = nullptr; ///< nullptr: empty
+        std::uint32_t Hash = 0;
+    };
+    std::vector<TSlot> Slots; ///< size 0 or a power of two
+    std::size_t Count = 0;
+    /// Base (first spelling seen, compared ignoring case) -> first number that may be free.
+    std::unordered_map<std::string, int, TFoldHash, TFoldEqual> NextNumber;
+    /// The entry of NextNumber used last (entries are never erased, so it stays valid).
+    std::pair<const std::string, int>* LastHint = nullptr;
+
+    TComponent* Find(std::string_view name, std::uint32_t hash) const
+    {
+        if (Slots.empty()) {
+            return nullptr;
+        }
+        const std::size_t mask = Slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const TSlot& slot = Slots[i];
+            if (slot.Item == nullptr) {
+                return nullptr;
+            }
+            if (slot.Hash == hash && SameName(slot.Item->m_name, name)) {
+                return slot.Item;
+            }
+        }
+    }
+
+    /// `item` must not be in the table yet.
+    void Insert(TComponent* item, std::uint32_t hash)
+    {
+        if ((Count + 1) * 2 > Slots.size()) {
+            Rehash(std::max<std::size_t>(Slots.size() * 2, 16));
+        }
+        Place(item, hash);
+        ++Count;
+    }
+
+    /// Removes `item` found under `hash`; false when it is not there.
+    bool Erase(const TComponent* item, std::uint32_t hash)
+    {
+        if (Slots.empty()) {
+            return false;
+        }
+        const std::size_t mask = Slots.size() - 1;
+        std::size_t hole = hash & mask;
+        while (Slots[hole].Item != item) {
+            if (Slots[hole].Item == nullptr) {
+                return false;
+            }
+            hole = (hole + 1) & mask;
+        }
+        // Backward-shift deletion: move up every later entry of the run whose home slot does not
+        // lie cyclically in (hole, next], so no probe sequence crosses an empty slot.
+        for (std::size_t next = (hole + 1) & mask; Slots[next].Item != nullptr;
+             next = (next + 1) & mask) {
+            const std::size_t home = Slots[next].Hash & mask;
+            const bool stays =
+                hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+            if (!stays) {
+                Slots[hole] = Slots[next];
+                hole = next;
+            }
+        }
+        Slots[hole] = TSlot{};
+        --Count;
+        return true;
+    }
+
+    void Reserve(std::size_t count)
+    {
+        std::size_t size = 16;
+        while (size < count * 2) {
+            size *= 2;
+        }
+        if (size > Slots.size()) {
+            Rehash(size);
+        }
+    }
+
+  private:
+    void Place(TComponent* item, std::uint32_t hash)
+    {
+        const std::size_t mask = Slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (Slots[i].Item != nullptr) {
+            i = (i + 1) & mask;
+        }
+        Slots[i] = TSlot{item, hash};
+    }
+
+    void Rehash(std::size_t size)
+    {
+        std::vector<TSlot> old(size);
+        old.swap(Slots);
+        for (const TSlot& slot : old) {
+            if (slot.Item != nullptr) {
+                Place(slot.Item, slot.Hash);
+            }
+        }
+    }
+};
 
 // ---------------------------------------------------------------------------------------------
 // TComponent
@@ -166,7 +390,7 @@ void TComponent::IndexName(TComponent* item)
     if (m_index == nullptr) {
         m_index = std::make_unique<TOwnedIndex>();
     }
-    m_index->Names.emplace(LowerCase(item->m_name), item);
+    m_index->Insert(item, item->m_nameHash);
 }
 
 void TComponent::UnindexName(TComponent* item)
@@ -174,35 +398,53 @@ void TComponent::UnindexName(TComponent* item)
     if (item->m_name.empty() || m_index == nullptr) {
         return;
     }
-    std::string key = LowerCase(item->m_name);
-    auto it = m_index->Names.find(key);
-    if (it != m_index->Names.end() && it->second == item) {
-        m_index->Names.erase(it);
-        LowerHints(key);
+    if (m_index->Erase(item, item->m_nameHash)) {
+        LowerHints(item->m_name);
     }
+}
+
+void TComponent::ReserveIndex(std::size_t count)
+{
+    if (m_index == nullptr) {
+        m_index = std::make_unique<TOwnedIndex>();
+    }
+    m_index->Reserve(count);
+}
+
+void TComponent::CopyNameFrom(const TComponent& source)
+{
+    m_name = source.m_name;
+    m_nameHash = source.m_nameHash;
+    if (m_owner != nullptr) {
+        m_owner->IndexName(this);
+    }
+}
+
+TComponent* TComponent::FindIndexed(std::string_view name, std::uint32_t hash) const
+{
+    return m_index == nullptr ? nullptr : m_index->Find(name, hash);
 }
 
 // A freed name "<base><n>" makes n free again for every base it can be read as ("Text12" is
 // base "Text" with 12 and base "Text1" with 2), so every such hint above n comes down to n.
-void TComponent::LowerHints(std::string_view lowerName)
+void TComponent::LowerHints(std::string_view name)
 {
     auto& hints = m_index->NextNumber;
     if (hints.empty()) {
         return;
     }
-    std::size_t digitsStart = lowerName.size();
-    while (digitsStart > 0 && lowerName[digitsStart - 1] >= '0' &&
-           lowerName[digitsStart - 1] <= '9') {
+    std::size_t digitsStart = name.size();
+    while (digitsStart > 0 && name[digitsStart - 1] >= '0' && name[digitsStart - 1] <= '9') {
         --digitsStart;
     }
-    for (std::size_t split = digitsStart; split < lowerName.size(); ++split) {
-        std::string_view digits = lowerName.substr(split);
+    for (std::size_t split = digitsStart; split < name.size(); ++split) {
+        std::string_view digits = name.substr(split);
         if (digits[0] == '0' || digits.size() > 4) {
             continue; // never a candidate: numbers are written without leading zeros, up to 9999
         }
         int number = 0;
         std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        auto hint = hints.find(std::string(lowerName.substr(0, split)));
+        auto hint = hints.find(name.substr(0, split));
         if (hint != hints.end() && number < hint->second) {
             hint->second = number;
         }
@@ -224,17 +466,20 @@ TComponent* TComponent::FindComponent(std::string_view name) const
     if (name.empty() || m_index == nullptr) {
         return nullptr;
     }
-    auto it = m_index->Names.find(LowerCase(name));
-    return it == m_index->Names.end() ? nullptr : it->second;
+    return m_index->Find(name, NameHash(name));
 }
 
 void TComponent::SetName(std::string_view newName)
 {
+    SetNameHashed(newName, newName.empty() ? 0 : NameHash(newName));
+}
+
+void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
+{
     if (newName == m_name) {
         return;
     }
-    std::string lower = LowerCase(newName);
-    if (IsReservedWord(lower)) {
+    if (IsReservedWord(newName)) {
         return;
     }
     if (!newName.empty() && !IsIdentifier(newName)) {
@@ -243,7 +488,7 @@ void TComponent::SetName(std::string_view newName)
                         "a digit)");
     }
     if (m_owner != nullptr && !newName.empty()) {
-        TComponent* other = m_owner->FindComponent(newName);
+        TComponent* other = m_owner->FindIndexed(newName, hash);
         if (other != nullptr && other != this) {
             std::string ownerName =
                 m_owner->m_name.empty() ? std::string(m_owner->ClassName()) : m_owner->m_name;
@@ -251,11 +496,12 @@ void TComponent::SetName(std::string_view newName)
                             "\" already exists in " + ownerName);
         }
     }
-    std::string oldName = m_name;
     if (m_owner != nullptr) {
         m_owner->UnindexName(this);
     }
-    m_name = std::string(newName);
+    std::string oldName = std::move(m_name);
+    m_name.assign(newName);
+    m_nameHash = hash;
     if (m_owner != nullptr) {
         m_owner->IndexName(this);
     }
@@ -264,30 +510,63 @@ void TComponent::SetName(std::string_view newName)
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
 {
-    if (usePreferred) {
-        std::size_t bar = base.find('|');
-        std::string_view preferred = Trim(base.substr(0, bar));
-        std::string_view fallback =
-            bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
-        if (!preferred.empty() && FindComponent(preferred) == nullptr) {
+    std::uint32_t hash = 0;
+    if (!usePreferred) {
+        return UniqueName({}, base, hash);
+    }
+    std::size_t bar = base.find('|');
+    std::string_view preferred = Trim(base.substr(0, bar));
+    std::string_view fallback =
+        bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
+    return UniqueName(preferred, fallback, hash);
+}
+
+std::string TComponent::UniqueName(std::string_view preferred, std::string_view base,
+                                   std::uint32_t& hash)
+{
+    if (!preferred.empty()) {
+        hash = NameHash(preferred);
+        if (FindIndexed(preferred, hash) == nullptr) {
             return std::string(preferred);
         }
-        base = fallback;
     }
     if (m_index == nullptr) {
         m_index = std::make_unique<TOwnedIndex>();
     }
-    int& hint = m_index->NextNumber.try_emplace(LowerCase(base), 1).first->second;
-    std::string candidate;
+    // Controls are mostly added in runs of one class: try the base used last before hashing.
+    auto*& last = m_index->LastHint;
+    if (last == nullptr || !SameName(last->first, base)) {
+        auto& hints = m_index->NextNumber;
+        auto found = hints.find(base);
+        if (found == hints.end()) {
+            found = hints.emplace(std::string(base), 1).first;
+        }
+        last = &*found;
+    }
+    int& hint = last->second;
+    // Candidates are built in place: the base once, then each number after it.
+    constexpr std::size_t kDigits = 4; // numbers run up to 9999
+    std::array<char, 64> local;
+    std::string longBase;
+    char* text = local.data();
+    if (base.size() + kDigits > local.size()) {
+        longBase.resize(base.size() + kDigits);
+        text = longBase.data();
+    }
+    std::memcpy(text, base.data(), base.size());
+    char* digits = text + base.size();
+    std::string_view candidate;
     for (int n = std::max(hint, 1); n <= 9999; ++n) {
-        candidate = std::string(base) + std::to_string(n);
-        if (FindComponent(candidate) == nullptr) {
+        char* end = std::to_chars(digits, digits + kDigits, n).ptr;
+        candidate = std::string_view(text, static_cast<std::size_t>(end - text));
+        hash = NameHash(candidate);
+        if (FindIndexed(candidate, hash) == nullptr) {
             hint = n; // 1..n-1 are all taken; n is returned but may stay unused
-            return candidate;
+            return std::string(candidate);
         }
     }
     hint = 9999;
-    return candidate;
+    return std::string(candidate);
 }
 
 void TComponent::FreeNotification(TComponent* other)
@@ -317,7 +596,7 @@ void TComponent::NameChanged(const std::string&, const std::string&) {}
 
 TRepComponent::TRepComponent(TComponent* owner) : TComponent(owner)
 {
-    if (auto* repOwner = dynamic_cast<TRepComponent*>(owner)) {
+    if (TRepComponent* repOwner = owner != nullptr ? owner->AsRepComponent() : nullptr) {
         m_page = repOwner->m_page;
         m_report = repOwner->m_report;
         m_project = repOwner->m_project;
@@ -356,9 +635,12 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         throw gq::Error("Report item " + std::string(newParent->Name()) + " (" +
                         std::string(newParent->ClassName()) + ") cannot hold child items");
     }
-    for (auto* p = newParent; p != nullptr; p = p->m_parent) {
-        if (p == this) {
-            throw std::logic_error("report item made a child of itself");
+    // Only this item or one below it would close a loop; an item without children has none below.
+    if (newParent == this || !m_children.empty()) {
+        for (auto* p = newParent; p != nullptr; p = p->m_parent) {
+            if (p == this) {
+                throw std::logic_error("report item made a child of itself");
+            }
         }
     }
     if (m_parent != nullptr) {
@@ -373,13 +655,7 @@ void TRepComponent::SetParent(TRepComponent* newParent)
 
 std::string TRepComponent::BaseNameOf(std::string_view className)
 {
-    if (!className.empty() && className.front() == 'T') {
-        className.remove_prefix(1);
-    }
-    if (className.size() >= 3 && LowerCase(className.substr(0, 3)) == "rep") {
-        className.remove_prefix(3);
-    }
-    return std::string(className);
+    return std::string(BaseNameView(className));
 }
 
 void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view name, TRepUnits left,
@@ -388,13 +664,21 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
     try {
         control->SetParent(this);
         TComponent* owner = control->Owner();
-        std::string base = BaseNameOf(control->ClassName());
-        std::string unique = owner == nullptr ? std::string()
-                             : name.empty()
-                                 ? owner->MakeUniqueName(base)
-                                 : owner->MakeUniqueName(std::string(name) + "|" + base, true);
-        control->SetName(unique);
-        if (auto* positioned = dynamic_cast<TRepControl*>(control)) {
+        if (owner == nullptr) {
+            control->SetName({});
+        } else if (name.find('|') == std::string_view::npos) {
+            // MakeUniqueName(base) or MakeUniqueName("name|base", true), without joining and
+            // splitting the two parts and without hashing the result twice.
+            std::uint32_t hash = 0;
+            std::string_view base = BaseNameView(control->ClassName());
+            std::string unique =
+                owner->UniqueName(Trim(name), name.empty() ? base : Trim(base), hash);
+            control->SetNameHashed(unique, hash);
+        } else {
+            std::string base(BaseNameView(control->ClassName()));
+            control->SetName(owner->MakeUniqueName(std::string(name) + "|" + base, true));
+        }
+        if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);
             positioned->SetTop(top);
             if (width != 0) {
@@ -529,13 +813,13 @@ void TRepControl::SetBounds(const TRepBounds& bounds) { m_bounds = bounds; }
 
 TRepUnits TRepControl::AbsLeft() const
 {
-    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    const TRepControl* parent = Parent() != nullptr ? Parent()->AsControl() : nullptr;
     return Left() + (parent != nullptr ? parent->AbsLeft() : 0.0);
 }
 
 TRepUnits TRepControl::AbsTop() const
 {
-    auto* parent = dynamic_cast<const TRepControl*>(Parent());
+    const TRepControl* parent = Parent() != nullptr ? Parent()->AsControl() : nullptr;
     return Top() + (parent != nullptr ? parent->AbsTop() : 0.0);
 }
 

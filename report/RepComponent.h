@@ -1,18 +1,21 @@
 #pragma once
 
+#include "report/RepItemPool.h"
 #include "report/RepTypes.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace gq::report
 {
 
 class TOutputEngine;
+class TRepComponent;
+class TRepControl;
 class TRepPage;
 class TRepReport;
 class TRepProjectManager;
@@ -34,8 +37,19 @@ class TComponent
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
+    /// Report objects come from TRepItemPool (see there); `delete` works as for any object.
+    static void* operator new(std::size_t size) { return TRepItemPool::Allocate(size); }
+    static void operator delete(void* block, std::size_t size) noexcept
+    {
+        TRepItemPool::Release(block, size);
+    }
+
     /// The class name ("TRepText", ...); AddChildControl derives base names from it.
     virtual std::string_view ClassName() const { return "TComponent"; }
+
+    /// This object as a report item, or nullptr when it is not one (a cheap checked downcast).
+    virtual TRepComponent* AsRepComponent() { return nullptr; }
+    virtual const TRepComponent* AsRepComponent() const { return nullptr; }
 
     const std::string& Name() const { return m_name; }
 
@@ -88,14 +102,22 @@ class TComponent
     void RemoveComponent(TComponent* item);
     void IndexName(TComponent* item);
     void UnindexName(TComponent* item);
-    void LowerHints(std::string_view lowerName);
+    void LowerHints(std::string_view name);
+    TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
+    /// SetName for a name whose hash (NameHash) the caller has already computed.
+    void SetNameHashed(std::string_view newName, std::uint32_t hash);
+    /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
+    /// not empty and free, else `base` followed by the first free number. `hash` receives the
+    /// hash of the result.
+    std::string UniqueName(std::string_view preferred, std::string_view base, std::uint32_t& hash);
+    /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
+    void CopyNameFrom(const TComponent& source);
+    /// Makes room in the name index for `count` owned objects.
+    void ReserveIndex(std::size_t count);
 
-    // Name index and number hints of what this object owns; created with the first owned object.
-    struct TOwnedIndex
-    {
-        std::unordered_map<std::string, TComponent*> Names; ///< lower-case name -> object
-        std::unordered_map<std::string, int> NextNumber; ///< lower-case base -> first maybe-free n
-    };
+    // Name index (ignoring case) and number hints of what this object owns; created with the
+    // first named owned object. Defined in RepComponent.cpp.
+    struct TOwnedIndex;
     // Free-notification links; created on first use (most items never take part).
     struct TLinks
     {
@@ -105,6 +127,7 @@ class TComponent
 
     std::string m_name;
     TComponent* m_owner = nullptr;
+    std::uint32_t m_nameHash = 0; ///< hash of m_name ignoring case (see NameHash)
     bool m_destroying = false;
     int m_ownedCount = 0;
 
@@ -120,6 +143,7 @@ class TComponent
     /// Scratch link from an item to its copy while an execution copy is being made.
     mutable TComponent* m_copy = nullptr;
     friend class TReportRun;
+    friend class TRepComponent; // names the controls that AddChildControl places on an owner
 
     /// The copy of `source` in the execution copy being made, as T; nullptr when it has none.
     template <class T> static T* CopyOf(const T* source)
@@ -141,6 +165,13 @@ class TRepComponent : public TComponent
     ~TRepComponent() override;
 
     std::string_view ClassName() const override { return "TRepComponent"; }
+    TRepComponent* AsRepComponent() override { return this; }
+    const TRepComponent* AsRepComponent() const override { return this; }
+    /// This item as a positioned control or as a page, or nullptr when it is not one.
+    virtual TRepControl* AsControl() { return nullptr; }
+    virtual const TRepControl* AsControl() const { return nullptr; }
+    virtual TRepPage* AsPage() { return nullptr; }
+    virtual const TRepPage* AsPage() const { return nullptr; }
     /// A new, unnamed item of the same class owned by `owner` (the execution copy uses it).
     virtual TRepComponent* NewInstance(TComponent* owner) const { return new TRepComponent(owner); }
 
@@ -275,6 +306,8 @@ class TRepControl : public TRepComponent
     explicit TRepControl(TComponent* owner);
     std::string_view ClassName() const override { return "TRepControl"; }
     TRepComponent* NewInstance(TComponent* owner) const override { return new TRepControl(owner); }
+    TRepControl* AsControl() override { return this; }
+    const TRepControl* AsControl() const override { return this; }
 
     virtual TRepUnits Left() const { return m_bounds.Left; }
     virtual TRepUnits Top() const { return m_bounds.Top; }

@@ -83,17 +83,22 @@ void TRepCustomText::DrawSelf(TOutputEngine& engine)
     if (!Visible()) {
         return;
     }
-    std::string text = m_text;
+    // The stored text is printed as it is unless a hook or truncation changes it.
+    std::string changed;
+    const std::string* text = &m_text;
     if (OnGetText) {
-        OnGetText(*this, text);
+        changed = m_text;
+        OnGetText(*this, changed);
+        text = &changed;
     }
     engine.ApplyFont(m_fontMirror != nullptr ? m_fontMirror->Font.ToSpec() : m_font.ToSpec());
     engine.SetFontRotation(Rotation);
     engine.SetBaselineFromTop(AbsTop());
     if (Truncate) {
-        text = engine.TruncateText(std::move(text), Width());
+        changed = engine.TruncateText(*text, Width());
+        text = &changed;
     }
-    engine.PrintJustified(text, m_justify, AbsLeft(), 0, Width());
+    engine.PrintJustified(*text, m_justify, AbsLeft(), 0, Width());
 }
 
 TRepText::TRepText(TComponent* owner) : TRepCustomText(owner) { m_bounds.Width = 1.0; }

@@ -161,7 +161,7 @@ void TRepReport::Activate()
 {
     TRepProjectItem::Activate();
     for (TRepComponent* child : Children()) {
-        if (dynamic_cast<TRepPage*>(child) != nullptr) {
+        if (child->AsPage() != nullptr) {
             child->Activate();
         }
     }
@@ -170,7 +170,7 @@ void TRepReport::Activate()
 void TRepReport::Deactivate()
 {
     for (TRepComponent* child : Children()) {
-        if (dynamic_cast<TRepPage*>(child) != nullptr) {
+        if (child->AsPage() != nullptr) {
             child->Deactivate();
         }
     }
@@ -234,7 +234,7 @@ TRepReport* TRepProjectManager::AddReport()
     SetActiveReport(report);
     report->AddPage();
     for (TRepComponent* child : report->Children()) {
-        if (auto* page = dynamic_cast<TRepPage*>(child)) {
+        if (TRepPage* page = child->AsPage()) {
             report->SetFirstPage(page);
             break;
         }
@@ -301,13 +301,16 @@ TComponent* TRepProjectManager::FindByPath(std::string_view path, TComponent* ro
         sought = path.substr(dot + 1);
         searchRoot = nullptr;
         if (m_activeReport != nullptr) {
-            auto* page = dynamic_cast<TRepPage*>(m_activeReport->FindComponent(prefix));
+            TComponent* found = m_activeReport->FindComponent(prefix);
+            TRepComponent* item = found != nullptr ? found->AsRepComponent() : nullptr;
+            TRepPage* page = item != nullptr ? item->AsPage() : nullptr;
             if (page != nullptr && page->Parent() == m_activeReport) {
                 searchRoot = page;
             }
         }
         if (searchRoot == nullptr) {
-            auto* item = dynamic_cast<TRepComponent*>(FindComponent(prefix));
+            TComponent* found = FindComponent(prefix);
+            TRepComponent* item = found != nullptr ? found->AsRepComponent() : nullptr;
             if (item != nullptr && item->Parent() == this) {
                 searchRoot = item;
             }

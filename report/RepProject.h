@@ -47,6 +47,8 @@ class TRepPage : public TRepProjectItem
     explicit TRepPage(TComponent* owner);
     std::string_view ClassName() const override { return "TRepPage"; }
     TRepComponent* NewInstance(TComponent* owner) const override { return new TRepPage(owner); }
+    TRepPage* AsPage() override { return this; }
+    const TRepPage* AsPage() const override { return this; }
 
     /// Page size in inches (8.5 x 11 at creation); setting either makes PaperSize 256.
     TRepUnits PageWidth() const { return m_pageWidth; }

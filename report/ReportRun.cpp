@@ -96,18 +96,14 @@ TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* own
     source.m_copy = copy;
     order.push_back(&source);
     // Names come from a tree where they are valid and unique per owner: index them directly.
-    copy->m_name = source.m_name;
-    if (owner != nullptr) {
-        owner->IndexName(copy);
-    }
+    copy->CopyNameFrom(source);
     copy->AssignProperties(source);
     if (source.m_ownedCount > 0) {
-        copy->m_index = std::make_unique<TComponent::TOwnedIndex>();
-        copy->m_index->Names.reserve(static_cast<std::size_t>(source.m_ownedCount));
+        copy->ReserveIndex(static_cast<std::size_t>(source.m_ownedCount));
     }
     for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
          owned = owned->m_nextSibling) {
-        if (auto* item = dynamic_cast<const TRepComponent*>(owned)) {
+        if (const TRepComponent* item = owned->AsRepComponent()) {
             CopyTree(*item, copy, order);
         }
     }
@@ -336,7 +332,7 @@ void TRepControl::PrintItem(TOutputEngine& engine)
         return;
     }
     if (m_displayOn == TDisplayOn::doParent) {
-        auto* parentControl = dynamic_cast<TRepControl*>(Parent());
+        TRepControl* parentControl = Parent() != nullptr ? Parent()->AsControl() : nullptr;
         m_displayOn = parentControl != nullptr ? parentControl->m_displayOn : TDisplayOn::doAll;
         if (m_displayOn == TDisplayOn::doParent) {
             m_displayOn = TDisplayOn::doAll;
@@ -373,7 +369,7 @@ void TRepPage::FitControls(TOutputEngine& engine)
     const TRepUnits limitRight = engine.PageWidth() - (engine.RightWaste() + 0.01);
     const TRepUnits limitBottom = engine.PageHeight() - (engine.BottomWaste() + 0.01);
     for (TRepComponent* child : Children()) {
-        auto* control = dynamic_cast<TRepControl*>(child);
+        TRepControl* control = child->AsControl();
         if (control == nullptr) {
             continue;
         }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -316,6 +318,73 @@ TEST_F(RepModelTest, NamingFailsCleanlyWhenAllNineThousandNineHundredNinetyNineA
     EXPECT_EQ(page->ComponentCount(), 9999);
     delete page->FindComponent("HLine5000");
     EXPECT_EQ(page->AddChildControl<TRepHLine>()->Name(), "HLine5000");
+}
+
+// Many creations, frees and renames under one owner, checked against a plain map: every live
+// item is found by its name in any case, and a name that was freed or renamed away is not.
+TEST_F(RepModelTest, NameIndexAgreesWithAPlainMapThroughFreesAndRenames)
+{
+    TRepPage* page = PageNo(1);
+    std::mt19937 random(11);
+    std::map<std::string, TRepComponent*> live; // lower-case name -> item
+    auto lower = [](std::string text) {
+        for (char& c : text) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return text;
+    };
+    auto randomName = [&] {
+        static const char* const kBases[] = {"a", "B", "Cell", "cELL", "x_", "HLine", "Text"};
+        return std::string(kBases[random() % 7]) + std::to_string(random() % 200);
+    };
+    for (int step = 0; step < 6000; ++step) {
+        int action = static_cast<int>(random() % 10);
+        if (action < 5 || live.empty()) {
+            auto* item = page->AddChildControl<TRepText>();
+            live[lower(item->Name())] = item;
+            std::string name = randomName();
+            auto taken = live.find(lower(name));
+            if (taken != live.end() && taken->second != item) {
+                EXPECT_THROW(item->SetName(name), gq::Error);
+            } else {
+                live.erase(lower(item->Name()));
+                item->SetName(name);
+                live[lower(name)] = item;
+            }
+        } else {
+            auto it = live.begin();
+            std::advance(it, static_cast<std::ptrdiff_t>(random() % live.size()));
+            TRepComponent* item = it->second;
+            live.erase(it);
+            if (action < 8) {
+                delete item;
+            } else {
+                std::string name = randomName();
+                if (!live.contains(lower(name))) {
+                    item->SetName(name);
+                }
+                live[lower(item->Name())] = item;
+            }
+        }
+        if (step % 500 == 0 || step == 5999) {
+            for (const auto& [name, item] : live) {
+                ASSERT_EQ(page->FindComponent(name), item) << name << " at step " << step;
+                std::string upper = name;
+                for (char& c : upper) {
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                }
+                ASSERT_EQ(page->FindComponent(upper), item) << upper << " at step " << step;
+            }
+            for (int i = 0; i < 200; ++i) {
+                std::string name = randomName();
+                auto it = live.find(lower(name));
+                ASSERT_EQ(page->FindComponent(name), it == live.end() ? nullptr : it->second)
+                    << name << " at step " << step;
+            }
+        }
+    }
+    // Every item still on the page is in the map (AddChildControl names included).
+    EXPECT_EQ(page->ComponentCount(), static_cast<int>(live.size()));
 }
 
 TEST_F(RepModelTest, FreeingAPageClearsReferencesAndLists)
