@@ -2,14 +2,9 @@
 
 #include <array>
 #include <atomic>
-#include <cstdint>
 #include <new>
 #include <thread>
 #include <vector>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define GQ_REPORT_POOL_DISABLED 1
@@ -37,22 +32,10 @@ constexpr std::size_t kGrain = 16; // block sizes are multiples of this, as is t
 constexpr std::size_t kLargestPooled = 1024;
 constexpr std::size_t kSlabSize = 64 * 1024;
 constexpr std::size_t kClassCount = kLargestPooled / kGrain;
-// A size that has filled this many small slabs is in heavy use (a book's texts and lines): its
-// further slabs are 2 MiB, mapped on a 2 MiB boundary and offered to the kernel for huge pages,
-// so the hundreds of megabytes of a big book's items cost few page faults.
-constexpr std::size_t kSmallSlabsBeforeLarge = 16;
-constexpr std::size_t kLargeSlabSize = 2 * 1024 * 1024;
 
 struct TFreeBlock
 {
     TFreeBlock* Next;
-};
-
-struct TSlab
-{
-    char* Start;
-    std::size_t Size;
-    bool Mapped; ///< from MapLargeSlab, else from operator new
 };
 
 // All blocks of one size: the free list, the uncarved rest of the newest slab, and the slabs.
@@ -62,45 +45,8 @@ struct TSizeClass
     char* Carve = nullptr;
     char* CarveEnd = nullptr;
     std::size_t Live = 0; ///< blocks handed out and not given back
-    std::vector<TSlab> Slabs;
+    std::vector<char*> Slabs;
 };
-
-// A 2 MiB slab on a 2 MiB boundary with huge pages advised; nullptr when that is not available.
-char* MapLargeSlab()
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    const std::size_t span = 2 * kLargeSlabSize; // room to find the boundary
-    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) {
-        return nullptr;
-    }
-    auto* start = static_cast<char*>(mapped);
-    const auto address = reinterpret_cast<std::uintptr_t>(start);
-    char* aligned = start + ((kLargeSlabSize - address % kLargeSlabSize) % kLargeSlabSize);
-    if (aligned > start) {
-        munmap(start, static_cast<std::size_t>(aligned - start));
-    }
-    char* end = aligned + kLargeSlabSize;
-    if (end < start + span) {
-        munmap(end, static_cast<std::size_t>(start + span - end));
-    }
-    madvise(aligned, kLargeSlabSize, MADV_HUGEPAGE); // only advice: fine if refused
-    return aligned;
-#else
-    return nullptr;
-#endif
-}
-
-void FreeSlab(const TSlab& slab) noexcept
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (slab.Mapped) {
-        munmap(slab.Start, slab.Size);
-        return;
-    }
-#endif
-    ::operator delete(slab.Start);
-}
 
 class TPoolState
 {
@@ -132,15 +78,15 @@ class TPoolState
         if (--sizeClass.Live == 0) {
             // Nothing of this size is in use: keep the newest slab for the next items and give
             // the others back.
-            TSlab kept = sizeClass.Slabs.back();
+            char* kept = sizeClass.Slabs.back();
             sizeClass.Slabs.pop_back();
-            for (const TSlab& slab : sizeClass.Slabs) {
-                FreeSlab(slab);
+            for (char* slab : sizeClass.Slabs) {
+                ::operator delete(slab);
             }
             sizeClass.Slabs.assign(1, kept); // capacity is at least 1 already: cannot throw
             sizeClass.Free = nullptr;
-            sizeClass.Carve = kept.Start;
-            sizeClass.CarveEnd = kept.Start + kept.Size;
+            sizeClass.Carve = kept;
+            sizeClass.CarveEnd = kept + kSlabSize;
             return;
         }
         auto* freed = static_cast<TFreeBlock*>(block);
@@ -169,16 +115,10 @@ class TPoolState
     static void AddSlab(TSizeClass& sizeClass)
     {
         sizeClass.Slabs.reserve(sizeClass.Slabs.size() + 1);
-        TSlab slab{nullptr, kLargeSlabSize, true};
-        if (sizeClass.Slabs.size() >= kSmallSlabsBeforeLarge) {
-            slab.Start = MapLargeSlab();
-        }
-        if (slab.Start == nullptr) {
-            slab = TSlab{static_cast<char*>(::operator new(kSlabSize)), kSlabSize, false};
-        }
+        auto* slab = static_cast<char*>(::operator new(kSlabSize));
         sizeClass.Slabs.push_back(slab);
-        sizeClass.Carve = slab.Start;
-        sizeClass.CarveEnd = slab.Start + slab.Size;
+        sizeClass.Carve = slab;
+        sizeClass.CarveEnd = slab + kSlabSize;
     }
 
     std::atomic_flag m_lock = ATOMIC_FLAG_INIT;

@@ -10,9 +10,8 @@ namespace gq::report
 /// A book creates and frees report items by the hundred thousand: the design items, their
 /// execution copy, then both again. Freed blocks of one size are kept on a free list and handed
 /// out again, so an item costs a few instructions to allocate and free instead of a trip
-/// through the general-purpose heap. Blocks are carved from 64 KiB slabs, and from 2 MiB slabs
-/// advised for huge pages once a size is in heavy use; when the last block of a size is freed,
-/// all but one slab of that size go back to the system. Blocks above 1 KiB, and
+/// through the general-purpose heap. Blocks are carved from 64 KiB slabs; when the last block of
+/// a size is freed, all but one slab of that size go back to the heap. Blocks above 1 KiB, and
 /// every block in builds with AddressSanitizer (so it still sees use after free), come from the
 /// global operator new.
 ///
