@@ -1,6 +1,5 @@
 #pragma once
 
-#include "report/RepItemPool.h"
 #include "report/RepTypes.h"
 
 #include <cstdint>
@@ -36,13 +35,6 @@ class TComponent
 
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
-
-    /// Report objects come from TRepItemPool (see there); `delete` works as for any object.
-    static void* operator new(std::size_t size) { return TRepItemPool::Allocate(size); }
-    static void operator delete(void* block, std::size_t size) noexcept
-    {
-        TRepItemPool::Release(block, size);
-    }
 
     /// The class name ("TRepText", ...); AddChildControl derives base names from it.
     virtual std::string_view ClassName() const { return "TComponent"; }
