@@ -1,4 +1,5 @@
 // gridquill-cli: the command-line front end over the book engine.
+#include "app/HugePageHeap.h"
 #include "book/BookMaker.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
@@ -199,6 +200,7 @@ int RunPuzzle(const Options& options)
 
 int main(int argc, char** argv)
 {
+    gq::app::PreferHugePageHeap(argv);
     CLI::App app{"Gridquill: printable Sudoku puzzle books", "gridquill-cli"};
     app.set_version_flag("--version", std::string("gridquill-cli ") + GQ_VERSION);
     app.require_subcommand(1, 1);

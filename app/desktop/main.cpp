@@ -1,4 +1,5 @@
 // gridquill: the desktop window over the book engine.
+#include "app/HugePageHeap.h"
 #include "app/desktop/BookMakerRun.h"
 #include "app/desktop/Desktop.h"
 #include "app/desktop/MainWindow.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    gq::app::PreferHugePageHeap(argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gridquill"));
     gq::app::ApplyLook(application);
