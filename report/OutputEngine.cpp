@@ -90,37 +90,14 @@ void TOutputEngine::SetUnitsFactor(double factor)
     if (!(factor > 0))
         return;
     m_unitsFactor = factor;
-    if (factor == 1)
-        m_units = TPrintUnits::unInch;
-    else if (factor == 25.4)
-        m_units = TPrintUnits::unMM;
-    else if (factor == 2.54)
-        m_units = TPrintUnits::unCM;
-    else if (factor == 72)
-        m_units = TPrintUnits::unPoint;
-    else
-        m_units = TPrintUnits::unUser;
+    m_units = UnitsOfFactor(factor);
 }
 
 void TOutputEngine::SetUnits(TPrintUnits units)
 {
     m_units = units;
-    switch (units) {
-    case TPrintUnits::unInch:
-        m_unitsFactor = 1;
-        break;
-    case TPrintUnits::unMM:
-        m_unitsFactor = 25.4;
-        break;
-    case TPrintUnits::unCM:
-        m_unitsFactor = 2.54;
-        break;
-    case TPrintUnits::unPoint:
-        m_unitsFactor = 72;
-        break;
-    case TPrintUnits::unUser:
-        break;
-    }
+    if (units != TPrintUnits::unUser)
+        m_unitsFactor = UnitsPerInch(units);
 }
 
 void TOutputEngine::SetTextBKMode(TBKMode mode)

@@ -362,21 +362,8 @@ void TRepProjectManager::Notification(TComponent* freed)
 void TRepProjectManager::SetUnits(TPrintUnits units)
 {
     m_units = units;
-    switch (units) {
-    case TPrintUnits::unInch:
-        m_unitsFactor = 1.0;
-        break;
-    case TPrintUnits::unMM:
-        m_unitsFactor = 25.4;
-        break;
-    case TPrintUnits::unCM:
-        m_unitsFactor = 2.54;
-        break;
-    case TPrintUnits::unPoint:
-        m_unitsFactor = 72.0;
-        break;
-    case TPrintUnits::unUser:
-        break;
+    if (units != TPrintUnits::unUser) {
+        m_unitsFactor = UnitsPerInch(units);
     }
 }
 
@@ -386,11 +373,7 @@ void TRepProjectManager::SetUnitsFactor(double factor)
         return;
     }
     m_unitsFactor = factor;
-    m_units = factor == 1.0    ? TPrintUnits::unInch
-              : factor == 25.4 ? TPrintUnits::unMM
-              : factor == 2.54 ? TPrintUnits::unCM
-              : factor == 72.0 ? TPrintUnits::unPoint
-                               : TPrintUnits::unUser;
+    m_units = UnitsOfFactor(factor);
 }
 
 // ---------------------------------------------------------------------------------------------

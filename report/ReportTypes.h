@@ -108,6 +108,33 @@ enum class TPrintUnits : std::uint8_t
     unUser
 };
 
+/// Units per inch of `units` (1, 25.4, 2.54, 72); 0 for unUser, whose factor is the caller's.
+inline double UnitsPerInch(TPrintUnits units)
+{
+    switch (units) {
+    case TPrintUnits::unInch:
+        return 1;
+    case TPrintUnits::unMM:
+        return 25.4;
+    case TPrintUnits::unCM:
+        return 2.54;
+    case TPrintUnits::unPoint:
+        return 72;
+    case TPrintUnits::unUser:
+        break;
+    }
+    return 0;
+}
+
+/// The unit whose factor is exactly `factor`, or unUser.
+inline TPrintUnits UnitsOfFactor(double factor)
+{
+    for (TPrintUnits units : {TPrintUnits::unInch, TPrintUnits::unMM, TPrintUnits::unCM, TPrintUnits::unPoint})
+        if (UnitsPerInch(units) == factor)
+            return units;
+    return TPrintUnits::unUser;
+}
+
 enum class TLineHeightMethod : std::uint8_t
 {
     lhmLinesPerInch = 0,
