@@ -10,17 +10,17 @@ namespace gq::report
 
 TFontSpec TRepFont::ToSpec() const
 {
-    TFontSpec spec;
-    spec.Name = Name;
-    spec.Color = Color;
-    spec.Pitch = Pitch;
-    spec.CharSet = CharSet;
-    spec.Size = Size;
-    spec.Bold = Bold;
-    spec.Italic = Italic;
-    spec.Underline = Underline;
-    spec.StrikeOut = StrikeOut;
-    return spec;
+    TFontSpec fontSpec;
+    fontSpec.Name = Name;
+    fontSpec.Color = Color;
+    fontSpec.Pitch = Pitch;
+    fontSpec.CharSet = CharSet;
+    fontSpec.Size = Size;
+    fontSpec.Bold = Bold;
+    fontSpec.Italic = Italic;
+    fontSpec.Underline = Underline;
+    fontSpec.StrikeOut = StrikeOut;
+    return fontSpec;
 }
 
 void TRepFontMaster::AssignProperties(const TRepComponent& source)

@@ -38,12 +38,12 @@ Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
         {"Button2", "Open Folder", 112, &Tfrmwc::Button2Click},
         {"Button3", "Close", 212, &Tfrmwc::Button3Click},
     };
-    for (const auto& spec : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.Caption), this);
-        button->setObjectName(QString::fromLatin1(spec.Name));
-        button->setGeometry(spec.Left, 65, 75, 25);
+    for (const auto& entry : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(entry.Caption), this);
+        button->setObjectName(QString::fromLatin1(entry.Name));
+        button->setGeometry(entry.Left, 65, 75, 25);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, spec.Click);
+        connect(button, &QPushButton::clicked, this, entry.Click);
     }
 }
 
