@@ -1,5 +1,6 @@
 #include "pdf/PdfFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -10,7 +11,9 @@ namespace gq::pdf
 namespace
 {
 
-std::string ToChars(double value, std::chars_format fmt, int precision)
+// The general conversion: std::to_chars never consults the locale.
+template <typename Sink>
+void ToChars(Sink&& sink, double value, std::chars_format fmt, int precision)
 {
     if (!std::isfinite(value))
         value = 0.0;
@@ -18,20 +21,17 @@ std::string ToChars(double value, std::chars_format fmt, int precision)
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, fmt, precision);
     if (ec != std::errc())
         throw std::logic_error("number does not fit the format buffer");
-    return std::string(buffer, end);
+    sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
-std::string Integer(long long value, int minDigits)
+// Writes the decimal digits of `value` backwards, ending just before `end`; returns the start.
+char* DigitsBackwards(char* end, unsigned long long value)
 {
-    char buffer[32];
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                             : static_cast<unsigned long long>(value);
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
-    (void)ec;
-    std::string digits(buffer, end);
-    if (static_cast<int>(digits.size()) < minDigits)
-        digits.insert(0, minDigits - digits.size(), '0');
-    return value < 0 ? "-" + digits : digits;
+    do {
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return end;
 }
 
 long long AsInteger(const TFormatArg& arg)
@@ -52,55 +52,135 @@ double AsReal(const TFormatArg& arg)
 
 } // namespace
 
-std::string FormatFixed4(double value) { return ToChars(value, std::chars_format::fixed, 4); }
-
-std::string FormatGeneral3(double value) { return ToChars(value, std::chars_format::general, 3); }
-
-std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args)
+std::string FormatFixed4(double value)
 {
     std::string out;
-    out.reserve(format.size() + 16);
+    ToChars([&](std::string_view text) { out = text; }, value, std::chars_format::fixed, 4);
+    return out;
+}
+
+std::string FormatGeneral3(double value)
+{
+    std::string out;
+    ToChars([&](std::string_view text) { out = text; }, value, std::chars_format::general, 3);
+    return out;
+}
+
+void AppendFixed4(std::string& out, double value)
+{
+    // value x 10^4 in double is within 2^-21 of the exact product while it stays below 2^32,
+    // so rounding the double gives the exact product's rounding unless its fraction lies that
+    // close to one half; those values, and larger ones, go through the general conversion.
+    constexpr double kLimit = 4294967296.0;
+    constexpr double kHalfMargin = 1.0 / 1048576.0;
+    double scaled = std::fabs(value * 10000.0);
+    if (!(scaled < kLimit)) {
+        ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::fixed, 4);
+        return;
+    }
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < kHalfMargin) {
+        ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::fixed, 4);
+        return;
+    }
+    auto units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    unsigned long long decimals = units % 10000;
+    for (int i = 0; i < 4; ++i) {
+        *--end = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
+    }
+    *--end = '.';
+    char* start = DigitsBackwards(end, units / 10000);
+    if (std::signbit(value))
+        *--start = '-';
+    out.append(start, static_cast<std::size_t>(buffer + sizeof buffer - start));
+}
+
+void AppendGeneral3(std::string& out, double value)
+{
+    ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::general, 3);
+}
+
+void AppendInteger(std::string& out, long long value, int minDigits)
+{
+    char buffer[64];
+    char* end = buffer + sizeof buffer;
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    char* start = DigitsBackwards(end, magnitude);
+    int limit = std::min(minDigits, 40);
+    while (end - start < limit)
+        *--start = '0';
+    if (value < 0)
+        *--start = '-';
+    out.append(start, static_cast<std::size_t>(end - start));
+}
+
+void AppendEscapedPdfString(std::string& out, std::string_view text)
+{
+    for (char c : text) {
+        if (c == '(' || c == ')' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+}
+
+void AppendFormatPdf(std::string& out, std::string_view format,
+                     std::initializer_list<TFormatArg> args)
+{
     auto next = args.begin();
     auto take = [&]() -> const TFormatArg& {
         if (next == args.end())
             throw std::logic_error("too few format arguments");
         return *next++;
     };
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c != '%') {
-            out += c;
-            continue;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        std::size_t percent = format.find('%', i);
+        if (percent == std::string_view::npos) {
+            out.append(format.substr(i));
+            break;
         }
-        std::string_view rest = format.substr(i + 1);
+        out.append(format.substr(i, percent - i));
+        std::string_view rest = format.substr(percent + 1);
         if (rest.starts_with("%")) {
             out += '%';
-            i += 1;
+            i = percent + 2;
         } else if (rest.starts_with("d")) {
-            out += Integer(AsInteger(take()), 1);
-            i += 1;
+            AppendInteger(out, AsInteger(take()), 1);
+            i = percent + 2;
         } else if (rest.starts_with("s")) {
             const TFormatArg& arg = take();
             const auto* text = std::get_if<std::string_view>(&arg.Value);
             if (!text)
                 throw std::logic_error("text conversion without a text argument");
             out += *text;
-            i += 1;
+            i = percent + 2;
         } else if (rest.starts_with(".4f")) {
-            out += FormatFixed4(AsReal(take()));
-            i += 3;
+            AppendFixed4(out, AsReal(take()));
+            i = percent + 4;
         } else if (rest.starts_with(".3g")) {
-            out += FormatGeneral3(AsReal(take()));
-            i += 3;
+            AppendGeneral3(out, AsReal(take()));
+            i = percent + 4;
         } else if (rest.starts_with(".4d")) {
-            out += Integer(AsInteger(take()), 4);
-            i += 3;
+            AppendInteger(out, AsInteger(take()), 4);
+            i = percent + 4;
         } else {
             throw std::logic_error("unsupported format conversion");
         }
     }
     if (next != args.end())
         throw std::logic_error("too many format arguments");
+}
+
+std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args)
+{
+    std::string out;
+    out.reserve(format.size() + 16);
+    AppendFormatPdf(out, format, args);
     return out;
 }
 
@@ -108,11 +188,7 @@ std::string EscapePdfString(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        if (c == '(' || c == ')' || c == '\\')
-            out += '\\';
-        out += c;
-    }
+    AppendEscapedPdfString(out, text);
     return out;
 }
 

@@ -34,8 +34,27 @@ struct TFormatArg
 /// when a conversion does not match its argument or the argument count is wrong.
 std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args);
 
+/// FormatPdf, appended to `out`. On a std::logic_error part of the text may have been appended.
+void AppendFormatPdf(std::string& out, std::string_view format,
+                     std::initializer_list<TFormatArg> args);
+
 /// "%.4f" of `value`.
 std::string FormatFixed4(double value);
+
+/// Appends "%.4f" of `value` to `out`: the same text as FormatFixed4, without a temporary.
+/// Exact for every double; values that lie within a hair of a rounding half, or beyond about
+/// 4e5 in magnitude, take the general (slower) conversion.
+void AppendFixed4(std::string& out, double value);
+
+/// Appends "%.3g" of `value` to `out`: the same text as FormatGeneral3.
+void AppendGeneral3(std::string& out, double value);
+
+/// Appends "%d" of `value` to `out`, zero-padded to `minDigits` digits after any "-" ("%.4d"
+/// for 4).
+void AppendInteger(std::string& out, long long value, int minDigits = 1);
+
+/// Appends EscapePdfString(`text`) to `out`.
+void AppendEscapedPdfString(std::string& out, std::string_view text);
 
 /// "%.3g" of `value`.
 std::string FormatGeneral3(double value);
