@@ -6,6 +6,7 @@
 #include "pdf/StreamPlayer.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -58,12 +59,46 @@ std::string_view EncodingName(TPDFFontEncoding encoding)
     return "WinAnsiEncoding";
 }
 
-std::string ColorText(std::int32_t color)
+namespace
+{
+
+// "%.3g" of i / 255 for every colour byte i, made once.
+struct TColorParts
+{
+    TColorParts()
+    {
+        for (int i = 0; i < 256; ++i)
+            Text[static_cast<std::size_t>(i)] = FormatGeneral3(i / 255.0);
+    }
+    std::array<std::string, 256> Text;
+};
+
+const TColorParts& ColorParts()
+{
+    static const TColorParts parts;
+    return parts;
+}
+
+// Appends ColorText(color).
+void AppendColor(std::string& out, std::int32_t color)
 {
     if (color < 0)
         color = 0;
-    auto part = [&](int shift) { return FormatGeneral3(((color >> shift) & 0xFF) / 255.0); };
-    return part(0) + " " + part(8) + " " + part(16);
+    const auto& text = ColorParts().Text;
+    out += text[static_cast<std::size_t>(color & 0xFF)];
+    out += ' ';
+    out += text[static_cast<std::size_t>((color >> 8) & 0xFF)];
+    out += ' ';
+    out += text[static_cast<std::size_t>((color >> 16) & 0xFF)];
+}
+
+} // namespace
+
+std::string ColorText(std::int32_t color)
+{
+    std::string out;
+    AppendColor(out, color);
+    return out;
 }
 
 TRenderPDF::TRenderPDF() : m_engineFonts(std::make_unique<TEngineFontServices>())
@@ -391,6 +426,7 @@ void TRenderPDF::SelectFont(const TPlayerFont& font)
     }
     TPDFFont* found = FindFont(base);
     m_doc->CurrentFont = found ? found : CreateFont(font, base);
+    m_doc->CurrentFontIsCourier = IsCourier(m_doc->CurrentFont->BaseFont);
 }
 
 void TRenderPDF::EnsureFont()
@@ -441,9 +477,11 @@ std::int32_t TRenderPDF::PlayerBrushColor() const
     return Player() ? Player()->Brush().Color : 0x00FFFFFF;
 }
 
-std::string TRenderPDF::PointText(double x, double y) const
+void TRenderPDF::AppendPoint(std::string& out, double x, double y) const
 {
-    return FormatPdf("%.4f %.4f", {x * 72.0, (m_doc->CurrentPage->Height - y) * 72.0});
+    AppendFixed4(out, x * 72.0);
+    out += ' ';
+    AppendFixed4(out, (m_doc->CurrentPage->Height - y) * 72.0);
 }
 
 void TRenderPDF::Flush()
@@ -472,19 +510,25 @@ void TRenderPDF::Flush()
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        WriteFormatLine("%s RG", {ColorText(c.RequestedPenColor)});
+        std::string& out = ActiveBuffer();
+        AppendColor(out, c.RequestedPenColor);
+        out += " RG\r\n";
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        WriteFormatLine("%s rg", {ColorText(c.RequestedBrushColor)});
+        std::string& out = ActiveBuffer();
+        AppendColor(out, c.RequestedBrushColor);
+        out += " rg\r\n";
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.LineWidthValid || c.EmittedLineWidth != PenWidth) {
-        WriteFormatLine("%.4f w ", {PenWidth * 72.0});
+        std::string& out = ActiveBuffer();
+        AppendFixed4(out, PenWidth * 72.0);
+        out += " w \r\n";
         c.EmittedLineWidth = PenWidth;
         c.LineWidthValid = true;
     }
@@ -508,27 +552,38 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
     TDocument& doc = *m_doc;
     TGraphicsCache& c = doc.CurrentPage->Cache;
     double height = doc.CurrentPage->Height;
-    WriteLine("BT");
+    std::string& out = ActiveBuffer();
+    out += "BT\r\n";
     if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-        WriteFormatLine("%s rg", {ColorText(c.RequestedTextColor)});
+        AppendColor(out, c.RequestedTextColor);
+        out += " rg\r\n";
         c.EmittedTextColor = c.RequestedTextColor;
         c.TextColorValid = true;
         c.PenColorValid = false;
         c.BrushColorValid = false;
     }
-    WriteFormatLine("/%s %.4d Tf", {doc.CurrentFont->ResourceName, doc.FontSize});
+    out += '/';
+    out += doc.CurrentFont->ResourceName;
+    out += ' ';
+    AppendInteger(out, doc.FontSize, 4);
+    out += " Tf\r\n";
     // The text is written after a blank; moving left by about a blank's width keeps X the
     // start of the visible text.
-    double d = doc.FontSize * (IsCourier(doc.CurrentFont->BaseFont) ? 0.65 : 0.275) / 72.0;
-    WriteFormatLine("%.4f %.4f Td", {(x - d) * 72.0, (height - y) * 72.0});
+    double d = doc.FontSize * (doc.CurrentFontIsCourier ? 0.65 : 0.275) / 72.0;
+    AppendFixed4(out, (x - d) * 72.0);
+    out += ' ';
+    AppendFixed4(out, (height - y) * 72.0);
+    out += " Td\r\n";
     if (doc.Rotation != 0.0) {
         double theta = doc.Rotation * std::numbers::pi / 180.0;
         WriteFormatLine("%.4f %.4f %.4f %.4f %.4f %.4f Tm",
                         {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta),
                          x * 72.0, (height - y) * 72.0});
     }
-    WriteFormatLine("( %s ) Tj", {EscapePdfString(text)});
-    WriteLine("ET");
+    std::string& textOut = ActiveBuffer();
+    textOut += "( ";
+    AppendEscapedPdfString(textOut, text);
+    textOut += " ) Tj\r\nET\r\n";
 
     if (doc.Rotation == 0.0 && (doc.Underline || doc.StrikeOut)) {
         double saved = PenWidth;
@@ -550,9 +605,13 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
 void TRenderPDF::DrawLineSegment(double x1, double y1, double x2, double y2)
 {
     Flush();
-    WriteFormatLine("%s m", {PointText(x1, y1)});
+    std::string& out = ActiveBuffer();
+    AppendPoint(out, x1, y1);
+    out += " m\r\n";
     Flush();
-    WriteFormat("%s l ", {PointText(x2, y2)});
+    std::string& lineOut = ActiveBuffer();
+    AppendPoint(lineOut, x2, y2);
+    lineOut += " l ";
     PaintOperator(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
 }
 
@@ -596,7 +655,9 @@ void TRenderPDF::MovePen(double x, double y)
     if (!m_doc)
         return;
     Flush();
-    WriteFormatLine("%s m", {PointText(x, y)});
+    std::string& out = ActiveBuffer();
+    AppendPoint(out, x, y);
+    out += " m\r\n";
 }
 
 void TRenderPDF::LineToPoint(double x, double y)
@@ -605,7 +666,9 @@ void TRenderPDF::LineToPoint(double x, double y)
         return;
     m_doc->CurrentPage->Cache.RequestedPenColor = PlayerPenColor();
     Flush();
-    WriteFormat("%s l ", {PointText(x, y)});
+    std::string& out = ActiveBuffer();
+    AppendPoint(out, x, y);
+    out += " l ";
     PaintOperator(PenStyle() == kPenClear, true);
 }
 
@@ -812,8 +875,10 @@ void TRenderPDF::DrawPolyline(std::span<const TUnitPoint> points, int lastIndex)
     int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
     for (int i = 1; i <= last; ++i) {
         const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        WriteFormat("%s l ", {PointText(static_cast<double>(p.X) / kPolyUnitsPerInch,
-                                        static_cast<double>(p.Y) / kPolyUnitsPerInch)});
+        std::string& out = ActiveBuffer();
+        AppendPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
+                    static_cast<double>(p.Y) / kPolyUnitsPerInch);
+        out += " l ";
         if (i % 4 == 0)
             WriteLine("");
     }
@@ -831,8 +896,10 @@ void TRenderPDF::DrawPolygon(std::span<const TUnitPoint> points, int lastIndex)
     int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
     for (int i = 1; i <= last; ++i) {
         const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        WriteFormat("%s l ", {PointText(static_cast<double>(p.X) / kPolyUnitsPerInch,
-                                        static_cast<double>(p.Y) / kPolyUnitsPerInch)});
+        std::string& out = ActiveBuffer();
+        AppendPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
+                    static_cast<double>(p.Y) / kPolyUnitsPerInch);
+        out += " l ";
         if (i % 4 == 0)
             WriteLine("");
     }

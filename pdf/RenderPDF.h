@@ -147,7 +147,8 @@ class TRenderPDF : public TRenderStream
     void DrawLineSegment(double x1, double y1, double x2, double y2);
     void DrawArcShape(TArcKind kind, double x1, double y1, double x2, double y2, double x3,
                       double y3, double x4, double y4);
-    std::string PointText(double x, double y) const;
+    /// Appends "x y" of a point in inches from the top-left corner, as PDF points ("%.4f %.4f").
+    void AppendPoint(std::string& out, double x, double y) const;
     std::uint8_t PenStyle() const;
     std::uint8_t BrushStyle() const;
     std::int32_t PlayerPenColor() const;
