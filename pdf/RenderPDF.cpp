@@ -205,18 +205,14 @@ void TRenderPDF::EndPage() {}
 void TRenderPDF::WriteObject(TPDFObject& object)
 {
     m_doc->XRef.push_back(m_doc->Body.size());
-    object.Buffer.clear();
-    m_active = &object.Buffer;
+    m_active = &m_doc->Body;
     object.WriteToBuffer();
-    m_doc->Body += object.Buffer;
-    std::string().swap(object.Buffer);
 }
 
 void TRenderPDF::WriteInfo(int number)
 {
-    std::string buffer;
     m_doc->XRef.push_back(m_doc->Body.size());
-    m_active = &buffer;
+    m_active = &m_doc->Body;
     WriteFormatLine("%d 0 obj", {number});
     WriteLine("<<");
     auto entry = [&](std::string_view key, const std::string& value) {
@@ -234,7 +230,6 @@ void TRenderPDF::WriteInfo(int number)
     WriteLine(">>");
     WriteLine("endobj");
     WriteLine("");
-    m_doc->Body += buffer;
 }
 
 void TRenderPDF::WriteFile(const std::string& bytes)
@@ -290,6 +285,16 @@ void TRenderPDF::EndDocument()
     }
     int infoNumber = number;
 
+    // The page contents make up nearly all of the file; the rest is a few hundred bytes per
+    // object, plus the programs of embedded fonts.
+    std::size_t estimate = 4096 + 1024 * doc.FontList.size();
+    for (const auto& page : doc.PageList)
+        estimate += page->Content->Content.size() + 512 + 16 * doc.FontList.size();
+    for (const auto& font : doc.FontList)
+        if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get());
+            trueType && trueType->FontFile)
+            estimate += trueType->FontFile->Data.size();
+    doc.Body.reserve(estimate);
     doc.Body = "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n\r\n";
     WriteObject(*doc.Catalog);
     WriteObject(*doc.Outlines);
