@@ -24,13 +24,52 @@ void ToChars(Sink&& sink, double value, std::chars_format fmt, int precision)
     sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
-// Writes the decimal digits of `value` backwards, ending just before `end`; returns the start.
-char* DigitsBackwards(char* end, unsigned long long value)
+// "00" "01" ... "99": two digits at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+int DigitCount(unsigned long long value)
 {
-    do {
-        *--end = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
+    int count = 1;
+    for (;;) {
+        if (value < 10)
+            return count;
+        if (value < 100)
+            return count + 1;
+        if (value < 1000)
+            return count + 2;
+        if (value < 10000)
+            return count + 3;
+        value /= 10000;
+        count += 4;
+    }
+}
+
+void PutPair(char* dest, unsigned value)
+{
+    dest[0] = kDigitPairs[2 * value];
+    dest[1] = kDigitPairs[2 * value + 1];
+}
+
+// Writes the decimal digits of `value` at `dest`, zero-padded to `minDigits`; returns the end.
+char* WriteUnsigned(char* dest, unsigned long long value, int minDigits)
+{
+    int count = DigitCount(value);
+    for (; count < minDigits; --minDigits)
+        *dest++ = '0';
+    char* end = dest + count;
+    char* p = end;
+    while (value >= 100) {
+        p -= 2;
+        PutPair(p, static_cast<unsigned>(value % 100));
+        value /= 100;
+    }
+    if (value >= 10)
+        PutPair(p - 2, static_cast<unsigned>(value));
+    else
+        p[-1] = static_cast<char>('0' + value);
     return end;
 }
 
@@ -66,37 +105,39 @@ std::string FormatGeneral3(double value)
     return out;
 }
 
-void AppendFixed4(std::string& out, double value)
+char* TryWriteFixed4(char* dest, double value)
 {
     // value x 10^4 in double is within 2^-21 of the exact product while it stays below 2^32,
     // so rounding the double gives the exact product's rounding unless its fraction lies that
-    // close to one half; those values, and larger ones, go through the general conversion.
+    // close to one half; those values, larger ones and non-finite ones are left to the general
+    // conversion.
     constexpr double kLimit = 4294967296.0;
     constexpr double kHalfMargin = 1.0 / 1048576.0;
     double scaled = std::fabs(value * 10000.0);
-    if (!(scaled < kLimit)) {
-        ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::fixed, 4);
-        return;
-    }
-    double whole = std::floor(scaled);
-    double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5) < kHalfMargin) {
-        ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::fixed, 4);
-        return;
-    }
-    auto units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
-    char buffer[32];
-    char* end = buffer + sizeof buffer;
-    unsigned long long decimals = units % 10000;
-    for (int i = 0; i < 4; ++i) {
-        *--end = static_cast<char>('0' + decimals % 10);
-        decimals /= 10;
-    }
-    *--end = '.';
-    char* start = DigitsBackwards(end, units / 10000);
+    if (!(scaled < kLimit))
+        return nullptr;
+    auto whole = static_cast<unsigned long long>(scaled);
+    double fraction = scaled - static_cast<double>(whole); // exact
+    if (std::fabs(fraction - 0.5) < kHalfMargin)
+        return nullptr;
+    unsigned long long units = whole + (fraction > 0.5 ? 1 : 0);
     if (std::signbit(value))
-        *--start = '-';
-    out.append(start, static_cast<std::size_t>(buffer + sizeof buffer - start));
+        *dest++ = '-';
+    dest = WriteUnsigned(dest, units / 10000, 1);
+    auto decimals = static_cast<unsigned>(units % 10000);
+    *dest = '.';
+    PutPair(dest + 1, decimals / 100);
+    PutPair(dest + 3, decimals % 100);
+    return dest + 5;
+}
+
+void AppendFixed4(std::string& out, double value)
+{
+    char buffer[kFixed4FastRoom];
+    if (char* end = TryWriteFixed4(buffer, value))
+        out.append(buffer, static_cast<std::size_t>(end - buffer));
+    else
+        ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::fixed, 4);
 }
 
 void AppendGeneral3(std::string& out, double value)
@@ -104,19 +145,20 @@ void AppendGeneral3(std::string& out, double value)
     ToChars([&](std::string_view text) { out += text; }, value, std::chars_format::general, 3);
 }
 
+char* WriteInteger(char* dest, long long value, int minDigits)
+{
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    if (value < 0)
+        *dest++ = '-';
+    return WriteUnsigned(dest, magnitude, minDigits);
+}
+
 void AppendInteger(std::string& out, long long value, int minDigits)
 {
     char buffer[64];
-    char* end = buffer + sizeof buffer;
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                             : static_cast<unsigned long long>(value);
-    char* start = DigitsBackwards(end, magnitude);
-    int limit = std::min(minDigits, 40);
-    while (end - start < limit)
-        *--start = '0';
-    if (value < 0)
-        *--start = '-';
-    out.append(start, static_cast<std::size_t>(end - start));
+    char* end = WriteInteger(buffer, value, std::min(minDigits, 40));
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 void AppendEscapedPdfString(std::string& out, std::string_view text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -45,6 +46,18 @@ std::string FormatFixed4(double value);
 /// Exact for every double; values that lie within a hair of a rounding half, or beyond about
 /// 4e5 in magnitude, take the general (slower) conversion.
 void AppendFixed4(std::string& out, double value);
+
+/// Room TryWriteFixed4 needs at its destination.
+inline constexpr std::size_t kFixed4FastRoom = 16;
+
+/// Writes "%.4f" of `value` at `dest` (room for kFixed4FastRoom bytes) and returns the end of
+/// the text; returns null and writes nothing for the values AppendFixed4 leaves to the general
+/// conversion.
+char* TryWriteFixed4(char* dest, double value);
+
+/// Writes "%d" of `value` zero-padded to `minDigits` digits at `dest`, which must have room
+/// for max(minDigits, 20) + 1 bytes; returns the end of the text.
+char* WriteInteger(char* dest, long long value, int minDigits);
 
 /// Appends "%.3g" of `value` to `out`: the same text as FormatGeneral3.
 void AppendGeneral3(std::string& out, double value);

@@ -1,6 +1,7 @@
 #include "pdf/RenderPDF.h"
 
 #include "pdf/FontWidths.h"
+#include "pdf/OperatorWriter.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderPDFDocument.h"
 #include "pdf/StreamPlayer.h"
@@ -79,8 +80,8 @@ const TColorParts& ColorParts()
     return parts;
 }
 
-// Appends ColorText(color).
-void AppendColor(std::string& out, std::int32_t color)
+// Writes ColorText(color) to `out` (a std::string or a TOperatorWriter).
+template <typename Out> void PutColor(Out& out, std::int32_t color)
 {
     if (color < 0)
         color = 0;
@@ -92,12 +93,24 @@ void AppendColor(std::string& out, std::int32_t color)
     out += text[static_cast<std::size_t>((color >> 16) & 0xFF)];
 }
 
+// The operator line that paints the current path: fill and stroke, fill, stroke or nothing.
+std::string_view PaintOperatorText(bool penClear, bool brushClear)
+{
+    if (!penClear && !brushClear)
+        return "b\r\n";
+    if (!brushClear)
+        return "f\r\n";
+    if (!penClear)
+        return "S\r\n";
+    return {};
+}
+
 } // namespace
 
 std::string ColorText(std::int32_t color)
 {
     std::string out;
-    AppendColor(out, color);
+    PutColor(out, color);
     return out;
 }
 
@@ -192,6 +205,8 @@ void TRenderPDF::BeginPage()
         page->Cache.RequestedTextColor = previous.RequestedTextColor;
         page->Cache.RequestedPenColor = previous.RequestedPenColor;
         page->Cache.RequestedBrushColor = previous.RequestedBrushColor;
+        // Pages of a book look alike: room for as much as the last page held saves regrowing.
+        page->Content->Content.reserve(m_doc->CurrentPage->Content->Content.size() + 256);
         m_doc->CurrentPage = page.get();
         m_doc->PageList.push_back(std::move(page));
     }
@@ -482,57 +497,60 @@ std::int32_t TRenderPDF::PlayerBrushColor() const
     return Player() ? Player()->Brush().Color : 0x00FFFFFF;
 }
 
-void TRenderPDF::AppendPoint(std::string& out, double x, double y) const
+void TRenderPDF::PutPoint(TOperatorWriter& out, double x, double y) const
 {
-    AppendFixed4(out, x * 72.0);
-    out += ' ';
-    AppendFixed4(out, (m_doc->CurrentPage->Height - y) * 72.0);
+    out.Fixed4(x * 72.0);
+    out.Put(' ');
+    out.Fixed4((m_doc->CurrentPage->Height - y) * 72.0);
 }
 
-void TRenderPDF::Flush()
+void TRenderPDF::EmitGraphicsState()
+{
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+}
+
+void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
 {
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     std::uint8_t style = PenStyle();
     if (!c.DashValid || c.EmittedDash != style) {
         switch (style) {
         case 1:
-            WriteLine("[13 6] 0 d");
+            out += "[13 6] 0 d\r\n";
             break;
         case 2:
-            WriteLine("[2] 0 d");
+            out += "[2] 0 d\r\n";
             break;
         case 3:
-            WriteLine("[8 4 1 4] 0 d");
+            out += "[8 4 1 4] 0 d\r\n";
             break;
         case 4:
-            WriteLine("[10 3 2 2 2 3] 0 d");
+            out += "[10 3 2 2 2 3] 0 d\r\n";
             break;
         default:
-            WriteLine("[] 0 d");
+            out += "[] 0 d\r\n";
             break;
         }
         c.EmittedDash = style;
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        std::string& out = ActiveBuffer();
-        AppendColor(out, c.RequestedPenColor);
+        PutColor(out, c.RequestedPenColor);
         out += " RG\r\n";
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        std::string& out = ActiveBuffer();
-        AppendColor(out, c.RequestedBrushColor);
+        PutColor(out, c.RequestedBrushColor);
         out += " rg\r\n";
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.LineWidthValid || c.EmittedLineWidth != PenWidth) {
-        std::string& out = ActiveBuffer();
-        AppendFixed4(out, PenWidth * 72.0);
+        out.Fixed4(PenWidth * 72.0);
         out += " w \r\n";
         c.EmittedLineWidth = PenWidth;
         c.LineWidthValid = true;
@@ -541,12 +559,7 @@ void TRenderPDF::Flush()
 
 void TRenderPDF::PaintOperator(bool penClear, bool brushClear)
 {
-    if (!penClear && !brushClear)
-        WriteLine("b");
-    else if (!brushClear)
-        WriteLine("f");
-    else if (!penClear)
-        WriteLine("S");
+    WriteText(PaintOperatorText(penClear, brushClear));
 }
 
 void TRenderPDF::TextLeft(const std::string& text, double x, double y)
@@ -557,38 +570,43 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
     TDocument& doc = *m_doc;
     TGraphicsCache& c = doc.CurrentPage->Cache;
     double height = doc.CurrentPage->Height;
-    std::string& out = ActiveBuffer();
-    out += "BT\r\n";
-    if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-        AppendColor(out, c.RequestedTextColor);
-        out += " rg\r\n";
-        c.EmittedTextColor = c.RequestedTextColor;
-        c.TextColorValid = true;
-        c.PenColorValid = false;
-        c.BrushColorValid = false;
+    {
+        TOperatorWriter out(ActiveBuffer());
+        out += "BT\r\n";
+        if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
+            PutColor(out, c.RequestedTextColor);
+            out += " rg\r\n";
+            c.EmittedTextColor = c.RequestedTextColor;
+            c.TextColorValid = true;
+            c.PenColorValid = false;
+            c.BrushColorValid = false;
+        }
+        out += '/';
+        out += doc.CurrentFont->ResourceName;
+        out += ' ';
+        out.Integer(doc.FontSize, 4);
+        out += " Tf\r\n";
+        // The text is written after a blank; moving left by about a blank's width keeps X the
+        // start of the visible text.
+        double d = doc.FontSize * (doc.CurrentFontIsCourier ? 0.65 : 0.275) / 72.0;
+        out.Fixed4((x - d) * 72.0);
+        out += ' ';
+        out.Fixed4((height - y) * 72.0);
+        out += " Td\r\n";
+        if (doc.Rotation != 0.0) {
+            double theta = doc.Rotation * std::numbers::pi / 180.0;
+            for (double v :
+                 {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta), x * 72.0}) {
+                out.Fixed4(v);
+                out += ' ';
+            }
+            out.Fixed4((height - y) * 72.0);
+            out += " Tm\r\n";
+        }
+        out += "( ";
+        out.Escaped(text);
+        out += " ) Tj\r\nET\r\n";
     }
-    out += '/';
-    out += doc.CurrentFont->ResourceName;
-    out += ' ';
-    AppendInteger(out, doc.FontSize, 4);
-    out += " Tf\r\n";
-    // The text is written after a blank; moving left by about a blank's width keeps X the
-    // start of the visible text.
-    double d = doc.FontSize * (doc.CurrentFontIsCourier ? 0.65 : 0.275) / 72.0;
-    AppendFixed4(out, (x - d) * 72.0);
-    out += ' ';
-    AppendFixed4(out, (height - y) * 72.0);
-    out += " Td\r\n";
-    if (doc.Rotation != 0.0) {
-        double theta = doc.Rotation * std::numbers::pi / 180.0;
-        WriteFormatLine("%.4f %.4f %.4f %.4f %.4f %.4f Tm",
-                        {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta),
-                         x * 72.0, (height - y) * 72.0});
-    }
-    std::string& textOut = ActiveBuffer();
-    textOut += "( ";
-    AppendEscapedPdfString(textOut, text);
-    textOut += " ) Tj\r\nET\r\n";
 
     if (doc.Rotation == 0.0 && (doc.Underline || doc.StrikeOut)) {
         double saved = PenWidth;
@@ -609,15 +627,14 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
 
 void TRenderPDF::DrawLineSegment(double x1, double y1, double x2, double y2)
 {
-    Flush();
-    std::string& out = ActiveBuffer();
-    AppendPoint(out, x1, y1);
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x1, y1);
     out += " m\r\n";
-    Flush();
-    std::string& lineOut = ActiveBuffer();
-    AppendPoint(lineOut, x2, y2);
-    lineOut += " l ";
-    PaintOperator(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
+    EmitGraphicsState(out);
+    PutPoint(out, x2, y2);
+    out += " l ";
+    out += PaintOperatorText(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
 }
 
 void TRenderPDF::TextCentred(const std::string& text, double x, double y)
@@ -659,9 +676,9 @@ void TRenderPDF::MovePen(double x, double y)
 {
     if (!m_doc)
         return;
-    Flush();
-    std::string& out = ActiveBuffer();
-    AppendPoint(out, x, y);
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x, y);
     out += " m\r\n";
 }
 
@@ -670,11 +687,11 @@ void TRenderPDF::LineToPoint(double x, double y)
     if (!m_doc)
         return;
     m_doc->CurrentPage->Cache.RequestedPenColor = PlayerPenColor();
-    Flush();
-    std::string& out = ActiveBuffer();
-    AppendPoint(out, x, y);
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x, y);
     out += " l ";
-    PaintOperator(PenStyle() == kPenClear, true);
+    out += PaintOperatorText(PenStyle() == kPenClear, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -692,7 +709,7 @@ void TRenderPDF::DrawRectangle(double x1, double y1, double x2, double y2)
     if (penClear && brushClear)
         return;
     double height = m_doc->CurrentPage->Height;
-    Flush();
+    EmitGraphicsState();
     WriteFormat("%.4f %.4f %.4f %.4f re ",
                 {x1 * 72.0, (height - y1) * 72.0, (x2 - x1) * 72.0, (y1 - y2) * 72.0});
     PaintOperator(penClear, brushClear);
@@ -713,7 +730,7 @@ void TRenderPDF::FillRectangle(const TDeviceRect& rect)
     if (brushClear)
         return;
     double height = m_doc->CurrentPage->Height;
-    Flush();
+    EmitGraphicsState();
     WriteFormat("%.4f %.4f %.4f %.4f re ",
                 {x1 * 72.0, (height - y1) * 72.0, (x2 - x1) * 72.0, (y1 - y2) * 72.0});
     PaintOperator(true, brushClear);
@@ -726,7 +743,7 @@ void TRenderPDF::DrawEllipse(double x1, double y1, double x2, double y2)
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     double height = m_doc->CurrentPage->Height;
     double left = std::min(x1, x2) * 72.0, right = std::max(x1, x2) * 72.0;
     double top = (height - std::min(y1, y2)) * 72.0, bottom = (height - std::max(y1, y2)) * 72.0;
@@ -760,7 +777,7 @@ void TRenderPDF::DrawRoundRect(double x1, double y1, double x2, double y2, doubl
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     double height = m_doc->CurrentPage->Height;
     double left = std::min(x1, x2) * 72.0, right = std::max(x1, x2) * 72.0;
     double top = (height - std::min(y1, y2)) * 72.0, bottom = (height - std::max(y1, y2)) * 72.0;
@@ -797,7 +814,7 @@ void TRenderPDF::DrawArcShape(TArcKind kind, double x1, double y1, double x2, do
     c.RequestedPenColor = PlayerPenColor();
     if (kind != TArcKind::Arc)
         c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     WriteLine("% arc code");
     double height = m_doc->CurrentPage->Height;
     auto px = [](double x) { return x * 72.0; };
@@ -871,23 +888,29 @@ void TRenderPDF::DrawPie(double x1, double y1, double x2, double y2, double x3, 
     DrawArcShape(TArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
+void TRenderPDF::PutPolyLines(TOperatorWriter& out, std::span<const TUnitPoint> points,
+                              int lastIndex) const
+{
+    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
+    for (int i = 1; i <= last; ++i) {
+        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
+        PutPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
+                 static_cast<double>(p.Y) / kPolyUnitsPerInch);
+        out += " l ";
+        if (i % 4 == 0)
+            out += "\r\n";
+    }
+}
+
 void TRenderPDF::DrawPolyline(std::span<const TUnitPoint> points, int lastIndex)
 {
     if (!m_doc || points.empty())
         return;
     m_doc->CurrentPage->Cache.RequestedPenColor = PlayerPenColor();
-    Flush();
-    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
-    for (int i = 1; i <= last; ++i) {
-        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        std::string& out = ActiveBuffer();
-        AppendPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
-                    static_cast<double>(p.Y) / kPolyUnitsPerInch);
-        out += " l ";
-        if (i % 4 == 0)
-            WriteLine("");
-    }
-    PaintOperator(PenStyle() == kPenClear, true);
+    EmitGraphicsState();
+    TOperatorWriter out(ActiveBuffer());
+    PutPolyLines(out, points, lastIndex);
+    out += PaintOperatorText(PenStyle() == kPenClear, true);
 }
 
 void TRenderPDF::DrawPolygon(std::span<const TUnitPoint> points, int lastIndex)
@@ -897,19 +920,11 @@ void TRenderPDF::DrawPolygon(std::span<const TUnitPoint> points, int lastIndex)
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
-    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
-    for (int i = 1; i <= last; ++i) {
-        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        std::string& out = ActiveBuffer();
-        AppendPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
-                    static_cast<double>(p.Y) / kPolyUnitsPerInch);
-        out += " l ";
-        if (i % 4 == 0)
-            WriteLine("");
-    }
-    WriteText("h ");
-    PaintOperator(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
+    EmitGraphicsState();
+    TOperatorWriter out(ActiveBuffer());
+    PutPolyLines(out, points, lastIndex);
+    out += "h ";
+    out += PaintOperatorText(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
 }
 
 void TRenderPDF::TextInRect(const TDeviceRect& rect, double x, double y, const std::string& text)
