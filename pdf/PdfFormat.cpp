@@ -53,6 +53,39 @@ void PutPair(char* dest, unsigned value)
     dest[1] = kDigitPairs[2 * value + 1];
 }
 
+// Writes the decimal digits of `value` (below 10^6) at `dest`; returns the end.
+char* WriteBelowMillion(char* dest, unsigned value)
+{
+    if (value < 10) {
+        *dest = static_cast<char>('0' + value);
+        return dest + 1;
+    }
+    if (value < 100) {
+        PutPair(dest, value);
+        return dest + 2;
+    }
+    if (value < 1000) {
+        *dest = static_cast<char>('0' + value / 100);
+        PutPair(dest + 1, value % 100);
+        return dest + 3;
+    }
+    if (value < 10000) {
+        PutPair(dest, value / 100);
+        PutPair(dest + 2, value % 100);
+        return dest + 4;
+    }
+    if (value < 100000) {
+        *dest = static_cast<char>('0' + value / 10000);
+        PutPair(dest + 1, value / 100 % 100);
+        PutPair(dest + 3, value % 100);
+        return dest + 5;
+    }
+    PutPair(dest, value / 10000);
+    PutPair(dest + 2, value / 100 % 100);
+    PutPair(dest + 4, value % 100);
+    return dest + 6;
+}
+
 // Writes the decimal digits of `value` at `dest`, zero-padded to `minDigits`; returns the end.
 char* WriteUnsigned(char* dest, unsigned long long value, int minDigits)
 {
@@ -123,7 +156,7 @@ char* TryWriteFixed4(char* dest, double value)
     unsigned long long units = whole + (fraction > 0.5 ? 1 : 0);
     if (std::signbit(value))
         *dest++ = '-';
-    dest = WriteUnsigned(dest, units / 10000, 1);
+    dest = WriteBelowMillion(dest, static_cast<unsigned>(units / 10000));
     auto decimals = static_cast<unsigned>(units % 10000);
     *dest = '.';
     PutPair(dest + 1, decimals / 100);
