@@ -33,7 +33,8 @@ class TOperatorWriter
     [[gnu::always_inline]] void Put(std::string_view text)
     {
         if (text.size() <= kCapacity - m_end) {
-            std::memcpy(m_buffer + m_end, text.data(), text.size());
+            if (!text.empty()) // an empty view may hold a null pointer, which memcpy forbids
+                std::memcpy(m_buffer + m_end, text.data(), text.size());
             m_end += text.size();
         } else {
             PutLong(text);
