@@ -42,6 +42,9 @@ void AppendFormatPdf(std::string& out, std::string_view format,
 /// "%.4f" of `value`.
 std::string FormatFixed4(double value);
 
+/// "%.3g" of `value`.
+std::string FormatGeneral3(double value);
+
 /// Appends "%.4f" of `value` to `out`: the same text as FormatFixed4, without a temporary.
 /// Exact for every double; values that lie within a hair of a rounding half, or beyond about
 /// 4e5 in magnitude, take the general (slower) conversion.
@@ -68,9 +71,6 @@ void AppendInteger(std::string& out, long long value, int minDigits = 1);
 
 /// Appends EscapePdfString(`text`) to `out`.
 void AppendEscapedPdfString(std::string& out, std::string_view text);
-
-/// "%.3g" of `value`.
-std::string FormatGeneral3(double value);
 
 /// The bytes of `text` with "\" put before every "(", ")" and "\": a PDF literal-string body.
 std::string EscapePdfString(std::string_view text);
