@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -34,11 +35,42 @@ struct TFormatArg
 /// when a conversion does not match its argument or the argument count is wrong.
 std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args);
 
+/// FormatPdf, appended to `out`. On a std::logic_error part of the text may have been appended.
+void AppendFormatPdf(std::string& out, std::string_view format,
+                     std::initializer_list<TFormatArg> args);
+
 /// "%.4f" of `value`.
 std::string FormatFixed4(double value);
 
 /// "%.3g" of `value`.
 std::string FormatGeneral3(double value);
+
+/// Appends "%.4f" of `value` to `out`: the same text as FormatFixed4, without a temporary.
+/// Exact for every double; values that lie within a hair of a rounding half, or beyond about
+/// 4e5 in magnitude, take the general (slower) conversion.
+void AppendFixed4(std::string& out, double value);
+
+/// Room TryWriteFixed4 needs at its destination.
+inline constexpr std::size_t kFixed4FastRoom = 16;
+
+/// Writes "%.4f" of `value` at `dest` (room for kFixed4FastRoom bytes) and returns the end of
+/// the text; returns null and writes nothing for the values AppendFixed4 leaves to the general
+/// conversion.
+char* TryWriteFixed4(char* dest, double value);
+
+/// Writes "%d" of `value` zero-padded to `minDigits` digits at `dest`, which must have room
+/// for max(minDigits, 20) + 1 bytes; returns the end of the text.
+char* WriteInteger(char* dest, long long value, int minDigits);
+
+/// Appends "%.3g" of `value` to `out`: the same text as FormatGeneral3.
+void AppendGeneral3(std::string& out, double value);
+
+/// Appends "%d" of `value` to `out`, zero-padded to `minDigits` digits after any "-" ("%.4d"
+/// for 4).
+void AppendInteger(std::string& out, long long value, int minDigits = 1);
+
+/// Appends EscapePdfString(`text`) to `out`.
+void AppendEscapedPdfString(std::string& out, std::string_view text);
 
 /// The bytes of `text` with "\" put before every "(", ")" and "\": a PDF literal-string body.
 std::string EscapePdfString(std::string_view text);

@@ -10,7 +10,7 @@ namespace gq::pdf
 class TRenderPDF;
 
 /// One indirect object of the PDF file. The owner numbers it when the document ends and then
-/// calls WriteToBuffer with its active stream pointed at `Buffer`.
+/// calls WriteToBuffer with its active stream pointed at the end of the file's bytes.
 class TPDFObject
 {
   public:
@@ -23,7 +23,6 @@ class TPDFObject
     virtual void WriteToBuffer() = 0;
 
     int Number = 0;
-    std::string Buffer;
 
   protected:
     TRenderPDF& m_owner;

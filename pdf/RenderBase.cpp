@@ -103,18 +103,22 @@ void TRenderStream::WriteText(std::string_view text)
 
 void TRenderStream::WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args)
 {
-    WriteText(FormatPdf(format, args));
+    AppendFormatPdf(ActiveBuffer(), format, args);
 }
 
 void TRenderStream::WriteLine(std::string_view text)
 {
-    WriteText(text);
-    WriteText("\r\n");
+    if (!m_active)
+        return;
+    m_active->append(text);
+    m_active->append("\r\n", 2);
 }
 
 void TRenderStream::WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args)
 {
-    WriteLine(FormatPdf(format, args));
+    std::string& out = ActiveBuffer();
+    AppendFormatPdf(out, format, args);
+    out.append("\r\n", 2);
 }
 
 void TRenderStream::CloseOutput()

@@ -134,10 +134,22 @@ class TRenderStream : public TRenderBase
     void SetOutputStream(std::ostream* stream) { m_output = stream; }
 
   protected:
+    /// The buffer WriteText writes to; without one, a scratch buffer whose bytes are dropped.
+    std::string& ActiveBuffer()
+    {
+        if (m_active)
+            return *m_active;
+        m_discard.clear();
+        return m_discard;
+    }
+
     /// Where WriteText writes; null writes nowhere.
     std::string* m_active = nullptr;
     std::ostream* m_output = nullptr;
     std::unique_ptr<std::ofstream> m_owned;
+
+  private:
+    std::string m_discard;
 };
 
 /// Rounds to the nearest whole number, halves to the even neighbour; NaN gives 0 and values

@@ -1,11 +1,13 @@
 #include "pdf/RenderPDF.h"
 
 #include "pdf/FontWidths.h"
+#include "pdf/OperatorWriter.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderPDFDocument.h"
 #include "pdf/StreamPlayer.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -58,12 +60,58 @@ std::string_view EncodingName(TPDFFontEncoding encoding)
     return "WinAnsiEncoding";
 }
 
-std::string ColorText(std::int32_t color)
+namespace
+{
+
+// "%.3g" of i / 255 for every colour byte i, made once.
+struct TColorParts
+{
+    TColorParts()
+    {
+        for (int i = 0; i < 256; ++i)
+            Text[static_cast<std::size_t>(i)] = FormatGeneral3(i / 255.0);
+    }
+    std::array<std::string, 256> Text;
+};
+
+const TColorParts& ColorParts()
+{
+    static const TColorParts parts;
+    return parts;
+}
+
+// Writes ColorText(color) to `out` (a std::string or a TOperatorWriter).
+template <typename Out> void PutColor(Out& out, std::int32_t color)
 {
     if (color < 0)
         color = 0;
-    auto part = [&](int shift) { return FormatGeneral3(((color >> shift) & 0xFF) / 255.0); };
-    return part(0) + " " + part(8) + " " + part(16);
+    const auto& text = ColorParts().Text;
+    out += text[static_cast<std::size_t>(color & 0xFF)];
+    out += ' ';
+    out += text[static_cast<std::size_t>((color >> 8) & 0xFF)];
+    out += ' ';
+    out += text[static_cast<std::size_t>((color >> 16) & 0xFF)];
+}
+
+// The operator line that paints the current path: fill and stroke, fill, stroke or nothing.
+std::string_view PaintOperatorText(bool penClear, bool brushClear)
+{
+    if (!penClear && !brushClear)
+        return "b\r\n";
+    if (!brushClear)
+        return "f\r\n";
+    if (!penClear)
+        return "S\r\n";
+    return {};
+}
+
+} // namespace
+
+std::string ColorText(std::int32_t color)
+{
+    std::string out;
+    PutColor(out, color);
+    return out;
 }
 
 TRenderPDF::TRenderPDF() : m_engineFonts(std::make_unique<TEngineFontServices>())
@@ -157,6 +205,8 @@ void TRenderPDF::BeginPage()
         page->Cache.RequestedTextColor = previous.RequestedTextColor;
         page->Cache.RequestedPenColor = previous.RequestedPenColor;
         page->Cache.RequestedBrushColor = previous.RequestedBrushColor;
+        // Pages of a book look alike: room for as much as the last page held saves regrowing.
+        page->Content->Content.reserve(m_doc->CurrentPage->Content->Content.size() + 256);
         m_doc->CurrentPage = page.get();
         m_doc->PageList.push_back(std::move(page));
     }
@@ -170,18 +220,14 @@ void TRenderPDF::EndPage() {}
 void TRenderPDF::WriteObject(TPDFObject& object)
 {
     m_doc->XRef.push_back(m_doc->Body.size());
-    object.Buffer.clear();
-    m_active = &object.Buffer;
+    m_active = &m_doc->Body;
     object.WriteToBuffer();
-    m_doc->Body += object.Buffer;
-    std::string().swap(object.Buffer);
 }
 
 void TRenderPDF::WriteInfo(int number)
 {
-    std::string buffer;
     m_doc->XRef.push_back(m_doc->Body.size());
-    m_active = &buffer;
+    m_active = &m_doc->Body;
     WriteFormatLine("%d 0 obj", {number});
     WriteLine("<<");
     auto entry = [&](std::string_view key, const std::string& value) {
@@ -199,7 +245,6 @@ void TRenderPDF::WriteInfo(int number)
     WriteLine(">>");
     WriteLine("endobj");
     WriteLine("");
-    m_doc->Body += buffer;
 }
 
 void TRenderPDF::WriteFile(const std::string& bytes)
@@ -255,6 +300,16 @@ void TRenderPDF::EndDocument()
     }
     int infoNumber = number;
 
+    // The page contents make up nearly all of the file; the rest is a few hundred bytes per
+    // object, plus the programs of embedded fonts.
+    std::size_t estimate = 4096 + 1024 * doc.FontList.size();
+    for (const auto& page : doc.PageList)
+        estimate += page->Content->Content.size() + 512 + 16 * doc.FontList.size();
+    for (const auto& font : doc.FontList)
+        if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get());
+            trueType && trueType->FontFile)
+            estimate += trueType->FontFile->Data.size();
+    doc.Body.reserve(estimate);
     doc.Body = "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n\r\n";
     WriteObject(*doc.Catalog);
     WriteObject(*doc.Outlines);
@@ -391,6 +446,7 @@ void TRenderPDF::SelectFont(const TPlayerFont& font)
     }
     TPDFFont* found = FindFont(base);
     m_doc->CurrentFont = found ? found : CreateFont(font, base);
+    m_doc->CurrentFontIsCourier = IsCourier(m_doc->CurrentFont->BaseFont);
 }
 
 void TRenderPDF::EnsureFont()
@@ -441,50 +497,61 @@ std::int32_t TRenderPDF::PlayerBrushColor() const
     return Player() ? Player()->Brush().Color : 0x00FFFFFF;
 }
 
-std::string TRenderPDF::PointText(double x, double y) const
+void TRenderPDF::PutPoint(TOperatorWriter& out, double x, double y) const
 {
-    return FormatPdf("%.4f %.4f", {x * 72.0, (m_doc->CurrentPage->Height - y) * 72.0});
+    out.Fixed4(x * 72.0);
+    out.Put(' ');
+    out.Fixed4((m_doc->CurrentPage->Height - y) * 72.0);
 }
 
-void TRenderPDF::Flush()
+void TRenderPDF::EmitGraphicsState()
+{
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+}
+
+void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
 {
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     std::uint8_t style = PenStyle();
     if (!c.DashValid || c.EmittedDash != style) {
         switch (style) {
         case 1:
-            WriteLine("[13 6] 0 d");
+            out += "[13 6] 0 d\r\n";
             break;
         case 2:
-            WriteLine("[2] 0 d");
+            out += "[2] 0 d\r\n";
             break;
         case 3:
-            WriteLine("[8 4 1 4] 0 d");
+            out += "[8 4 1 4] 0 d\r\n";
             break;
         case 4:
-            WriteLine("[10 3 2 2 2 3] 0 d");
+            out += "[10 3 2 2 2 3] 0 d\r\n";
             break;
         default:
-            WriteLine("[] 0 d");
+            out += "[] 0 d\r\n";
             break;
         }
         c.EmittedDash = style;
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        WriteFormatLine("%s RG", {ColorText(c.RequestedPenColor)});
+        PutColor(out, c.RequestedPenColor);
+        out += " RG\r\n";
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        WriteFormatLine("%s rg", {ColorText(c.RequestedBrushColor)});
+        PutColor(out, c.RequestedBrushColor);
+        out += " rg\r\n";
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.LineWidthValid || c.EmittedLineWidth != PenWidth) {
-        WriteFormatLine("%.4f w ", {PenWidth * 72.0});
+        out.Fixed4(PenWidth * 72.0);
+        out += " w \r\n";
         c.EmittedLineWidth = PenWidth;
         c.LineWidthValid = true;
     }
@@ -492,12 +559,7 @@ void TRenderPDF::Flush()
 
 void TRenderPDF::PaintOperator(bool penClear, bool brushClear)
 {
-    if (!penClear && !brushClear)
-        WriteLine("b");
-    else if (!brushClear)
-        WriteLine("f");
-    else if (!penClear)
-        WriteLine("S");
+    WriteText(PaintOperatorText(penClear, brushClear));
 }
 
 void TRenderPDF::TextLeft(const std::string& text, double x, double y)
@@ -508,27 +570,43 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
     TDocument& doc = *m_doc;
     TGraphicsCache& c = doc.CurrentPage->Cache;
     double height = doc.CurrentPage->Height;
-    WriteLine("BT");
-    if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-        WriteFormatLine("%s rg", {ColorText(c.RequestedTextColor)});
-        c.EmittedTextColor = c.RequestedTextColor;
-        c.TextColorValid = true;
-        c.PenColorValid = false;
-        c.BrushColorValid = false;
+    {
+        TOperatorWriter out(ActiveBuffer());
+        out += "BT\r\n";
+        if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
+            PutColor(out, c.RequestedTextColor);
+            out += " rg\r\n";
+            c.EmittedTextColor = c.RequestedTextColor;
+            c.TextColorValid = true;
+            c.PenColorValid = false;
+            c.BrushColorValid = false;
+        }
+        out += '/';
+        out += doc.CurrentFont->ResourceName;
+        out += ' ';
+        out.Integer(doc.FontSize, 4);
+        out += " Tf\r\n";
+        // The text is written after a blank; moving left by about a blank's width keeps X the
+        // start of the visible text.
+        double d = doc.FontSize * (doc.CurrentFontIsCourier ? 0.65 : 0.275) / 72.0;
+        out.Fixed4((x - d) * 72.0);
+        out += ' ';
+        out.Fixed4((height - y) * 72.0);
+        out += " Td\r\n";
+        if (doc.Rotation != 0.0) {
+            double theta = doc.Rotation * std::numbers::pi / 180.0;
+            for (double v :
+                 {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta), x * 72.0}) {
+                out.Fixed4(v);
+                out += ' ';
+            }
+            out.Fixed4((height - y) * 72.0);
+            out += " Tm\r\n";
+        }
+        out += "( ";
+        out.Escaped(text);
+        out += " ) Tj\r\nET\r\n";
     }
-    WriteFormatLine("/%s %.4d Tf", {doc.CurrentFont->ResourceName, doc.FontSize});
-    // The text is written after a blank; moving left by about a blank's width keeps X the
-    // start of the visible text.
-    double d = doc.FontSize * (IsCourier(doc.CurrentFont->BaseFont) ? 0.65 : 0.275) / 72.0;
-    WriteFormatLine("%.4f %.4f Td", {(x - d) * 72.0, (height - y) * 72.0});
-    if (doc.Rotation != 0.0) {
-        double theta = doc.Rotation * std::numbers::pi / 180.0;
-        WriteFormatLine("%.4f %.4f %.4f %.4f %.4f %.4f Tm",
-                        {std::cos(theta), std::sin(theta), -std::sin(theta), std::cos(theta),
-                         x * 72.0, (height - y) * 72.0});
-    }
-    WriteFormatLine("( %s ) Tj", {EscapePdfString(text)});
-    WriteLine("ET");
 
     if (doc.Rotation == 0.0 && (doc.Underline || doc.StrikeOut)) {
         double saved = PenWidth;
@@ -549,11 +627,14 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
 
 void TRenderPDF::DrawLineSegment(double x1, double y1, double x2, double y2)
 {
-    Flush();
-    WriteFormatLine("%s m", {PointText(x1, y1)});
-    Flush();
-    WriteFormat("%s l ", {PointText(x2, y2)});
-    PaintOperator(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x1, y1);
+    out += " m\r\n";
+    EmitGraphicsState(out);
+    PutPoint(out, x2, y2);
+    out += " l ";
+    out += PaintOperatorText(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
 }
 
 void TRenderPDF::TextCentred(const std::string& text, double x, double y)
@@ -595,8 +676,10 @@ void TRenderPDF::MovePen(double x, double y)
 {
     if (!m_doc)
         return;
-    Flush();
-    WriteFormatLine("%s m", {PointText(x, y)});
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x, y);
+    out += " m\r\n";
 }
 
 void TRenderPDF::LineToPoint(double x, double y)
@@ -604,9 +687,11 @@ void TRenderPDF::LineToPoint(double x, double y)
     if (!m_doc)
         return;
     m_doc->CurrentPage->Cache.RequestedPenColor = PlayerPenColor();
-    Flush();
-    WriteFormat("%s l ", {PointText(x, y)});
-    PaintOperator(PenStyle() == kPenClear, true);
+    TOperatorWriter out(ActiveBuffer());
+    EmitGraphicsState(out);
+    PutPoint(out, x, y);
+    out += " l ";
+    out += PaintOperatorText(PenStyle() == kPenClear, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -624,7 +709,7 @@ void TRenderPDF::DrawRectangle(double x1, double y1, double x2, double y2)
     if (penClear && brushClear)
         return;
     double height = m_doc->CurrentPage->Height;
-    Flush();
+    EmitGraphicsState();
     WriteFormat("%.4f %.4f %.4f %.4f re ",
                 {x1 * 72.0, (height - y1) * 72.0, (x2 - x1) * 72.0, (y1 - y2) * 72.0});
     PaintOperator(penClear, brushClear);
@@ -645,7 +730,7 @@ void TRenderPDF::FillRectangle(const TDeviceRect& rect)
     if (brushClear)
         return;
     double height = m_doc->CurrentPage->Height;
-    Flush();
+    EmitGraphicsState();
     WriteFormat("%.4f %.4f %.4f %.4f re ",
                 {x1 * 72.0, (height - y1) * 72.0, (x2 - x1) * 72.0, (y1 - y2) * 72.0});
     PaintOperator(true, brushClear);
@@ -658,7 +743,7 @@ void TRenderPDF::DrawEllipse(double x1, double y1, double x2, double y2)
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     double height = m_doc->CurrentPage->Height;
     double left = std::min(x1, x2) * 72.0, right = std::max(x1, x2) * 72.0;
     double top = (height - std::min(y1, y2)) * 72.0, bottom = (height - std::max(y1, y2)) * 72.0;
@@ -692,7 +777,7 @@ void TRenderPDF::DrawRoundRect(double x1, double y1, double x2, double y2, doubl
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     double height = m_doc->CurrentPage->Height;
     double left = std::min(x1, x2) * 72.0, right = std::max(x1, x2) * 72.0;
     double top = (height - std::min(y1, y2)) * 72.0, bottom = (height - std::max(y1, y2)) * 72.0;
@@ -729,7 +814,7 @@ void TRenderPDF::DrawArcShape(TArcKind kind, double x1, double y1, double x2, do
     c.RequestedPenColor = PlayerPenColor();
     if (kind != TArcKind::Arc)
         c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
+    EmitGraphicsState();
     WriteLine("% arc code");
     double height = m_doc->CurrentPage->Height;
     auto px = [](double x) { return x * 72.0; };
@@ -803,21 +888,29 @@ void TRenderPDF::DrawPie(double x1, double y1, double x2, double y2, double x3, 
     DrawArcShape(TArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
+void TRenderPDF::PutPolyLines(TOperatorWriter& out, std::span<const TUnitPoint> points,
+                              int lastIndex) const
+{
+    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
+    for (int i = 1; i <= last; ++i) {
+        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
+        PutPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
+                 static_cast<double>(p.Y) / kPolyUnitsPerInch);
+        out += " l ";
+        if (i % 4 == 0)
+            out += "\r\n";
+    }
+}
+
 void TRenderPDF::DrawPolyline(std::span<const TUnitPoint> points, int lastIndex)
 {
     if (!m_doc || points.empty())
         return;
     m_doc->CurrentPage->Cache.RequestedPenColor = PlayerPenColor();
-    Flush();
-    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
-    for (int i = 1; i <= last; ++i) {
-        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        WriteFormat("%s l ", {PointText(static_cast<double>(p.X) / kPolyUnitsPerInch,
-                                        static_cast<double>(p.Y) / kPolyUnitsPerInch)});
-        if (i % 4 == 0)
-            WriteLine("");
-    }
-    PaintOperator(PenStyle() == kPenClear, true);
+    EmitGraphicsState();
+    TOperatorWriter out(ActiveBuffer());
+    PutPolyLines(out, points, lastIndex);
+    out += PaintOperatorText(PenStyle() == kPenClear, true);
 }
 
 void TRenderPDF::DrawPolygon(std::span<const TUnitPoint> points, int lastIndex)
@@ -827,17 +920,11 @@ void TRenderPDF::DrawPolygon(std::span<const TUnitPoint> points, int lastIndex)
     TGraphicsCache& c = m_doc->CurrentPage->Cache;
     c.RequestedPenColor = PlayerPenColor();
     c.RequestedBrushColor = PlayerBrushColor();
-    Flush();
-    int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
-    for (int i = 1; i <= last; ++i) {
-        const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        WriteFormat("%s l ", {PointText(static_cast<double>(p.X) / kPolyUnitsPerInch,
-                                        static_cast<double>(p.Y) / kPolyUnitsPerInch)});
-        if (i % 4 == 0)
-            WriteLine("");
-    }
-    WriteText("h ");
-    PaintOperator(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
+    EmitGraphicsState();
+    TOperatorWriter out(ActiveBuffer());
+    PutPolyLines(out, points, lastIndex);
+    out += "h ";
+    out += PaintOperatorText(PenStyle() == kPenClear, BrushStyle() == kBrushClear);
 }
 
 void TRenderPDF::TextInRect(const TDeviceRect& rect, double x, double y, const std::string& text)

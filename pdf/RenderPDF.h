@@ -16,6 +16,8 @@
 namespace gq::pdf
 {
 
+class TOperatorWriter;
+
 /// Encoding named in the font dictionaries.
 enum class TPDFFontEncoding : std::uint8_t
 {
@@ -142,12 +144,20 @@ class TRenderPDF : public TRenderStream
     TPDFFont* CreateFont(const TPlayerFont& font, const std::string& baseFont);
     void Content(std::string_view line);
     void ContentText(std::string_view text);
-    void Flush();
+    /// Writes the dash, colours and line width the next path needs, where they differ from
+    /// what the page's content has set already.
+    void EmitGraphicsState();
+    void EmitGraphicsState(TOperatorWriter& out);
     void PaintOperator(bool penClear, bool brushClear);
     void DrawLineSegment(double x1, double y1, double x2, double y2);
     void DrawArcShape(TArcKind kind, double x1, double y1, double x2, double y2, double x3,
                       double y3, double x4, double y4);
-    std::string PointText(double x, double y) const;
+    /// Writes "x y" of a point in inches from the top-left corner, as PDF points ("%.4f %.4f").
+    void PutPoint(TOperatorWriter& out, double x, double y) const;
+    /// Writes "x y l " for the points 1..lastIndex of a polyline, a line break after every
+    /// fourth.
+    void PutPolyLines(TOperatorWriter& out, std::span<const TUnitPoint> points,
+                      int lastIndex) const;
     std::uint8_t PenStyle() const;
     std::uint8_t BrushStyle() const;
     std::int32_t PlayerPenColor() const;

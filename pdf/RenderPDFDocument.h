@@ -24,8 +24,9 @@ struct TRenderPDF::TDocument
     std::vector<std::size_t> XRef;                   ///< byte offset of object n at n - 1
     TPDFPage* CurrentPage = nullptr;
     TPDFFont* CurrentFont = nullptr;
-    int FontSize = 12;     ///< whole points
-    double Rotation = 0.0; ///< degrees
+    bool CurrentFontIsCourier = false; ///< CurrentFont is a Courier face (wider blank)
+    int FontSize = 12;                 ///< whole points
+    double Rotation = 0.0;             ///< degrees
     bool Underline = false;
     bool StrikeOut = false;
     bool FirstPagePending = true;

@@ -316,7 +316,13 @@ void TStreamPlayer::PlayOnePage()
     m_renderer.EndPage();
 }
 
-std::string TStreamPlayer::ReadText() { return ExpandMacros(m_reader.ReadString()); }
+std::string TStreamPlayer::ReadText()
+{
+    std::string text = m_reader.ReadString();
+    if (text.find(kMarker) == std::string::npos) // most texts hold no macro
+        return text;
+    return ExpandMacros(std::move(text));
+}
 
 TDeviceRect TStreamPlayer::ReadRect()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -22,12 +23,34 @@ class TStreamReader
     /// Moves to `position`; throws TPageStreamError when it lies beyond the end.
     void Seek(std::size_t position);
 
-    std::uint8_t ReadByte();
-    std::uint16_t ReadWord();
-    std::int16_t ReadSignedWord();
-    std::int32_t ReadLong();
+    std::uint8_t ReadByte()
+    {
+        Require(1);
+        return m_bytes[m_pos++];
+    }
+    std::uint16_t ReadWord()
+    {
+        Require(2);
+        auto v = static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
+        m_pos += 2;
+        return v;
+    }
+    std::int16_t ReadSignedWord() { return static_cast<std::int16_t>(ReadWord()); }
+    std::int32_t ReadLong()
+    {
+        Require(4);
+        std::uint32_t v = static_cast<std::uint32_t>(m_bytes[m_pos]) |
+                          (static_cast<std::uint32_t>(m_bytes[m_pos + 1]) << 8) |
+                          (static_cast<std::uint32_t>(m_bytes[m_pos + 2]) << 16) |
+                          (static_cast<std::uint32_t>(m_bytes[m_pos + 3]) << 24);
+        m_pos += 4;
+        return static_cast<std::int32_t>(v);
+    }
     /// A single-precision float, widened to double.
-    double ReadSingle();
+    double ReadSingle()
+    {
+        return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(ReadLong())));
+    }
     /// A length-prefixed text: one byte L < 192, or 0xC0 + (L >> 8) and L & 0xFF.
     std::string ReadString();
     /// `count` raw bytes, as a view into the stream.
@@ -41,7 +64,12 @@ class TStreamReader
     [[noreturn]] static void FailAt(const std::string& message, std::size_t offset);
 
   private:
-    void Require(std::size_t count) const;
+    void Require(std::size_t count) const
+    {
+        if (count > m_bytes.size() - m_pos)
+            FailShort(count);
+    }
+    [[noreturn]] void FailShort(std::size_t count) const;
 
     std::span<const std::uint8_t> m_bytes;
     std::size_t m_pos = 0;
