@@ -167,7 +167,8 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();
     const auto& written = m.PageStreamWriter1.MemoryData();
-    WriteFileNoFollow(m.PageStreamPath, std::string(written.begin(), written.end()));
+    WriteFileNoFollow(m.PageStreamPath,
+                      std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
 
     std::string stream = ReadWholeFile(m.PageStreamPath);
     progress.SetProgress(80);

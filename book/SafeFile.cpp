@@ -84,7 +84,7 @@ void ReplaceFileSafely(const std::string& target, const std::function<void(const
     }
 }
 
-void WriteFileNoFollow(const std::string& path, const std::string& bytes)
+void WriteFileNoFollow(const std::string& path, std::string_view bytes)
 {
     FileDescriptor file;
     file.Fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);

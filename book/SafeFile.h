@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace gq::book
 {
@@ -16,7 +17,7 @@ void ReplaceFileSafely(const std::string& target, const std::function<void(const
 
 /// Writes `bytes` to `path`, creating or truncating it, and refuses to follow a link at `path`.
 /// Throws gq::Error naming the path.
-void WriteFileNoFollow(const std::string& path, const std::string& bytes);
+void WriteFileNoFollow(const std::string& path, std::string_view bytes);
 
 /// Reads the whole file at `path`. Throws gq::Error naming the path.
 std::string ReadWholeFile(const std::string& path);
