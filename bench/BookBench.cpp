@@ -52,12 +52,12 @@ Timing TimeRuns(book::TBookSettings settings, int runs, const std::string& folde
     book::TBookMaker maker(folder + "/velmoraquill.pgs");
     QuietProgress progress;
     std::vector<double> times;
-    for (int i = 0; i <= runs; ++i)
-    {
+    for (int i = 0; i <= runs; ++i) {
         auto start = std::chrono::steady_clock::now();
         maker.DeleteOldPages();
         maker.BuildBook(settings, progress);
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     Timing timing{times.front(), 0};
     times.erase(times.begin());
@@ -88,16 +88,15 @@ int main(int argc, char** argv)
 
     char pattern[] = "/tmp/gq-bench-XXXXXX";
     std::string folder = mkdtemp(pattern);
-    std::printf("%-40s %11s %11s %13s %10s\n", "scenario", "first run", "median", "peak memory", "target");
+    std::printf("%-40s %11s %11s %13s %10s\n", "scenario", "first run", "median", "peak memory",
+                "target");
     int failures = 0;
-    for (const Scenario& scenario : scenarios)
-    {
+    for (const Scenario& scenario : scenarios) {
         int channel[2];
         if (pipe(channel) != 0)
             return 1;
         pid_t child = fork();
-        if (child == 0)
-        {
+        if (child == 0) {
             close(channel[0]);
             Timing timing = TimeRuns(scenario.Settings, runs, folder);
             if (write(channel[1], &timing, sizeof timing) != sizeof timing)
@@ -111,14 +110,16 @@ int main(int argc, char** argv)
         int status = 0;
         rusage usage{};
         wait4(child, &status, 0, &usage);
-        if (got != sizeof timing || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        {
+        if (got != sizeof timing || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::printf("%-40s failed\n", scenario.Name);
             ++failures;
             continue;
         }
         double megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
-        std::string target = scenario.TargetSeconds > 0 ? "< " + std::to_string(static_cast<int>(scenario.TargetSeconds * 1000)) + " ms" : "";
+        std::string target =
+            scenario.TargetSeconds > 0
+                ? "< " + std::to_string(static_cast<int>(scenario.TargetSeconds * 1000)) + " ms"
+                : "";
         std::printf("%-40s %8.1f ms %8.1f ms %10.1f MB %10s\n", scenario.Name, timing.First * 1000,
                     timing.Median * 1000, megabytes, target.c_str());
     }

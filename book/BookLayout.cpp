@@ -74,8 +74,7 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
     : m_project(project), m_qj(QJ1), m_batch(batch), m_progress(progress),
       m_perPage(settings.PuzzlesPerPage), m_pages(static_cast<std::int16_t>(settings.PageCount)),
       m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill")
-{
-}
+{}
 
 void TBookLayout::ShowProgress(int value)
 {
@@ -85,7 +84,8 @@ void TBookLayout::ShowProgress(int value)
 
 TRepPage& TBookLayout::SetUpPage(int number)
 {
-    auto* page = dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
+    auto* page =
+        dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
     if (!page)
         throw Error("the book's page " + std::to_string(number) + " is missing from its report");
     page->WasteFit = true;
@@ -102,10 +102,7 @@ void TBookLayout::AddText(TRepPage& page, std::string_view text, double left, do
     item->Font().Name = "Arial";
 }
 
-void TBookLayout::AddPageTitle(TRepPage& page)
-{
-    AddText(page, m_title, 5.4, 0.6, 12);
-}
+void TBookLayout::AddPageTitle(TRepPage& page) { AddText(page, m_title, 5.4, 0.6, 12); }
 
 void TBookLayout::AddLabel(TRepPage& page, int number, double left, double top, int size)
 {
@@ -115,16 +112,14 @@ void TBookLayout::AddLabel(TRepPage& page, int number, double left, double top, 
 void TBookLayout::AddGridBlock(const GridBlock& b)
 {
     TRepPage& page = *b.Page;
-    for (int i = 1; i <= 10; ++i)
-    {
+    for (int i = 1; i <= 10; ++i) {
         auto* line = page.AddChildControl<TRepHLine>();
         line->SetLeft(b.X0);
         line->SetWidth(9 * b.C);
         line->SetLineWidth((i - 1) % 3 == 0 ? 10 : 5);
         line->SetTop(b.Y0 + (i - 1) * b.C);
     }
-    for (int j = 1; j <= 10; ++j)
-    {
+    for (int j = 1; j <= 10; ++j) {
         auto* line = page.AddChildControl<TRepVLine>();
         line->SetTop(b.Y0);
         line->SetHeight(9 * b.C);
@@ -132,20 +127,16 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
         line->SetLeft(b.X0 + (j - 1) * b.C);
     }
     for (int x = 1; x <= 9; ++x)
-        for (int y = 1; y <= 9; ++y)
-        {
+        for (int y = 1; y <= 9; ++y) {
             auto* text = page.AddChildControl<TRepText>("TitleText");
             text->SetLeft(b.TL + (x - 1) * b.C);
             text->SetTop(b.TT + (y - 1) * b.C);
             text->Font().Size = b.S;
             text->SetFontJustify(report::TPrintJustify::pjCenter);
             std::string digit = CellText(b.Source, x, y);
-            if (!b.Candidates || !digit.empty())
-            {
+            if (!b.Candidates || !digit.empty()) {
                 text->SetText(digit);
-            }
-            else
-            {
+            } else {
                 text->Font().Size = 12;
                 m_qj.LoadPuzzleString(b.Source);
                 text->SetText(m_qj.GetCandidates(x, y));
@@ -158,24 +149,20 @@ void TBookLayout::LayoutPuzzlePages()
 {
     const int Q = m_pages;
     const std::string_view footer = kPublisherWebAddress;
-    if (m_perPage == 1)
-    {
-        for (int q = 1; q <= Q; ++q)
-        {
+    if (m_perPage == 1) {
+        for (int q = 1; q <= Q; ++q) {
             ShowProgress(q * 30 / Q);
             const std::string& puzzle = m_batch.Puzzles[q];
             TRepPage& page = SetUpPage(q);
             AddPageTitle(page);
             AddLabel(page, q, 2 * 0.84 + 1.5, 1.4, 28);
-            AddGridBlock({&page, 0.5, 0.79 + 1.2, 0.84, 0.46, 0.99 + 1.2, 25, puzzle, m_candidates});
+            AddGridBlock(
+                {&page, 0.5, 0.79 + 1.2, 0.84, 0.46, 0.99 + 1.2, 25, puzzle, m_candidates});
             AddText(page, footer, 6 * 0.84 + 1.2, 9 * 0.84 + 0.8 + 1.2, 12);
         }
-    }
-    else if (m_perPage == 2)
-    {
+    } else if (m_perPage == 2) {
         constexpr double c = 0.48;
-        for (int q = 1; q <= Q; ++q)
-        {
+        for (int q = 1; q <= Q; ++q) {
             ShowProgress(q * 30 / Q);
             TRepPage& upper = SetUpPage(q);
             AddPageTitle(upper);
@@ -184,16 +171,13 @@ void TBookLayout::LayoutPuzzlePages()
                           m_batch.Puzzles[2 * q - 1], false});
             TRepPage& lower = SetUpPage(q);
             AddLabel(lower, 2 * q, 3.5, 5.9, 18);
-            AddGridBlock({&lower, 2.0, 0.79 + 0.7 + 10 * c, c, 2.0 - 0.25, 0.95 + 0.7 - 0.1 + 10 * c, 20,
-                          m_batch.Puzzles[2 * q], false});
+            AddGridBlock({&lower, 2.0, 0.79 + 0.7 + 10 * c, c, 2.0 - 0.25,
+                          0.95 + 0.7 - 0.1 + 10 * c, 20, m_batch.Puzzles[2 * q], false});
             AddText(lower, footer, 3.3, 19 * c + 0.8 + 0.7, 12);
         }
-    }
-    else
-    {
+    } else {
         for (int k = 1; k <= 4; ++k)
-            for (int q = 1; q <= Q; ++q)
-            {
+            for (int q = 1; q <= Q; ++q) {
                 if (k == 1)
                     ShowProgress(q * 30 / Q);
                 TRepPage& page = SetUpPage(q);
@@ -213,20 +197,19 @@ void TBookLayout::LayoutAnswerPages()
     const int Q = m_pages;
     const int R = RoundUp(static_cast<double>(m_perPage * Q) / 4);
     for (int k = 1; k <= 4; ++k)
-        for (int a = 1; a <= R; ++a)
-        {
+        for (int a = 1; a <= R; ++a) {
             if (k == 1)
                 ShowProgress((Q + a) * 30 / Q);
             TRepPage& page = SetUpPage(Q + a);
-            if (k == 1)
-            {
+            if (k == 1) {
                 AddPageTitle(page);
                 AddText(page, "Answers", 0.5, 0.6, 18);
             }
             const QuarterPosition& at = kQuarters[k - 1];
             int n = 4 * a - 4 + k;
             AddLabel(page, n, at.LabelLeft, at.LabelTop, 18);
-            AddGridBlock(QuarterGrid(page, k, n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : ""));
+            AddGridBlock(QuarterGrid(
+                page, k, n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : ""));
             if (k == 4)
                 AddText(page, kPublisherWebAddress, 6.3, 1.2 + 8.5, 12);
         }

@@ -45,9 +45,10 @@ struct GridBlock
 /// The pages "Report1.Page1".."Report1.Page<Q + R>" must exist.
 class TBookLayout
 {
-public:
-    TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1, const puzzle::TPuzzleBatch& batch,
-                const TBookSettings& settings, IBookProgress& progress);
+  public:
+    TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
+                const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
+                IBookProgress& progress);
 
     void LayoutPuzzlePages();
     void LayoutAnswerPages();
@@ -56,7 +57,7 @@ public:
     void AddGridBlock(const GridBlock& block);
     void AddPageTitle(report::TRepPage& page);
 
-private:
+  private:
     /// Looks the page up by its full name and sets its WasteFit.
     report::TRepPage& SetUpPage(int number);
     void AddText(report::TRepPage& page, std::string_view text, double left, double top, int size);

@@ -1,8 +1,8 @@
 #include "book/BookMaker.h"
 
 #include "book/BookLayout.h"
-#include "book/PuzzleMaker.h"
 #include "book/Publisher.h"
+#include "book/PuzzleMaker.h"
 #include "book/SafeFile.h"
 #include "book/TempFolder.h"
 #include "gq/Error.h"
@@ -89,13 +89,9 @@ TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
 
 TBookMaker::TBookMaker(std::string pageStreamPath)
     : m_impl(std::make_unique<Impl>(std::move(pageStreamPath)))
-{
-}
+{}
 
-TBookMaker::~TBookMaker()
-{
-    m_impl->RepProject1.SetEngine(nullptr);
-}
+TBookMaker::~TBookMaker() { m_impl->RepProject1.SetEngine(nullptr); }
 
 void TBookMaker::SetSeedSource(puzzle::SeedSource source)
 {
@@ -107,15 +103,9 @@ void TBookMaker::SetMessagePump(std::function<void()> pump)
     m_impl->PageStreamWriter1.MessagePump = std::move(pump);
 }
 
-const std::string& TBookMaker::PageStreamPath() const
-{
-    return m_impl->PageStreamPath;
-}
+const std::string& TBookMaker::PageStreamPath() const { return m_impl->PageStreamPath; }
 
-const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const
-{
-    return *m_impl->Batch;
-}
+const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const { return *m_impl->Batch; }
 
 void TBookMaker::DeleteOldPages()
 {
@@ -130,8 +120,10 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
 {
     if (settings.PageCount < 1 || settings.PageCount > kMaxPageCount)
         throw Error("a book has 1 to 200 pages, not " + std::to_string(settings.PageCount));
-    if (settings.PuzzlesPerPage != 1 && settings.PuzzlesPerPage != 2 && settings.PuzzlesPerPage != 4)
-        throw Error("a page holds 1, 2 or 4 puzzles, not " + std::to_string(settings.PuzzlesPerPage));
+    if (settings.PuzzlesPerPage != 1 && settings.PuzzlesPerPage != 2 &&
+        settings.PuzzlesPerPage != 4)
+        throw Error("a page holds 1, 2 or 4 puzzles, not " +
+                    std::to_string(settings.PuzzlesPerPage));
     if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
         throw Error("there is no level " + std::to_string(settings.LevelIndex));
     Impl& m = *m_impl;
@@ -148,10 +140,11 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     const int pageCount = BookPageCount(settings);
     for (int n = 2; n <= pageCount; ++n)
         report->AddPage();
-    for (int n = 1; n < pageCount; ++n)
-    {
-        auto* page = dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
-        auto* next = dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n + 1)));
+    for (int n = 1; n < pageCount; ++n) {
+        auto* page =
+            dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
+        auto* next = dynamic_cast<report::TRepPage*>(
+            project.FindByPath("Report1.Page" + std::to_string(n + 1)));
         if (!page || !next)
             throw Error("the book's pages are not numbered 1 to " + std::to_string(pageCount));
         page->SetGotoPage(next);
@@ -167,8 +160,9 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();
     const auto& written = m.PageStreamWriter1.MemoryData();
-    WriteFileNoFollow(m.PageStreamPath,
-                      std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
+    WriteFileNoFollow(
+        m.PageStreamPath,
+        std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
 
     std::string stream = ReadWholeFile(m.PageStreamPath);
     progress.SetProgress(80);

@@ -15,7 +15,7 @@ namespace gq::book
 /// What a book run tells its front end. Each front end (window, command line) implements it.
 class IBookProgress
 {
-public:
+  public:
     virtual ~IBookProgress() = default;
 
     /// The progress bar's new value, 0..100.
@@ -33,7 +33,7 @@ public:
 /// with its page-stream engine and the PDF renderer, and the puzzle batch of the last book.
 class TBookMaker
 {
-public:
+  public:
     /// The page stream goes to "velmoraquill.pgs" in the user's private temporary folder.
     /// Throws gq::Error when that folder cannot be made safe to use.
     TBookMaker();
@@ -63,7 +63,7 @@ public:
     /// Puzzles and solutions of the last book.
     const puzzle::TPuzzleBatch& PuzzleBatch() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -24,8 +24,7 @@ std::string_view LabelTextOf(int levelCode)
 TPuzzleMaker::TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& random,
                            puzzle::TQJ& QJ1, widgets::TPICSD33& sd991)
     : m_bank(bank), m_random(random), m_qj(QJ1), m_sd(sd991)
-{
-}
+{}
 
 void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch)
 {
@@ -34,8 +33,7 @@ void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzz
     int count = static_cast<std::int16_t>(settings.PageCount) * settings.PuzzlesPerPage;
     if (count <= 0)
         return;
-    for (int i = 1; i <= count; ++i)
-    {
+    for (int i = 1; i <= count; ++i) {
         MakePuzzle(code);
         batch.Puzzles[i] = m_sd.GetPuzzleString();
         batch.Solutions[i] = m_qj.GetSolutionString();
@@ -55,8 +53,7 @@ void TPuzzleMaker::ClearPuzzle()
 {
     m_qj.ClearValues();
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             widgets::TPicNode& cell = m_sd.Cell(row, col);
             cell.State = widgets::csOpen;
             cell.Text.clear();
@@ -66,17 +63,13 @@ void TPuzzleMaker::ClearPuzzle()
 void TPuzzleMaker::FillGridControl(bool showCandidates)
 {
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             const puzzle::TNode& node = m_qj.Node(row, col);
             widgets::TPicNode& cell = m_sd.Cell(row, col);
-            if (node.Given)
-            {
+            if (node.Given) {
                 cell.State = widgets::csGiven;
                 cell.Text = std::to_string(node.Value);
-            }
-            else
-            {
+            } else {
                 cell.State = widgets::csOpen;
                 if (showCandidates)
                     cell.Text = "123456789";

@@ -17,7 +17,7 @@ namespace gq::book
 /// the bank, generator, model and control must outlive it.
 class TPuzzleMaker
 {
-public:
+  public:
     TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& random, puzzle::TQJ& QJ1,
                  widgets::TPICSD33& sd991);
 
@@ -44,7 +44,7 @@ public:
     /// The label text of the level whose puzzle was made last ("  Level:Gentle", ...).
     const std::string& ndtxt() const { return m_ndtxt; }
 
-private:
+  private:
     const puzzle::TPuzzleBank& m_bank;
     puzzle::TRandom& m_random;
     puzzle::TQJ& m_qj;

@@ -16,10 +16,7 @@ namespace gq::book
 namespace
 {
 
-std::string Reason()
-{
-    return std::strerror(errno);
-}
+std::string Reason() { return std::strerror(errno); }
 
 /// Closes a descriptor when it goes out of scope.
 struct FileDescriptor
@@ -41,10 +38,12 @@ mode_t DefaultMode()
 
 } // namespace
 
-void ReplaceFileSafely(const std::string& target, const std::function<void(const std::string&)>& write)
+void ReplaceFileSafely(const std::string& target,
+                       const std::function<void(const std::string&)>& write)
 {
     std::string::size_type slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+    std::string folder =
+        slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     if (name.empty())
         throw Error("'" + target + "' names a folder, not a file");
@@ -55,7 +54,8 @@ void ReplaceFileSafely(const std::string& target, const std::function<void(const
 
     std::string::size_type dot = name.rfind('.');
     std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
-    std::string prefix = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + name;
+    std::string prefix =
+        (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + name;
     std::vector<char> pattern(prefix.begin(), prefix.end());
     for (char c : std::string(".XXXXXX") + extension)
         pattern.push_back(c);
@@ -68,17 +68,15 @@ void ReplaceFileSafely(const std::string& target, const std::function<void(const
     std::string tempPath = pattern.data();
 
     struct stat targetInfo;
-    mode_t mode = stat(target.c_str(), &targetInfo) == 0 ? (targetInfo.st_mode & 07777) : DefaultMode();
+    mode_t mode =
+        stat(target.c_str(), &targetInfo) == 0 ? (targetInfo.st_mode & 07777) : DefaultMode();
     fchmod(temp.Fd, mode);
 
-    try
-    {
+    try {
         write(tempPath);
         if (rename(tempPath.c_str(), target.c_str()) != 0)
             throw Error("cannot replace " + target + ": " + Reason());
-    }
-    catch (...)
-    {
+    } catch (...) {
         unlink(tempPath.c_str());
         throw;
     }
@@ -91,8 +89,7 @@ void WriteFileNoFollow(const std::string& path, std::string_view bytes)
     if (file.Fd < 0)
         throw Error("cannot write " + path + ": " + Reason());
     std::size_t done = 0;
-    while (done < bytes.size())
-    {
+    while (done < bytes.size()) {
         ssize_t n = ::write(file.Fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -100,8 +97,7 @@ void WriteFileNoFollow(const std::string& path, std::string_view bytes)
             throw Error("cannot write " + path + ": " + Reason());
         done += static_cast<std::size_t>(n);
     }
-    if (close(file.Fd) != 0)
-    {
+    if (close(file.Fd) != 0) {
         file.Fd = -1;
         throw Error("cannot write " + path + ": " + Reason());
     }
@@ -116,8 +112,7 @@ std::string ReadWholeFile(const std::string& path)
         throw Error("cannot read " + path + ": " + Reason());
     std::string bytes;
     char buffer[65536];
-    for (;;)
-    {
+    for (;;) {
         ssize_t n = read(file.Fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;

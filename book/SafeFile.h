@@ -13,7 +13,8 @@ namespace gq::book
 /// When `write` throws, the temporary file is removed, `target` is left as it was and the
 /// exception propagates. The new file gets the old file's permissions, or 0666 less the umask.
 /// Throws gq::Error naming the folder when it is missing or not writable.
-void ReplaceFileSafely(const std::string& target, const std::function<void(const std::string&)>& write);
+void ReplaceFileSafely(const std::string& target,
+                       const std::function<void(const std::string&)>& write);
 
 /// Writes `bytes` to `path`, creating or truncating it, and refuses to follow a link at `path`.
 /// Throws gq::Error naming the path.

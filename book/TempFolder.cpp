@@ -41,8 +41,7 @@ void CheckPrivate(const std::string& folder, uid_t uid)
 
 std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
 {
-    if (runtimeDir && *runtimeDir)
-    {
+    if (runtimeDir && *runtimeDir) {
         std::string folder = runtimeDir;
         CheckPrivate(folder, uid);
         return WithSlash(folder);

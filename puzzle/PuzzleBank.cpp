@@ -31,10 +31,7 @@ const TPuzzleBank& TPuzzleBank::BuiltIn()
     return bank;
 }
 
-std::span<const std::string_view> TPuzzleBank::List(int index) const
-{
-    return m_lists.at(index);
-}
+std::span<const std::string_view> TPuzzleBank::List(int index) const { return m_lists.at(index); }
 
 int DrawBankEntry(TRandom& random, int n)
 {

@@ -16,7 +16,7 @@ class TQJ;
 /// The views must outlive the bank (the built-in lists live for the whole program).
 class TPuzzleBank
 {
-public:
+  public:
     static constexpr int kListCount = 5;
 
     /// Throws gq::Error naming the list when any list holds fewer than two entries: the draw
@@ -29,7 +29,7 @@ public:
     /// Entries of list `index` (0..4), in stored order.
     std::span<const std::string_view> List(int index) const;
 
-private:
+  private:
     std::array<std::vector<std::string_view>, kListCount> m_lists;
 };
 

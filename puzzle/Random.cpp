@@ -32,21 +32,16 @@ TRandom::TRandom() : m_source(ClockSeedSource()) {}
 
 TRandom::TRandom(SeedSource source) : m_source(std::move(source)) {}
 
-void TRandom::SetSeedSource(SeedSource source)
-{
-    m_source = std::move(source);
-}
+void TRandom::SetSeedSource(SeedSource source) { m_source = std::move(source); }
 
-void TRandom::Randomize()
-{
-    m_state = m_source();
-}
+void TRandom::Randomize() { m_state = m_source(); }
 
 int TRandom::Random(int n)
 {
     assert(n >= 1);
     m_state = m_state * 134775813u + 1u;
-    return static_cast<int>((static_cast<std::uint64_t>(m_state) * static_cast<std::uint32_t>(n)) >> 32);
+    return static_cast<int>((static_cast<std::uint64_t>(m_state) * static_cast<std::uint32_t>(n)) >>
+                            32);
 }
 
 } // namespace gq::puzzle

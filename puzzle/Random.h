@@ -20,7 +20,7 @@ SeedSource SequenceSeedSource(std::uint64_t seed);
 /// (state = state * 134775813 + 1 mod 2^32), reseeded from its seed source by `Randomize`.
 class TRandom
 {
-public:
+  public:
     /// Seeds from `ClockSeedSource`.
     TRandom();
     explicit TRandom(SeedSource source);
@@ -37,7 +37,7 @@ public:
     std::uint32_t State() const { return m_state; }
     void SetState(std::uint32_t state) { m_state = state; }
 
-private:
+  private:
     SeedSource m_source;
     std::uint32_t m_state = 0;
 };

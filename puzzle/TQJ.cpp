@@ -47,12 +47,12 @@ void TQJ::LoadPuzzleString(std::string_view text)
     if (text.size() != 81)
         return;
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             char c = text[CellIndex(row, col)];
             if (c < '0' || c > '9')
                 throw Error("puzzle text holds " + Printable(c) + " at position " +
-                            std::to_string(CellIndex(row, col) + 1) + "; only digits 0-9 are allowed");
+                            std::to_string(CellIndex(row, col) + 1) +
+                            "; only digits 0-9 are allowed");
             TNode& node = Nodes[row][col];
             node.Given = c != '0';
             node.Value = c - '0';
@@ -64,8 +64,7 @@ std::string TQJ::GetSolutionString() const
     std::string result;
     result.reserve(81);
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             int value = Nodes[row][col].Value;
             if (value < 1 || value > 9)
                 return {};
@@ -77,8 +76,7 @@ std::string TQJ::GetSolutionString() const
 void TQJ::LoadBankLine(std::string_view text)
 {
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             TNode& node = Nodes[row][col];
             node.Row = row;
             node.Col = col;
@@ -87,18 +85,13 @@ void TQJ::LoadBankLine(std::string_view text)
                 throw Error("bank line is " + std::to_string(text.size()) +
                             " characters long; 81 are needed");
             char c = text[index];
-            if (c >= 'A' && c <= 'I')
-            {
+            if (c >= 'A' && c <= 'I') {
                 node.Given = false;
                 node.Value = c - 'A' + 1;
-            }
-            else if (c >= '0' && c <= '9')
-            {
+            } else if (c >= '0' && c <= '9') {
                 node.Given = true;
                 node.Value = c - '0';
-            }
-            else
-            {
+            } else {
                 throw Error("bank line holds " + Printable(c) + " at position " +
                             std::to_string(index + 1) + "; only 1-9 and A-I are allowed");
             }
@@ -112,8 +105,7 @@ ShuffleMove TQJ::DrawShuffleMove(TRandom& random)
     move.Kind = random.Random(7) + 1;
     move.X = random.Random(3) + 1;
     move.Y = random.Random(2) + 1;
-    if (move.Kind == 7)
-    {
+    if (move.Kind == 7) {
         move.D1 = random.Random(9) + 1;
         move.D2 = random.Random(9) + 1;
     }
@@ -144,29 +136,23 @@ void TQJ::ApplyShuffleMove(const ShuffleMove& move)
     if (x == 2 && y == 2)
         y = 3;
 
-    if (move.Kind >= 1 && move.Kind <= 3)
-    {
+    if (move.Kind >= 1 && move.Kind <= 3) {
         int a = 3 * (move.Kind - 1) + x;
         int b = 3 * (move.Kind - 1) + y;
         for (int row = 1; row <= 9; ++row)
             SwapCells(row, a, row, b);
-    }
-    else if (move.Kind >= 4 && move.Kind <= 6)
-    {
+    } else if (move.Kind >= 4 && move.Kind <= 6) {
         int a = 3 * (move.Kind - 4) + x;
         int b = 3 * (move.Kind - 4) + y;
         for (int col = 1; col <= 9; ++col)
             SwapCells(a, col, b, col);
-    }
-    else if (move.Kind == 7)
-    {
+    } else if (move.Kind == 7) {
         int d1 = move.D1;
         int d2 = move.D2;
         if (d2 == d1)
             d2 = d1 == 9 ? 1 : d1 + 1;
         for (int row = 1; row <= 9; ++row)
-            for (int col = 1; col <= 9; ++col)
-            {
+            for (int col = 1; col <= 9; ++col) {
                 int& value = Nodes[row][col].Value;
                 if (value == d1)
                     value = d2;
@@ -180,16 +166,12 @@ std::string TQJ::GetCandidates(int row, int col) const
 {
     bool seen[10] = {};
     const TNode& self = Nodes[row][col];
-    if (self.Given)
-    {
+    if (self.Given) {
         if (self.Value >= 0 && self.Value <= 9)
             seen[self.Value] = true;
-    }
-    else
-    {
+    } else {
         for (int r = 1; r <= 9; ++r)
-            for (int c = 1; c <= 9; ++c)
-            {
+            for (int c = 1; c <= 9; ++c) {
                 const TNode& peer = Nodes[r][c];
                 if (ArePeers(row, col, r, c) && peer.Given && peer.Value >= 0 && peer.Value <= 9)
                     seen[peer.Value] = true;

@@ -33,7 +33,7 @@ struct ShuffleMove
 /// contents. Uses the generator it was given for `Shuffle` (which must outlive the model).
 class TQJ
 {
-public:
+  public:
     explicit TQJ(TRandom& random);
 
     /// Cells indexed [row][col] from 1; index 0 is unused.
@@ -72,7 +72,7 @@ public:
     /// For a given cell: every digit but its own.
     std::string GetCandidates(int row, int col) const;
 
-private:
+  private:
     void SwapCells(int row1, int col1, int row2, int col2);
 
     TRandom& m_random;

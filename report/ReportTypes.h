@@ -129,7 +129,8 @@ inline double UnitsPerInch(TPrintUnits units)
 /// The unit whose factor is exactly `factor`, or unUser.
 inline TPrintUnits UnitsOfFactor(double factor)
 {
-    for (TPrintUnits units : {TPrintUnits::unInch, TPrintUnits::unMM, TPrintUnits::unCM, TPrintUnits::unPoint})
+    for (TPrintUnits units :
+         {TPrintUnits::unInch, TPrintUnits::unMM, TPrintUnits::unCM, TPrintUnits::unPoint})
         if (UnitsPerInch(units) == factor)
             return units;
     return TPrintUnits::unUser;

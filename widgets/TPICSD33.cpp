@@ -25,8 +25,7 @@ TPicNode::TPicNode()
     Width = 46;
     Height = 46;
     Caption.assign(1, ' ');
-    for (int n = 1; n <= 9; ++n)
-    {
+    for (int n = 1; n <= 9; ++n) {
         Tmousepanel& mark = Marks[n];
         mark.Width = 13;
         mark.Height = 13;
@@ -76,8 +75,7 @@ void TPicNode::showhxs()
 TPICSD33::TPICSD33()
 {
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             auto cell = std::make_unique<TPicNode>();
             cell->Error = false;
             cell->State = csInitial;
@@ -110,10 +108,11 @@ void TPICSD33::ApplyMainWindowSettings()
 
 void TPICSD33::LayoutCells()
 {
-    auto edge = [](int index) { return (index - 1) * 46 + 2 + (index > 3 ? 2 : 0) + (index > 6 ? 2 : 0); };
+    auto edge = [](int index) {
+        return (index - 1) * 46 + 2 + (index > 3 ? 2 : 0) + (index > 6 ? 2 : 0);
+    };
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             TPicNode& cell = Cell(row, col);
             cell.Width = 46;
             cell.Height = 46;
@@ -127,30 +126,24 @@ void TPICSD33::LayoutCells()
 void TPICSD33::RefreshCells()
 {
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             TPicNode& cell = Cell(row, col);
             if (cell.Error)
                 cell.Color = errorcolor;
             else
                 cell.setcolor(BoxOf(row, col) % 2 == 0 ? UNFoucsColor2 : UNFoucsColor1);
 
-            if (cell.State == csGiven)
-            {
+            if (cell.State == csGiven) {
                 cell.Hide();
                 cell.Caption = cell.Text;
                 cell.FontSize = FONTSize1;
                 cell.FontColor = FONTColor1;
-            }
-            else if (cell.Text.size() == 1)
-            {
+            } else if (cell.Text.size() == 1) {
                 cell.Hide();
                 cell.Caption = cell.Text;
                 cell.FontSize = FONTSize2;
                 cell.FontColor = FONTColor2;
-            }
-            else
-            {
+            } else {
                 cell.Caption.clear();
                 cell.setFontSize(FONTSize3);
                 cell.setFontColor(FONTColor3);
@@ -172,8 +165,7 @@ std::string TPICSD33::GetPuzzleString() const
     std::string result;
     result.reserve(81);
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             const TPicNode& cell = Cell(row, col);
             if (cell.State == csGiven)
                 result += cell.Text;
@@ -187,8 +179,7 @@ std::string TPICSD33::GetCellCandidates(int row, int col) const
 {
     std::string seen;
     for (int r = 1; r <= 9; ++r)
-        for (int c = 1; c <= 9; ++c)
-        {
+        for (int c = 1; c <= 9; ++c) {
             const TPicNode& cell = Cell(r, c);
             if (cell.State != csOpen && ArePeers(row, col, r, c))
                 seen += cell.Text;

@@ -20,7 +20,7 @@ constexpr TColor RGB(int r, int g, int b)
 /// A panel's display state: position and size in pixels, caption, colours, font.
 class Tmousepanel
 {
-public:
+  public:
     virtual ~Tmousepanel() = default;
 
     int Left = 0;
@@ -53,7 +53,7 @@ enum TCellState : std::int32_t
 /// order (1 2 3 on top).
 class TPicNode : public Tmousepanel
 {
-public:
+  public:
     TPicNode();
 
     std::array<Tmousepanel, 10> Marks; ///< pencil-digit panels 1..9; index 0 is unused
@@ -76,7 +76,7 @@ public:
 /// and display state follow the same rules a drawn control would show.
 class TPICSD33
 {
-public:
+  public:
     TPICSD33();
 
     TColor FoucsColor1 = 12043517;

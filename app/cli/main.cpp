@@ -68,7 +68,7 @@ void RefuseExisting(const std::string& path, bool force)
 /// Draws the book's progress as a bar on stderr; silent when disabled.
 class TerminalProgress : public book::IBookProgress
 {
-public:
+  public:
     explicit TerminalProgress(bool enabled) : m_enabled(enabled) {}
     ~TerminalProgress() override { Finish(); }
 
@@ -85,7 +85,7 @@ public:
     void Repaint() override {}
     void Completed(const std::string&) override { Finish(); }
 
-private:
+  private:
     void Draw()
     {
         if (!m_enabled)
@@ -112,12 +112,10 @@ private:
 /// Prints a puzzle text as a 9 x 9 grid, '.' for an open cell.
 void PrintGrid(std::ostream& out, const std::string& text)
 {
-    for (int row = 0; row < 9; ++row)
-    {
+    for (int row = 0; row < 9; ++row) {
         if (row > 0 && row % 3 == 0)
             out << "------+-------+------\n";
-        for (int col = 0; col < 9; ++col)
-        {
+        for (int col = 0; col < 9; ++col) {
             if (col > 0 && col % 3 == 0)
                 out << "| ";
             char c = text[row * 9 + col];
@@ -211,66 +209,61 @@ int main(int argc, char** argv)
     auto* bookCommand = app.add_subcommand("book", "make a puzzle book as a PDF file");
     bookCommand->add_option("--pages", options.Pages, "puzzle pages, 1-200 (default 20)")
         ->check(CLI::Range(1, 200));
-    bookCommand->add_option("--per-page", options.PerPage, "puzzles per page: 1, 2 or 4 (default 1)")
+    bookCommand
+        ->add_option("--per-page", options.PerPage, "puzzles per page: 1, 2 or 4 (default 1)")
         ->check(CLI::IsMember({1, 2, 4}));
-    bookCommand->add_option("--level", options.Level, "level: " + levelHelp + " (default very-easy)")
+    bookCommand
+        ->add_option("--level", options.Level, "level: " + levelHelp + " (default very-easy)")
         ->check(CLI::IsMember(LevelNames()));
     bookCommand->add_flag("--candidates", options.Candidates,
                           "print candidate digits in open cells (one puzzle per page only)");
-    bookCommand->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
+    bookCommand
+        ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
         ->check(kSeedCheck);
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
-    bookCommand->add_option("OUTPUT", options.Output, "the PDF file to write (.pdf is added to a name without '.')")
+    bookCommand
+        ->add_option("OUTPUT", options.Output,
+                     "the PDF file to write (.pdf is added to a name without '.')")
         ->required();
 
     auto* renderCommand = app.add_subcommand("render", "play a page-stream file into a PDF");
     renderCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
-    renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play")->required();
+    renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play")
+        ->required();
     renderCommand->add_option("OUTPUT", options.Output, "the PDF file to write")->required();
 
-    auto* puzzleCommand = app.add_subcommand("puzzle", "draw one puzzle and print it with its solution");
-    puzzleCommand->add_option("--level", options.Level, "level: " + levelHelp)->check(CLI::IsMember(LevelNames()));
-    puzzleCommand->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
+    auto* puzzleCommand =
+        app.add_subcommand("puzzle", "draw one puzzle and print it with its solution");
+    puzzleCommand->add_option("--level", options.Level, "level: " + levelHelp)
+        ->check(CLI::IsMember(LevelNames()));
+    puzzleCommand
+        ->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
         ->check(kSeedCheck);
 
-    try
-    {
+    try {
         app.parse(argc, argv);
-    }
-    catch (const CLI::CallForHelp& e)
-    {
+    } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
-    }
-    catch (const CLI::CallForAllHelp& e)
-    {
+    } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
-    }
-    catch (const CLI::CallForVersion& e)
-    {
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
-    }
-    catch (const CLI::ParseError& e)
-    {
+    } catch (const CLI::ParseError& e) {
         std::cerr << "gridquill-cli: " << e.what() << " (see --help)\n";
         return kExitUsage;
     }
 
-    try
-    {
+    try {
         if (*bookCommand)
             return RunBook(options);
         if (*renderCommand)
             return RunRender(options);
         return RunPuzzle(options);
-    }
-    catch (const UsageError& e)
-    {
+    } catch (const UsageError& e) {
         std::cerr << "gridquill-cli: " << e.what() << '\n';
         return kExitUsage;
-    }
-    catch (const std::exception& e)
-    {
+    } catch (const std::exception& e) {
         std::cerr << "gridquill-cli: " << e.what() << '\n';
         return kExitFailure;
     }

@@ -1,10 +1,10 @@
 // The main window and the completion dialog, driven through their seams: a fake desktop stands
 // in for the save dialog, the question, error boxes and the opener, a fake run for the book.
 #include "app/desktop/Desktop.h"
+#include "app/desktop/BookMakerRun.h"
 #include "app/desktop/CompletionDialog.h"
 #include "app/desktop/MainWindow.h"
 #include "gq/Error.h"
-#include "app/desktop/BookMakerRun.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -34,7 +34,7 @@ struct RecordingProgress : IBookProgress
 /// Lays out a whole book of distinguishable puzzles and keeps its report open for inspection.
 class BookLayoutTest : public ::testing::Test
 {
-protected:
+  protected:
     puzzle::TRandom Random;
     puzzle::TQJ QJ1{Random};
     report::TRepProject Project;
@@ -50,11 +50,11 @@ protected:
         settings.LevelIndex = 3;
         if (puzzles < 0)
             puzzles = pages * perPage;
-        for (int i = 1; i <= puzzles; ++i)
-        {
+        for (int i = 1; i <= puzzles; ++i) {
             if (Batch->Puzzles[i].empty())
                 Batch->Puzzles[i] = PuzzleNumbered(i);
-            Batch->Solutions[i] = Batch->Solutions[i].empty() ? SolutionNumbered(i) : Batch->Solutions[i];
+            Batch->Solutions[i] =
+                Batch->Solutions[i].empty() ? SolutionNumbered(i) : Batch->Solutions[i];
         }
         Project.NewProject();
         auto* report = dynamic_cast<report::TRepReport*>(Project.Manager()->FindByPath("Report1"));
@@ -66,16 +66,30 @@ protected:
     }
 
     /// A puzzle whose first cell holds its number's last digit (1..9) and nothing else.
-    static std::string PuzzleNumbered(int n) { return std::string(1, static_cast<char>('1' + (n - 1) % 9)) + std::string(80, '0'); }
-    static std::string SolutionNumbered(int n) { return std::string(81, static_cast<char>('1' + (n - 1) % 9)); }
+    static std::string PuzzleNumbered(int n)
+    {
+        return std::string(1, static_cast<char>('1' + (n - 1) % 9)) + std::string(80, '0');
+    }
+    static std::string SolutionNumbered(int n)
+    {
+        return std::string(81, static_cast<char>('1' + (n - 1) % 9));
+    }
 
-    TRepPage& Page(int n) { return *dynamic_cast<TRepPage*>(Project.Manager()->FindByPath("Report1.Page" + std::to_string(n))); }
-    static TRepText& Text(TRepPage& page, int index) { return *dynamic_cast<TRepText*>(page.Child(index)); }
+    TRepPage& Page(int n)
+    {
+        return *dynamic_cast<TRepPage*>(
+            Project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
+    }
+    static TRepText& Text(TRepPage& page, int index)
+    {
+        return *dynamic_cast<TRepText*>(page.Child(index));
+    }
     static std::vector<std::string> Labels(TRepPage& page)
     {
         std::vector<std::string> labels;
         for (auto* child : page.Children())
-            if (auto* text = dynamic_cast<TRepText*>(child); text && text->Text().rfind("Sudoku #", 0) == 0)
+            if (auto* text = dynamic_cast<TRepText*>(child);
+                text && text->Text().rfind("Sudoku #", 0) == 0)
                 labels.push_back(text->Text());
         return labels;
     }
@@ -94,9 +108,9 @@ TEST(BookHelpersTest, RoundUpCellTextAndPageCount)
     EXPECT_EQ(CellText(text, 3, 2), "");
     EXPECT_EQ(CellText("", 9, 9), "") << "an empty solution prints nothing";
 
-    const int table[][3] = {{1, 1, 2}, {1, 7, 9}, {1, 20, 25}, {2, 7, 11}, {2, 20, 30}, {4, 20, 40}, {4, 200, 400}};
-    for (auto [per, q, pages] : table)
-    {
+    const int table[][3] = {{1, 1, 2},   {1, 7, 9},   {1, 20, 25},  {2, 7, 11},
+                            {2, 20, 30}, {4, 20, 40}, {4, 200, 400}};
+    for (auto [per, q, pages] : table) {
         TBookSettings settings;
         settings.PuzzlesPerPage = per;
         settings.PageCount = q;
@@ -126,8 +140,7 @@ TEST_F(BookLayoutTest, OnePerPagePlacesTitleLabelGridAndFooter)
     // Thick lines at 1.99, 4.51, 7.03, 9.55 from the top and 0.5, 3.02, 5.54, 8.06 from the left.
     const double thick[] = {1.99, 4.51, 7.03, 9.55};
     const double thickLeft[] = {0.5, 3.02, 5.54, 8.06};
-    for (int k = 0; k < 4; ++k)
-    {
+    for (int k = 0; k < 4; ++k) {
         auto* h = dynamic_cast<TRepHLine*>(page.Child(2 + 3 * k));
         auto* v = dynamic_cast<TRepVLine*>(page.Child(12 + 3 * k));
         ASSERT_TRUE(h && v);
@@ -179,14 +192,14 @@ TEST_F(BookLayoutTest, TwoAndFourPerPageCarryTheirPuzzlesInReadingOrder)
     EXPECT_EQ(Text(page3, page3.ChildCount() - 1).Text(), kPublisherWebAddress);
     EXPECT_NEAR(Text(page3, page3.ChildCount() - 1).Top(), 10.62, 1e-9);
     for (auto* child : page3.Children())
-        if (auto* text = dynamic_cast<TRepText*>(child); text && text->Font().Size == 12)
-        {
+        if (auto* text = dynamic_cast<TRepText*>(child); text && text->Font().Size == 12) {
             EXPECT_TRUE(text->Text().size() != 9) << "two per page never prints candidates";
         }
 
     Lay(2, 4, false);
     TRepPage& page2 = Page(2);
-    EXPECT_EQ(Labels(page2), (std::vector<std::string>{"Sudoku #5", "Sudoku #6", "Sudoku #7", "Sudoku #8"}));
+    EXPECT_EQ(Labels(page2),
+              (std::vector<std::string>{"Sudoku #5", "Sudoku #6", "Sudoku #7", "Sudoku #8"}));
     // Top-right grid: its first cell at (4.2, 1.62), its last at (7.4, 4.82).
     const int topRightTexts = 1 + 102 + 1 + 20;
     EXPECT_NEAR(Text(page2, topRightTexts).Left(), 4.2, 1e-9);
@@ -202,7 +215,8 @@ TEST_F(BookLayoutTest, AnswerPagesShowFourSolutionsAndEmptyGridsBeyondTheBook)
     Lay(7, 2, false);
     TRepPage& last = Page(11);
     EXPECT_EQ(Text(last, 1).Text(), "Answers");
-    EXPECT_EQ(Labels(last), (std::vector<std::string>{"Sudoku #13", "Sudoku #14", "Sudoku #15", "Sudoku #16"}));
+    EXPECT_EQ(Labels(last),
+              (std::vector<std::string>{"Sudoku #13", "Sudoku #14", "Sudoku #15", "Sudoku #16"}));
     const int topLeftTexts = 2 + 1 + 20;
     EXPECT_EQ(Text(last, topLeftTexts).Text(), "4") << "solution 13 is all 4s";
     const int bottomRightTexts = 2 + 3 * 102 + 1 + 20;
@@ -226,18 +240,18 @@ TEST_F(BookLayoutTest, ProgressFollowsThePageNumber)
 
 TEST_F(BookLayoutTest, EveryItemStaysInsideThePrintableArea)
 {
-    for (int per : {1, 2, 4})
-    {
+    for (int per : {1, 2, 4}) {
         Lay(3, per, per == 1);
         for (int n = 1; n <= BookPageCount({0, 3, per, false, ""}); ++n)
-            for (auto* child : Page(n).Children())
-            {
+            for (auto* child : Page(n).Children()) {
                 auto* control = dynamic_cast<TRepControl*>(child);
                 ASSERT_TRUE(control);
                 EXPECT_GE(control->Left(), 0.2 - 1e-9);
-                EXPECT_LE(control->Left() + control->Width(), 8.4 + 1e-9) << per << " per page, page " << n;
+                EXPECT_LE(control->Left() + control->Width(), 8.4 + 1e-9)
+                    << per << " per page, page " << n;
                 EXPECT_GE(control->Top(), 0.6 - 1e-9);
-                EXPECT_LE(control->Top() + control->Height(), 10.82 + 1e-9) << per << " per page, page " << n;
+                EXPECT_LE(control->Top() + control->Height(), 10.82 + 1e-9)
+                    << per << " per page, page " << n;
             }
     }
 }

@@ -54,14 +54,20 @@ struct PrintedText
 /// A renderer that keeps the texts of every page.
 class TextCollector : public pdf::TRenderBase
 {
-public:
+  public:
     std::vector<std::vector<PrintedText>> Pages;
     void BeginPage() override { Pages.emplace_back(); }
     void FontUpdated(const pdf::TPlayerFont& font) override { m_size = font.Size; }
-    void TextLeft(const std::string& text, double x, double y) override { Pages.back().push_back({text, x, y, false, m_size}); }
-    void TextCentred(const std::string& text, double x, double y) override { Pages.back().push_back({text, x, y, true, m_size}); }
+    void TextLeft(const std::string& text, double x, double y) override
+    {
+        Pages.back().push_back({text, x, y, false, m_size});
+    }
+    void TextCentred(const std::string& text, double x, double y) override
+    {
+        Pages.back().push_back({text, x, y, true, m_size});
+    }
 
-private:
+  private:
     int m_size = 0;
 };
 
@@ -71,7 +77,8 @@ struct GridPlace
     double TL, TT, C;
 };
 
-const std::array<GridPlace, 4> kQuarters = {{{0.2, 1.62, 0.4}, {4.2, 1.62, 0.4}, {0.2, 6.02, 0.4}, {4.2, 6.02, 0.4}}};
+const std::array<GridPlace, 4> kQuarters = {
+    {{0.2, 1.62, 0.4}, {4.2, 1.62, 0.4}, {0.2, 6.02, 0.4}, {4.2, 6.02, 0.4}}};
 
 std::vector<GridPlace> PuzzlePlaces(int perPage)
 {
@@ -88,8 +95,7 @@ std::vector<GridPlace> PuzzlePlaces(int perPage)
 std::string GridText(const std::vector<PrintedText>& page, const GridPlace& place)
 {
     std::string text(81, '0');
-    for (const PrintedText& printed : page)
-    {
+    for (const PrintedText& printed : page) {
         if (!printed.Centred || printed.Text.size() != 1 || printed.Size == 12)
             continue;
         double column = (printed.X - 0.5 - place.TL) / place.C;
@@ -126,7 +132,7 @@ std::pair<std::string, int> RunCommand(const std::string& command)
 
 class BookRunTest : public ::testing::Test
 {
-protected:
+  protected:
     fs::path Dir;
     std::unique_ptr<TBookMaker> Maker;
     RecordingProgress Progress;
@@ -140,7 +146,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(Dir); }
 
-    std::string Make(int pages, int perPage, int level = 0, bool candidates = false, std::string name = "book.pdf")
+    std::string Make(int pages, int perPage, int level = 0, bool candidates = false,
+                     std::string name = "book.pdf")
     {
         TBookSettings settings;
         settings.PageCount = pages;
@@ -157,7 +164,8 @@ protected:
     {
         std::string stream = ReadWholeFile(Maker->PageStreamPath());
         TextCollector collector;
-        collector.RenderStream({reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size()});
+        collector.RenderStream(
+            {reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size()});
         return collector.Pages;
     }
 };
@@ -165,9 +173,9 @@ protected:
 TEST_F(BookRunTest, EveryAnswerGridSolvesItsPuzzleGrid)
 {
     const std::pair<int, bool> layouts[] = {{1, false}, {1, true}, {2, false}, {4, false}};
-    for (auto [perPage, candidates] : layouts)
-    {
-        SCOPED_TRACE(std::to_string(perPage) + " per page" + (candidates ? " with candidates" : ""));
+    for (auto [perPage, candidates] : layouts) {
+        SCOPED_TRACE(std::to_string(perPage) + " per page" +
+                     (candidates ? " with candidates" : ""));
         const int pages = 3;
         Make(pages, perPage, 5, candidates);
         auto printed = PlayedPageStream();
@@ -176,13 +184,11 @@ TEST_F(BookRunTest, EveryAnswerGridSolvesItsPuzzleGrid)
         ASSERT_EQ(printed.size(), static_cast<std::size_t>(pages + answerPages));
 
         std::map<std::string, std::string> puzzleByLabel;
-        for (int q = 0; q < pages; ++q)
-        {
+        for (int q = 0; q < pages; ++q) {
             auto labels = LabelsOf(printed[q]);
             auto places = PuzzlePlaces(perPage);
             ASSERT_EQ(labels.size(), places.size());
-            for (std::size_t k = 0; k < places.size(); ++k)
-            {
+            for (std::size_t k = 0; k < places.size(); ++k) {
                 int n = q * perPage + static_cast<int>(k) + 1;
                 EXPECT_EQ(labels[k], "Sudoku #" + std::to_string(n));
                 puzzleByLabel[labels[k]] = GridText(printed[q], places[k]);
@@ -190,28 +196,24 @@ TEST_F(BookRunTest, EveryAnswerGridSolvesItsPuzzleGrid)
             }
         }
         int answered = 0;
-        for (int a = 0; a < answerPages; ++a)
-        {
+        for (int a = 0; a < answerPages; ++a) {
             const auto& page = printed[pages + a];
             auto labels = LabelsOf(page);
             ASSERT_EQ(labels.size(), 4u);
-            for (int k = 0; k < 4; ++k)
-            {
+            for (int k = 0; k < 4; ++k) {
                 EXPECT_EQ(labels[k], "Sudoku #" + std::to_string(4 * a + k + 1));
                 std::string answer = GridText(page, kQuarters[k]);
                 auto puzzle = puzzleByLabel.find(labels[k]);
-                if (puzzle == puzzleByLabel.end())
-                {
+                if (puzzle == puzzleByLabel.end()) {
                     EXPECT_EQ(answer, std::string(81, '0')) << labels[k] << " is beyond the book";
                     continue;
                 }
                 ++answered;
                 ASSERT_TRUE(puzzle::testing::IsValidSolution(answer)) << labels[k];
-                for (int i = 0; i < 81; ++i)
-                {
-                    if (puzzle->second[i] != '0')
-                    {
-                        ASSERT_EQ(puzzle->second[i], answer[i]) << labels[k] << " position " << i + 1;
+                for (int i = 0; i < 81; ++i) {
+                    if (puzzle->second[i] != '0') {
+                        ASSERT_EQ(puzzle->second[i], answer[i])
+                            << labels[k] << " position " << i + 1;
                     }
                 }
             }
@@ -231,7 +233,8 @@ TEST_F(BookRunTest, ProgressCaptionsAndCompletion)
     for (int value : {50, 80, 100})
         expected.push_back(value);
     EXPECT_EQ(Progress.Values, expected);
-    EXPECT_EQ(Progress.Captions, (std::vector<std::string>{"Save file to disk,Please wait", "Done"}));
+    EXPECT_EQ(Progress.Captions,
+              (std::vector<std::string>{"Save file to disk,Please wait", "Done"}));
     EXPECT_EQ(Progress.CompletedPath, path);
     EXPECT_TRUE(fs::exists(Maker->PageStreamPath())) << "the page stream stays for inspection";
 }
@@ -245,21 +248,22 @@ TEST_F(BookRunTest, RealReadersAcceptTheBooks)
         int PdfPages;
     };
     const Case cases[] = {{1, 1, 0, false, 2}, {20, 1, 1, true, 25}, {7, 2, 2, false, 11},
-                          {2, 4, 3, false, 4}, {1, 1, 4, true, 2}, {200, 4, 5, false, 400}};
-    for (const Case& c : cases)
-    {
+                          {2, 4, 3, false, 4}, {1, 1, 4, true, 2},   {200, 4, 5, false, 400}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.Pages) + " pages at " + std::to_string(c.PerPage));
         std::string pdf = Make(c.Pages, c.PerPage, c.Level, c.Candidates);
         auto [info, infoStatus] = RunCommand("pdfinfo '" + pdf + "'");
         ASSERT_EQ(infoStatus, 0) << info;
-        EXPECT_NE(info.find("Pages:           " + std::to_string(c.PdfPages) + "\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Pages:           " + std::to_string(c.PdfPages) + "\n"),
+                  std::string::npos)
+            << info;
         EXPECT_NE(info.find("612 x 792 pts (letter)"), std::string::npos);
         auto [check, checkStatus] = RunCommand("qpdf --check '" + pdf + "'");
         EXPECT_EQ(checkStatus, 0) << check;
         EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;
 
         auto [text, textStatus] = RunCommand("pdftotext -l 2 '" + pdf + "' - ; pdftotext -f " +
-                                      std::to_string(c.PdfPages) + " '" + pdf + "' -");
+                                             std::to_string(c.PdfPages) + " '" + pdf + "' -");
         ASSERT_EQ(textStatus, 0);
         std::string title = std::string(puzzle::Levels()[c.Level].Caption) + " by Gridquill";
         EXPECT_NE(text.find(title), std::string::npos) << title;

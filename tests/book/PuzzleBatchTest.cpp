@@ -16,7 +16,7 @@ namespace
 
 class PuzzleBatchTest : public ::testing::Test
 {
-protected:
+  protected:
     puzzle::TRandom Random{puzzle::SequenceSeedSource(1234)};
     puzzle::TQJ Model{Random};
     widgets::TPICSD33 Grid;
@@ -39,18 +39,15 @@ TEST_F(PuzzleBatchTest, EveryPuzzleMatchesItsSolutionAndLaterEntriesStayEmpty)
     TPuzzleMaker maker = MakerFor(puzzle::TPuzzleBank::BuiltIn());
     maker.BuildPuzzleBatch(Settings(5, 200, 4), *Batch);
     std::set<std::string> distinct;
-    for (int i = 1; i <= 800; ++i)
-    {
+    for (int i = 1; i <= 800; ++i) {
         const std::string& puzzle = Batch->Puzzles[i];
         const std::string& solution = Batch->Solutions[i];
         ASSERT_EQ(puzzle.size(), 81u) << i;
         ASSERT_EQ(solution.size(), 81u) << i;
-        for (int k = 0; k < 81; ++k)
-        {
+        for (int k = 0; k < 81; ++k) {
             ASSERT_TRUE(puzzle[k] >= '0' && puzzle[k] <= '9');
             ASSERT_TRUE(solution[k] >= '1' && solution[k] <= '9');
-            if (puzzle[k] != '0')
-            {
+            if (puzzle[k] != '0') {
                 ASSERT_EQ(puzzle[k], solution[k]) << "puzzle " << i << " cell " << k + 1;
             }
         }
@@ -62,8 +59,7 @@ TEST_F(PuzzleBatchTest, EveryPuzzleMatchesItsSolutionAndLaterEntriesStayEmpty)
 
     maker.BuildPuzzleBatch(Settings(0, 20, 4), *Batch);
     EXPECT_EQ(Batch->Puzzles[80].size(), 81u);
-    for (int i = 81; i <= puzzle::TPuzzleBatch::kCapacity; ++i)
-    {
+    for (int i = 81; i <= puzzle::TPuzzleBatch::kCapacity; ++i) {
         ASSERT_TRUE(Batch->Puzzles[i].empty()) << i;
         ASSERT_TRUE(Batch->Solutions[i].empty()) << i;
     }
@@ -73,15 +69,13 @@ TEST_F(PuzzleBatchTest, GridControlAndModelAgreeOnCandidates)
 {
     TPuzzleMaker maker = MakerFor(puzzle::TPuzzleBank::BuiltIn());
     for (int level = 0; level < 6; ++level)
-        for (int round = 0; round < 20; ++round)
-        {
+        for (int round = 0; round < 20; ++round) {
             maker.BuildPuzzleBatch(Settings(level, 1, 1), *Batch);
             // The grid control holds the batch's last puzzle with its candidate texts.
             puzzle::TQJ reader(Random);
             reader.LoadPuzzleString(Batch->Puzzles[1]);
             for (int row = 1; row <= 9; ++row)
-                for (int col = 1; col <= 9; ++col)
-                {
+                for (int col = 1; col <= 9; ++col) {
                     const widgets::TPicNode& cell = Grid.Cell(row, col);
                     if (cell.State != widgets::csOpen)
                         continue;
@@ -98,10 +92,10 @@ TEST_F(PuzzleBatchTest, EasyAndStandardDrawFromTheSameList)
 {
     // Each list's entries have a given count of their own (5 + list index), so the count of
     // givens in a made puzzle names the list it came from.
-    std::string solution = "123456789456789123789123456234567891567891234891234567345678912678912345912345678";
+    std::string solution =
+        "123456789456789123789123456234567891567891234891234567345678912678912345912345678";
     std::vector<std::string> storage;
-    for (int list = 0; list < 5; ++list)
-    {
+    for (int list = 0; list < 5; ++list) {
         std::string line;
         for (int k = 0; k < 81; ++k)
             line += k < 5 + list ? solution[k] : static_cast<char>('A' + solution[k] - '1');

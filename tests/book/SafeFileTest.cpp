@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 class SafeFileTest : public ::testing::Test
 {
-protected:
+  protected:
     fs::path Dir;
 
     void SetUp() override
@@ -34,7 +34,8 @@ protected:
     static std::string Contents(const fs::path& path) { return ReadWholeFile(path.string()); }
     std::size_t EntryCount() const
     {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(Dir), fs::directory_iterator()));
     }
 };
 
@@ -45,7 +46,8 @@ TEST_F(SafeFileTest, PrivateFolderIsCreatedClosedAndReused)
     struct stat info;
     ASSERT_EQ(lstat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_EQ(PrivateTempFolder("", Dir.c_str(), getuid()), folder) << "an existing private folder is reused";
+    EXPECT_EQ(PrivateTempFolder("", Dir.c_str(), getuid()), folder)
+        << "an existing private folder is reused";
 
     std::string runtime = (Dir / "runtime").string();
     fs::create_directory(runtime);
@@ -95,20 +97,19 @@ TEST_F(SafeFileTest, ReplacementHappensOnlyWhenTheWriterSucceeds)
 
 TEST_F(SafeFileTest, MissingOrUnwritableFoldersAreNamed)
 {
-    try
-    {
+    try {
         ReplaceFileSafely((Dir / "missing" / "book.pdf").string(), [](const std::string&) {});
         FAIL();
-    }
-    catch (const Error& e)
-    {
+    } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
     }
     if (geteuid() != 0) // root writes anywhere
     {
         fs::create_directory(Dir / "locked");
         chmod((Dir / "locked").c_str(), 0500);
-        EXPECT_THROW(ReplaceFileSafely((Dir / "locked" / "b.pdf").string(), [](const std::string&) {}), Error);
+        EXPECT_THROW(
+            ReplaceFileSafely((Dir / "locked" / "b.pdf").string(), [](const std::string&) {}),
+            Error);
     }
 }
 

@@ -25,7 +25,7 @@ struct Result
 
 class CliTest : public ::testing::Test
 {
-protected:
+  protected:
     fs::path Dir;
 
     void SetUp() override
@@ -40,9 +40,9 @@ protected:
     /// Runs gridquill-cli with `args` in Dir, its private temporary folder inside Dir.
     Result Cli(const std::string& args, const std::string& environment = "")
     {
-        std::string command = "cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() +
-                              "' " + environment + " '" GQ_CLI_PATH "' " + args + " 2>'" +
-                              (Dir / "stderr").string() + "'";
+        std::string command =
+            "cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() + "' " +
+            environment + " '" GQ_CLI_PATH "' " + args + " 2>'" + (Dir / "stderr").string() + "'";
         Result result;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -64,7 +64,10 @@ protected:
         return count;
     }
 
-    static bool IsOneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
+    static bool IsOneLine(const std::string& text)
+    {
+        return !text.empty() && text.find('\n') == text.size() - 1;
+    }
 };
 
 TEST_F(CliTest, MakesTheDefaultBookAndSaysWhere)
@@ -83,21 +86,30 @@ TEST_F(CliTest, MakesTheDefaultBookAndSaysWhere)
 TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing)
 {
     const char* cases[] = {
-        "book --pages 0 out.pdf",        "book --pages 201 out.pdf",     "book --pages ten out.pdf",
-        "book --per-page 3 out.pdf",     "book --level medium out.pdf",  "book --bogus out.pdf",
-        "book",                          "book --candidates --per-page 2 out.pdf",
-        "render only-one-argument",      "",                             "fly out.pdf",
-        "book --seed -4 out.pdf",        "book --seed 1.5 out.pdf",      "book --seed 99999999999999999999 out.pdf",
+        "book --pages 0 out.pdf",
+        "book --pages 201 out.pdf",
+        "book --pages ten out.pdf",
+        "book --per-page 3 out.pdf",
+        "book --level medium out.pdf",
+        "book --bogus out.pdf",
+        "book",
+        "book --candidates --per-page 2 out.pdf",
+        "render only-one-argument",
+        "",
+        "fly out.pdf",
+        "book --seed -4 out.pdf",
+        "book --seed 1.5 out.pdf",
+        "book --seed 99999999999999999999 out.pdf",
     };
-    for (const char* args : cases)
-    {
+    for (const char* args : cases) {
         Result result = Cli(args);
         EXPECT_EQ(result.Exit, 2) << args;
         EXPECT_TRUE(IsOneLine(result.Err)) << args << ": " << result.Err;
         EXPECT_EQ(result.Err.rfind("gridquill-cli: ", 0), 0u) << result.Err;
         EXPECT_EQ(UserFiles(), 0u) << args;
     }
-    EXPECT_NE(Cli("book --candidates --per-page 4 out.pdf").Err.find("--candidates"), std::string::npos);
+    EXPECT_NE(Cli("book --candidates --per-page 4 out.pdf").Err.find("--candidates"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, HelpAndVersion)
@@ -168,7 +180,8 @@ TEST_F(CliTest, ASeedAndAFixedDateGiveTheSameBytes)
     std::string a = gq::book::ReadWholeFile((Dir / "a.pdf").string());
     EXPECT_EQ(a, gq::book::ReadWholeFile((Dir / "b.pdf").string()));
     EXPECT_NE(a, gq::book::ReadWholeFile((Dir / "c.pdf").string()));
-    EXPECT_NE(a.find("(D:20231114221320)"), std::string::npos) << "the creation date follows the epoch";
+    EXPECT_NE(a.find("(D:20231114221320)"), std::string::npos)
+        << "the creation date follows the epoch";
 }
 
 } // namespace

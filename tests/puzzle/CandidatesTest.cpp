@@ -34,11 +34,19 @@ TEST(CandidatesTest, DuplicatesAndFullCoverage)
     TRandom random;
     TQJ model(random);
     // Row 1 holds 1..4 and 6..9 at columns 1..4, 6..9; (5,5) is open.
-    model.LoadPuzzleString(WithGivens({{0, '1'}, {1, '2'}, {2, '3'}, {3, '4'}, {5, '6'}, {6, '7'}, {7, '8'}, {8, '9'}}));
+    model.LoadPuzzleString(WithGivens(
+        {{0, '1'}, {1, '2'}, {2, '3'}, {3, '4'}, {5, '6'}, {6, '7'}, {7, '8'}, {8, '9'}}));
     EXPECT_EQ(model.GetCandidates(1, 5), "5");
     // A 5 in (2,6): same box as (1,5), and no other shared line. Now nothing is left.
-    model.LoadPuzzleString(
-        WithGivens({{0, '1'}, {1, '2'}, {2, '3'}, {3, '4'}, {5, '6'}, {6, '7'}, {7, '8'}, {8, '9'}, {14, '5'}}));
+    model.LoadPuzzleString(WithGivens({{0, '1'},
+                                       {1, '2'},
+                                       {2, '3'},
+                                       {3, '4'},
+                                       {5, '6'},
+                                       {6, '7'},
+                                       {7, '8'},
+                                       {8, '9'},
+                                       {14, '5'}}));
     EXPECT_EQ(model.GetCandidates(1, 5), "");
     // A given in both the row and the box of (1,2) rules its digit out once.
     EXPECT_EQ(model.GetCandidates(2, 2), "46789");

@@ -26,11 +26,9 @@ inline bool IsValidSolution(const std::string& text)
 {
     if (text.size() != 81)
         return false;
-    for (int unit = 0; unit < 9; ++unit)
-    {
+    for (int unit = 0; unit < 9; ++unit) {
         std::array<bool, 10> row{}, col{}, box{};
-        for (int k = 0; k < 9; ++k)
-        {
+        for (int k = 0; k < 9; ++k) {
             int r = text[unit * 9 + k] - '0';
             int c = text[k * 9 + unit] - '0';
             int b = text[(unit / 3 * 3 + k / 3) * 9 + unit % 3 * 3 + k % 3] - '0';
@@ -50,8 +48,7 @@ inline std::string GivensOf(const TQJ& model)
 {
     std::string text;
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             const TNode& node = model.Node(row, col);
             text += node.Given ? static_cast<char>('0' + node.Value) : '0';
         }

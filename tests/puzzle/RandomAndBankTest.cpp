@@ -33,8 +33,7 @@ TEST(RandomTest, IsTheLinearCongruentialGenerator)
     EXPECT_EQ(random.State(), 0xFFFFFFFFu * 134775813u + 1u) << "wraps modulo 2^32";
 
     random.SetState(0x7FFFFFFFu);
-    for (int i = 0; i < 10000; ++i)
-    {
+    for (int i = 0; i < 10000; ++i) {
         int value = random.Random(7);
         ASSERT_GE(value, 0);
         ASSERT_LT(value, 7);
@@ -47,8 +46,7 @@ TEST(RandomTest, RandomizeTakesTheNextSeedOfItsSource)
     TRandom b(SequenceSeedSource(99));
     TRandom c(SequenceSeedSource(100));
     std::vector<std::uint32_t> seedsA, seedsB, seedsC;
-    for (int i = 0; i < 5; ++i)
-    {
+    for (int i = 0; i < 5; ++i) {
         a.Randomize();
         b.Randomize();
         c.Randomize();
@@ -71,8 +69,7 @@ TEST(PuzzleBankTest, DrawNeverTakesTheLastEntryAndDoublesTheOneBefore)
     constexpr int draws = 200000;
     TRandom random(SequenceSeedSource(7));
     std::vector<int> counts(n + 1);
-    for (int i = 0; i < draws; ++i)
-    {
+    for (int i = 0; i < draws; ++i) {
         random.Randomize();
         int k = DrawBankEntry(random, n);
         ASSERT_GE(k, 1);
@@ -95,13 +92,10 @@ TEST(PuzzleBankTest, ListsOfFewerThanTwoEntriesAreRefused)
     EXPECT_NO_THROW(TPuzzleBank{lists});
 
     lists[3] = {line};
-    try
-    {
+    try {
         TPuzzleBank bank(lists);
         FAIL() << "a one-entry list must be refused";
-    }
-    catch (const Error& e)
-    {
+    } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("tk3"), std::string::npos) << e.what();
     }
     lists[3].clear();
@@ -114,8 +108,7 @@ TEST(PuzzleBankTest, PickReadsTheDrawnEntryOfTheChosenList)
     // the number of givens tells the entries apart.
     std::string solution = testing::PatternSolution();
     std::vector<std::string> storage;
-    for (int givens = 1; givens <= 15; ++givens)
-    {
+    for (int givens = 1; givens <= 15; ++givens) {
         std::string mask(81, '0');
         for (int i = 0; i < givens; ++i)
             mask[i * 5] = '1';
@@ -130,8 +123,7 @@ TEST(PuzzleBankTest, PickReadsTheDrawnEntryOfTheChosenList)
     TRandom random(SequenceSeedSource(3));
     TQJ model(random);
     std::map<int, int> givenCounts;
-    for (int i = 0; i < 300; ++i)
-    {
+    for (int i = 0; i < 300; ++i) {
         PickBankPuzzle(bank, 4, random, model);
         std::string givens = testing::GivensOf(model);
         ++givenCounts[81 - static_cast<int>(std::count(givens.begin(), givens.end(), '0'))];
@@ -147,9 +139,9 @@ TEST(PuzzleBankTest, BuiltInListsAreTheBankFilesInOrder)
 {
     // The lists are compiled in from puzzle/bank; their quality is checked by the bank tests.
     const TPuzzleBank& bank = TPuzzleBank::BuiltIn();
-    for (int list = 0; list < TPuzzleBank::kListCount; ++list)
-    {
-        std::ifstream file(std::string(GQ_SOURCE_DIR) + "/puzzle/bank/tk" + std::to_string(list) + ".txt");
+    for (int list = 0; list < TPuzzleBank::kListCount; ++list) {
+        std::ifstream file(std::string(GQ_SOURCE_DIR) + "/puzzle/bank/tk" + std::to_string(list) +
+                           ".txt");
         ASSERT_TRUE(file) << "tk" << list;
         std::vector<std::string> lines;
         for (std::string line; std::getline(file, line);)
@@ -166,8 +158,7 @@ TEST(PuzzleBankTest, BuiltInListsAreTheBankFilesInOrder)
 TEST(LevelsTest, SixLevelsMapOntoFiveLists)
 {
     const int expected[] = {1, 2, 2, 3, 4, 5};
-    for (int i = 0; i < kLevelCount; ++i)
-    {
+    for (int i = 0; i < kLevelCount; ++i) {
         EXPECT_EQ(LevelCodeOf(i), expected[i]);
         EXPECT_EQ(LevelIndexOfName(Levels()[i].Name), i);
     }

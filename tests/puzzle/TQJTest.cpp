@@ -34,7 +34,7 @@ struct CountingSeeds
 
 class TQJTest : public ::testing::Test
 {
-protected:
+  protected:
     TRandom Random{SequenceSeedSource(42)};
     TQJ Model{Random};
 
@@ -83,8 +83,7 @@ TEST_F(TQJTest, LoadPuzzleStringOfWrongLengthOnlyClearsValues)
     LoadSolved(PatternSolution());
     Model.LoadPuzzleString(PatternSolution().substr(0, 80));
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             EXPECT_EQ(Model.Node(row, col).Value, 0);
             EXPECT_TRUE(Model.Node(row, col).Given);
         }
@@ -94,13 +93,10 @@ TEST_F(TQJTest, LoadPuzzleStringRejectsNonDigitsNamingThePosition)
 {
     std::string puzzle = PatternSolution();
     puzzle[10] = 'x';
-    try
-    {
+    try {
         Model.LoadPuzzleString(puzzle);
         FAIL() << "expected an error";
-    }
-    catch (const Error& e)
-    {
+    } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("position 11"), std::string::npos) << e.what();
     }
     EXPECT_EQ(Model.Node(2, 1).Value, 4) << "cells before the bad one keep their new contents";
@@ -118,13 +114,12 @@ TEST_F(TQJTest, LoadBankLineReadsAValidSolvedGrid)
     std::string givens = GivensOf(Model);
     EXPECT_EQ(std::count_if(givens.begin(), givens.end(), [](char c) { return c != '0'; }), 27);
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             EXPECT_EQ(Model.Node(row, col).Row, row);
             EXPECT_EQ(Model.Node(row, col).Col, col);
-            if (Model.Node(row, col).Given)
-            {
-                EXPECT_EQ(givens[CellIndex(row, col)], Model.GetSolutionString()[CellIndex(row, col)]);
+            if (Model.Node(row, col).Given) {
+                EXPECT_EQ(givens[CellIndex(row, col)],
+                          Model.GetSolutionString()[CellIndex(row, col)]);
             }
         }
 }
@@ -193,8 +188,7 @@ TEST_F(TQJTest, MovesStayInsideTheirStackOrBand)
 {
     const std::string grid = PatternSolution();
     for (int x = 1; x <= 3; ++x)
-        for (int y = 1; y <= 2; ++y)
-        {
+        for (int y = 1; y <= 2; ++y) {
             LoadSolved(grid);
             Model.ApplyShuffleMove({1, x, y});
             std::string afterColumns = Model.GetSolutionString();
@@ -202,15 +196,12 @@ TEST_F(TQJTest, MovesStayInsideTheirStackOrBand)
             Model.ApplyShuffleMove({6, x, y});
             std::string afterRows = Model.GetSolutionString();
             for (int row = 1; row <= 9; ++row)
-                for (int col = 1; col <= 9; ++col)
-                {
+                for (int col = 1; col <= 9; ++col) {
                     int i = CellIndex(row, col);
-                    if (col >= 4)
-                    {
+                    if (col >= 4) {
                         EXPECT_EQ(afterColumns[i], grid[i]) << "kind 1 touched column " << col;
                     }
-                    if (row <= 6)
-                    {
+                    if (row <= 6) {
                         EXPECT_EQ(afterRows[i], grid[i]) << "kind 6 touched row " << row;
                     }
                 }
@@ -228,8 +219,7 @@ TEST_F(TQJTest, DrawsComeInFixedOrder)
         return static_cast<int>((std::uint64_t{state} * static_cast<std::uint32_t>(n)) >> 32);
     };
     int digitMoves = 0;
-    for (std::uint32_t seed = 1; seed <= 200; ++seed)
-    {
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
         TRandom random(SequenceSeedSource(0));
         random.SetState(seed);
         ShuffleMove move = TQJ::DrawShuffleMove(random);
@@ -237,8 +227,7 @@ TEST_F(TQJTest, DrawsComeInFixedOrder)
         EXPECT_EQ(move.Kind, lcg(state, 7) + 1);
         EXPECT_EQ(move.X, lcg(state, 3) + 1);
         EXPECT_EQ(move.Y, lcg(state, 2) + 1);
-        if (move.Kind == 7)
-        {
+        if (move.Kind == 7) {
             ++digitMoves;
             EXPECT_EQ(move.D1, lcg(state, 9) + 1);
             EXPECT_EQ(move.D2, lcg(state, 9) + 1);
@@ -276,15 +265,13 @@ TEST_F(TQJTest, ShufflesKeepPuzzlesValidAndGivensPerBox)
 
     Random.SetSeedSource(SequenceSeedSource(2026));
     std::string previous;
-    for (int run = 0; run < 3000; ++run)
-    {
+    for (int run = 0; run < 3000; ++run) {
         Model.LoadBankLine(bankLine);
         std::string solution = Model.GetSolutionString();
         std::string givens = GivensOf(Model);
         ASSERT_TRUE(IsValidSolution(solution)) << "run " << run;
         for (int i = 0; i < 81; ++i)
-            if (givens[i] != '0')
-            {
+            if (givens[i] != '0') {
                 ASSERT_EQ(givens[i], solution[i]) << "run " << run;
             }
         ASSERT_EQ(GivensPerBox(givens), boxesBefore) << "run " << run;

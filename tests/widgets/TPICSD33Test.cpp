@@ -22,8 +22,7 @@ TEST(TPICSD33Test, LayoutLeavesGapsBetweenBoxes)
 {
     TPICSD33 grid;
     const int edges[] = {2, 48, 94, 142, 188, 234, 282, 328, 374};
-    for (int i = 1; i <= 9; ++i)
-    {
+    for (int i = 1; i <= 9; ++i) {
         EXPECT_EQ(grid.Cell(1, i).Left, edges[i - 1]);
         EXPECT_EQ(grid.Cell(i, 1).Top, edges[i - 1]);
     }
@@ -37,8 +36,7 @@ TEST(TPICSD33Test, PuzzleStringCarriesOnlyGivens)
 {
     TPICSD33 grid;
     for (int row = 1; row <= 9; ++row)
-        for (int col = 1; col <= 9; ++col)
-        {
+        for (int col = 1; col <= 9; ++col) {
             TPicNode& cell = grid.Cell(row, col);
             bool given = (row + col) % 3 == 0;
             cell.State = given ? csGiven : csOpen;
@@ -88,8 +86,7 @@ TEST(TPICSD33Test, MarksFollowTextOnRefreshAndHide)
 
     given.Show();
     grid.HideMarks();
-    for (int n = 1; n <= 9; ++n)
-    {
+    for (int n = 1; n <= 9; ++n) {
         EXPECT_FALSE(open.Marks[n].Visible);
         EXPECT_FALSE(empty.Marks[n].Visible);
         EXPECT_TRUE(given.Marks[n].Visible) << "one-character texts keep their marks";

@@ -31,12 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pdf.EmbedFonts = true;
     pdf.Clock = [] { return gq::pdf::TDateTime{2026, 1, 2, 3, 4, 5, 5}; };
     pdf.SetOutputStream(&out);
-    try
-    {
+    try {
         pdf.RenderStream(std::span<const std::uint8_t>(data, size));
-    }
-    catch (const gq::Error&)
-    {
+    } catch (const gq::Error&) {
     }
     const std::string& bytes = out.str();
     if (!bytes.empty() && (!bytes.starts_with("%PDF-1.3\r\n") || !bytes.ends_with("%%EOF\r\n")))
