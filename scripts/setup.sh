@@ -14,7 +14,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     qt6-base-dev libgl-dev
-    libfreetype-dev libfontconfig-dev fonts-liberation
+    libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
     libjpeg-dev libcli11-dev
     qpdf poppler-utils
 )
