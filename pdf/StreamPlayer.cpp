@@ -878,30 +878,15 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         NotifyPen();
         break;
     }
-    case 71: {
-        std::int32_t color = r.ReadLong();
-        if (color != m_pen.Color) {
-            m_pen.Color = color;
-            NotifyPen();
-        }
+    case 71:
+        SetPenField(&TPlayerPen::Color, r.ReadLong());
         break;
-    }
-    case 72: {
-        std::uint8_t mode = r.ReadByte();
-        if (mode != m_pen.Mode) {
-            m_pen.Mode = mode;
-            NotifyPen();
-        }
+    case 72:
+        SetPenField(&TPlayerPen::Mode, r.ReadByte());
         break;
-    }
-    case 73: {
-        std::uint8_t style = r.ReadByte();
-        if (style != m_pen.Style) {
-            m_pen.Style = style;
-            NotifyPen();
-        }
+    case 73:
+        SetPenField(&TPlayerPen::Style, r.ReadByte());
         break;
-    }
     case 74:
         m_renderer.PenWidth = r.ReadSingle();
         NotifyPen();

@@ -105,6 +105,14 @@ class TStreamPlayer
     void SetFontStyle(bool TPlayerFont::*flag, bool on);
     void NotifyFont();
     void NotifyPen();
+    /// Sets one field of the current pen and tells the renderer, when the value changes.
+    template <class T> void SetPenField(T TPlayerPen::*field, T value)
+    {
+        if (m_pen.*field != value) {
+            m_pen.*field = value;
+            NotifyPen();
+        }
+    }
     void NotifyBrush();
 
     std::span<const std::uint8_t> m_input;
