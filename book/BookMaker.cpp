@@ -3,9 +3,9 @@
 #include "book/BookLayout.h"
 #include "book/Publisher.h"
 #include "book/PuzzleMaker.h"
-#include "book/SafeFile.h"
 #include "book/TempFolder.h"
 #include "gq/Error.h"
+#include "pdf/Clock.h"
 #include "pdf/RenderPDF.h"
 #include "puzzle/PuzzleBank.h"
 #include "puzzle/TQJ.h"
@@ -14,8 +14,11 @@
 #include "report/RepProject.h"
 #include "widgets/TPICSD33.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
+
+#include <sys/stat.h>
 
 namespace gq::book
 {
@@ -28,7 +31,7 @@ constexpr const char* kPageStreamName = "velmoraquill.pgs";
 /// The largest page count the window offers; DeleteOldPages looks that far.
 constexpr int kMaxPageCount = 200;
 
-std::span<const std::uint8_t> Bytes(const std::string& text)
+std::span<const std::uint8_t> Bytes(std::string_view text)
 {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
@@ -45,14 +48,52 @@ void ConfigureRenderer(pdf::TRenderPDF& renderer)
     renderer.DocInfo.Producer = std::string(kPublisherName);
 }
 
-/// Renders `stream` into a new PDF that replaces `pdfPath` only once it is complete.
-void RenderSafely(pdf::TRenderPDF& renderer, const std::string& stream, const std::string& pdfPath)
+/// Test seams of the file steps (see TBookMaker::SetFileSeams).
+struct TFileSeams
 {
-    ReplaceFileSafely(pdfPath, [&](const std::string& tempPath) {
-        renderer.RenderToFile(Bytes(stream), tempPath);
-        renderer.CloseOutput();
-    });
+    bool AllowUnnamedFiles = true;
+    std::function<void(const std::string&)> BeforeCommit;
+};
+
+/// Plays `stream` into a PDF and puts it at `pdfPath` once complete.
+void RenderToNewFile(pdf::TRenderPDF& renderer, std::string_view stream, const std::string& pdfPath,
+                     TReplace replace, const TFileSeams& seams)
+{
+    TNewFile file(pdfPath, TFileAudience::Document, seams.AllowUnnamedFiles);
+    file.Write(renderer.RenderToString(Bytes(stream)));
+    if (seams.BeforeCommit)
+        seams.BeforeCommit(pdfPath);
+    file.Commit(replace);
 }
+
+/// Fails early, before any work, when `pdfPath` cannot be written as asked.
+void CheckTarget(const std::string& pdfPath, TReplace replace)
+{
+    CheckDocumentPath(pdfPath);
+    struct stat info;
+    if (replace == TReplace::Never && lstat(pdfPath.c_str(), &info) == 0)
+        throw TFileExistsError(pdfPath);
+}
+
+/// Passes progress on, never lower than it was: the layouts count up to 60 and the save step
+/// then announces 50.
+class TRisingProgress final : public IBookProgress
+{
+  public:
+    explicit TRisingProgress(IBookProgress& target) : m_target(target) {}
+    void SetProgress(int value) override
+    {
+        m_value = std::max(m_value, value);
+        m_target.SetProgress(m_value);
+    }
+    void SetCaption(std::string_view caption) override { m_target.SetCaption(caption); }
+    void Repaint() override { m_target.Repaint(); }
+    void Completed(const std::string& pdfPath) override { m_target.Completed(pdfPath); }
+
+  private:
+    IBookProgress& m_target;
+    int m_value = 0;
+};
 
 } // namespace
 
@@ -83,6 +124,7 @@ struct TBookMaker::Impl
     pdf::TRenderPDF RenderPDF;
     std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
     std::string PageStreamPath;
+    TFileSeams Seams;
 };
 
 TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
@@ -96,6 +138,12 @@ TBookMaker::~TBookMaker() { m_impl->RepProject1.SetEngine(nullptr); }
 void TBookMaker::SetSeedSource(puzzle::SeedSource source)
 {
     m_impl->Random.SetSeedSource(std::move(source));
+}
+
+void TBookMaker::SetFileSeams(bool allowUnnamedFiles,
+                              std::function<void(const std::string&)> beforeCommit)
+{
+    m_impl->Seams = {allowUnnamedFiles, std::move(beforeCommit)};
 }
 
 void TBookMaker::SetMessagePump(std::function<void()> pump)
@@ -116,7 +164,7 @@ void TBookMaker::DeleteOldPages()
         report::Free(project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
 }
 
-void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progress)
+void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userProgress)
 {
     if (settings.PageCount < 1 || settings.PageCount > kMaxPageCount)
         throw Error("a book has 1 to 200 pages, not " + std::to_string(settings.PageCount));
@@ -127,7 +175,12 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
         throw Error("there is no level " + std::to_string(settings.LevelIndex));
     Impl& m = *m_impl;
-    const std::string pdfPath = m.RenderPDF.OutputNameFor(settings.PdfPath);
+    CheckDocumentPath(settings.PdfPath); // a folder or device is refused before a name is made
+    const std::string pdfPath = PdfPathFor(settings.PdfPath);
+    const TReplace replace = settings.ReplaceExisting ? TReplace::Always : TReplace::Never;
+    CheckTarget(pdfPath, replace);
+    pdf::SourceDateEpoch(); // a malformed date fails now, not after all the work
+    TRisingProgress progress(userProgress);
 
     TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
@@ -159,26 +212,34 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     progress.Repaint();
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();
+    // The stream goes to a file of this run's own, is read back from that file (never from a
+    // path another run may be writing) and only then replaces the one in the private folder.
     const auto& written = m.PageStreamWriter1.MemoryData();
-    WriteFileNoFollow(
-        m.PageStreamPath,
+    TNewFile streamFile(m.PageStreamPath, TFileAudience::Private, m.Seams.AllowUnnamedFiles);
+    streamFile.Write(
         std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
-
-    std::string stream = ReadWholeFile(m.PageStreamPath);
+    std::string stream = streamFile.ReadBack();
+    streamFile.Commit(TReplace::Always);
     progress.SetProgress(80);
     progress.Repaint();
-    RenderSafely(m.RenderPDF, stream, pdfPath);
+    RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
     progress.SetProgress(100);
     progress.SetCaption("Done");
     progress.Completed(pdfPath);
 }
 
-void RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath)
+std::string RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath,
+                             TReplace replace)
 {
-    std::string stream = ReadWholeFile(pageStreamPath);
+    CheckDocumentPath(pdfPath);
+    const std::string target = PdfPathFor(pdfPath);
+    CheckTarget(target, replace);
+    pdf::SourceDateEpoch();
+    std::string stream = ReadPageStreamFile(pageStreamPath);
     pdf::TRenderPDF renderer;
     ConfigureRenderer(renderer);
-    RenderSafely(renderer, stream, renderer.OutputNameFor(pdfPath));
+    RenderToNewFile(renderer, stream, target, replace, {});
+    return target;
 }
 
 } // namespace gq::book

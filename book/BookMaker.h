@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookSettings.h"
+#include "book/SafeFile.h"
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/Random.h"
 
@@ -44,6 +45,11 @@ class TBookMaker
     TBookMaker(const TBookMaker&) = delete;
     TBookMaker& operator=(const TBookMaker&) = delete;
 
+    /// Test seams for the file steps: `allowUnnamedFiles` false makes every new file a named
+    /// temporary one; `beforeCommit`, when set, is called with a file's target just before the
+    /// finished file is put in place.
+    void SetFileSeams(bool allowUnnamedFiles, std::function<void(const std::string&)> beforeCommit);
+
     /// Replaces where the random generator takes its seeds (the clock by default).
     void SetSeedSource(puzzle::SeedSource source);
 
@@ -56,8 +62,12 @@ class TBookMaker
     /// Frees pages "Report1.Page1".."Report1.Page200" left open by a failed run.
     void DeleteOldPages();
 
-    /// Makes the whole book described by `settings` and writes it to settings.PdfPath, which is
-    /// replaced only once the new document is complete. Throws gq::Error on any failure.
+    /// Makes the whole book described by `settings` and writes it to PdfPathFor(settings.PdfPath).
+    /// The page stream is written to a new file, read back from that file and rendered, then put
+    /// at PageStreamPath in one step. The PDF appears only once it is complete; an existing file
+    /// there is replaced only with settings.ReplaceExisting (else TFileExistsError, checked
+    /// before any work and again at the moment of creation). Throws gq::Error on any failure;
+    /// nothing is left behind then.
     void BuildBook(const TBookSettings& settings, IBookProgress& progress);
 
     /// Puzzles and solutions of the last book.
@@ -71,8 +81,9 @@ class TBookMaker
 /// Pages of a book: the puzzle pages and one answer page per four puzzles.
 int BookPageCount(const TBookSettings& settings);
 
-/// Plays the page-stream file at `pageStreamPath` into a PDF at `pdfPath`, which is replaced
-/// only once the new document is complete. Throws gq::Error naming what was wrong.
-void RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath);
+/// Plays the page-stream file at `pageStreamPath` into a PDF at PdfPathFor(pdfPath), made as
+/// BuildBook makes its PDF. Returns the PDF's path. Throws gq::Error naming what was wrong.
+std::string RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath,
+                             TReplace replace);
 
 } // namespace gq::book

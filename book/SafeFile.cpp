@@ -1,12 +1,15 @@
 #include "book/SafeFile.h"
 
-#include "gq/Error.h"
+#include "book/InterruptCleanup.h"
+#include "pdf/StreamPlayer.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,100 +19,265 @@ namespace gq::book
 namespace
 {
 
-std::string Reason() { return std::strerror(errno); }
+std::string Reason(int error) { return std::strerror(error); }
 
 /// Closes a descriptor when it goes out of scope.
-struct FileDescriptor
+struct TFileDescriptor
 {
     int Fd = -1;
-    ~FileDescriptor()
+    ~TFileDescriptor()
     {
         if (Fd >= 0)
             close(Fd);
     }
 };
 
-mode_t DefaultMode()
+/// The folder part of `path`, "." for a bare name.
+std::string FolderOf(const std::string& path)
 {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+/// A short hidden name in `folder` that is not taken yet when this returns (short so that the
+/// target's own name may use the whole length the file system allows).
+std::string TemporaryNameIn(const std::string& folder)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[10];
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        for (auto& byte : random)
+            byte = static_cast<unsigned char>(std::rand());
+    std::string name = folder + "/.gq-";
+    for (unsigned char byte : random)
+        name += kLetters[byte % (sizeof kLetters - 1)];
+    return name;
+}
+
+/// Opens a new, uniquely named file in `folder`; 0666 less the umask, like any new file.
+int CreateNamed(const std::string& folder, std::string& path)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = TemporaryNameIn(folder);
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
 
-void ReplaceFileSafely(const std::string& target,
-                       const std::function<void(const std::string&)>& write)
+TNewFile::TNewFile(std::string target, TFileAudience audience, bool allowUnnamed)
+    : m_target(std::move(target)), m_folder(FolderOf(m_target)), m_audience(audience)
 {
-    std::string::size_type slash = target.rfind('/');
-    std::string folder =
-        slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (name.empty())
-        throw Error("'" + target + "' names a folder, not a file");
+    CheckDocumentPath(m_target);
+    const mode_t mode = audience == TFileAudience::Private ? 0600 : 0666;
+    // An unnamed file needs a way to give it a name later: /proc/self/fd for linkat.
+    if (allowUnnamed && access("/proc/self/fd", X_OK) == 0) {
+        m_fd = open(m_folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (m_fd >= 0)
+            return;
+        // Not every file system has unnamed files; those say so with one of these.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            Fail(errno);
+    }
+    m_fd = CreateNamed(m_folder, m_tempPath);
+    if (m_fd < 0)
+        Fail(errno);
+    m_cleanupSlot = RegisterForCleanup(m_tempPath);
+    if (audience == TFileAudience::Private)
+        fchmod(m_fd, mode);
+}
 
-    struct stat folderInfo;
-    if (stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
-        throw Error("the folder " + folder + " does not exist");
+TNewFile::~TNewFile()
+{
+    if (!m_tempPath.empty() && !m_committed)
+        unlink(m_tempPath.c_str());
+    UnregisterCleanup(m_cleanupSlot);
+    if (m_fd >= 0)
+        close(m_fd);
+}
 
-    std::string::size_type dot = name.rfind('.');
-    std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
-    std::string prefix =
-        (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + name;
-    std::vector<char> pattern(prefix.begin(), prefix.end());
-    for (char c : std::string(".XXXXXX") + extension)
-        pattern.push_back(c);
-    pattern.push_back('\0');
+void TNewFile::Fail(int error) const
+{
+    if (error == ENOENT && !IsDirectory(m_folder))
+        throw Error("Cannot write " + m_target + ": the folder " + m_folder + " does not exist");
+    throw Error("Cannot write " + m_target + ": " + Reason(error));
+}
 
-    FileDescriptor temp;
-    temp.Fd = mkstemps(pattern.data(), static_cast<int>(extension.size()));
-    if (temp.Fd < 0)
-        throw Error("cannot write in the folder " + folder + ": " + Reason());
-    std::string tempPath = pattern.data();
-
-    struct stat targetInfo;
-    mode_t mode =
-        stat(target.c_str(), &targetInfo) == 0 ? (targetInfo.st_mode & 07777) : DefaultMode();
-    fchmod(temp.Fd, mode);
-
-    try {
-        write(tempPath);
-        if (rename(tempPath.c_str(), target.c_str()) != 0)
-            throw Error("cannot replace " + target + ": " + Reason());
-    } catch (...) {
-        unlink(tempPath.c_str());
-        throw;
+void TNewFile::Write(std::string_view bytes)
+{
+    if (m_committed)
+        throw std::logic_error("TNewFile::Write called after Commit for " + m_target);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail(errno);
+        if (n == 0)
+            Fail(ENOSPC);
+        done += static_cast<std::size_t>(n);
     }
 }
 
-void WriteFileNoFollow(const std::string& path, std::string_view bytes)
+std::string TNewFile::ReadBack() const
 {
-    FileDescriptor file;
-    file.Fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (file.Fd < 0)
-        throw Error("cannot write " + path + ": " + Reason());
+    struct stat info;
+    if (fstat(m_fd, &info) != 0)
+        Fail(errno);
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(file.Fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw Error("cannot write " + path + ": " + Reason());
+            throw Error("Cannot read " + m_target +
+                        " back: " + (n < 0 ? Reason(errno) : "it is shorter than written"));
         done += static_cast<std::size_t>(n);
     }
-    if (close(file.Fd) != 0) {
-        file.Fd = -1;
-        throw Error("cannot write " + path + ": " + Reason());
+    return bytes;
+}
+
+bool TNewFile::SetPermissions(TReplace replace)
+{
+    if (m_audience == TFileAudience::Private)
+        return false;
+    // A new document keeps what the kernel gave it: 0666 less the umask. A replacement takes
+    // the old file's permission bits, but never its set-id or sticky bits.
+    struct stat old;
+    if (replace != TReplace::Always || stat(m_target.c_str(), &old) != 0)
+        return false;
+    if (fchmod(m_fd, old.st_mode & 0777) != 0)
+        Fail(errno);
+    return true;
+}
+
+void TNewFile::Commit(TReplace replace)
+{
+    if (m_committed)
+        throw std::logic_error("TNewFile::Commit called twice for " + m_target);
+    // A replaced document must be on disk before its name points at the new file, or a crash
+    // could leave an empty file where the old one was. A new name risks nothing old, and is
+    // spared the wait.
+    if (SetPermissions(replace) && fsync(m_fd) != 0 && errno != EINVAL)
+        Fail(errno);
+    if (m_tempPath.empty())
+        CommitUnnamed(replace);
+    else
+        CommitNamed(replace);
+    m_committed = true;
+    UnregisterCleanup(m_cleanupSlot);
+    m_cleanupSlot = -1;
+    close(m_fd);
+    m_fd = -1;
+}
+
+void TNewFile::CommitUnnamed(TReplace replace)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (replace == TReplace::Never) {
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return;
+        if (errno == EEXIST)
+            throw TFileExistsError(m_target);
+        Fail(errno);
     }
-    file.Fd = -1;
+    // Replacing takes a name first, then a rename over the target, which is atomic.
+    std::string temp;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = TemporaryNameIn(m_folder);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            break;
+        if (errno != EEXIST)
+            Fail(errno);
+        temp.clear();
+    }
+    if (temp.empty())
+        Fail(EEXIST);
+    int slot = RegisterForCleanup(temp);
+    int failure = rename(temp.c_str(), m_target.c_str()) == 0 ? 0 : errno;
+    if (failure != 0)
+        unlink(temp.c_str());
+    UnregisterCleanup(slot);
+    if (failure != 0)
+        Fail(failure);
+}
+
+void TNewFile::CommitNamed(TReplace replace)
+{
+    if (replace == TReplace::Always) {
+        if (rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+            Fail(errno);
+        return;
+    }
+    if (renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno == EEXIST)
+        throw TFileExistsError(m_target);
+    if (errno != EINVAL && errno != ENOSYS)
+        Fail(errno);
+    // No RENAME_NOREPLACE here: a hard link fails just as surely when the name is taken.
+    if (link(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        if (errno == EEXIST)
+            throw TFileExistsError(m_target);
+        Fail(errno);
+    }
+    unlink(m_tempPath.c_str());
+}
+
+void WriteNewFile(const std::string& target, std::string_view bytes, TFileAudience audience,
+                  TReplace replace)
+{
+    TNewFile file(target, audience);
+    file.Write(bytes);
+    file.Commit(replace);
+}
+
+void CheckDocumentPath(const std::string& path)
+{
+    if (path.empty())
+        throw Error("the output file name is empty");
+    if (path.back() == '/')
+        throw Error(path + " names a folder, not a file");
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return;
+    if (S_ISDIR(info.st_mode))
+        throw Error(path + " is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        throw Error(path + " is not a regular file");
+}
+
+std::string PdfPathFor(const std::string& path)
+{
+    std::string::size_type slash = path.rfind('/');
+    std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    std::string::size_type dot = name.rfind('.');
+    if (name.empty() || (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()))
+        return path;
+    return path + ".pdf";
 }
 
 std::string ReadWholeFile(const std::string& path)
 {
-    FileDescriptor file;
+    TFileDescriptor file;
     file.Fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file.Fd < 0)
-        throw Error("cannot read " + path + ": " + Reason());
+        throw Error("Cannot read " + path + ": " + Reason(errno));
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -117,11 +285,54 @@ std::string ReadWholeFile(const std::string& path)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw Error("cannot read " + path + ": " + Reason());
+            throw Error("Cannot read " + path + ": " + Reason(errno));
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
+    return bytes;
+}
+
+std::string ReadPageStreamFile(const std::string& path)
+{
+    TFileDescriptor file;
+    // Non-blocking, so that opening a FIFO returns at once and is refused below.
+    file.Fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file.Fd < 0)
+        throw Error("Cannot read " + path + ": " + Reason(errno));
+    struct stat info;
+    if (fstat(file.Fd, &info) != 0)
+        throw Error("Cannot read " + path + ": " + Reason(errno));
+    if (S_ISDIR(info.st_mode))
+        throw Error(path + " is a folder, not a page-stream file");
+    if (!S_ISREG(info.st_mode))
+        throw Error(path + " is not a regular file, so it cannot be a page-stream file");
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > kMaxPageStreamBytes)
+        throw Error(path + " is " + std::to_string(size) +
+                    " bytes long; page-stream files are at most " +
+                    std::to_string(kMaxPageStreamBytes >> 20) + " MiB");
+
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        // The first read takes a little, so that a file of another kind is refused at once.
+        std::size_t want =
+            done == 0 ? std::min<std::size_t>(bytes.size(), 4096) : bytes.size() - done;
+        ssize_t n = read(file.Fd, bytes.data() + done, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error("Cannot read " + path + ": " + Reason(errno));
+        if (n == 0)
+            break; // shrunk while being read: the player reports the stream's early end
+        if (done == 0 && !pdf::IsJobHeaderCode(static_cast<std::uint8_t>(bytes[0])))
+            throw Error(path + " is not a page-stream file: it does not begin with a job header");
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+    if (bytes.empty())
+        throw Error(path + " is empty, not a page-stream file");
     return bytes;
 }
 

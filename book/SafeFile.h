@@ -1,26 +1,106 @@
 #pragma once
 
-#include <functional>
+#include "gq/Error.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace gq::book
 {
 
-/// Makes a new version of the file at `target` without risking the old one: `write` is given
-/// the path of a fresh temporary file in the target's folder (with the target's extension) and
-/// writes the whole document there; only when it returns is that file renamed over `target`.
-/// When `write` throws, the temporary file is removed, `target` is left as it was and the
-/// exception propagates. The new file gets the old file's permissions, or 0666 less the umask.
-/// Throws gq::Error naming the folder when it is missing or not writable.
-void ReplaceFileSafely(const std::string& target,
-                       const std::function<void(const std::string&)>& write);
+/// The file a user asked for exists and was not to be replaced.
+class TFileExistsError : public Error
+{
+  public:
+    explicit TFileExistsError(const std::string& path) : Error(path + " already exists") {}
+};
 
-/// Writes `bytes` to `path`, creating or truncating it, and refuses to follow a link at `path`.
-/// Throws gq::Error naming the path.
-void WriteFileNoFollow(const std::string& path, std::string_view bytes);
+/// Whether TNewFile::Commit may replace a file that is already at the target.
+enum class TReplace : std::uint8_t
+{
+    Never,  ///< fail with TFileExistsError if anything is there at the moment of creation
+    Always, ///< replace it atomically
+};
+
+/// Who a new file is for, which decides its permissions.
+enum class TFileAudience : std::uint8_t
+{
+    /// A user's document: 0666 less the umask when new; the replaced file's permission bits
+    /// (without set-user-id, set-group-id and sticky) when replacing.
+    Document,
+    /// The program's own working file: 0600.
+    Private,
+};
+
+/// A new file written beside its target and invisible there until Commit, so that a reader
+/// never sees half a file and a failed or interrupted run leaves nothing behind.
+///
+/// Where the file system allows, the file has no name at all until Commit links it into place
+/// (then even a kill leaves nothing). Elsewhere it is a hidden, uniquely named file in the
+/// target's folder, removed by the destructor, and by the signal handlers of
+/// InstallInterruptCleanup when the program is interrupted.
+///
+/// Every error is a gq::Error naming the target (never a temporary name) and the system's reason.
+class TNewFile
+{
+  public:
+    /// Opens the new file in the folder of `target`. `allowUnnamed` false forces the named
+    /// temporary file (a test seam for file systems without unnamed files).
+    TNewFile(std::string target, TFileAudience audience, bool allowUnnamed = true);
+    ~TNewFile();
+
+    TNewFile(const TNewFile&) = delete;
+    TNewFile& operator=(const TNewFile&) = delete;
+
+    const std::string& Target() const { return m_target; }
+
+    /// Appends `bytes`.
+    void Write(std::string_view bytes);
+
+    /// Everything written so far, read back from the file itself.
+    std::string ReadBack() const;
+
+    /// Makes the file appear at the target, complete. Afterwards nothing more can be written.
+    void Commit(TReplace replace);
+
+  private:
+    [[noreturn]] void Fail(int error) const;
+    /// Gives a document its permissions; true when it is to replace an existing file.
+    bool SetPermissions(TReplace replace);
+    void CommitUnnamed(TReplace replace);
+    void CommitNamed(TReplace replace);
+
+    std::string m_target;
+    std::string m_folder;
+    TFileAudience m_audience;
+    int m_fd = -1;
+    std::string m_tempPath; ///< empty for an unnamed file
+    int m_cleanupSlot = -1; ///< the temporary name's entry in the interrupt cleanup list
+    bool m_committed = false;
+};
+
+/// Writes `bytes` as a new file at `target` through TNewFile.
+void WriteNewFile(const std::string& target, std::string_view bytes, TFileAudience audience,
+                  TReplace replace);
+
+/// Refuses a name that cannot be a document: one ending in '/', or an existing folder, device
+/// or other file that is not a regular file (a link to a regular file is fine). Throws gq::Error
+/// naming the path.
+void CheckDocumentPath(const std::string& path);
+
+/// The name a book gets for `path`: ".pdf" is added when the file name has no suffix.
+std::string PdfPathFor(const std::string& path);
 
 /// Reads the whole file at `path`. Throws gq::Error naming the path.
 std::string ReadWholeFile(const std::string& path);
+
+/// Reads a page-stream file, refusing at once what is not a regular file, a file larger than
+/// kMaxPageStreamBytes and one that does not begin with a job header. Throws gq::Error naming
+/// the path.
+std::string ReadPageStreamFile(const std::string& path);
+
+/// The largest page-stream file read: the largest book's stream is about 4 MB.
+inline constexpr std::uint64_t kMaxPageStreamBytes = 64ull << 20;
 
 } // namespace gq::book

@@ -41,8 +41,13 @@ void CheckPrivate(const std::string& folder, uid_t uid)
 
 std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
 {
-    if (runtimeDir && *runtimeDir) {
+    // Only an absolute runtime folder counts: a relative one would depend on where the program
+    // happens to be started.
+    if (runtimeDir && runtimeDir[0] == '/') {
         std::string folder = runtimeDir;
+        // lstat("link/") would follow the link: check the name itself.
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
         CheckPrivate(folder, uid);
         return WithSlash(folder);
     }

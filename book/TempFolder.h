@@ -7,10 +7,10 @@
 namespace gq::book
 {
 
-/// The user's private temporary folder, ending in '/': $XDG_RUNTIME_DIR when it is set, else a
-/// folder "gridquill-<uid>" under $TMPDIR (or /tmp), created with mode 0700. Either must be a
-/// real directory (not a link) owned by the user and closed to everybody else, so that no other
-/// local user can plant files or links in it. Throws gq::Error naming the folder otherwise.
+/// The user's private temporary folder, ending in '/': $XDG_RUNTIME_DIR when it is an absolute
+/// path, else a folder "gridquill-<uid>" under $TMPDIR (or /tmp), created with mode 0700. Either
+/// must be a real directory (not a link) owned by the user and closed to everybody else, so that no
+/// other local user can plant files or links in it. Throws gq::Error naming the folder otherwise.
 std::string PrivateTempFolder();
 
 /// The same rule with its inputs given: `runtimeDir` and `tmpDir` may be null or empty.

@@ -1,9 +1,12 @@
 #include "pdf/Clock.h"
 
+#include "gq/Error.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 namespace gq::pdf
 {
@@ -45,16 +48,27 @@ TDateTime DateTimeFromEpoch(long long secondsSinceEpoch)
     return t;
 }
 
+std::optional<long long> SourceDateEpoch()
+{
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (!epoch || !*epoch)
+        return std::nullopt;
+    long long seconds = 0;
+    const char* end = epoch + std::strlen(epoch);
+    // from_chars takes no sign, spaces or prefixes other than a minus, which the range refuses.
+    auto [ptr, ec] = std::from_chars(epoch, end, seconds);
+    // Years beyond 9999 would not fit the fourteen-digit date.
+    if (ec != std::errc() || ptr != end || seconds < 0 || seconds >= 253402300800LL)
+        throw Error("SOURCE_DATE_EPOCH must be a whole number of seconds from 0 to 253402300799, "
+                    "not \"" +
+                    std::string(epoch) + "\"");
+    return seconds;
+}
+
 TDateTime SystemClockNow()
 {
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
-        long long seconds = 0;
-        const char* end = epoch + std::strlen(epoch);
-        auto [ptr, ec] = std::from_chars(epoch, end, seconds);
-        // Years beyond 9999 would not fit the fourteen-digit date.
-        if (ec == std::errc() && ptr == end && seconds >= 0 && seconds < 253402300800LL)
-            return DateTimeFromEpoch(seconds);
-    }
+    if (std::optional<long long> seconds = SourceDateEpoch())
+        return DateTimeFromEpoch(*seconds);
     std::time_t now = std::time(nullptr);
     std::tm tm{};
     localtime_r(&now, &tm);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 namespace gq::pdf
 {
@@ -21,9 +22,14 @@ struct TDateTime
 /// The source of the creation date and the report date. Tests hand in a fixed reading.
 using TClock = std::function<TDateTime()>;
 
-/// The local date and time now; when SOURCE_DATE_EPOCH holds a valid count of seconds, that
-/// moment in UTC instead, so that builds of documents can be reproduced.
+/// The local date and time now; when SOURCE_DATE_EPOCH is set, that moment in UTC instead, so
+/// that builds of documents can be reproduced. Throws gq::Error for a malformed value.
 TDateTime SystemClockNow();
+
+/// The seconds in SOURCE_DATE_EPOCH, or nothing when it is unset or empty. Throws gq::Error
+/// naming the variable unless it is a plain decimal count of seconds from 0 up to the end of
+/// the year 9999 (the last moment a PDF date can hold).
+std::optional<long long> SourceDateEpoch();
 
 /// The UTC calendar reading of `secondsSinceEpoch`.
 TDateTime DateTimeFromEpoch(long long secondsSinceEpoch);

@@ -163,17 +163,19 @@ void TRenderPDF::RenderToFile(std::span<const std::uint8_t> input, const std::st
 
 std::string TRenderPDF::RenderToString(std::span<const std::uint8_t> input)
 {
-    std::ostringstream out;
-    m_output = &out;
+    std::string document;
+    m_capture = &document;
     try {
         RenderStream(input);
     } catch (...) {
+        m_capture = nullptr;
         m_doc.reset();
         CloseOutput();
         throw;
     }
+    m_capture = nullptr;
     CloseOutput();
-    return out.str();
+    return document;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -247,8 +249,12 @@ void TRenderPDF::WriteInfo(int number)
     WriteLine("");
 }
 
-void TRenderPDF::WriteFile(const std::string& bytes)
+void TRenderPDF::WriteFile(std::string& bytes)
 {
+    if (m_capture) {
+        m_capture->swap(bytes);
+        return;
+    }
     if (m_output) {
         m_output->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_output->flush();

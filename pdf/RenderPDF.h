@@ -164,9 +164,11 @@ class TRenderPDF : public TRenderStream
     std::int32_t PlayerBrushColor() const;
     void WriteObject(TPDFObject& object);
     void WriteInfo(int number);
-    void WriteFile(const std::string& bytes);
+    /// Hands the finished document `bytes` (taken, not copied, by RenderToString) to the output.
+    void WriteFile(std::string& bytes);
 
     std::unique_ptr<TDocument> m_doc;
+    std::string* m_capture = nullptr; ///< where RenderToString takes the document
     std::unique_ptr<TEngineFontServices> m_engineFonts;
 };
 

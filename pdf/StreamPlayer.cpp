@@ -169,6 +169,11 @@ void ApplyControl(std::string_view control, TPlayerFont& font)
 
 } // namespace
 
+bool IsJobHeaderCode(std::uint8_t code)
+{
+    return code == kHeaderQ || code == kHeaderY || code == kHeaderZ;
+}
+
 bool TStreamPlayer::TNoCaseLess::operator()(const std::string& a, const std::string& b) const
 {
     std::size_t n = std::min(a.size(), b.size());
@@ -256,15 +261,15 @@ void TStreamPlayer::ReadHeader()
 {
     m_reader.Seek(0);
     std::uint8_t code = m_reader.ReadByte();
+    if (!IsJobHeaderCode(code))
+        TStreamReader::FailAt(
+            "Unexpected header code [" + std::to_string(code) + "] found in report file.", 0);
     if (code == kHeaderQ)
         m_version = 1101;
     else if (code == kHeaderY)
         m_version = 2009;
-    else if (code == kHeaderZ)
-        m_version = m_reader.ReadWord();
     else
-        TStreamReader::FailAt(
-            "Unexpected header code [" + std::to_string(code) + "] found in report file.", 0);
+        m_version = m_reader.ReadWord();
     if (m_version > 2009)
         m_header.Title = ReadText();
     m_header.PageCount = m_reader.ReadSignedWord();

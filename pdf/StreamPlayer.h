@@ -39,6 +39,9 @@ struct TStreamHeader
     std::string OutputName;
 };
 
+/// Whether `code`, the first byte of a file, opens a page stream's job header.
+bool IsJobHeaderCode(std::uint8_t code);
+
 /// Plays a page stream into a renderer, command by command, keeping the current font, pen,
 /// brush and position. The stream bytes and the renderer are not owned and must outlive the
 /// player; the player registers itself with the renderer for its lifetime.

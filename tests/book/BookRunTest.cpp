@@ -1,6 +1,7 @@
 #include "book/BookMaker.h"
 
 #include "../puzzle/GridTestUtil.h"
+#include "Interrupt.h"
 #include "book/SafeFile.h"
 #include "gq/Error.h"
 #include "pdf/RenderBase.h"
@@ -8,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -155,6 +158,7 @@ class BookRunTest : public ::testing::Test
         settings.LevelIndex = level;
         settings.Candidates = candidates;
         settings.PdfPath = (Dir / name).string();
+        settings.ReplaceExisting = true;
         Maker->DeleteOldPages();
         Maker->BuildBook(settings, Progress);
         return settings.PdfPath;
@@ -295,9 +299,11 @@ TEST_F(BookRunTest, AFailedRunLeavesTheUsersFileAlone)
     std::ofstream(existing) << "the user's book";
     fs::path stream = Dir / "broken.pgs";
     std::ofstream(stream) << "not a page stream";
-    EXPECT_THROW(RenderPageStream(stream.string(), existing.string()), Error);
+    EXPECT_THROW(RenderPageStream(stream.string(), existing.string(), TReplace::Always), Error);
     EXPECT_EQ(ReadWholeFile(existing.string()), "the user's book");
-    EXPECT_THROW(RenderPageStream((Dir / "absent.pgs").string(), existing.string()), Error);
+    EXPECT_THROW(
+        RenderPageStream((Dir / "absent.pgs").string(), existing.string(), TReplace::Always),
+        Error);
 
     std::size_t entries = 0;
     for ([[maybe_unused]] auto& entry : fs::directory_iterator(Dir))
@@ -314,6 +320,47 @@ TEST_F(BookRunTest, AFailedRunLeavesTheUsersFileAlone)
     // A run that failed left its project open; the next one starts afresh.
     Make(1, 1);
     EXPECT_EQ(Progress.Values.back(), 100);
+}
+
+TEST_F(BookRunTest, ProgressNeverGoesBackwards)
+{
+    Make(10, 4);
+    EXPECT_TRUE(std::is_sorted(Progress.Values.begin(), Progress.Values.end()));
+    EXPECT_EQ(Progress.Values.back(), 100);
+}
+
+TEST_F(BookRunTest, AFileThatAppearsDuringTheRunIsNotReplaced)
+{
+    fs::path target = Dir / "book.pdf";
+    Maker->SetFileSeams(true, [&](const std::string& path) {
+        if (path == target.string())
+            std::ofstream(target) << "somebody else's book";
+    });
+    TBookSettings settings;
+    settings.PdfPath = target.string();
+    EXPECT_THROW(Maker->BuildBook(settings, Progress), TFileExistsError);
+    EXPECT_EQ(ReadWholeFile(target.string()), "somebody else's book");
+
+    settings.ReplaceExisting = true;
+    Maker->BuildBook(settings, Progress);
+    EXPECT_EQ(ReadWholeFile(target.string()).rfind("%PDF-1.3", 0), 0u);
+}
+
+TEST_F(BookRunTest, ABookInterruptedWhileItsPdfIsWrittenLeavesNoFile)
+{
+    for (bool unnamed : {true, false}) {
+        fs::path target = Dir / "book.pdf";
+        auto build = [&] {
+            Maker->SetFileSeams(unnamed, [&](const std::string& path) {
+                if (path == target.string())
+                    raise(SIGSTOP);
+            });
+            Make(2, 1);
+        };
+        EXPECT_TRUE(test::EndsByInterruptAtStop(build, SIGINT));
+        for (const auto& entry : fs::directory_iterator(Dir))
+            EXPECT_EQ(entry.path().filename(), "velmoraquill.pgs") << "left: " << entry.path();
+    }
 }
 
 TEST_F(BookRunTest, NamesWithoutADotGetThePdfExtension)
