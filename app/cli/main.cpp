@@ -1,15 +1,18 @@
 // gridquill-cli: the command-line front end over the book engine.
 #include "app/HugePageHeap.h"
 #include "book/BookMaker.h"
+#include "book/InterruptCleanup.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -31,6 +34,17 @@ struct UsageError : std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+/// Numbers are plain decimal digits: no sign, spaces, "0x" or octal. Leading zeros are dropped
+/// here, so that the parser that follows cannot take "010" for an octal 8.
+const CLI::Validator kDecimalNumber(
+    [](std::string& text) -> std::string {
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+            return "must be a decimal number, not \"" + text + "\"";
+        text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+        return {};
+    },
+    "");
+
 /// A seed is a whole number that fits 64 bits.
 const CLI::Validator kSeedCheck(
     [](std::string& text) -> std::string {
@@ -50,19 +64,17 @@ std::vector<std::string> LevelNames()
     return names;
 }
 
-/// The renderer's rule: a name without any '.' gets ".pdf".
-std::string WithPdfExtension(std::string path)
+/// An OUTPUT must name something; the rest of what it may be is the book code's to check.
+void RequireOutputName(const std::string& output)
 {
-    if (path.find('.') == std::string::npos)
-        path += ".pdf";
-    return path;
+    if (output.empty())
+        throw UsageError("OUTPUT is empty: name the PDF file to write");
 }
 
-void RefuseExisting(const std::string& path, bool force)
+/// Adds the command line's advice to a refusal to replace a file.
+[[noreturn]] void ExplainExisting(const book::TFileExistsError& error)
 {
-    std::error_code error;
-    if (!force && std::filesystem::exists(std::filesystem::symlink_status(path, error)))
-        throw Error(path + " already exists; use --force to replace it");
+    throw Error(std::string(error.what()) + "; use --force to replace it");
 }
 
 /// Draws the book's progress as a bar on stderr; silent when disabled.
@@ -143,30 +155,41 @@ int RunBook(const Options& options)
     if (options.Candidates && options.PerPage != 1)
         throw UsageError("--candidates needs one puzzle per page (--per-page 1)");
 
+    RequireOutputName(options.Output);
     book::TBookSettings settings;
     settings.LevelIndex = puzzle::LevelIndexOfName(options.Level);
     settings.PageCount = options.Pages;
     settings.PuzzlesPerPage = options.PerPage;
     settings.Candidates = options.Candidates;
-    settings.PdfPath = WithPdfExtension(options.Output);
-    RefuseExisting(settings.PdfPath, options.Force);
+    settings.PdfPath = options.Output;
+    settings.ReplaceExisting = options.Force;
 
     book::TBookMaker maker;
     if (options.Seed)
         maker.SetSeedSource(puzzle::SequenceSeedSource(*options.Seed));
     TerminalProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     maker.DeleteOldPages();
-    maker.BuildBook(settings, progress);
-    std::cout << settings.PdfPath << ": " << book::BookPageCount(settings) << " pages\n";
+    try {
+        maker.BuildBook(settings, progress);
+    } catch (const book::TFileExistsError& error) {
+        ExplainExisting(error);
+    }
+    std::cout << book::PdfPathFor(options.Output) << ": " << book::BookPageCount(settings)
+              << " pages\n";
     return 0;
 }
 
 int RunRender(const Options& options)
 {
-    std::string output = WithPdfExtension(options.Output);
-    RefuseExisting(output, options.Force);
-    book::RenderPageStream(options.PageStream, output);
-    std::cout << output << '\n';
+    RequireOutputName(options.Output);
+    try {
+        std::cout << book::RenderPageStream(options.PageStream, options.Output,
+                                            options.Force ? book::TReplace::Always
+                                                          : book::TReplace::Never)
+                  << '\n';
+    } catch (const book::TFileExistsError& error) {
+        ExplainExisting(error);
+    }
     return 0;
 }
 
@@ -194,11 +217,34 @@ int RunPuzzle(const Options& options)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+/// Flushes standard output and says whether everything printed reached it (a full disk or a
+/// closed descriptor shows only here).
+bool StandardOutputWritten()
 {
-    gq::app::PreferHugePageHeap(argv);
+    errno = 0;
+    std::cout.flush();
+    bool written = std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written)
+        std::cerr << "gridquill-cli: cannot write to standard output"
+                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string())
+                  << '\n';
+    return written;
+}
+
+/// The subcommand named first on the command line, when it is none of `known`.
+std::optional<std::string> UnknownCommand(int argc, char** argv,
+                                          const std::vector<std::string>& known)
+{
+    if (argc < 2 || argv[1][0] == '-')
+        return std::nullopt;
+    for (const auto& name : known)
+        if (name == argv[1])
+            return std::nullopt;
+    return std::string(argv[1]);
+}
+
+int Run(int argc, char** argv)
+{
     CLI::App app{"Gridquill: printable Sudoku puzzle books", "gridquill-cli"};
     app.set_version_flag("--version", std::string("gridquill-cli ") + GQ_VERSION);
     app.require_subcommand(1, 1);
@@ -208,9 +254,11 @@ int main(int argc, char** argv)
 
     auto* bookCommand = app.add_subcommand("book", "make a puzzle book as a PDF file");
     bookCommand->add_option("--pages", options.Pages, "puzzle pages, 1-200 (default 20)")
+        ->transform(kDecimalNumber)
         ->check(CLI::Range(1, 200));
     bookCommand
         ->add_option("--per-page", options.PerPage, "puzzles per page: 1, 2 or 4 (default 1)")
+        ->transform(kDecimalNumber)
         ->check(CLI::IsMember({1, 2, 4}));
     bookCommand
         ->add_option("--level", options.Level, "level: " + levelHelp + " (default very-easy)")
@@ -219,6 +267,7 @@ int main(int argc, char** argv)
                           "print candidate digits in open cells (one puzzle per page only)");
     bookCommand
         ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
+        ->transform(kDecimalNumber)
         ->check(kSeedCheck);
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
@@ -239,8 +288,14 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember(LevelNames()));
     puzzleCommand
         ->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
+        ->transform(kDecimalNumber)
         ->check(kSeedCheck);
 
+    if (auto unknown = UnknownCommand(argc, argv, {"book", "render", "puzzle"})) {
+        std::cerr << "gridquill-cli: unknown command \"" << *unknown
+                  << "\"; the commands are book, render and puzzle (see --help)\n";
+        return kExitUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -267,4 +322,16 @@ int main(int argc, char** argv)
         std::cerr << "gridquill-cli: " << e.what() << '\n';
         return kExitFailure;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    gq::app::PreferHugePageHeap(argv);
+    gq::book::InstallInterruptCleanup();
+    int status = Run(argc, argv);
+    if (!StandardOutputWritten() && status == 0)
+        status = kExitFailure;
+    return status;
 }

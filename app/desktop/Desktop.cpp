@@ -1,9 +1,11 @@
 #include "app/desktop/Desktop.h"
 
 #include "app/desktop/MainWindow.h"
+#include "book/SafeFile.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -61,9 +63,10 @@ std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& star
 
 QString WithDefaultSuffix(const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+    if (path.isEmpty())
         return path;
-    return path + QStringLiteral(".pdf");
+    return QFile::decodeName(
+        QByteArray::fromStdString(book::PdfPathFor(QFile::encodeName(path).toStdString())));
 }
 
 } // namespace gq::app

@@ -416,7 +416,9 @@ void TForm1::BitBtn2Click()
         return;
     path = WithDefaultSuffix(path);
     m_saveDialogStart = path;
-    if (QFileInfo::exists(path) && !m_desktop.ConfirmOverwrite(this))
+    // A file that appears there during the run is not replaced: only what the user agreed to.
+    const bool replace = QFileInfo::exists(path);
+    if (replace && !m_desktop.ConfirmOverwrite(this))
         return;
 
     m_pb->setValue(0);
@@ -433,6 +435,7 @@ void TForm1::BitBtn2Click()
                             "made. Restart Gridquill after fixing the problem reported then.");
             book::TBookSettings settings = Settings();
             settings.PdfPath = QFile::encodeName(path).toStdString();
+            settings.ReplaceExisting = replace;
             m_bookRun->DeleteOldPages();
             m_bookRun->BuildBook(settings, *m_progress);
         } catch (const std::exception& error) {

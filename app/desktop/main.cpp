@@ -3,12 +3,14 @@
 #include "app/desktop/BookMakerRun.h"
 #include "app/desktop/Desktop.h"
 #include "app/desktop/MainWindow.h"
+#include "book/InterruptCleanup.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     gq::app::PreferHugePageHeap(argv);
+    gq::book::InstallInterruptCleanup();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gridquill"));
     gq::app::ApplyLook(application);

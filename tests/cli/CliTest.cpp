@@ -1,74 +1,16 @@
-#include "book/SafeFile.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace
 {
 
 namespace fs = std::filesystem;
-
-struct Result
-{
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
-class CliTest : public ::testing::Test
-{
-  protected:
-    fs::path Dir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/gq-cli-XXXXXX";
-        Dir = mkdtemp(pattern);
-        fs::create_directory(Dir / "runtime");
-        chmod((Dir / "runtime").c_str(), 0700);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    /// Runs gridquill-cli with `args` in Dir, its private temporary folder inside Dir.
-    Result Cli(const std::string& args, const std::string& environment = "")
-    {
-        std::string command =
-            "cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() + "' " +
-            environment + " '" GQ_CLI_PATH "' " + args + " 2>'" + (Dir / "stderr").string() + "'";
-        Result result;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            result.Out.append(buffer, n);
-        int status = pclose(pipe);
-        result.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.Err = gq::book::ReadWholeFile((Dir / "stderr").string());
-        fs::remove(Dir / "stderr");
-        return result;
-    }
-
-    /// Files in Dir other than the private temporary folder.
-    std::size_t UserFiles() const
-    {
-        std::size_t count = 0;
-        for (const auto& entry : fs::directory_iterator(Dir))
-            count += entry.path().filename() != "runtime";
-        return count;
-    }
-
-    static bool IsOneLine(const std::string& text)
-    {
-        return !text.empty() && text.find('\n') == text.size() - 1;
-    }
-};
+using Result = gq::test::CliResult;
+using CliTest = gq::test::CliFixture;
 
 TEST_F(CliTest, MakesTheDefaultBookAndSaysWhere)
 {
