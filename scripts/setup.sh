@@ -17,6 +17,9 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
     libjpeg-dev libcli11-dev
     qpdf poppler-utils
+    librsvg2-bin  # rsvg-convert renders the icon in its PNG sizes
+    # Making and checking the Debian package (tests/packaging); the package needs none of them.
+    dpkg-dev lintian desktop-file-utils appstream man-db
 )
 
 missing=()

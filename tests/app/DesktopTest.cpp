@@ -204,7 +204,7 @@ class TDesktopTest : public QObject
     void startState()
     {
         MakeForm();
-        QCOMPARE(m_form->windowTitle(), QString("Gridquill 2.2"));
+        QCOMPARE(m_form->windowTitle(), QString("Gridquill " GQ_VERSION));
         QCOMPARE(m_form->size(), QSize(692, 496));
         QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
         QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -532,7 +532,7 @@ class TDesktopTest : public QObject
         // The page stream falls back to the bare file name in the current folder.
         QCOMPARE(m_factoryCalls, (QStringList{"", "velmoraquill.pgs"}));
         QVERIFY(m_form->BookRun());
-        QCOMPARE(m_form->windowTitle(), QString("Gridquill 2.2"));
+        QCOMPARE(m_form->windowTitle(), QString("Gridquill " GQ_VERSION));
         QCOMPARE(Find<QSpinBox>("Edit1")->value(), 20);
     }
 
