@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     gq::book::InstallInterruptCleanup();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gridquill"));
+    // Ties the window to its menu entry and icon where the window system asks (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.example.Gridquill"));
     gq::app::ApplyLook(application);
 
     gq::app::TSystemDesktop desktop;
