@@ -83,6 +83,7 @@ struct TBookMaker::Impl
     pdf::TRenderPDF RenderPDF;
     std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
     std::string PageStreamPath;
+    const puzzle::TPuzzleBank* Bank = &puzzle::TPuzzleBank::BuiltIn();
 };
 
 TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
@@ -97,6 +98,8 @@ void TBookMaker::SetSeedSource(puzzle::SeedSource source)
 {
     m_impl->Random.SetSeedSource(std::move(source));
 }
+
+void TBookMaker::SetPuzzleBank(const puzzle::TPuzzleBank& bank) { m_impl->Bank = &bank; }
 
 void TBookMaker::SetMessagePump(std::function<void()> pump)
 {
@@ -129,7 +132,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     Impl& m = *m_impl;
     const std::string pdfPath = m.RenderPDF.OutputNameFor(settings.PdfPath);
 
-    TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
+    TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
 
     m.RepProject1.NewProject();

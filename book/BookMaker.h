@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookSettings.h"
+#include "puzzle/PuzzleBank.h"
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/Random.h"
 
@@ -46,6 +47,11 @@ class TBookMaker
 
     /// Replaces where the random generator takes its seeds (the clock by default).
     void SetSeedSource(puzzle::SeedSource source);
+
+    /// Draws the puzzles from `bank` instead of the built-in bank (tests pin a small bank so
+    /// that their books do not change when the built-in lists do). The bank must outlive the
+    /// maker.
+    void SetPuzzleBank(const puzzle::TPuzzleBank& bank);
 
     /// Called between drawing calls while the report runs (the desktop repaints there).
     /// Empty by default, and then it costs nothing.
