@@ -5,15 +5,18 @@
 #include "book/PuzzleMaker.h"
 #include "book/SafeFile.h"
 #include "book/TempFolder.h"
+#include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "pdf/RenderPDF.h"
 #include "puzzle/PuzzleBank.h"
 #include "puzzle/TQJ.h"
 #include "report/FontManager.h"
 #include "report/PageStreamWriter.h"
+#include "report/RenderDevice.h"
 #include "report/RepProject.h"
 #include "widgets/TPICSD33.h"
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -43,7 +46,11 @@ void ConfigureRenderer(pdf::TRenderPDF& renderer)
     renderer.DocInfo.KeyWords = "printable sudoku,pdf sudoku,sudoku,sudoko";
     renderer.DocInfo.Creator = std::string(kPublisherWebAddress);
     renderer.DocInfo.Producer = std::string(kPublisherName);
+    renderer.UnicodeDocInfo = true;
 }
+
+/// The face print-ready books are set in and embed; the engine measures with the same file.
+constexpr const char* kPrintReadyFace = "Liberation Sans";
 
 /// Renders `stream` into a new PDF that replaces `pdfPath` only once it is complete.
 void RenderSafely(pdf::TRenderPDF& renderer, const std::string& stream, const std::string& pdfPath)
@@ -52,6 +59,38 @@ void RenderSafely(pdf::TRenderPDF& renderer, const std::string& stream, const st
         renderer.RenderToFile(Bytes(stream), tempPath);
         renderer.CloseOutput();
     });
+}
+
+/// The document settings of one book: PDF/X, and its title and author in the information
+/// dictionary (a print-ready book always has a title).
+void ConfigureDocument(pdf::TRenderPDF& renderer, const TBookSettings& settings,
+                       const TBookLayout& layout)
+{
+    renderer.PdfX = settings.PdfX;
+    renderer.DocInfo.Title = ToPageText(settings.Title, "the title");
+    if (renderer.DocInfo.Title.empty() && layout.Geometry().PrintReady())
+        renderer.DocInfo.Title = BookTitle(settings);
+    renderer.DocInfo.Author = ToPageText(settings.Author, "the author");
+}
+
+TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& settings,
+                     const TBookLayout& layout)
+{
+    const TPageGeometry& geometry = layout.Geometry();
+    TBookFacts facts;
+    facts.Paper = std::string(geometry.Paper().Name);
+    facts.PageWidth = geometry.PageWidth();
+    facts.PageHeight = geometry.PageHeight();
+    facts.Pages = layout.Plan().Total();
+    facts.NotesPages = layout.Plan().NotesPages;
+    facts.PrintReady = geometry.PrintReady();
+    facts.PdfX = settings.PdfX;
+    facts.InsideMargin = geometry.Margins().Inside;
+    facts.SmallestText = layout.SmallestText();
+    facts.ThinnestLine = layout.ThinnestLine() * 72.0 / report::TRenderDevice::kDpi;
+    for (const pdf::TDocumentFont& font : renderer.LastDocumentFonts())
+        (font.Embedded ? facts.EmbeddedFonts : facts.OtherFonts).push_back(font.BaseFont);
+    return facts;
 }
 
 } // namespace
@@ -84,6 +123,7 @@ struct TBookMaker::Impl
     std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
     std::string PageStreamPath;
     const puzzle::TPuzzleBank* Bank = &puzzle::TPuzzleBank::BuiltIn();
+    TBookFacts Facts;
 };
 
 TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
@@ -108,6 +148,8 @@ void TBookMaker::SetMessagePump(std::function<void()> pump)
 
 const std::string& TBookMaker::PageStreamPath() const { return m_impl->PageStreamPath; }
 
+const TBookFacts& TBookMaker::LastBookFacts() const { return m_impl->Facts; }
+
 const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const { return *m_impl->Batch; }
 
 void TBookMaker::DeleteOldPages()
@@ -129,8 +171,13 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
                     std::to_string(settings.PuzzlesPerPage));
     if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
         throw Error("there is no level " + std::to_string(settings.LevelIndex));
+    CheckPrintSettings(settings);
     Impl& m = *m_impl;
     const std::string pdfPath = m.RenderPDF.OutputNameFor(settings.PdfPath);
+    const bool printReady = settings.PrintReady || settings.PdfX;
+    if (printReady && m.Fonts->Match(kPrintReadyFace, false, false).Family != kPrintReadyFace)
+        throw Error(std::string("print-ready books are set in ") + kPrintReadyFace +
+                    ", which is not installed (Debian package fonts-liberation)");
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
@@ -154,12 +201,26 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     }
 
     TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
+    layout.SetTextMeasure([&fonts = *m.Fonts](const std::string& text, int size) {
+        const int pixels = static_cast<int>(std::lround(report::TRenderDevice::kDpi * size / 72.0));
+        return fonts.TextWidth(text, kPrintReadyFace, report::kDefaultCharSet, false, false,
+                               report::TFontPitch::fpDefault, pixels) /
+               static_cast<double>(report::TRenderDevice::kDpi);
+    });
+    layout.LayoutFrontMatter();
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
+    layout.LayoutNotesPages();
+    ConfigureDocument(m.RenderPDF, settings, layout);
 
     progress.SetCaption("Save file to disk,Please wait");
     progress.SetProgress(50);
     progress.Repaint();
+    // Every book starts from the engine's default font in the book's face, whatever the last
+    // book ended with: the first page's font state names no face the pages do not use.
+    report::TFontSpec startFont;
+    startFont.Name = printReady ? kPrintReadyFace : "Arial";
+    m.PageStreamWriter1.ApplyFont(startFont);
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();
     const auto& written = m.PageStreamWriter1.MemoryData();
@@ -171,6 +232,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     progress.SetProgress(80);
     progress.Repaint();
     RenderSafely(m.RenderPDF, stream, pdfPath);
+    m.Facts = MakeFacts(m.RenderPDF, settings, layout);
     progress.SetProgress(100);
     progress.SetCaption("Done");
     progress.Completed(pdfPath);
