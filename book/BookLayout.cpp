@@ -184,11 +184,17 @@ TBookPlan PlanBook(const TBookSettings& settings)
 
 int BookPageCount(const TBookSettings& settings) { return PlanBook(settings).Total(); }
 
+void CheckTitlePageText(std::string_view text, std::string_view what, std::size_t limit)
+{
+    if (ToPageText(text, what).size() > limit)
+        throw Error(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
+}
+
 void CheckPrintSettings(const TBookSettings& settings)
 {
     BookGeometry(settings);
-    ToPageText(settings.Title, "the title");
-    ToPageText(settings.Author, "the author");
+    CheckTitlePageText(settings.Title, "the title", kMaxTitleLength);
+    CheckTitlePageText(settings.Author, "the author", kMaxAuthorLength);
 }
 
 TPageGeometry BookGeometry(const TBookSettings& settings)
@@ -281,12 +287,6 @@ void TBookLayout::AddPageTitle(TRepPage& page, const TPageTransform& frame)
     AddText(page, frame, m_title, kPageTitle.Left, kPageTitle.Top, kPageTitle.Size);
 }
 
-void TBookLayout::AddLabel(TRepPage& page, const TPageTransform& frame, std::string_view text,
-                           double left, double top, int size)
-{
-    AddText(page, frame, text, left, top, size);
-}
-
 void TBookLayout::AddPageNumber(TRepPage& page, int number)
 {
     if (!m_printReady)
@@ -351,6 +351,7 @@ double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std:
 {
     const int points = FontSize(size);
     const double width = frame.Length(kBlockWidth) * 0.98;
+    // Greedy by words; a word wider than the block on its own is broken between characters.
     std::vector<std::string> lines(1);
     std::size_t at = 0;
     while (at < text.size()) {
@@ -358,10 +359,17 @@ double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std:
         std::string word(text.substr(at, end == std::string_view::npos ? end : end - at));
         at = end == std::string_view::npos ? text.size() : end + 1;
         std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
-        if (lines.back().empty() || Measure(longer, points) <= width)
+        if (Measure(longer, points) <= width) {
             lines.back() = std::move(longer);
-        else
-            lines.push_back(std::move(word));
+            continue;
+        }
+        if (!lines.back().empty())
+            lines.emplace_back();
+        for (char c : word) {
+            if (!lines.back().empty() && Measure(lines.back() + c, points) > width)
+                lines.emplace_back();
+            lines.back() += c;
+        }
     }
     const double step = size / 60.0 * 1.15;
     for (const std::string& line : lines) {
@@ -440,8 +448,8 @@ void TBookLayout::LayoutPuzzlePages()
             TRepPage& page = SetUpPage(number);
             if (k == 1)
                 AddPageTitle(page, frame);
-            AddLabel(page, frame, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
-                     at.Label.Size);
+            AddText(page, frame, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
+                    at.Label.Size);
             AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S, m_batch.Puzzles[n],
                           m_perPage == 1 && m_candidates, frame});
             if (k == layout.GridCount) {
@@ -470,7 +478,7 @@ void TBookLayout::LayoutAnswerPages()
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             int n = 4 * a - 4 + k;
-            AddLabel(page, frame, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+            AddText(page, frame, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
             AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
                           n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : "", false,
                           frame});

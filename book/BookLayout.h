@@ -51,8 +51,16 @@ TBookPlan PlanBook(const TBookSettings& settings);
 /// sizes when settings.Paper is none of them.
 TPageGeometry BookGeometry(const TBookSettings& settings);
 
+/// The longest title and author a title page takes, in characters.
+inline constexpr std::size_t kMaxTitleLength = 120;
+inline constexpr std::size_t kMaxAuthorLength = 80;
+
+/// Throws gq::Error naming `what` ("the title") when `text` (UTF-8) holds a character the pages
+/// cannot print or is longer than `limit` characters.
+void CheckTitlePageText(std::string_view text, std::string_view what, std::size_t limit);
+
 /// Throws gq::Error when the paper size is unknown, or the title or author holds a character
-/// the pages cannot print (naming it).
+/// the pages cannot print (naming it) or is longer than kMaxTitleLength / kMaxAuthorLength.
 void CheckPrintSettings(const TBookSettings& settings);
 
 /// Width in inches of a text in the pages' face at a size in points.
@@ -111,8 +119,6 @@ class TBookLayout
     report::TRepPage& SetUpPage(int number);
     report::TRepText& AddText(report::TRepPage& page, const TPageTransform& frame,
                               std::string_view text, double left, double top, int size);
-    void AddLabel(report::TRepPage& page, const TPageTransform& frame, std::string_view text,
-                  double left, double top, int size);
     void AddPageNumber(report::TRepPage& page, int number);
     /// Centred lines of `text` wrapped to the text block, from layout top `top`; returns the
     /// layout top below the last line.

@@ -1,9 +1,9 @@
 // gridquill-cli: the command-line front end over the book engine.
 #include "app/HugePageHeap.h"
+#include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/PaperSizes.h"
 #include "book/PuzzleMaker.h"
-#include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 
@@ -53,13 +53,13 @@ const CLI::Validator kPaperCheck(
     },
     "SIZE");
 
-/// --title and --author must be printable in the pages' encoding.
-CLI::Validator PageTextCheck(std::string what)
+/// --title and --author must be printable in the pages' encoding and fit the title page.
+CLI::Validator TitlePageCheck(std::string what, std::size_t limit)
 {
     return CLI::Validator(
-        [what](std::string& text) -> std::string {
+        [what, limit](std::string& text) -> std::string {
             try {
-                book::ToPageText(text, what);
+                book::CheckTitlePageText(text, what, limit);
             } catch (const Error& e) {
                 return e.what();
             }
@@ -299,9 +299,9 @@ int main(int argc, char** argv)
                           "an even count of at least 24 pages");
     bookCommand->add_flag("--pdfx", options.PdfX, "write PDF/X-1a:2001 (implies --print-ready)");
     bookCommand->add_option("--title", options.Title, "the book's title (print-ready title page)")
-        ->check(PageTextCheck("the title"));
+        ->check(TitlePageCheck("the title", book::kMaxTitleLength));
     bookCommand->add_option("--author", options.Author, "the book's author")
-        ->check(PageTextCheck("the author"));
+        ->check(TitlePageCheck("the author", book::kMaxAuthorLength));
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand

@@ -125,6 +125,10 @@ TEST(TextEncodingTest, PageTextIsWindows1252OrRefusedByCharacter)
     EXPECT_NE(refused("ab\xFF").find("not valid UTF-8 text (at byte 2)"), std::string::npos);
     EXPECT_NE(refused("\xC0\xAF").find("not valid UTF-8"), std::string::npos); // overlong '/'
     EXPECT_NE(refused("\xC2\x81").find("U+0081"), std::string::npos); // no glyph in the encoding
+    EXPECT_NO_THROW(CheckTitlePageText(std::string(kMaxTitleLength - 1, 'a') + "\xC3\xA9", "t",
+                                       kMaxTitleLength)); // 120 characters, 121 bytes
+    EXPECT_THROW(CheckTitlePageText(std::string(kMaxTitleLength + 1, 'a'), "t", kMaxTitleLength),
+                 Error);
 }
 
 struct NullProgress : IBookProgress
@@ -149,7 +153,7 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
     settings.PageCount = 3;
     settings.PuzzlesPerPage = perPage;
     settings.Candidates = perPage == 1;
-    settings.Title = "A Rather Long Title For A Book Of Sudoku Puzzles To Wrap";
+    settings.Title = "A Rather Long Title To Wrap, " + std::string(90, 'W'); // and to break
     settings.Author = "Somebody";
     auto batch = std::make_unique<puzzle::TPuzzleBatch>();
     for (int i = 1; i <= 12; ++i) {
