@@ -4,6 +4,8 @@
 #include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
+#include "report/FontManager.h"
+#include "report/RenderDevice.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
 
@@ -127,9 +129,6 @@ constexpr int kThinLine = 5;
 constexpr int kPrintReadyThickLine = 17;
 constexpr int kPrintReadyThinLine = 7;
 
-constexpr std::string_view kPlainFont = "Arial";
-constexpr std::string_view kPrintReadyFont = "Liberation Sans";
-
 const PageLayout& PuzzleLayout(int perPage)
 {
     return perPage == 1 ? kOnePerPage : perPage == 2 ? kTwoPerPage : kFourPerPage;
@@ -173,7 +172,7 @@ TBookPlan PlanBook(const TBookSettings& settings)
     TBookPlan plan;
     plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
     plan.AnswerPages = RoundUp(static_cast<double>(plan.PuzzlePages * settings.PuzzlesPerPage) / 4);
-    if (settings.PrintReady || settings.PdfX) {
+    if (settings.IsPrintReady()) {
         plan.FrontPages = 2;
         int body = plan.Total();
         int total = std::max(kMinPrintReadyPages, body + body % 2);
@@ -203,9 +202,27 @@ TPageGeometry BookGeometry(const TBookSettings& settings)
     if (!paper)
         throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
                     PaperNameList());
-    if (settings.PrintReady || settings.PdfX)
+    if (settings.IsPrintReady())
         return TPageGeometry::PrintReady(*paper, PlanBook(settings).Total());
     return TPageGeometry::Plain(*paper);
+}
+
+TTextMeasure PrintReadyMeasure(report::TFontManager& fonts)
+{
+    return [&fonts](const std::string& text, int size) {
+        constexpr int dpi = report::TRenderDevice::kDpi;
+        const int pixels = static_cast<int>(std::lround(dpi * size / 72.0));
+        return fonts.TextWidth(text, std::string(kPrintReadyFace), report::kDefaultCharSet, false,
+                               false, report::TFontPitch::fpDefault, pixels) /
+               static_cast<double>(dpi);
+    };
+}
+
+void RequirePrintReadyFace(report::TFontManager& fonts)
+{
+    if (fonts.Match(std::string(kPrintReadyFace), false, false).Family != kPrintReadyFace)
+        throw Error("print-ready books are set in " + std::string(kPrintReadyFace) +
+                    ", which is not installed (Debian package fonts-liberation)");
 }
 
 std::string BookTitle(const TBookSettings& settings)
@@ -221,7 +238,7 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
       m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill"),
       m_plan(PlanBook(settings)), m_geometry(BookGeometry(settings)),
       m_printReady(m_geometry.PrintReady()),
-      m_fontName(m_printReady ? kPrintReadyFont : kPlainFont),
+      m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
       m_bookTitle(
           ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title")),
       m_bookAuthor(ToPageText(settings.Author, "the author"))

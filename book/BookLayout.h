@@ -13,6 +13,7 @@
 
 namespace gq::report
 {
+class TFontManager;
 class TRepPage;
 class TRepProjectManager;
 class TRepText;
@@ -30,6 +31,11 @@ std::string CellText(std::string_view text, int x, int y);
 
 /// The page title's level text: the caption of the chosen level ("Hard Sudoku", ...).
 std::string BookTitle(const TBookSettings& settings);
+
+/// The face of a plain book's text (set as Helvetica in the PDF) and the face a print-ready
+/// book's text is set in, measured and embedded (Debian's fonts-liberation).
+inline constexpr std::string_view kPlainFace = "Arial";
+inline constexpr std::string_view kPrintReadyFace = "Liberation Sans";
 
 /// The fewest pages a print-ready book has.
 inline constexpr int kMinPrintReadyPages = 24;
@@ -65,6 +71,14 @@ void CheckPrintSettings(const TBookSettings& settings);
 
 /// Width in inches of a text in the pages' face at a size in points.
 using TTextMeasure = std::function<double(const std::string& text, int size)>;
+
+/// Measures texts in kPrintReadyFace with `fonts` at the engine's 600 dpi, as the engine
+/// measures them. `fonts` must outlive the result.
+TTextMeasure PrintReadyMeasure(report::TFontManager& fonts);
+
+/// Throws gq::Error when kPrintReadyFace is not installed (only the real face may be embedded;
+/// a stand-in would change every width).
+void RequirePrintReadyFace(report::TFontManager& fonts);
 
 /// The parameters of one printed grid, in layout inches (S in points).
 struct GridBlock

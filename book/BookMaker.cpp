@@ -16,7 +16,6 @@
 #include "report/RepProject.h"
 #include "widgets/TPICSD33.h"
 
-#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -48,9 +47,6 @@ void ConfigureRenderer(pdf::TRenderPDF& renderer)
     renderer.DocInfo.Producer = std::string(kPublisherName);
     renderer.UnicodeDocInfo = true;
 }
-
-/// The face print-ready books are set in and embed; the engine measures with the same file.
-constexpr const char* kPrintReadyFace = "Liberation Sans";
 
 /// Renders `stream` into a new PDF that replaces `pdfPath` only once it is complete.
 void RenderSafely(pdf::TRenderPDF& renderer, const std::string& stream, const std::string& pdfPath)
@@ -174,10 +170,8 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     CheckPrintSettings(settings);
     Impl& m = *m_impl;
     const std::string pdfPath = m.RenderPDF.OutputNameFor(settings.PdfPath);
-    const bool printReady = settings.PrintReady || settings.PdfX;
-    if (printReady && m.Fonts->Match(kPrintReadyFace, false, false).Family != kPrintReadyFace)
-        throw Error(std::string("print-ready books are set in ") + kPrintReadyFace +
-                    ", which is not installed (Debian package fonts-liberation)");
+    if (settings.IsPrintReady())
+        RequirePrintReadyFace(*m.Fonts);
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
@@ -201,12 +195,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     }
 
     TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
-    layout.SetTextMeasure([&fonts = *m.Fonts](const std::string& text, int size) {
-        const int pixels = static_cast<int>(std::lround(report::TRenderDevice::kDpi * size / 72.0));
-        return fonts.TextWidth(text, kPrintReadyFace, report::kDefaultCharSet, false, false,
-                               report::TFontPitch::fpDefault, pixels) /
-               static_cast<double>(report::TRenderDevice::kDpi);
-    });
+    layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
     layout.LayoutFrontMatter();
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
@@ -219,7 +208,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& progres
     // Every book starts from the engine's default font in the book's face, whatever the last
     // book ended with: the first page's font state names no face the pages do not use.
     report::TFontSpec startFont;
-    startFont.Name = printReady ? kPrintReadyFace : "Arial";
+    startFont.Name = std::string(settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);
     m.PageStreamWriter1.ApplyFont(startFont);
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();

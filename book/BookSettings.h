@@ -21,6 +21,9 @@ struct TBookSettings
     std::string Title;  ///< UTF-8; the title page's and the PDF's title (empty: the level's)
     std::string Author; ///< UTF-8; on the title page and in the PDF; may be empty
     int Volume = 0;     ///< 0: no volume; N >= 1: volume N
+
+    /// True for a print-ready book: PrintReady or PdfX.
+    bool IsPrintReady() const { return PrintReady || PdfX; }
 };
 
 } // namespace gq::book

@@ -212,7 +212,7 @@ int RunBook(const Options& options)
     settings.Candidates = options.Candidates;
     settings.PdfPath = WithPdfExtension(options.Output);
     settings.Paper = options.Paper;
-    settings.PrintReady = options.PrintReady || options.PdfX;
+    settings.PrintReady = options.PrintReady;
     settings.PdfX = options.PdfX;
     settings.Title = options.Title;
     settings.Author = options.Author;
@@ -224,7 +224,7 @@ int RunBook(const Options& options)
     TerminalProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     maker.DeleteOldPages();
     maker.BuildBook(settings, progress);
-    if (settings.PrintReady)
+    if (settings.IsPrintReady())
         std::cout << settings.PdfPath << ": " << PrintReadySummary(maker.LastBookFacts()) << '\n';
     else
         std::cout << settings.PdfPath << ": " << book::BookPageCount(settings) << " pages\n";

@@ -28,7 +28,7 @@ constexpr int kMaxVolume = 999;
 void TBookSetup::ApplyTo(book::TBookSettings& settings) const
 {
     settings.Paper = Paper;
-    settings.PrintReady = PrintReady || PdfX;
+    settings.PrintReady = PrintReady;
     settings.PdfX = PdfX;
     settings.Title = Title.toStdString();
     settings.Author = Author.toStdString();

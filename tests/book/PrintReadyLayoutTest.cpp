@@ -171,12 +171,7 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
     NullProgress progress;
     TBookLayout layout(*project.Manager(), qj, *batch, settings, progress);
     report::TFontManager fonts;
-    auto measure = [&fonts](const std::string& text, int size) {
-        return fonts.TextWidth(text, "Liberation Sans", 1, false, false,
-                               report::TFontPitch::fpDefault,
-                               static_cast<int>(std::lround(600 * size / 72.0))) /
-               600.0;
-    };
+    const TTextMeasure measure = PrintReadyMeasure(fonts);
     layout.SetTextMeasure(measure);
     layout.LayoutFrontMatter();
     layout.LayoutPuzzlePages();
