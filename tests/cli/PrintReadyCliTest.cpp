@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -66,11 +65,38 @@ class PrintReadyCliTest : public ::testing::Test
     std::string Path(const std::string& name) const { return (Dir / name).string(); }
 };
 
+/// The lines of `text` that start with `prefix`, each without it.
+std::vector<std::string> LinesAfter(const std::string& text, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0)
+            found.push_back(line.substr(prefix.size()));
+    return found;
+}
+
+/// pdfinfo's "Page N <what>:" values by page number ("size", "MediaBox", "TrimBox").
+std::map<int, std::string> PageValues(const std::string& info, const std::string& what)
+{
+    std::map<int, std::string> values;
+    for (const std::string& rest : LinesAfter(info, "Page ")) {
+        std::istringstream words(rest);
+        int page = 0;
+        std::string key;
+        if (words >> page >> key && key == what + ":") {
+            std::string value;
+            std::getline(words >> std::ws, value);
+            values[page] = value;
+        }
+    }
+    return values;
+}
+
 int PageCount(const std::string& pdf)
 {
-    std::smatch m;
-    std::string info = Shell("pdfinfo '" + pdf + "'").Out;
-    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+    auto lines = LinesAfter(Shell("pdfinfo '" + pdf + "'").Out, "Pages:");
+    return lines.empty() ? -1 : std::stoi(lines.front());
 }
 
 std::string PageText(const std::string& pdf, int page)
@@ -113,11 +139,16 @@ struct PdfPage
 std::vector<PdfPage> ReadPages(const std::string& bytes)
 {
     std::vector<PdfPage> pages;
-    std::regex streamHead("<< /Length (\\d+) >>\r\nstream\r\n");
-    for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), streamHead);
-         it != std::sregex_iterator(); ++it) {
-        const std::size_t start = static_cast<std::size_t>(it->position() + it->length());
-        std::istringstream content(bytes.substr(start, std::stoul((*it)[1])));
+    // Content streams are "<< /Length N >>"; the font program's dictionary also has /Length1.
+    const std::string head = "<< /Length ", tail = " >>\r\nstream\r\n";
+    for (std::size_t at = bytes.find(head); at != std::string::npos;
+         at = bytes.find(head, at + 1)) {
+        const std::size_t digits = at + head.size();
+        const std::size_t end = bytes.find_first_not_of("0123456789", digits);
+        if (end == digits || bytes.compare(end, tail.size(), tail) != 0)
+            continue;
+        std::istringstream content(
+            bytes.substr(end + tail.size(), std::stoul(bytes.substr(digits, end - digits))));
         PdfPage page;
         std::map<std::pair<long, long>, std::vector<double>> verticals; // (y1, y2) -> xs
         int size = 0;
@@ -230,14 +261,14 @@ TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
         // Every page has the paper's size.
         std::string sizes =
             Shell("pdfinfo -f 1 -l " + std::to_string(pages) + " '" + pdf + "'").Out;
-        std::regex sizeLine("Page\\s+\\d+ size:\\s+([0-9.]+) x ([0-9.]+) pts");
-        int sized = 0;
-        for (auto it = std::sregex_iterator(sizes.begin(), sizes.end(), sizeLine);
-             it != std::sregex_iterator(); ++it, ++sized) {
-            EXPECT_NEAR(std::stod((*it)[1]), c.WidthPt, 0.01);
-            EXPECT_NEAR(std::stod((*it)[2]), c.HeightPt, 0.01);
+        const auto pageSizes = PageValues(sizes, "size");
+        for (const auto& [page, size] : pageSizes) {
+            double width = 0, height = 0;
+            ASSERT_EQ(std::sscanf(size.c_str(), "%lf x %lf", &width, &height), 2) << size;
+            EXPECT_NEAR(width, c.WidthPt, 0.01) << "page " << page;
+            EXPECT_NEAR(height, c.HeightPt, 0.01) << "page " << page;
         }
-        EXPECT_EQ(sized, pages);
+        EXPECT_EQ(static_cast<int>(pageSizes.size()), pages);
 
         // Every font is embedded, and the file is sound.
         std::string fonts = Shell("pdffonts '" + pdf + "'").Out;
@@ -260,8 +291,15 @@ TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
         EXPECT_NE(PageText(pdf, 2).find("How to play"), std::string::npos);
         for (int page : {3, 4, pages}) {
             std::string text = PageText(pdf, page);
-            std::regex number("\\n\\s*" + std::to_string(page) + "\\s*\\n");
-            EXPECT_TRUE(std::regex_search(text, number)) << "page " << page << ":\n" << text;
+            std::istringstream lines(text);
+            bool found = false;
+            for (std::string line; std::getline(lines, line);) {
+                std::istringstream words(line);
+                std::string only, more;
+                found =
+                    found || (words >> only && only == std::to_string(page) && !(words >> more));
+            }
+            EXPECT_TRUE(found) << "page " << page << ":\n" << text;
         }
         EXPECT_NE(PageText(pdf, pages).find("Notes"), std::string::npos);
         std::string info = Shell("pdfinfo '" + pdf + "'").Out;
@@ -284,14 +322,12 @@ TEST_F(PrintReadyCliTest, EveryAnswerSolvesItsPuzzleInATrimmedBook)
         for (std::size_t i = 0; i < pages.size(); ++i) {
             ReadGrids(pages[i], static_cast<int>(i) + 1);
             for (const Grid& grid : pages[i].Grids) {
-                std::smatch m;
-                ASSERT_TRUE(
-                    std::regex_match(grid.Label, m, std::regex("Sudoku #(\\d+)( - page (\\d+))?")))
-                    << "page " << i + 1 << " label '" << grid.Label << "'";
-                int n = std::stoi(m[1]);
-                if (m[2].matched) {
+                int n = 0, page = 0;
+                const int read = std::sscanf(grid.Label.c_str(), "Sudoku #%d - page %d", &n, &page);
+                ASSERT_GE(read, 1) << "page " << i + 1 << " label '" << grid.Label << "'";
+                if (read == 2) {
                     answers[n] = grid;
-                    EXPECT_EQ(std::stoi(m[3]), 2 + (n - 1) / perPage + 1) << "answer " << n;
+                    EXPECT_EQ(page, 2 + (n - 1) / perPage + 1) << "answer " << n;
                 } else if (n <= 5 * perPage) {
                     puzzles[n] = grid;
                 }
@@ -333,23 +369,19 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
           "/GTS_PDFXConformance (PDF/X-1a:2001)", "/Trapped /False", "/Title (Very Easy Sudoku)",
           "/ModDate (D:20260101000000)", "/CreationDate (D:20260101000000)"})
         EXPECT_NE(bytes.find(key), std::string::npos) << key;
-    EXPECT_TRUE(std::regex_search(bytes, std::regex("trailer\r\n<<[^>]*/ID \\[<[0-9A-F]{32}> "
-                                                    "<[0-9A-F]{32}>\\]")));
+    const std::string trailer = bytes.substr(bytes.rfind("trailer\r\n"));
+    const std::size_t id = trailer.find("/ID [<");
+    ASSERT_NE(id, std::string::npos) << trailer;
+    const std::string hex = trailer.substr(id + 6, 32);
+    EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << hex;
+    EXPECT_EQ(trailer.substr(id, 77), "/ID [<" + hex + "> <" + hex + ">]\r\n");
     const int pages = PageCount(Path("x.pdf"));
     std::string boxes =
         Shell("pdfinfo -box -f 1 -l " + std::to_string(pages) + " '" + Path("x.pdf") + "'").Out;
-    std::regex media("Page\\s+(\\d+) MediaBox:\\s+(.*)\n");
-    std::regex trim("Page\\s+(\\d+) TrimBox:\\s+(.*)\n");
-    std::map<int, std::string> medias, trims;
-    for (auto it = std::sregex_iterator(boxes.begin(), boxes.end(), media);
-         it != std::sregex_iterator(); ++it)
-        medias[std::stoi((*it)[1])] = (*it)[2];
-    for (auto it = std::sregex_iterator(boxes.begin(), boxes.end(), trim);
-         it != std::sregex_iterator(); ++it)
-        trims[std::stoi((*it)[1])] = (*it)[2];
+    const auto medias = PageValues(boxes, "MediaBox"), trims = PageValues(boxes, "TrimBox");
     EXPECT_EQ(static_cast<int>(medias.size()), pages);
     EXPECT_EQ(trims, medias);
-    EXPECT_NE(medias[1].find("576.00   720.00"), std::string::npos) << medias[1];
+    EXPECT_NE(medias.at(1).find("576.00   720.00"), std::string::npos) << medias.at(1);
     Outcome check = Shell("qpdf --check '" + Path("x.pdf") + "'");
     EXPECT_EQ(check.Exit, 0) << check.Out;
     std::string fonts = Shell("pdffonts '" + Path("x.pdf") + "'").Out;
