@@ -1,11 +1,17 @@
 #include "book/BookLayout.h"
 
 #include "book/Publisher.h"
+#include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
+#include "report/FontManager.h"
+#include "report/RenderDevice.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace gq::book
@@ -19,26 +25,130 @@ using report::TRepVLine;
 namespace
 {
 
-/// Grid positions of the four-per-page layout, also used by the answer pages: top left,
-/// top right, bottom left, bottom right.
-struct QuarterPosition
+// ---- The layout tables: where every item goes, in inches on a Letter page (the transform of
+// each page maps them onto the book's paper). Sizes are points, before scaling.
+
+struct TextSpot
 {
-    double X0, Y0, TL, TT, LabelLeft, LabelTop;
+    double Left, Top;
+    int Size;
 };
 
+/// One grid of a layout with its "Sudoku #" label.
+struct GridSpot
+{
+    double X0, Y0, C, TL, TT;
+    int S;
+    TextSpot Label;
+};
+
+/// A page layout: its grids in the order they are filled and the footer.
+struct PageLayout
+{
+    std::array<GridSpot, 4> Grids;
+    int GridCount;
+    TextSpot Footer;
+};
+
+constexpr TextSpot kPageTitle{5.4, 0.6, 12};
+constexpr TextSpot kHeading{0.5, 0.6, 18}; // "Answers", "Notes"
+constexpr double kPairCell = 0.48;
 constexpr double kQuarterCell = 0.4;
-constexpr QuarterPosition kQuarters[4] = {
-    {0.5, 0.79 + 0.8, 0.2, 0.82 + 0.8, 0.5, 1.2},
-    {0.5 + 10 * kQuarterCell, 0.79 + 0.8, 0.2 + 10 * kQuarterCell, 0.82 + 0.8, 10 * 0.4 + 0.5, 1.2},
-    {0.5, 0.79 + 1.2 + 10 * kQuarterCell, 0.2, 0.82 + 1.2 + 10 * kQuarterCell, 0.5, 5.6},
-    {0.5 + 10 * kQuarterCell, 0.79 + 1.2 + 10 * kQuarterCell, 0.2 + 10 * kQuarterCell,
-     0.82 + 1.2 + 10 * kQuarterCell, 10 * 0.4 + 0.5, 5.6},
-};
 
-GridBlock QuarterGrid(TRepPage& page, int position, std::string_view source)
+constexpr PageLayout kOnePerPage{
+    {{{0.5, 0.79 + 1.2, 0.84, 0.46, 0.99 + 1.2, 25, {2 * 0.84 + 1.5, 1.4, 28}}}},
+    1,
+    {6 * 0.84 + 1.2, 9 * 0.84 + 0.8 + 1.2, 12}};
+
+constexpr PageLayout kTwoPerPage{
+    {{{2.0, 0.79 + 0.6, kPairCell, 2.0 - 0.25, 0.82 + 0.6, 20, {3.5, 1.0, 18}},
+      {2.0,
+       0.79 + 0.7 + 10 * kPairCell,
+       kPairCell,
+       2.0 - 0.25,
+       0.95 + 0.7 - 0.1 + 10 * kPairCell,
+       20,
+       {3.5, 5.9, 18}}}},
+    2,
+    {3.3, 19 * kPairCell + 0.8 + 0.7, 12}};
+
+/// Four per page: top left, top right, bottom left, bottom right. The answer pages use it too.
+constexpr PageLayout kFourPerPage{
+    {{{0.5, 0.79 + 0.8, kQuarterCell, 0.2, 0.82 + 0.8, 18, {0.5, 1.2, 18}},
+      {0.5 + 10 * kQuarterCell,
+       0.79 + 0.8,
+       kQuarterCell,
+       0.2 + 10 * kQuarterCell,
+       0.82 + 0.8,
+       18,
+       {10 * 0.4 + 0.5, 1.2, 18}},
+      {0.5,
+       0.79 + 1.2 + 10 * kQuarterCell,
+       kQuarterCell,
+       0.2,
+       0.82 + 1.2 + 10 * kQuarterCell,
+       18,
+       {0.5, 5.6, 18}},
+      {0.5 + 10 * kQuarterCell,
+       0.79 + 1.2 + 10 * kQuarterCell,
+       kQuarterCell,
+       0.2 + 10 * kQuarterCell,
+       0.82 + 1.2 + 10 * kQuarterCell,
+       18,
+       {10 * 0.4 + 0.5, 5.6, 18}}}},
+    4,
+    {6.3, 1.2 + 8.5, 12}};
+
+// Print-ready pages only.
+constexpr double kBlockLeft = TPageGeometry::kDesignLeft; // centred texts use the whole block
+constexpr double kBlockWidth = TPageGeometry::kDesignWidth;
+constexpr TextSpot kTitlePageTitle{kBlockLeft, 3.2, 36}; // Left/width: the block, centred
+constexpr int kTitlePageSmallestTitle = 20;
+constexpr TextSpot kTitlePageAuthor{kBlockLeft, 0.9, 20}; // Top: below the title
+constexpr TextSpot kTitlePagePublisher{kBlockLeft, 9.3, 16};
+constexpr TextSpot kTitlePageAddress{kBlockLeft, 9.75, 12};
+constexpr TextSpot kRulesHeading{0.5, 0.8, 24};
+constexpr TextSpot kRulesText{0.5, 1.8, 14}; // Top of the first line
+constexpr double kRulesParagraphGap = 0.25;
+constexpr double kNotesFirstLine = 1.5; // ruled lines of a notes page: Top of the first,
+constexpr double kNotesLineGap = 0.45;  // the distance between them,
+constexpr int kNotesLines = 20;         // their number,
+constexpr double kNotesLineLeft = 0.5;  // where they start
+constexpr double kNotesLineWidth = 7.6; // and how long they are
+
+/// The page number's box: below the text block, in the bottom margin (page inches).
+constexpr double kPageNumberDrop = 0.1;
+constexpr int kPageNumberSize = 9;
+
+/// Nothing printed in a print-ready book is smaller than this (points).
+constexpr int kMinPrintReadyText = 7;
+/// Pen widths in device pixels (600 dpi): box and cell lines of the described book (1.2 and
+/// 0.6 pt), and of a print-ready one (2.04 and 0.84 pt).
+constexpr int kThickLine = 10;
+constexpr int kThinLine = 5;
+constexpr int kPrintReadyThickLine = 17;
+constexpr int kPrintReadyThinLine = 7;
+
+const PageLayout& PuzzleLayout(int perPage)
 {
-    const QuarterPosition& at = kQuarters[position - 1];
-    return {&page, at.X0, at.Y0, kQuarterCell, at.TL, at.TT, 18, source, false};
+    return perPage == 1 ? kOnePerPage : perPage == 2 ? kTwoPerPage : kFourPerPage;
+}
+
+std::vector<std::string> RulesText(bool candidates)
+{
+    std::vector<std::string> rules = {
+        "Fill in the empty cells so that every row, every column and every 3 x 3 box holds each "
+        "of the digits 1 to 9 exactly once.",
+        "The digits printed at the start are given and stay as they are. Each puzzle has one "
+        "solution, and it can be found by reasoning alone: no guessing is needed.",
+        "Start where a row, column or box has few empty cells, and look for the one place a "
+        "digit can still go.",
+        "The answers are at the back of the book, under the puzzle's number and page."};
+    if (candidates)
+        rules.insert(rules.begin() + 2,
+                     "The small digits in an empty cell are its candidates: the digits that the "
+                     "givens still allow there.");
+    return rules;
 }
 
 } // namespace
@@ -57,10 +167,62 @@ std::string CellText(std::string_view text, int x, int y)
     return std::string(1, text[position - 1]);
 }
 
-int BookPageCount(const TBookSettings& settings)
+TBookPlan PlanBook(const TBookSettings& settings)
 {
-    int puzzles = static_cast<std::int16_t>(settings.PageCount) * settings.PuzzlesPerPage;
-    return settings.PageCount + RoundUp(static_cast<double>(puzzles) / 4);
+    TBookPlan plan;
+    plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
+    plan.AnswerPages = RoundUp(static_cast<double>(plan.PuzzlePages * settings.PuzzlesPerPage) / 4);
+    if (settings.IsPrintReady()) {
+        plan.FrontPages = 2;
+        int body = plan.Total();
+        int total = std::max(kMinPrintReadyPages, body + body % 2);
+        plan.NotesPages = total - body;
+    }
+    return plan;
+}
+
+int BookPageCount(const TBookSettings& settings) { return PlanBook(settings).Total(); }
+
+void CheckTitlePageText(std::string_view text, std::string_view what, std::size_t limit)
+{
+    if (ToPageText(text, what).size() > limit)
+        throw Error(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
+}
+
+void CheckPrintSettings(const TBookSettings& settings)
+{
+    BookGeometry(settings);
+    CheckTitlePageText(settings.Title, "the title", kMaxTitleLength);
+    CheckTitlePageText(settings.Author, "the author", kMaxAuthorLength);
+}
+
+TPageGeometry BookGeometry(const TBookSettings& settings)
+{
+    const TPaper* paper = FindPaper(settings.Paper);
+    if (!paper)
+        throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
+                    PaperNameList());
+    if (settings.IsPrintReady())
+        return TPageGeometry::PrintReady(*paper, PlanBook(settings).Total());
+    return TPageGeometry::Plain(*paper);
+}
+
+TTextMeasure PrintReadyMeasure(report::TFontManager& fonts)
+{
+    return [&fonts](const std::string& text, int size) {
+        constexpr int dpi = report::TRenderDevice::kDpi;
+        const int pixels = static_cast<int>(std::lround(dpi * size / 72.0));
+        return fonts.TextWidth(text, std::string(kPrintReadyFace), report::kDefaultCharSet, false,
+                               false, report::TFontPitch::fpDefault, pixels) /
+               static_cast<double>(dpi);
+    };
+}
+
+void RequirePrintReadyFace(report::TFontManager& fonts)
+{
+    if (fonts.Match(std::string(kPrintReadyFace), false, false).Family != kPrintReadyFace)
+        throw Error("print-ready books are set in " + std::string(kPrintReadyFace) +
+                    ", which is not installed (Debian package fonts-liberation)");
 }
 
 std::string BookTitle(const TBookSettings& settings)
@@ -73,7 +235,13 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                          IBookProgress& progress)
     : m_project(project), m_qj(QJ1), m_batch(batch), m_progress(progress),
       m_perPage(settings.PuzzlesPerPage), m_pages(static_cast<std::int16_t>(settings.PageCount)),
-      m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill")
+      m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill"),
+      m_plan(PlanBook(settings)), m_geometry(BookGeometry(settings)),
+      m_printReady(m_geometry.PrintReady()),
+      m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
+      m_bookTitle(
+          ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title")),
+      m_bookAuthor(ToPageText(settings.Author, "the author"))
 {}
 
 void TBookLayout::ShowProgress(int value)
@@ -89,130 +257,273 @@ TRepPage& TBookLayout::SetUpPage(int number)
     if (!page)
         throw Error("the book's page " + std::to_string(number) + " is missing from its report");
     page->WasteFit = true;
+    // Every page carries its size, so the engine never keeps the size of an earlier book.
+    page->SetPageWidth(m_geometry.PageWidth());
+    page->SetPageHeight(m_geometry.PageHeight());
+    page->PaperSize = 256;
     return *page;
 }
 
-void TBookLayout::AddText(TRepPage& page, std::string_view text, double left, double top, int size)
+int TBookLayout::FontSize(int points)
+{
+    int size = static_cast<int>(std::lround(points * m_geometry.Scale()));
+    size = std::max(size, m_printReady ? kMinPrintReadyText : 1);
+    m_smallestText = std::min(m_smallestText, size);
+    return size;
+}
+
+int TBookLayout::LineWidth(bool thick)
+{
+    int width = m_printReady ? (thick ? kPrintReadyThickLine : kPrintReadyThinLine)
+                             : (thick ? kThickLine : kThinLine);
+    m_thinnestLine = std::min(m_thinnestLine, width);
+    return width;
+}
+
+double TBookLayout::Measure(const std::string& text, int size) const
+{
+    if (m_measure)
+        return m_measure(text, size);
+    return 0.6 * static_cast<double>(text.size()) * size / 72;
+}
+
+TRepText& TBookLayout::AddText(TRepPage& page, const TPageTransform& frame, std::string_view text,
+                               double left, double top, int size)
 {
     auto* item = page.AddChildControl<TRepText>("TitleText");
     item->SetText(text);
-    item->SetLeft(left);
-    item->SetTop(top);
-    item->Font().Size = size;
-    item->Font().Name = "Arial";
+    item->SetLeft(frame.X(left));
+    item->SetTop(frame.Y(top));
+    item->Font().Size = FontSize(size);
+    item->Font().Name = m_fontName;
+    return *item;
 }
 
-void TBookLayout::AddPageTitle(TRepPage& page) { AddText(page, m_title, 5.4, 0.6, 12); }
-
-void TBookLayout::AddLabel(TRepPage& page, int number, double left, double top, int size)
+void TBookLayout::AddPageTitle(TRepPage& page, const TPageTransform& frame)
 {
-    AddText(page, "Sudoku #" + std::to_string(number), left, top, size);
+    AddText(page, frame, m_title, kPageTitle.Left, kPageTitle.Top, kPageTitle.Size);
+}
+
+void TBookLayout::AddPageNumber(TRepPage& page, int number)
+{
+    if (!m_printReady)
+        return;
+    auto* item = page.AddChildControl<TRepText>("TitleText");
+    item->SetText(std::to_string(number));
+    item->SetLeft(m_geometry.BlockLeft(number) + m_geometry.BlockWidth() / 2 - 0.5);
+    item->SetTop(m_geometry.PageHeight() - m_geometry.Margins().Bottom + kPageNumberDrop);
+    item->Font().Size = kPageNumberSize;
+    item->Font().Name = m_fontName;
+    item->SetFontJustify(report::TPrintJustify::pjCenter);
+    item->SetWidth(1);
+    m_smallestText = std::min(m_smallestText, kPageNumberSize);
 }
 
 void TBookLayout::AddGridBlock(const GridBlock& b)
 {
     TRepPage& page = *b.Page;
+    const TPageTransform& f = b.Frame;
     for (int i = 1; i <= 10; ++i) {
         auto* line = page.AddChildControl<TRepHLine>();
-        line->SetLeft(b.X0);
-        line->SetWidth(9 * b.C);
-        line->SetLineWidth((i - 1) % 3 == 0 ? 10 : 5);
-        line->SetTop(b.Y0 + (i - 1) * b.C);
+        line->SetLeft(f.X(b.X0));
+        line->SetWidth(f.Length(9 * b.C));
+        line->SetLineWidth(LineWidth((i - 1) % 3 == 0));
+        line->SetTop(f.Y(b.Y0 + (i - 1) * b.C));
     }
     for (int j = 1; j <= 10; ++j) {
         auto* line = page.AddChildControl<TRepVLine>();
-        line->SetTop(b.Y0);
-        line->SetHeight(9 * b.C);
-        line->SetLineWidth((j - 1) % 3 == 0 ? 10 : 5);
-        line->SetLeft(b.X0 + (j - 1) * b.C);
+        line->SetTop(f.Y(b.Y0));
+        line->SetHeight(f.Length(9 * b.C));
+        line->SetLineWidth(LineWidth((j - 1) % 3 == 0));
+        line->SetLeft(f.X(b.X0 + (j - 1) * b.C));
     }
+    const int digitSize = FontSize(b.S);
+    // Candidates are rounded down: a full list of nine must stay inside its cell.
+    const int candidateSize = std::max(static_cast<int>(std::floor(12 * f.Scale + 1e-9)),
+                                       m_printReady ? kMinPrintReadyText : 1);
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
             auto* text = page.AddChildControl<TRepText>("TitleText");
-            text->SetLeft(b.TL + (x - 1) * b.C);
-            text->SetTop(b.TT + (y - 1) * b.C);
-            text->Font().Size = b.S;
+            text->SetLeft(f.X(b.TL + (x - 1) * b.C));
+            text->SetTop(f.Y(b.TT + (y - 1) * b.C));
+            text->Font().Size = digitSize;
+            if (m_printReady)
+                text->Font().Name = m_fontName;
             text->SetFontJustify(report::TPrintJustify::pjCenter);
             std::string digit = CellText(b.Source, x, y);
             if (!b.Candidates || !digit.empty()) {
                 text->SetText(digit);
             } else {
-                text->Font().Size = 12;
+                text->Font().Size = candidateSize;
+                m_smallestText = std::min(m_smallestText, candidateSize);
                 m_qj.LoadPuzzleString(b.Source);
                 text->SetText(m_qj.GetCandidates(x, y));
             }
-            text->SetWidth(1);
+            text->SetWidth(f.Length(1));
         }
+}
+
+double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std::string_view text,
+                               double top, int size, bool centred)
+{
+    const int points = FontSize(size);
+    const double width = frame.Length(kBlockWidth) * 0.98;
+    // Greedy by words; a word wider than the block on its own is broken between characters.
+    std::vector<std::string> lines(1);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        std::string word(text.substr(at, end == std::string_view::npos ? end : end - at));
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+        if (Measure(longer, points) <= width) {
+            lines.back() = std::move(longer);
+            continue;
+        }
+        if (!lines.back().empty())
+            lines.emplace_back();
+        for (char c : word) {
+            if (!lines.back().empty() && Measure(lines.back() + c, points) > width)
+                lines.emplace_back();
+            lines.back() += c;
+        }
+    }
+    const double step = size / 60.0 * 1.15;
+    for (const std::string& line : lines) {
+        TRepText& item =
+            AddText(page, frame, line, centred ? kBlockLeft : kRulesText.Left, top, size);
+        if (centred) {
+            item.SetFontJustify(report::TPrintJustify::pjCenter);
+            item.SetWidth(frame.Length(kBlockWidth));
+        }
+        top += step;
+    }
+    return top;
+}
+
+void TBookLayout::LayoutFrontMatter()
+{
+    if (!m_printReady)
+        return;
+    // Page 1: the title page. The title is set as large as fits on one line, down to
+    // kTitlePageSmallestTitle; a longer one is wrapped at that size.
+    TRepPage& titlePage = SetUpPage(1);
+    const TPageTransform titleFrame = m_geometry.Frame(1);
+    int titleSize = kTitlePageTitle.Size;
+    while (titleSize > kTitlePageSmallestTitle &&
+           Measure(m_bookTitle, static_cast<int>(std::lround(titleSize * titleFrame.Scale))) >
+               titleFrame.Length(kBlockWidth) * 0.98)
+        titleSize -= 2;
+    double top =
+        AddWrapped(titlePage, titleFrame, m_bookTitle, kTitlePageTitle.Top, titleSize, true);
+    if (!m_bookAuthor.empty())
+        top = AddWrapped(titlePage, titleFrame, "by " + m_bookAuthor,
+                         top + kTitlePageAuthor.Top - kTitlePageAuthor.Size / 60.0,
+                         kTitlePageAuthor.Size, true);
+    TRepText& publisher = AddText(titlePage, titleFrame, kPublisherName, kTitlePagePublisher.Left,
+                                  kTitlePagePublisher.Top, kTitlePagePublisher.Size);
+    TRepText& address = AddText(titlePage, titleFrame, kPublisherWebAddress, kTitlePageAddress.Left,
+                                kTitlePageAddress.Top, kTitlePageAddress.Size);
+    for (TRepText* item : {&publisher, &address}) {
+        item->SetFontJustify(report::TPrintJustify::pjCenter);
+        item->SetWidth(titleFrame.Length(kBlockWidth));
+    }
+
+    // Page 2: the rules.
+    TRepPage& rulesPage = SetUpPage(2);
+    const TPageTransform rulesFrame = m_geometry.Frame(2);
+    AddText(rulesPage, rulesFrame, "How to play", kRulesHeading.Left, kRulesHeading.Top,
+            kRulesHeading.Size);
+    top = kRulesText.Top;
+    for (const std::string& paragraph : RulesText(m_candidates))
+        top = AddWrapped(rulesPage, rulesFrame, paragraph, top, kRulesText.Size, false) +
+              kRulesParagraphGap;
+}
+
+std::string TBookLayout::AnswerLabel(int number) const
+{
+    std::string label = "Sudoku #" + std::to_string(number);
+    if (m_printReady && number <= m_pages * m_perPage)
+        label += " - page " + std::to_string(m_plan.FrontPages + (number - 1) / m_perPage + 1);
+    return label;
 }
 
 void TBookLayout::LayoutPuzzlePages()
 {
     const int Q = m_pages;
-    const std::string_view footer = kPublisherWebAddress;
-    if (m_perPage == 1) {
+    const PageLayout& layout = PuzzleLayout(m_perPage);
+    // One pass per grid position; every page receives the title, each label with its grid in
+    // table order, and the footer.
+    for (int k = 1; k <= layout.GridCount; ++k)
         for (int q = 1; q <= Q; ++q) {
-            ShowProgress(q * 30 / Q);
-            const std::string& puzzle = m_batch.Puzzles[q];
-            TRepPage& page = SetUpPage(q);
-            AddPageTitle(page);
-            AddLabel(page, q, 2 * 0.84 + 1.5, 1.4, 28);
-            AddGridBlock(
-                {&page, 0.5, 0.79 + 1.2, 0.84, 0.46, 0.99 + 1.2, 25, puzzle, m_candidates});
-            AddText(page, footer, 6 * 0.84 + 1.2, 9 * 0.84 + 0.8 + 1.2, 12);
-        }
-    } else if (m_perPage == 2) {
-        constexpr double c = 0.48;
-        for (int q = 1; q <= Q; ++q) {
-            ShowProgress(q * 30 / Q);
-            TRepPage& upper = SetUpPage(q);
-            AddPageTitle(upper);
-            AddLabel(upper, 2 * q - 1, 3.5, 1.0, 18);
-            AddGridBlock({&upper, 2.0, 0.79 + 0.6, c, 2.0 - 0.25, 0.82 + 0.6, 20,
-                          m_batch.Puzzles[2 * q - 1], false});
-            TRepPage& lower = SetUpPage(q);
-            AddLabel(lower, 2 * q, 3.5, 5.9, 18);
-            AddGridBlock({&lower, 2.0, 0.79 + 0.7 + 10 * c, c, 2.0 - 0.25,
-                          0.95 + 0.7 - 0.1 + 10 * c, 20, m_batch.Puzzles[2 * q], false});
-            AddText(lower, footer, 3.3, 19 * c + 0.8 + 0.7, 12);
-        }
-    } else {
-        for (int k = 1; k <= 4; ++k)
-            for (int q = 1; q <= Q; ++q) {
-                if (k == 1)
-                    ShowProgress(q * 30 / Q);
-                TRepPage& page = SetUpPage(q);
-                if (k == 1)
-                    AddPageTitle(page);
-                const QuarterPosition& at = kQuarters[k - 1];
-                AddLabel(page, 4 * q - 4 + k, at.LabelLeft, at.LabelTop, 18);
-                AddGridBlock(QuarterGrid(page, k, m_batch.Puzzles[4 * q - 4 + k]));
-                if (k == 4)
-                    AddText(page, footer, 6.3, 1.2 + 8.5, 12);
+            if (k == 1)
+                ShowProgress(q * 30 / Q);
+            const int number = m_plan.FrontPages + q;
+            const TPageTransform frame = m_geometry.Frame(number);
+            const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
+            const int n = m_perPage * (q - 1) + k;
+            TRepPage& page = SetUpPage(number);
+            if (k == 1)
+                AddPageTitle(page, frame);
+            AddText(page, frame, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
+                    at.Label.Size);
+            AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S, m_batch.Puzzles[n],
+                          m_perPage == 1 && m_candidates, frame});
+            if (k == layout.GridCount) {
+                AddText(page, frame, kPublisherWebAddress, layout.Footer.Left, layout.Footer.Top,
+                        layout.Footer.Size);
+                AddPageNumber(page, number);
             }
-    }
+        }
 }
 
 void TBookLayout::LayoutAnswerPages()
 {
     const int Q = m_pages;
-    const int R = RoundUp(static_cast<double>(m_perPage * Q) / 4);
+    const int R = m_plan.AnswerPages;
+    const PageLayout& layout = kFourPerPage;
     for (int k = 1; k <= 4; ++k)
         for (int a = 1; a <= R; ++a) {
             if (k == 1)
                 ShowProgress((Q + a) * 30 / Q);
-            TRepPage& page = SetUpPage(Q + a);
+            const int number = m_plan.FrontPages + Q + a;
+            const TPageTransform frame = m_geometry.Frame(number);
+            TRepPage& page = SetUpPage(number);
             if (k == 1) {
-                AddPageTitle(page);
-                AddText(page, "Answers", 0.5, 0.6, 18);
+                AddPageTitle(page, frame);
+                AddText(page, frame, "Answers", kHeading.Left, kHeading.Top, kHeading.Size);
             }
-            const QuarterPosition& at = kQuarters[k - 1];
+            const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             int n = 4 * a - 4 + k;
-            AddLabel(page, n, at.LabelLeft, at.LabelTop, 18);
-            AddGridBlock(QuarterGrid(
-                page, k, n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : ""));
-            if (k == 4)
-                AddText(page, kPublisherWebAddress, 6.3, 1.2 + 8.5, 12);
+            AddText(page, frame, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+            AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
+                          n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : "", false,
+                          frame});
+            if (k == 4) {
+                AddText(page, frame, kPublisherWebAddress, layout.Footer.Left, layout.Footer.Top,
+                        layout.Footer.Size);
+                AddPageNumber(page, number);
+            }
         }
+}
+
+void TBookLayout::LayoutNotesPages()
+{
+    const int first = m_plan.FrontPages + m_plan.PuzzlePages + m_plan.AnswerPages + 1;
+    for (int number = first; number < first + m_plan.NotesPages; ++number) {
+        const TPageTransform frame = m_geometry.Frame(number);
+        TRepPage& page = SetUpPage(number);
+        AddPageTitle(page, frame);
+        AddText(page, frame, "Notes", kHeading.Left, kHeading.Top, kHeading.Size);
+        for (int i = 0; i < kNotesLines; ++i) {
+            auto* line = page.AddChildControl<TRepHLine>();
+            line->SetLeft(frame.X(kNotesLineLeft));
+            line->SetWidth(frame.Length(kNotesLineWidth));
+            line->SetLineWidth(LineWidth(false));
+            line->SetTop(frame.Y(kNotesFirstLine + i * kNotesLineGap));
+        }
+        AddPageNumber(page, number);
+    }
 }
 
 } // namespace gq::book

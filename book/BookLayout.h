@@ -2,16 +2,21 @@
 
 #include "book/BookMaker.h"
 #include "book/BookSettings.h"
+#include "book/PageGeometry.h"
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/TQJ.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gq::report
 {
+class TFontManager;
 class TRepPage;
 class TRepProjectManager;
+class TRepText;
 } // namespace gq::report
 
 namespace gq::book
@@ -27,7 +32,55 @@ std::string CellText(std::string_view text, int x, int y);
 /// The page title's level text: the caption of the chosen level ("Hard Sudoku", ...).
 std::string BookTitle(const TBookSettings& settings);
 
-/// The parameters of one printed grid, in inches (S in points).
+/// The face of a plain book's text (set as Helvetica in the PDF) and the face a print-ready
+/// book's text is set in, measured and embedded (Debian's fonts-liberation).
+inline constexpr std::string_view kPlainFace = "Arial";
+inline constexpr std::string_view kPrintReadyFace = "Liberation Sans";
+
+/// The fewest pages a print-ready book has.
+inline constexpr int kMinPrintReadyPages = 24;
+
+/// The pages of a book, in print order: front matter, puzzle pages, answer pages, notes pages.
+struct TBookPlan
+{
+    int FrontPages = 0;  ///< title and "How to play" pages (print-ready only)
+    int PuzzlePages = 0; ///< Q
+    int AnswerPages = 0; ///< R = RoundUp(puzzles / 4)
+    int NotesPages = 0;  ///< pad a print-ready book to an even count of at least 24
+    int Total() const { return FrontPages + PuzzlePages + AnswerPages + NotesPages; }
+};
+
+/// The plan of the book `settings` describe.
+TBookPlan PlanBook(const TBookSettings& settings);
+
+/// The paper and transform of the book `settings` describe. Throws gq::Error naming the valid
+/// sizes when settings.Paper is none of them.
+TPageGeometry BookGeometry(const TBookSettings& settings);
+
+/// The longest title and author a title page takes, in characters.
+inline constexpr std::size_t kMaxTitleLength = 120;
+inline constexpr std::size_t kMaxAuthorLength = 80;
+
+/// Throws gq::Error naming `what` ("the title") when `text` (UTF-8) holds a character the pages
+/// cannot print or is longer than `limit` characters.
+void CheckTitlePageText(std::string_view text, std::string_view what, std::size_t limit);
+
+/// Throws gq::Error when the paper size is unknown, or the title or author holds a character
+/// the pages cannot print (naming it) or is longer than kMaxTitleLength / kMaxAuthorLength.
+void CheckPrintSettings(const TBookSettings& settings);
+
+/// Width in inches of a text in the pages' face at a size in points.
+using TTextMeasure = std::function<double(const std::string& text, int size)>;
+
+/// Measures texts in kPrintReadyFace with `fonts` at the engine's 600 dpi, as the engine
+/// measures them. `fonts` must outlive the result.
+TTextMeasure PrintReadyMeasure(report::TFontManager& fonts);
+
+/// Throws gq::Error when kPrintReadyFace is not installed (only the real face may be embedded;
+/// a stand-in would change every width).
+void RequirePrintReadyFace(report::TFontManager& fonts);
+
+/// The parameters of one printed grid, in layout inches (S in points).
 struct GridBlock
 {
     report::TRepPage* Page = nullptr;
@@ -39,29 +92,56 @@ struct GridBlock
     int S = 0;
     std::string_view Source; ///< the PuzzleString or SolutionString printed
     bool Candidates = false;
+    TPageTransform Frame{}; ///< maps the layout inches onto the page
 };
 
-/// Fills the pages of a book's report: puzzle pages in the chosen layout, then answer pages.
-/// The pages "Report1.Page1".."Report1.Page<Q + R>" must exist.
+/// Fills the pages of a book's report: front matter, puzzle pages in the chosen layout, answer
+/// pages, notes pages. Pages "Report1.Page1".."Report1.Page<PlanBook(settings).Total()>" must
+/// exist. Every position comes from the layout tables in BookLayout.cpp and goes through the
+/// page's transform (TPageGeometry).
 class TBookLayout
 {
   public:
+    /// Throws gq::Error for an unknown paper size or a title or author the pages cannot print.
     TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                 const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
                 IBookProgress& progress);
 
+    /// Measures texts for the title and "How to play" pages of a print-ready book; without it
+    /// a width of 0.6 em per character is assumed.
+    void SetTextMeasure(TTextMeasure measure) { m_measure = std::move(measure); }
+
+    /// The title and "How to play" pages (print-ready books only).
+    void LayoutFrontMatter();
     void LayoutPuzzlePages();
     void LayoutAnswerPages();
+    /// Pages headed "Notes" that pad a print-ready book.
+    void LayoutNotesPages();
 
     /// Adds the 20 lines and 81 text items of one grid.
     void AddGridBlock(const GridBlock& block);
-    void AddPageTitle(report::TRepPage& page);
+    void AddPageTitle(report::TRepPage& page, const TPageTransform& frame);
+
+    const TBookPlan& Plan() const { return m_plan; }
+    const TPageGeometry& Geometry() const { return m_geometry; }
+    /// The smallest font size, points, and the thinnest line, device pixels, laid out so far.
+    int SmallestText() const { return m_smallestText; }
+    int ThinnestLine() const { return m_thinnestLine; }
 
   private:
-    /// Looks the page up by its full name and sets its WasteFit.
+    /// Looks the page up by its full name, sets its WasteFit and its paper size.
     report::TRepPage& SetUpPage(int number);
-    void AddText(report::TRepPage& page, std::string_view text, double left, double top, int size);
-    void AddLabel(report::TRepPage& page, int number, double left, double top, int size);
+    report::TRepText& AddText(report::TRepPage& page, const TPageTransform& frame,
+                              std::string_view text, double left, double top, int size);
+    void AddPageNumber(report::TRepPage& page, int number);
+    /// Centred lines of `text` wrapped to the text block, from layout top `top`; returns the
+    /// layout top below the last line.
+    double AddWrapped(report::TRepPage& page, const TPageTransform& frame, std::string_view text,
+                      double top, int size, bool centred);
+    int FontSize(int points);
+    int LineWidth(bool thick);
+    double Measure(const std::string& text, int size) const;
+    std::string AnswerLabel(int number) const;
     void ShowProgress(int value);
 
     report::TRepProjectManager& m_project;
@@ -72,6 +152,15 @@ class TBookLayout
     int m_pages;
     bool m_candidates;
     std::string m_title;
+    TBookPlan m_plan;
+    TPageGeometry m_geometry;
+    bool m_printReady;
+    std::string m_fontName;
+    std::string m_bookTitle;  ///< the title page's title, page text
+    std::string m_bookAuthor; ///< page text
+    TTextMeasure m_measure;
+    int m_smallestText = 1000;
+    int m_thinnestLine = 1000;
 };
 
 } // namespace gq::book

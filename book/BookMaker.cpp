@@ -4,6 +4,7 @@
 #include "book/Publisher.h"
 #include "book/PuzzleMaker.h"
 #include "book/TempFolder.h"
+#include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "pdf/Clock.h"
 #include "pdf/RenderPDF.h"
@@ -11,6 +12,7 @@
 #include "puzzle/TQJ.h"
 #include "report/FontManager.h"
 #include "report/PageStreamWriter.h"
+#include "report/RenderDevice.h"
 #include "report/RepProject.h"
 #include "widgets/TPICSD33.h"
 
@@ -46,6 +48,7 @@ void ConfigureRenderer(pdf::TRenderPDF& renderer)
     renderer.DocInfo.KeyWords = "printable sudoku,pdf sudoku,sudoku,sudoko";
     renderer.DocInfo.Creator = std::string(kPublisherWebAddress);
     renderer.DocInfo.Producer = std::string(kPublisherName);
+    renderer.UnicodeDocInfo = true;
 }
 
 /// Test seams of the file steps (see TBookMaker::SetFileSeams).
@@ -94,6 +97,37 @@ class TRisingProgress final : public IBookProgress
     IBookProgress& m_target;
     int m_value = 0;
 };
+/// The document settings of one book: PDF/X, and its title and author in the information
+/// dictionary (a print-ready book always has a title).
+void ConfigureDocument(pdf::TRenderPDF& renderer, const TBookSettings& settings,
+                       const TBookLayout& layout)
+{
+    renderer.PdfX = settings.PdfX;
+    renderer.DocInfo.Title = ToPageText(settings.Title, "the title");
+    if (renderer.DocInfo.Title.empty() && layout.Geometry().PrintReady())
+        renderer.DocInfo.Title = BookTitle(settings);
+    renderer.DocInfo.Author = ToPageText(settings.Author, "the author");
+}
+
+TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& settings,
+                     const TBookLayout& layout)
+{
+    const TPageGeometry& geometry = layout.Geometry();
+    TBookFacts facts;
+    facts.Paper = std::string(geometry.Paper().Name);
+    facts.PageWidth = geometry.PageWidth();
+    facts.PageHeight = geometry.PageHeight();
+    facts.Pages = layout.Plan().Total();
+    facts.NotesPages = layout.Plan().NotesPages;
+    facts.PrintReady = geometry.PrintReady();
+    facts.PdfX = settings.PdfX;
+    facts.InsideMargin = geometry.Margins().Inside;
+    facts.SmallestText = layout.SmallestText();
+    facts.ThinnestLine = layout.ThinnestLine() * 72.0 / report::TRenderDevice::kDpi;
+    for (const pdf::TDocumentFont& font : renderer.LastDocumentFonts())
+        (font.Embedded ? facts.EmbeddedFonts : facts.OtherFonts).push_back(font.BaseFont);
+    return facts;
+}
 
 } // namespace
 
@@ -125,6 +159,8 @@ struct TBookMaker::Impl
     std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
     std::string PageStreamPath;
     TFileSeams Seams;
+    const puzzle::TPuzzleBank* Bank = &puzzle::TPuzzleBank::BuiltIn();
+    TBookFacts Facts;
 };
 
 TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
@@ -146,12 +182,16 @@ void TBookMaker::SetFileSeams(bool allowUnnamedFiles,
     m_impl->Seams = {allowUnnamedFiles, std::move(beforeCommit)};
 }
 
+void TBookMaker::SetPuzzleBank(const puzzle::TPuzzleBank& bank) { m_impl->Bank = &bank; }
+
 void TBookMaker::SetMessagePump(std::function<void()> pump)
 {
     m_impl->PageStreamWriter1.MessagePump = std::move(pump);
 }
 
 const std::string& TBookMaker::PageStreamPath() const { return m_impl->PageStreamPath; }
+
+const TBookFacts& TBookMaker::LastBookFacts() const { return m_impl->Facts; }
 
 const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const { return *m_impl->Batch; }
 
@@ -174,6 +214,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
                     std::to_string(settings.PuzzlesPerPage));
     if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
         throw Error("there is no level " + std::to_string(settings.LevelIndex));
+    CheckPrintSettings(settings);
     Impl& m = *m_impl;
     CheckDocumentPath(settings.PdfPath); // a folder or device is refused before a name is made
     const std::string pdfPath = PdfPathFor(settings.PdfPath);
@@ -181,8 +222,10 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     CheckTarget(pdfPath, replace);
     pdf::SourceDateEpoch(); // a malformed date fails now, not after all the work
     TRisingProgress progress(userProgress);
+    if (settings.IsPrintReady())
+        RequirePrintReadyFace(*m.Fonts);
 
-    TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
+    TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
 
     m.RepProject1.NewProject();
@@ -204,12 +247,21 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     }
 
     TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
+    layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
+    layout.LayoutFrontMatter();
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
+    layout.LayoutNotesPages();
+    ConfigureDocument(m.RenderPDF, settings, layout);
 
     progress.SetCaption("Save file to disk,Please wait");
     progress.SetProgress(50);
     progress.Repaint();
+    // Every book starts from the engine's default font in the book's face, whatever the last
+    // book ended with: the first page's font state names no face the pages do not use.
+    report::TFontSpec startFont;
+    startFont.Name = std::string(settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);
+    m.PageStreamWriter1.ApplyFont(startFont);
     m.RepProject1.RunReport("Report1");
     m.RepProject1.CloseProject();
     // The stream goes to a file of this run's own, is read back from that file (never from a
@@ -223,6 +275,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     progress.SetProgress(80);
     progress.Repaint();
     RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
+    m.Facts = MakeFacts(m.RenderPDF, settings, layout);
     progress.SetProgress(100);
     progress.SetCaption("Done");
     progress.Completed(pdfPath);

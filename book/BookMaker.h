@@ -2,6 +2,7 @@
 
 #include "book/BookSettings.h"
 #include "book/SafeFile.h"
+#include "puzzle/PuzzleBank.h"
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/Random.h"
 
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gq::book
 {
@@ -28,6 +30,23 @@ class IBookProgress
     /// The book is written to `pdfPath`; returns once the front end is done with it (the
     /// desktop shows its completion dialog modally here).
     virtual void Completed(const std::string& pdfPath) = 0;
+};
+
+/// What a finished book is, as a print-on-demand upload check looks at it.
+struct TBookFacts
+{
+    std::string Paper;       ///< the paper's name ("letter", "6x9", ...)
+    double PageWidth = 0;    ///< inches
+    double PageHeight = 0;   ///< inches
+    int Pages = 0;           ///< all pages of the PDF
+    int NotesPages = 0;      ///< of them, pages headed "Notes" added at the end
+    bool PrintReady = false; ///< made with TBookSettings::PrintReady (or PdfX)
+    bool PdfX = false;
+    double InsideMargin = 0;                ///< inches; 0 for a book without margins of its own
+    int SmallestText = 0;                   ///< points
+    double ThinnestLine = 0;                ///< points
+    std::vector<std::string> EmbeddedFonts; ///< base font names
+    std::vector<std::string> OtherFonts;    ///< fonts the PDF names but does not hold
 };
 
 /// Makes books. Owns, for its whole life, the grid model, the grid control, the report project
@@ -53,6 +72,11 @@ class TBookMaker
     /// Replaces where the random generator takes its seeds (the clock by default).
     void SetSeedSource(puzzle::SeedSource source);
 
+    /// Draws the puzzles from `bank` instead of the built-in bank (tests pin a small bank so
+    /// that their books do not change when the built-in lists do). The bank must outlive the
+    /// maker.
+    void SetPuzzleBank(const puzzle::TPuzzleBank& bank);
+
     /// Called between drawing calls while the report runs (the desktop repaints there).
     /// Empty by default, and then it costs nothing.
     void SetMessagePump(std::function<void()> pump);
@@ -70,6 +94,9 @@ class TBookMaker
     /// nothing is left behind then.
     void BuildBook(const TBookSettings& settings, IBookProgress& progress);
 
+    /// What the last book made is.
+    const TBookFacts& LastBookFacts() const;
+
     /// Puzzles and solutions of the last book.
     const puzzle::TPuzzleBatch& PuzzleBatch() const;
 
@@ -78,7 +105,8 @@ class TBookMaker
     std::unique_ptr<Impl> m_impl;
 };
 
-/// Pages of a book: the puzzle pages and one answer page per four puzzles.
+/// Pages of a book: the puzzle pages and one answer page per four puzzles, and for a
+/// print-ready book its front matter and notes pages.
 int BookPageCount(const TBookSettings& settings);
 
 /// Plays the page-stream file at `pageStreamPath` into a PDF at PdfPathFor(pdfPath), made as

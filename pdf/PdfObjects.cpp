@@ -13,6 +13,16 @@ void TPDFCatalog::WriteToBuffer()
     m_owner.WriteLine("/Type /Catalog");
     m_owner.WriteFormatLine("/Outlines %d 0 R", {m_owner.m_doc->Outlines->Number});
     m_owner.WriteFormatLine("/Pages %d 0 R", {m_owner.m_doc->Pages->Number});
+    if (m_owner.PdfX) {
+        // A registered printing condition: readers need no ICC profile in the file for it.
+        m_owner.WriteLine("/OutputIntents [");
+        m_owner.WriteLine("<< /Type /OutputIntent /S /GTS_PDFX");
+        m_owner.WriteLine("/OutputConditionIdentifier (CGATS TR 001)");
+        m_owner.WriteLine("/RegistryName (http://www.color.org)");
+        m_owner.WriteLine("/OutputCondition (SWOP coated, web offset)");
+        m_owner.WriteLine("/Info (CGATS TR 001 SWOP) >>");
+        m_owner.WriteLine("]");
+    }
     m_owner.WriteLine(">>");
     m_owner.WriteLine("endobj");
     m_owner.WriteLine("");
@@ -101,6 +111,8 @@ void TPDFPage::WriteToBuffer()
     m_owner.WriteFormatLine("/ProcSet %d 0 R", {doc.ProcSet->Number});
     m_owner.WriteLine(">>");
     m_owner.WriteFormatLine("/MediaBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
+    if (m_owner.PdfX)
+        m_owner.WriteFormatLine("/TrimBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
     m_owner.WriteFormatLine("/Contents %d 0 R", {Number + 1});
     m_owner.WriteLine(">>");
     m_owner.WriteLine("endobj");

@@ -5,6 +5,7 @@
 #include "pdf/PdfError.h"
 #include "pdf/RenderPDFDocument.h"
 #include "pdf/StreamPlayer.h"
+#include "report/FontFace.h"
 
 #include <algorithm>
 #include <array>
@@ -106,6 +107,64 @@ std::string_view PaintOperatorText(bool penClear, bool brushClear)
 }
 
 } // namespace
+
+namespace
+{
+
+std::uint8_t GrayLevel(std::int32_t color)
+{
+    if (color < 0)
+        color = 0;
+    const int r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+    if (r == g && g == b)
+        return static_cast<std::uint8_t>(r);
+    return static_cast<std::uint8_t>(std::lround(0.299 * r + 0.587 * g + 0.114 * b));
+}
+
+} // namespace
+
+std::string GrayText(std::int32_t color) { return ColorParts().Text[GrayLevel(color)]; }
+
+std::string FileIdentifier(std::string_view bytes)
+{
+    std::string hex;
+    for (std::uint64_t hash : {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL}) {
+        for (char c : bytes) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001b3ULL;
+        }
+        for (int shift = 60; shift >= 0; shift -= 4)
+            hex += "0123456789ABCDEF"[(hash >> shift) & 0xF];
+    }
+    return hex;
+}
+
+void TRenderPDF::PutColorOperator(TOperatorWriter& out, std::int32_t color, bool stroke) const
+{
+    if (PdfX) {
+        out += ColorParts().Text[GrayLevel(color)];
+        out += stroke ? " G\r\n" : " g\r\n";
+        return;
+    }
+    PutColor(out, color);
+    out += stroke ? " RG\r\n" : " rg\r\n";
+}
+
+std::string TRenderPDF::InfoString(const std::string& value) const
+{
+    bool ascii = true;
+    for (char c : value)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!UnicodeDocInfo || ascii)
+        return "(" + EscapePdfString(value) + ")";
+    std::string hex = "<FEFF";
+    for (char c : value) {
+        char32_t code = report::Windows1252ToUnicode(static_cast<std::uint8_t>(c));
+        for (int shift = 12; shift >= 0; shift -= 4)
+            hex += "0123456789ABCDEF"[(code >> shift) & 0xF];
+    }
+    return hex + ">";
+}
 
 std::string ColorText(std::int32_t color)
 {
@@ -234,7 +293,7 @@ void TRenderPDF::WriteInfo(int number)
     WriteLine("<<");
     auto entry = [&](std::string_view key, const std::string& value) {
         if (!value.empty())
-            WriteFormatLine("/%s (%s)", {key, EscapePdfString(value)});
+            WriteFormatLine("/%s %s", {key, InfoString(value)});
     };
     entry("Title", DocInfo.Title);
     entry("Author", DocInfo.Author);
@@ -244,6 +303,12 @@ void TRenderPDF::WriteInfo(int number)
     entry("Producer", DocInfo.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
     WriteFormatLine("/CreationDate (D:%s)", {CreationDate(now)});
+    if (PdfX) {
+        WriteFormatLine("/ModDate (D:%s)", {CreationDate(now)});
+        WriteLine("/Trapped /False");
+        WriteLine("/GTS_PDFXVersion (PDF/X-1:2001)");
+        WriteLine("/GTS_PDFXConformance (PDF/X-1a:2001)");
+    }
     WriteLine(">>");
     WriteLine("endobj");
     WriteLine("");
@@ -352,6 +417,10 @@ void TRenderPDF::EndDocument()
     WriteFormatLine("/Size %d", {count + 1});
     WriteFormatLine("/Root %d 0 R", {doc.Catalog->Number});
     WriteFormatLine("/Info %d 0 R", {infoNumber});
+    if (PdfX) {
+        const std::string id = FileIdentifier(doc.Body);
+        WriteFormatLine("/ID [<%s> <%s>]", {id, id});
+    }
     WriteLine(">>");
     WriteLine("");
     WriteLine("startxref");
@@ -359,6 +428,11 @@ void TRenderPDF::EndDocument()
     WriteLine("%%EOF");
     m_active = nullptr;
 
+    m_lastFonts.clear();
+    for (const auto& font : doc.FontList) {
+        const auto* trueType = dynamic_cast<const TPDFFontTrueType*>(font.get());
+        m_lastFonts.push_back({font->BaseFont, trueType && trueType->FontFile && EmbedFonts});
+    }
     WriteFile(doc.Body);
 }
 
@@ -542,15 +616,13 @@ void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        PutColor(out, c.RequestedPenColor);
-        out += " RG\r\n";
+        PutColorOperator(out, c.RequestedPenColor, true);
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        PutColor(out, c.RequestedBrushColor);
-        out += " rg\r\n";
+        PutColorOperator(out, c.RequestedBrushColor, false);
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
@@ -580,8 +652,7 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         TOperatorWriter out(ActiveBuffer());
         out += "BT\r\n";
         if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-            PutColor(out, c.RequestedTextColor);
-            out += " rg\r\n";
+            PutColorOperator(out, c.RequestedTextColor, false);
             c.EmittedTextColor = c.RequestedTextColor;
             c.TextColorValid = true;
             c.PenColorValid = false;

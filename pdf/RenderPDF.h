@@ -42,6 +42,13 @@ struct TPDFDocInfo
     std::string Producer = "Gridquill PDF output";
 };
 
+/// A font of a finished document: its base font name and whether its program is in the file.
+struct TDocumentFont
+{
+    std::string BaseFont;
+    bool Embedded = false;
+};
+
 /// Compresses a content stream: gets the bytes, returns the compressed bytes and may change
 /// `filter` (preset "FlateDecode").
 using TCompressEvent = std::function<std::string(std::string_view content, std::string& filter)>;
@@ -68,6 +75,17 @@ class TRenderPDF : public TRenderStream
     int MetafileDPI = 300;
     TPDFFontEncoding FontEncoding = TPDFFontEncoding::feWinAnsiEncoding;
     TPDFDocInfo DocInfo;
+    /// Writes PDF/X-1a:2001: colours as gray levels only ("g"/"G"), an output intent for
+    /// CGATS TR 001 in the catalog, a /TrimBox equal to the /MediaBox on every page, the PDF/X
+    /// keys, /ModDate and /Trapped in the information dictionary and an /ID in the trailer.
+    /// The caller sets DocInfo.Title and sets the text in fonts that are embedded.
+    bool PdfX = false;
+    /// DocInfo strings are Windows-1252 text, and those with bytes above 127 are written as
+    /// UTF-16 text strings so that readers show those characters. Off: all bytes unchanged.
+    bool UnicodeDocInfo = false;
+
+    /// The fonts of the last document this renderer finished, in resource order.
+    const std::vector<TDocumentFont>& LastDocumentFonts() const { return m_lastFonts; }
 
     /// Measures segmented texts and TrueType faces with the engine's font manager (shared, so
     /// its width caches serve both). Without this call a manager is made on first need; the
@@ -167,10 +185,23 @@ class TRenderPDF : public TRenderStream
     /// Hands the finished document `bytes` (taken, not copied, by RenderToString) to the output.
     void WriteFile(std::string& bytes);
 
+    /// Writes "c rg" / "c RG" (or "k g" / "k G" for PDF/X) and its line end.
+    void PutColorOperator(TOperatorWriter& out, std::int32_t color, bool stroke) const;
+    /// "/Title (...)" or, for UnicodeDocInfo text beyond ASCII, "/Title <FEFF...>".
+    std::string InfoString(const std::string& value) const;
+
     std::unique_ptr<TDocument> m_doc;
     std::string* m_capture = nullptr; ///< where RenderToString takes the document
     std::unique_ptr<TEngineFontServices> m_engineFonts;
+    std::vector<TDocumentFont> m_lastFonts;
 };
+
+/// The gray level of a 0x00BBGGRR colour as "%.3g" text: the byte itself for a gray, else the
+/// luminance 0.299 R + 0.587 G + 0.114 B rounded to a byte; a negative colour is black.
+std::string GrayText(std::int32_t color);
+
+/// The file identifier of a PDF: 32 hex digits hashed from its bytes (FNV-1a, two seeds).
+std::string FileIdentifier(std::string_view bytes);
 
 /// "r g b" of a 0x00BBGGRR colour, each byte / 255 with at most three significant digits; a
 /// negative colour is black.

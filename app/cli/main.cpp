@@ -1,7 +1,9 @@
 // gridquill-cli: the command-line front end over the book engine.
 #include "app/HugePageHeap.h"
+#include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/InterruptCleanup.h"
+#include "book/PaperSizes.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
@@ -55,6 +57,61 @@ const CLI::Validator kSeedCheck(
         return {};
     },
     "SEED");
+
+/// --paper takes one of the sizes the book engine offers.
+const CLI::Validator kPaperCheck(
+    [](std::string& text) -> std::string {
+        if (book::FindPaper(text))
+            return {};
+        return "unknown paper size \"" + text + "\"; the sizes are " + book::PaperNameList();
+    },
+    "SIZE");
+
+/// --title and --author must be printable in the pages' encoding and fit the title page.
+CLI::Validator TitlePageCheck(std::string what, std::size_t limit)
+{
+    return CLI::Validator(
+        [what, limit](std::string& text) -> std::string {
+            try {
+                book::CheckTitlePageText(text, what, limit);
+            } catch (const Error& e) {
+                return e.what();
+            }
+            return {};
+        },
+        "TEXT");
+}
+
+/// A length or size for the success line: the shortest text that reads back as `value`.
+std::string Number(double value)
+{
+    char buffer[32];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::to_string(value);
+}
+
+/// The success line after a print-ready book: what a print-on-demand check looks at.
+std::string PrintReadySummary(const book::TBookFacts& facts)
+{
+    const book::TPaper* paper = book::FindPaper(facts.Paper);
+    std::string line = (paper ? std::string(paper->Caption) : facts.Paper) + ", " +
+                       std::to_string(facts.Pages) + " pages";
+    if (facts.NotesPages > 0)
+        line += " (" + std::to_string(facts.NotesPages) + " notes page" +
+                (facts.NotesPages == 1 ? "" : "s") + " added)";
+    line += ", inside margin " + Number(facts.InsideMargin) + " in, smallest text " +
+            std::to_string(facts.SmallestText) + " pt, thinnest line " +
+            Number(facts.ThinnestLine) + " pt, fonts embedded: ";
+    for (std::size_t i = 0; i < facts.EmbeddedFonts.size(); ++i)
+        line += (i > 0 ? ", " : "") + facts.EmbeddedFonts[i];
+    if (facts.EmbeddedFonts.empty())
+        line += "none";
+    if (!facts.OtherFonts.empty())
+        line += " (not embedded: " + std::to_string(facts.OtherFonts.size()) + ")";
+    if (facts.PdfX)
+        line += ", PDF/X-1a:2001";
+    return line;
+}
 
 std::vector<std::string> LevelNames()
 {
@@ -148,6 +205,11 @@ struct Options
     bool Quiet = false;
     std::string Output;
     std::string PageStream;
+    std::string Paper = "letter";
+    bool PrintReady = false;
+    bool PdfX = false;
+    std::string Title;
+    std::string Author;
 };
 
 int RunBook(const Options& options)
@@ -163,6 +225,11 @@ int RunBook(const Options& options)
     settings.Candidates = options.Candidates;
     settings.PdfPath = options.Output;
     settings.ReplaceExisting = options.Force;
+    settings.Paper = options.Paper;
+    settings.PrintReady = options.PrintReady;
+    settings.PdfX = options.PdfX;
+    settings.Title = options.Title;
+    settings.Author = options.Author;
 
     book::TBookMaker maker;
     if (options.Seed)
@@ -174,8 +241,11 @@ int RunBook(const Options& options)
     } catch (const book::TFileExistsError& error) {
         ExplainExisting(error);
     }
-    std::cout << book::PdfPathFor(options.Output) << ": " << book::BookPageCount(settings)
-              << " pages\n";
+    const std::string written = book::PdfPathFor(options.Output);
+    if (settings.IsPrintReady())
+        std::cout << written << ": " << PrintReadySummary(maker.LastBookFacts()) << '\n';
+    else
+        std::cout << written << ": " << book::BookPageCount(settings) << " pages\n";
     return 0;
 }
 
@@ -269,6 +339,18 @@ int Run(int argc, char** argv)
         ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
         ->transform(kDecimalNumber)
         ->check(kSeedCheck);
+    bookCommand
+        ->add_option("--paper", options.Paper,
+                     "page size: " + book::PaperNameList() + " (default letter)")
+        ->check(kPaperCheck);
+    bookCommand->add_flag("--print-ready", options.PrintReady,
+                          "embedded fonts, mirrored margins, page numbers, title and rules pages, "
+                          "an even count of at least 24 pages");
+    bookCommand->add_flag("--pdfx", options.PdfX, "write PDF/X-1a:2001 (implies --print-ready)");
+    bookCommand->add_option("--title", options.Title, "the book's title (print-ready title page)")
+        ->check(TitlePageCheck("the title", book::kMaxTitleLength));
+    bookCommand->add_option("--author", options.Author, "the book's author")
+        ->check(TitlePageCheck("the author", book::kMaxAuthorLength));
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand

@@ -305,8 +305,14 @@ void TForm1::CreateControls()
     m_button3 = MakeButton(*this, "Button3", QStringLiteral("Quit"), {567, 459, 118, 29});
     connect(m_button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 
+    // Below the progress group, beside "Visit Velmora": clear of every other control.
+    m_bookSetupButton =
+        MakeButton(*this, "BookSetupButton", QStringLiteral("Book Setup..."), {428, 422, 118, 30});
+    connect(m_bookSetupButton, &QPushButton::clicked, this, [this] { BookSetupClick(); });
+    m_bookSetupDialog = new TBookSetupDialog(this);
+
     m_inputs = {m_groupBox1, m_manygroup, m_cbkCandidates, m_ndgroup,
-                m_bitBtn2,   m_button4,   m_button3};
+                m_bitBtn2,   m_button4,   m_button3,       m_bookSetupButton};
     m_frmwc = new Tfrmwc(m_desktop, this);
 }
 
@@ -394,6 +400,15 @@ void TForm1::Button4Click()
 
 void TForm1::Button3Click() { close(); }
 
+void TForm1::BookSetupClick()
+{
+    if (m_running)
+        return;
+    m_bookSetupDialog->SetSetup(m_bookSetup);
+    if (m_bookSetupDialog->exec() == QDialog::Accepted)
+        m_bookSetup = m_bookSetupDialog->Setup();
+}
+
 book::TBookSettings TForm1::Settings() const
 {
     book::TBookSettings settings;
@@ -402,6 +417,7 @@ book::TBookSettings TForm1::Settings() const
     settings.PuzzlesPerPage =
         kPuzzlesPerPage.at(static_cast<std::size_t>(m_manyButtons->checkedId()));
     settings.Candidates = m_cbkCandidates->isChecked();
+    m_bookSetup.ApplyTo(settings);
     return settings;
 }
 

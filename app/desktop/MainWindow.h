@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/desktop/BookRun.h"
+#include "app/desktop/BookSetupDialog.h"
 
 #include <QString>
 #include <QWidget>
@@ -32,7 +33,8 @@ void ApplyLook(QApplication& application);
 /// The main window "Form1": the book settings, the sample-page picture, "Create Now" and the
 /// progress of a run. Fixed client area 692 x 496. Its controls carry the object names
 /// "Image1", "Image2", "Image4", "Imagea1c", "GroupBox1", "Edit1" (page count with its arrows),
-/// "manygroup", "cbk_candidates", "ndgroup", "BitBtn2", "gpb", "pb", "Button4" and "Button3".
+/// "manygroup", "cbk_candidates", "ndgroup", "BitBtn2", "gpb", "pb", "Button4" and "Button3",
+/// and "BookSetupButton" ("Book Setup...", left of "Visit Velmora").
 class TForm1 : public QWidget
 {
   public:
@@ -47,10 +49,18 @@ class TForm1 : public QWidget
     void cbk_candidatesClick();
     /// "Create Now": asks for the PDF file, confirms replacing it, then makes the book.
     void BitBtn2Click();
+    /// "Book Setup...": edits paper, print-ready, PDF/X-1a, title, author and volume in a modal
+    /// dialog; OK keeps the choices for the following books of this run of the program.
+    void BookSetupClick();
     /// "Visit Velmora".
     void Button4Click();
     /// "Quit".
     void Button3Click();
+
+    /// The Book Setup choices in force (the defaults until the dialog is accepted).
+    const TBookSetup& BookSetup() const { return m_bookSetup; }
+    /// The Book Setup dialog, made once for the life of the window.
+    TBookSetupDialog& BookSetupDialog() const { return *m_bookSetupDialog; }
 
     /// The settings the next run reads (PdfPath left empty).
     book::TBookSettings Settings() const;
@@ -96,6 +106,9 @@ class TForm1 : public QWidget
     QPushButton* m_button4 = nullptr;
     QPushButton* m_button3 = nullptr;
     Tfrmwc* m_frmwc = nullptr;
+    QPushButton* m_bookSetupButton = nullptr;
+    TBookSetupDialog* m_bookSetupDialog = nullptr;
+    TBookSetup m_bookSetup;
     std::vector<QWidget*> m_inputs; ///< controls locked while a book is made
 };
 

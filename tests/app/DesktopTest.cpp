@@ -2,6 +2,7 @@
 // in for the save dialog, the question, error boxes and the opener, a fake run for the book.
 #include "app/desktop/Desktop.h"
 #include "app/desktop/BookMakerRun.h"
+#include "app/desktop/BookSetupDialog.h"
 #include "app/desktop/CompletionDialog.h"
 #include "app/desktop/MainWindow.h"
 #include "gq/Error.h"
@@ -9,9 +10,11 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -160,6 +163,27 @@ class TDesktopTest : public QObject
         m_dialogAnswer.start(5);
     }
 
+    /// Presses "Book Setup...", lets `fill` work on the open dialog, then presses `button`
+    /// ("OkButton" or "CancelButton"); returns once the dialog is closed.
+    void UseBookSetup(const std::function<void(TBookSetupDialog&)>& fill, const char* button)
+    {
+        bool acted = false;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] {
+            auto* dialog = dynamic_cast<TBookSetupDialog*>(QApplication::activeModalWidget());
+            if (!dialog || acted)
+                return;
+            acted = true;
+            fill(*dialog);
+            dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            if (dialog->isVisible()) // refused: leave it the way a user would
+                dialog->reject();
+        });
+        timer.start(5);
+        Find<QPushButton>("BookSetupButton")->click();
+        QVERIFY(acted);
+    }
+
     void SetPageCount(const QString& typed)
     {
         auto* edit = Find<QSpinBox>("Edit1");
@@ -257,6 +281,8 @@ class TDesktopTest : public QObject
         QTest::newRow("pb") << "pb" << QRect(16, 22, 217, 16) << "";
         QTest::newRow("Button4") << "Button4" << QRect(567, 422, 118, 30) << "Visit Velmora";
         QTest::newRow("Button3") << "Button3" << QRect(567, 459, 118, 29) << "Quit";
+        QTest::newRow("BookSetupButton")
+            << "BookSetupButton" << QRect(428, 422, 118, 30) << "Book Setup...";
     }
 
     void controlGeometry()
@@ -697,6 +723,93 @@ class TDesktopTest : public QObject
             QVERIFY2(match.hasMatch(), qPrintable(info));
             QCOMPARE(match.captured(1).toInt(), book.PdfPages);
         }
+    }
+    // "Book Setup..." sits clear of every other control, starts with today's defaults, and its
+    // dialog's choices reach the settings of the next book; refusals keep the dialog open.
+    void bookSetup()
+    {
+        MakeForm();
+        const QRect button = Find<QWidget>("BookSetupButton")->geometry();
+        for (QWidget* other : m_form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other->objectName() != "BookSetupButton" && other->isVisible() &&
+                !other->objectName().startsWith("Image"))
+                QVERIFY2(!other->geometry().intersects(button), qPrintable(other->objectName()));
+        const book::TBookSettings start = m_form->Settings();
+        QCOMPARE(start.Paper, std::string("letter"));
+        QVERIFY(!start.PrintReady && !start.PdfX && start.Title.empty() && start.Volume == 0);
+
+        QString refusal;
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                QCOMPARE(dialog.findChild<QComboBox*>("PaperBox")->currentData().toString(),
+                         QString("letter"));
+                QCOMPARE(dialog.findChild<QSpinBox*>("VolumeSpin")->text(), QString("None"));
+                dialog.findChild<QLineEdit*>("TitleEdit")
+                    ->setText(QString::fromUtf8("Sudoku 日本"));
+                dialog.findChild<QPushButton*>("OkButton")->click();
+                refusal = dialog.ErrorText();
+                QVERIFY(dialog.isVisible());
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QCheckBox*>("PdfxBox")->click();
+                QVERIFY(dialog.findChild<QCheckBox*>("PrintReadyBox")->isChecked());
+                QVERIFY(!dialog.findChild<QCheckBox*>("PrintReadyBox")->isEnabled());
+                dialog.findChild<QLineEdit*>("TitleEdit")
+                    ->setText(QString::fromUtf8("Café Sudoku"));
+                dialog.findChild<QLineEdit*>("AuthorEdit")->setText("A. Writer");
+                dialog.findChild<QSpinBox*>("VolumeSpin")->setValue(3);
+                SaveScreenshot(dialog, "book-setup-dialog");
+            },
+            "OkButton");
+        QVERIFY2(refusal.contains("U+65E5"), qPrintable(refusal));
+        book::TBookSettings chosen = m_form->Settings();
+        QCOMPARE(chosen.Paper, std::string("6x9"));
+        QVERIFY(chosen.PrintReady && chosen.PdfX);
+        QCOMPARE(chosen.Title, std::string("Caf\xC3\xA9 Sudoku"));
+        QCOMPARE(chosen.Author, std::string("A. Writer"));
+        QCOMPARE(chosen.Volume, 3);
+
+        // Cancel keeps what was chosen before; the dialog reopens on it.
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                QCOMPARE(dialog.findChild<QComboBox*>("PaperBox")->currentData().toString(),
+                         QString("6x9"));
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("a4"));
+            },
+            "CancelButton");
+        QCOMPARE(m_form->Settings().Paper, std::string("6x9"));
+    }
+
+    // A print-ready 6 x 9 book made through the window and the real book maker.
+    void printReadyRealBook()
+    {
+        const QString stream = Docs("stream.pgs");
+        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
+            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
+        });
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Window Puzzles");
+            },
+            "OkButton");
+        SetPageCount("5");
+        m_desktop->SaveAnswers << Docs("ready");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY2(m_desktop->Errors.isEmpty(), qPrintable(m_desktop->Errors.join("; ")));
+        QProcess pdfinfo;
+        pdfinfo.start(GQ_PDFINFO, {Docs("ready.pdf")});
+        QVERIFY(pdfinfo.waitForFinished(30000));
+        const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+        QVERIFY2(info.contains(QRegularExpression(R"(Pages:\s+24\n)")), qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(R"(Page size:\s+432 x 648 pts)")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(R"(Title:\s+Window Puzzles)")), qPrintable(info));
+        SaveScreenshot(*m_form, "main-window-print-ready-done");
     }
 };
 

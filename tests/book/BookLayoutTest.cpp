@@ -242,7 +242,10 @@ TEST_F(BookLayoutTest, EveryItemStaysInsideThePrintableArea)
 {
     for (int per : {1, 2, 4}) {
         Lay(3, per, per == 1);
-        for (int n = 1; n <= BookPageCount({0, 3, per, false, ""}); ++n)
+        TBookSettings settings;
+        settings.PageCount = 3;
+        settings.PuzzlesPerPage = per;
+        for (int n = 1; n <= BookPageCount(settings); ++n)
             for (auto* child : Page(n).Children()) {
                 auto* control = dynamic_cast<TRepControl*>(child);
                 ASSERT_TRUE(control);

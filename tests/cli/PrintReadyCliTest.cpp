@@ -1,0 +1,417 @@
+// Print-ready books made by gridquill-cli, checked with the readers a print-on-demand service
+// uses (poppler's pdfinfo, pdffonts and pdftotext, qpdf), and every grid read back from the PDF.
+#include "book/SafeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+struct Outcome
+{
+    int Exit = -1;
+    std::string Out;
+};
+
+/// Runs a shell command and returns its exit code and standard output (stderr joined).
+Outcome Shell(const std::string& command)
+{
+    Outcome run;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.Out.append(buffer, n);
+    int status = pclose(pipe);
+    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class PrintReadyCliTest : public ::testing::Test
+{
+  protected:
+    fs::path Dir;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/gq-print-XXXXXX";
+        Dir = mkdtemp(pattern);
+        fs::create_directory(Dir / "runtime", Dir);
+        fs::permissions(Dir / "runtime", fs::perms::owner_all);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    Outcome Book(const std::string& args, const std::string& name)
+    {
+        return Shell("cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() +
+                     "' SOURCE_DATE_EPOCH=1767225600 '" GQ_CLI_PATH "' book --quiet --seed 11 " +
+                     args + " '" + (Dir / name).string() + "'");
+    }
+    std::string Path(const std::string& name) const { return (Dir / name).string(); }
+};
+
+/// The lines of `text` that start with `prefix`, each without it.
+std::vector<std::string> LinesAfter(const std::string& text, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0)
+            found.push_back(line.substr(prefix.size()));
+    return found;
+}
+
+/// pdfinfo's "Page N <what>:" values by page number ("size", "MediaBox", "TrimBox").
+std::map<int, std::string> PageValues(const std::string& info, const std::string& what)
+{
+    std::map<int, std::string> values;
+    for (const std::string& rest : LinesAfter(info, "Page ")) {
+        std::istringstream words(rest);
+        int page = 0;
+        std::string key;
+        if (words >> page >> key && key == what + ":") {
+            std::string value;
+            std::getline(words >> std::ws, value);
+            values[page] = value;
+        }
+    }
+    return values;
+}
+
+int PageCount(const std::string& pdf)
+{
+    auto lines = LinesAfter(Shell("pdfinfo '" + pdf + "'").Out, "Pages:");
+    return lines.empty() ? -1 : std::stoi(lines.front());
+}
+
+std::string PageText(const std::string& pdf, int page)
+{
+    return Shell("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) +
+                 " '" + pdf + "' -")
+        .Out;
+}
+
+struct PaperCase
+{
+    std::string Paper;
+    double WidthPt, HeightPt; // the page at 600 dpi
+    std::string Args;
+};
+
+// ---- reading the grids back from the PDF's own content streams
+
+struct Text
+{
+    double X, Y; // PDF points of the text's start (after the leading blank) and baseline
+    int Size;
+    std::string Value;
+};
+
+struct Grid
+{
+    double Left, Right, Top, Bottom; // PDF points, Y upwards
+    std::string Label;
+    std::string Cells = std::string(81, '0'); // row-major as printed
+    int Page = 0;
+};
+
+struct PdfPage
+{
+    std::vector<Text> Texts;
+    std::vector<Grid> Grids;
+};
+
+std::vector<PdfPage> ReadPages(const std::string& bytes)
+{
+    std::vector<PdfPage> pages;
+    // Content streams are "<< /Length N >>"; the font program's dictionary also has /Length1.
+    const std::string head = "<< /Length ", tail = " >>\r\nstream\r\n";
+    for (std::size_t at = bytes.find(head); at != std::string::npos;
+         at = bytes.find(head, at + 1)) {
+        const std::size_t digits = at + head.size();
+        const std::size_t end = bytes.find_first_not_of("0123456789", digits);
+        if (end == digits || bytes.compare(end, tail.size(), tail) != 0)
+            continue;
+        std::istringstream content(
+            bytes.substr(end + tail.size(), std::stoul(bytes.substr(digits, end - digits))));
+        PdfPage page;
+        std::map<std::pair<long, long>, std::vector<double>> verticals; // (y1, y2) -> xs
+        int size = 0;
+        double x = 0, y = 0, mx = 0, my = 0;
+        std::string line;
+        while (std::getline(content, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::istringstream words(line);
+            std::vector<std::string> w{std::istream_iterator<std::string>(words), {}};
+            if (w.size() == 3 && w[2] == "Tf")
+                size = std::stoi(w[1]);
+            else if (w.size() == 3 && w[2] == "Td")
+                x = std::stod(w[0]), y = std::stod(w[1]);
+            else if (line.size() >= 7 && line.rfind(" ) Tj") == line.size() - 5)
+                page.Texts.push_back({x + 0.275 * size, y, size, line.substr(2, line.size() - 7)});
+            else if (w.size() == 3 && w[2] == "m")
+                mx = std::stod(w[0]), my = std::stod(w[1]);
+            else if (w.size() >= 3 && w[2] == "l" && std::stod(w[0]) == mx) {
+                const double y2 = std::stod(w[1]);
+                verticals[{std::lround(std::max(my, y2) * 10), std::lround(std::min(my, y2) * 10)}]
+                    .push_back(mx);
+            }
+        }
+        for (auto& [extent, xs] : verticals) {
+            std::sort(xs.begin(), xs.end());
+            for (std::size_t i = 0; i + 9 < xs.size(); i += 10)
+                page.Grids.push_back({xs[i],
+                                      xs[i + 9],
+                                      extent.first / 10.0,
+                                      extent.second / 10.0,
+                                      {},
+                                      std::string(81, '0'),
+                                      0});
+        }
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+/// Fills each grid's cells and label from the page's texts: digits in the grid's largest size
+/// (smaller ones are candidates) and the "Sudoku #" text just above it.
+void ReadGrids(PdfPage& page, int number)
+{
+    for (Grid& grid : page.Grids) {
+        grid.Page = number;
+        const double cell = (grid.Right - grid.Left) / 9;
+        int digitSize = 0;
+        for (const Text& t : page.Texts)
+            if (t.X > grid.Left && t.X < grid.Right && t.Y < grid.Top && t.Y > grid.Bottom)
+                digitSize = std::max(digitSize, t.Size);
+        double labelY = 1e9;
+        for (const Text& t : page.Texts) {
+            if (t.Value.rfind("Sudoku #", 0) == 0 && t.Y > grid.Top && t.Y < labelY &&
+                t.X >= grid.Left - 1 && t.X < grid.Right) {
+                labelY = t.Y;
+                grid.Label = t.Value;
+            }
+            if (t.Size != digitSize || t.Value.size() != 1 || t.Value[0] < '1' || t.Value[0] > '9')
+                continue;
+            const double centre = t.X + 0.556 * t.Size / 2;
+            const int col = static_cast<int>((centre - grid.Left) / cell);
+            const int row = static_cast<int>((grid.Top - t.Y) / cell);
+            if (col >= 0 && col < 9 && row >= 0 && row < 9)
+                grid.Cells[static_cast<std::size_t>(row * 9 + col)] = t.Value[0];
+        }
+    }
+}
+
+bool IsSolution(const std::string& cells)
+{
+    for (int i = 0; i < 9; ++i) {
+        std::set<char> row, col, box;
+        for (int j = 0; j < 9; ++j) {
+            row.insert(cells[static_cast<std::size_t>(i * 9 + j)]);
+            col.insert(cells[static_cast<std::size_t>(j * 9 + i)]);
+            box.insert(
+                cells[static_cast<std::size_t>((i / 3 * 3 + j / 3) * 9 + i % 3 * 3 + j % 3)]);
+        }
+        if (row.size() != 9 || col.size() != 9 || box.size() != 9 || row.count('0'))
+            return false;
+    }
+    return true;
+}
+
+TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
+{
+    const std::vector<PaperCase> cases = {
+        {"6x9", 432, 648, "--pages 20 --per-page 1 --candidates"},
+        {"a4", 595.32, 841.92, "--pages 7 --per-page 2"},
+        {"5.5x8.5", 396, 612, "--pages 9 --per-page 4"},
+        {"letter", 612, 792, "--pages 3 --per-page 1"},
+    };
+    for (const PaperCase& c : cases) {
+        SCOPED_TRACE(c.Paper);
+        const std::string name = c.Paper + ".pdf";
+        Outcome made =
+            Book(c.Args + " --paper " + c.Paper +
+                     " --print-ready --title 'Puzzles at Caf\xC3\xA9 Nord' --author 'A. Writer'",
+                 name);
+        ASSERT_EQ(made.Exit, 0) << made.Out;
+        const std::string pdf = Path(name);
+        const int pages = PageCount(pdf);
+        EXPECT_GE(pages, 24);
+        EXPECT_EQ(pages % 2, 0);
+        EXPECT_NE(made.Out.find(std::to_string(pages) + " pages"), std::string::npos) << made.Out;
+        EXPECT_NE(made.Out.find("inside margin 0.375 in"), std::string::npos) << made.Out;
+        EXPECT_NE(made.Out.find("fonts embedded: LiberationSans"), std::string::npos) << made.Out;
+
+        // Every page has the paper's size.
+        std::string sizes =
+            Shell("pdfinfo -f 1 -l " + std::to_string(pages) + " '" + pdf + "'").Out;
+        const auto pageSizes = PageValues(sizes, "size");
+        for (const auto& [page, size] : pageSizes) {
+            double width = 0, height = 0;
+            ASSERT_EQ(std::sscanf(size.c_str(), "%lf x %lf", &width, &height), 2) << size;
+            EXPECT_NEAR(width, c.WidthPt, 0.01) << "page " << page;
+            EXPECT_NEAR(height, c.HeightPt, 0.01) << "page " << page;
+        }
+        EXPECT_EQ(static_cast<int>(pageSizes.size()), pages);
+
+        // Every font is embedded, and the file is sound.
+        std::string fonts = Shell("pdffonts '" + pdf + "'").Out;
+        std::istringstream rows(fonts);
+        std::string row;
+        int fontRows = 0;
+        for (int i = 0; std::getline(rows, row); ++i)
+            if (i >= 2) {
+                ++fontRows;
+                EXPECT_NE(row.find(" yes "), std::string::npos) << row;
+            }
+        EXPECT_GE(fontRows, 1);
+        Outcome check = Shell("qpdf --check '" + pdf + "'");
+        EXPECT_EQ(check.Exit, 0) << check.Out;
+
+        // Title page, rules, page numbers, notes.
+        std::string title = PageText(pdf, 1);
+        EXPECT_NE(title.find("Puzzles at Caf\xC3\xA9 Nord"), std::string::npos) << title;
+        EXPECT_NE(title.find("by A. Writer"), std::string::npos) << title;
+        EXPECT_NE(PageText(pdf, 2).find("How to play"), std::string::npos);
+        for (int page : {3, 4, pages}) {
+            std::string text = PageText(pdf, page);
+            std::istringstream lines(text);
+            bool found = false;
+            for (std::string line; std::getline(lines, line);) {
+                std::istringstream words(line);
+                std::string only, more;
+                found =
+                    found || (words >> only && only == std::to_string(page) && !(words >> more));
+            }
+            EXPECT_TRUE(found) << "page " << page << ":\n" << text;
+        }
+        EXPECT_NE(PageText(pdf, pages).find("Notes"), std::string::npos);
+        std::string info = Shell("pdfinfo '" + pdf + "'").Out;
+        EXPECT_NE(info.find("Puzzles at Caf\xC3\xA9 Nord"), std::string::npos) << info;
+        EXPECT_NE(info.find("A. Writer"), std::string::npos) << info;
+    }
+}
+
+TEST_F(PrintReadyCliTest, EveryAnswerSolvesItsPuzzleInATrimmedBook)
+{
+    for (int perPage : {1, 2, 4}) {
+        SCOPED_TRACE(perPage);
+        const std::string name = "grids" + std::to_string(perPage) + ".pdf";
+        Outcome made = Book("--pages 5 --per-page " + std::to_string(perPage) +
+                                " --paper 6x9 --print-ready --level hard",
+                            name);
+        ASSERT_EQ(made.Exit, 0) << made.Out;
+        std::vector<PdfPage> pages = ReadPages(gq::book::ReadWholeFile(Path(name)));
+        std::map<int, Grid> puzzles, answers;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            ReadGrids(pages[i], static_cast<int>(i) + 1);
+            for (const Grid& grid : pages[i].Grids) {
+                int n = 0, page = 0;
+                const int read = std::sscanf(grid.Label.c_str(), "Sudoku #%d - page %d", &n, &page);
+                ASSERT_GE(read, 1) << "page " << i + 1 << " label '" << grid.Label << "'";
+                if (read == 2) {
+                    answers[n] = grid;
+                    EXPECT_EQ(page, 2 + (n - 1) / perPage + 1) << "answer " << n;
+                } else if (n <= 5 * perPage) {
+                    puzzles[n] = grid;
+                }
+            }
+        }
+        ASSERT_EQ(static_cast<int>(puzzles.size()), 5 * perPage);
+        ASSERT_EQ(answers.size(), puzzles.size());
+        for (const auto& [n, puzzle] : puzzles) {
+            const Grid& answer = answers.at(n);
+            EXPECT_EQ(puzzle.Page, 2 + (n - 1) / perPage + 1);
+            EXPECT_TRUE(IsSolution(answer.Cells)) << "answer " << n << ": " << answer.Cells;
+            int givens = 0;
+            for (std::size_t i = 0; i < 81; ++i)
+                if (puzzle.Cells[i] != '0') {
+                    ++givens;
+                    EXPECT_EQ(puzzle.Cells[i], answer.Cells[i]) << "puzzle " << n << " cell " << i;
+                }
+            EXPECT_GE(givens, 17) << "puzzle " << n;
+            EXPECT_LT(givens, 81) << "puzzle " << n;
+        }
+    }
+}
+
+TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifier)
+{
+    Outcome made = Book("--pages 30 --per-page 1 --paper 8x10 --pdfx", "x.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    EXPECT_NE(made.Out.find("PDF/X-1a:2001"), std::string::npos) << made.Out;
+    EXPECT_NE(made.Out.find("inside margin 0.375 in"), std::string::npos) << made.Out;
+    const std::string bytes = gq::book::ReadWholeFile(Path("x.pdf"));
+    EXPECT_EQ(bytes.rfind("%PDF-1.3\r\n", 0), 0u);
+    EXPECT_EQ(bytes.find(" rg\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find(" RG\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n0 g\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n0 G\r\n"), std::string::npos);
+    for (const char* key :
+         {"/S /GTS_PDFX", "/OutputConditionIdentifier (CGATS TR 001)",
+          "/RegistryName (http://www.color.org)", "/GTS_PDFXVersion (PDF/X-1:2001)",
+          "/GTS_PDFXConformance (PDF/X-1a:2001)", "/Trapped /False", "/Title (Very Easy Sudoku)",
+          "/ModDate (D:20260101000000)", "/CreationDate (D:20260101000000)"})
+        EXPECT_NE(bytes.find(key), std::string::npos) << key;
+    const std::string trailer = bytes.substr(bytes.rfind("trailer\r\n"));
+    const std::size_t id = trailer.find("/ID [<");
+    ASSERT_NE(id, std::string::npos) << trailer;
+    const std::string hex = trailer.substr(id + 6, 32);
+    EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << hex;
+    EXPECT_EQ(trailer.substr(id, 77), "/ID [<" + hex + "> <" + hex + ">]\r\n");
+    const int pages = PageCount(Path("x.pdf"));
+    std::string boxes =
+        Shell("pdfinfo -box -f 1 -l " + std::to_string(pages) + " '" + Path("x.pdf") + "'").Out;
+    const auto medias = PageValues(boxes, "MediaBox"), trims = PageValues(boxes, "TrimBox");
+    EXPECT_EQ(static_cast<int>(medias.size()), pages);
+    EXPECT_EQ(trims, medias);
+    EXPECT_NE(medias.at(1).find("576.00   720.00"), std::string::npos) << medias.at(1);
+    Outcome check = Shell("qpdf --check '" + Path("x.pdf") + "'");
+    EXPECT_EQ(check.Exit, 0) << check.Out;
+    std::string fonts = Shell("pdffonts '" + Path("x.pdf") + "'").Out;
+    EXPECT_EQ(fonts.find(" no  no  no "), std::string::npos) << fonts;
+}
+
+TEST_F(PrintReadyCliTest, TheGutterGrowsWithThePageCount)
+{
+    // 200 pages of four puzzles: 2 + 200 + 200 pages, no notes needed.
+    Outcome made = Book("--pages 200 --per-page 4 --paper a4 --print-ready", "big.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    EXPECT_NE(made.Out.find("402 pages, inside margin 0.625 in"), std::string::npos) << made.Out;
+    EXPECT_NE(PageText(Path("big.pdf"), 402).find("Sudoku #800 - page 202"), std::string::npos);
+}
+
+TEST_F(PrintReadyCliTest, BadValuesAreUsageErrorsNamingWhatWasWrong)
+{
+    Outcome paper = Book("--paper b5", "bad.pdf");
+    EXPECT_EQ(paper.Exit, 2);
+    EXPECT_NE(paper.Out.find("letter, a4, a5, 5.5x8.5, 6x9, 7x10, 8x10, 8.25x11"),
+              std::string::npos)
+        << paper.Out;
+    Outcome title = Book("--print-ready --title 'Sudoku \xE6\x97\xA5\xE6\x9C\xAC'", "bad.pdf");
+    EXPECT_EQ(title.Exit, 2);
+    EXPECT_NE(title.Out.find("\xE6\x97\xA5"), std::string::npos) << title.Out;
+    EXPECT_NE(title.Out.find("U+65E5"), std::string::npos) << title.Out;
+    Outcome author = Book("--author \"$(printf '\\377')\"", "bad.pdf");
+    EXPECT_EQ(author.Exit, 2);
+    EXPECT_NE(author.Out.find("the author is not valid UTF-8"), std::string::npos) << author.Out;
+    EXPECT_FALSE(fs::exists(Dir / "bad.pdf"));
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+// PDF/X-1a output of the PDF writer: gray operators in place of RGB ones, the output intent,
+// trim boxes, the PDF/X keys and the file identifier; and information strings beyond ASCII.
+#include "pdf/RenderPDF.h"
+
+#include "PdfTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace gq::pdf
+{
+namespace
+{
+
+using test::OnePage;
+using test::PageContent;
+
+std::string OneTextPdf(bool pdfx)
+{
+    auto b = OnePage(12.0f);
+    b.LineMetrics();
+    b.Text(24, 2.0f, "7", 1.0f);
+    b.EndPage();
+    TRenderPDF pdf;
+    pdf.Clock = test::FixedDate;
+    pdf.PdfX = pdfx;
+    pdf.DocInfo.Title = "T";
+    return pdf.RenderToString(b.Bytes);
+}
+
+TEST(PdfX, GrayLevelsOfColours)
+{
+    EXPECT_EQ(GrayText(0), "0");
+    EXPECT_EQ(GrayText(-5), "0");
+    EXPECT_EQ(GrayText(0x00FFFFFF), "1");
+    EXPECT_EQ(GrayText(0x00808080), "0.502");
+    EXPECT_EQ(GrayText(0x000000FF), "0.298"); // red: 0.299 x 255 = 76.2 -> 76
+    EXPECT_EQ(GrayText(0x00FF0000), "0.114"); // blue: 29.07 -> 29
+}
+
+TEST(PdfX, TextIsGrayAndTheDocumentCarriesThePdfxParts)
+{
+    const std::string plain = OneTextPdf(false);
+    const std::string x = OneTextPdf(true);
+    EXPECT_NE(PageContent(plain, 0).find("0 0 0 rg"), std::string::npos);
+    EXPECT_EQ(PageContent(x, 0), "2 J\r\nBT\r\n0 g\r\n/F1 0012 Tf\r\n68.7000 648.0000 Td\r\n"
+                                 "( 7 ) Tj\r\nET\r\n");
+    for (const char* part :
+         {"/Pages 3 0 R\r\n/OutputIntents [\r\n<< /Type /OutputIntent /S /GTS_PDFX\r\n",
+          "/MediaBox [0 0 612.0000 792.0000]\r\n/TrimBox [0 0 612.0000 792.0000]\r\n",
+          "/CreationDate (D:20260102030405)\r\n/ModDate (D:20260102030405)\r\n/Trapped /False\r\n"
+          "/GTS_PDFXVersion (PDF/X-1:2001)\r\n/GTS_PDFXConformance (PDF/X-1a:2001)\r\n>>"})
+        EXPECT_NE(x.find(part), std::string::npos) << part;
+    for (const char* part : {"/OutputIntents", "/TrimBox", "/GTS_", "/ID ["})
+        EXPECT_EQ(plain.find(part), std::string::npos) << part;
+    test::ExpectWellFormed(x);
+}
+
+TEST(PdfX, TheFileIdentifierFollowsTheBytes)
+{
+    const std::string x = OneTextPdf(true);
+    const std::size_t at = x.find("/ID [<");
+    ASSERT_NE(at, std::string::npos);
+    const std::string id = x.substr(at + 6, 32);
+    EXPECT_EQ(x.substr(at, 77), "/ID [<" + id + "> <" + id + ">]\r\n");
+    EXPECT_EQ(id, FileIdentifier(x.substr(0, at))); // every byte before it
+    EXPECT_EQ(OneTextPdf(true), x);                 // the same document, the same identifier
+    EXPECT_NE(FileIdentifier("a"), FileIdentifier("b"));
+    EXPECT_EQ(FileIdentifier("").size(), 32u);
+}
+
+TEST(PdfX, InformationBeyondAsciiIsWrittenAsUtf16WhenAsked)
+{
+    auto b = OnePage(12.0f);
+    b.EndPage();
+    TRenderPDF pdf;
+    pdf.Clock = test::FixedDate;
+    pdf.DocInfo.Title = "Caf\xE9 \x80";
+    pdf.DocInfo.Author = "(plain)";
+    std::string bytes = pdf.RenderToString(b.Bytes);
+    EXPECT_NE(bytes.find("/Title (Caf\xE9 \x80)\r\n"), std::string::npos); // unchanged bytes
+    pdf.UnicodeDocInfo = true;
+    bytes = pdf.RenderToString(b.Bytes);
+    EXPECT_NE(bytes.find("/Title <FEFF00430061006600E9002020AC>\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("/Author (\\(plain\\))\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace gq::pdf
