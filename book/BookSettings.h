@@ -13,6 +13,7 @@ struct TBookSettings
     int PuzzlesPerPage = 1;  ///< 1, 2 or 4
     bool Candidates = false; ///< print candidate digits (one puzzle per page only)
     std::string PdfPath;     ///< where the book is written
+    int Volume = 0;          ///< 0: no volume (the plain draw); N >= 1: volume N of the level
 };
 
 } // namespace gq::book

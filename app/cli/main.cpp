@@ -131,6 +131,7 @@ struct Options
     int PerPage = 1;
     std::string Level = "very-easy";
     bool Candidates = false;
+    int Volume = 0;
     std::optional<std::uint64_t> Seed;
     bool Force = false;
     bool Quiet = false;
@@ -148,6 +149,7 @@ int RunBook(const Options& options)
     settings.PageCount = options.Pages;
     settings.PuzzlesPerPage = options.PerPage;
     settings.Candidates = options.Candidates;
+    settings.Volume = options.Volume;
     settings.PdfPath = WithPdfExtension(options.Output);
     RefuseExisting(settings.PdfPath, options.Force);
 
@@ -217,6 +219,11 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember(LevelNames()));
     bookCommand->add_flag("--candidates", options.Candidates,
                           "print candidate digits in open cells (one puzzle per page only)");
+    bookCommand
+        ->add_option("--volume", options.Volume,
+                     "volume N of the level, from 1: books with different volume numbers share "
+                     "no puzzle (default: no volume)")
+        ->check(CLI::PositiveNumber);
     bookCommand
         ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
         ->check(kSeedCheck);
