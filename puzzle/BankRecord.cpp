@@ -20,13 +20,14 @@ void SetBits(BankRecord& record, int first, int count, std::uint32_t value)
             record[(first + k) / 8] |= static_cast<std::uint8_t>(1u << ((first + k) % 8));
 }
 
+/// Bits first .. first + count - 1 (count <= 25) as a number, the first the lowest.
 std::uint32_t GetBits(std::span<const std::uint8_t, kBankRecordSize> record, int first, int count)
 {
-    std::uint32_t value = 0;
-    for (int k = 0; k < count; ++k)
-        if (record[(first + k) / 8] & (1u << ((first + k) % 8)))
-            value |= 1u << k;
-    return value;
+    const int byte = first / 8;
+    std::uint32_t window = 0;
+    for (int k = 0; k < 4 && byte + k < static_cast<int>(kBankRecordSize); ++k)
+        window |= static_cast<std::uint32_t>(record[byte + k]) << (8 * k);
+    return (window >> (first % 8)) & ((1u << count) - 1);
 }
 
 /// Digit 1..9 of a BankLine character, or 0 when it is none; `given` tells which kind it was.
