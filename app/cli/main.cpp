@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -223,7 +224,7 @@ int main(int argc, char** argv)
         ->add_option("--volume", options.Volume,
                      "volume N of the level, from 1: books with different volume numbers share "
                      "no puzzle (default: no volume)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     bookCommand
         ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
         ->check(kSeedCheck);
