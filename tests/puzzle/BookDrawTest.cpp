@@ -3,7 +3,6 @@
 #include "GridTestUtil.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
-#include "puzzle/TQJ.h"
 
 #include <gtest/gtest.h>
 
@@ -125,24 +124,6 @@ TEST(BookDrawTest, RefusesVolumesTheLevelDoesNotOffer)
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("offers no volumes"), std::string::npos) << e.what();
     }
-}
-
-TEST(BookDrawTest, PickReadsTheDrawnEntry)
-{
-    const TPuzzleBank& bank = TPuzzleBank::BuiltIn();
-    TRandom random(SequenceSeedSource(8));
-    TRandom same(SequenceSeedSource(8));
-    TQJ model(random);
-    TBookDraw draw(bank, 0, 2);
-    TBookDraw twin(bank, 0, 2);
-    draw.Pick(random, model);
-    const std::string givens = testing::GivensOf(model);
-    const std::string entry = bank.Entry(0, twin.Next(same));
-    int entryGivens = 0;
-    for (char c : entry)
-        entryGivens += c >= '1' && c <= '9';
-    EXPECT_EQ(81 - std::count(givens.begin(), givens.end(), '0'), entryGivens);
-    EXPECT_TRUE(testing::IsValidSolution(model.GetSolutionString()));
 }
 
 } // namespace
