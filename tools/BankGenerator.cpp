@@ -5,6 +5,7 @@
 #include "tools/Solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
@@ -157,10 +158,13 @@ void BankGenerator::Stream(std::uint64_t streamSeed, Make make, int first, int l
                     return true;
             return false;
         };
+        // Each thread takes the next candidate not yet taken, so none waits while another
+        // still has a long row of slow candidates.
+        std::atomic<int> taken{0};
         std::vector<std::thread> pool;
         for (int w = 0; w < threads; ++w)
-            pool.emplace_back([&, w] {
-                for (int i = w; i < m_options.BatchSize; i += threads) {
+            pool.emplace_back([&] {
+                for (int i; (i = taken++) < m_options.BatchSize;) {
                     batch[i] = make(Rng::Derive(seed, next + i));
                     if (wanted(batch[i]))
                         batch[i].Form = CanonicalForm(batch[i].Puzzle);
