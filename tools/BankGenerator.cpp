@@ -308,6 +308,24 @@ std::string BankGenerator::Report(std::string_view timing) const
         md += "\n";
     }
 
+    md += "\n### Givens per list\n\n| givens |";
+    std::array<std::array<int, 82>, 5> givens{};
+    for (int i = 0; i < 5; ++i) {
+        AddCell(md, lists[i].Name);
+        for (const Candidate& c : m_lists[i])
+            ++givens[i][c.Givens];
+    }
+    md += "\n|---|---|---|---|---|---|\n";
+    for (int g = 0; g <= 81; ++g) {
+        if (std::all_of(givens.begin(), givens.end(), [g](const auto& n) { return n[g] == 0; }))
+            continue;
+        md += "|";
+        AddCell(md, std::to_string(g));
+        for (int i = 0; i < 5; ++i)
+            AddCell(md, std::to_string(givens[i][g]));
+        md += "\n";
+    }
+
     md += "\n### Techniques needed\n\nPuzzles of each list that needed a technique at least "
           "once (and, in brackets, the steps made with it over the whole list):\n\n";
     md += "| technique |";
