@@ -1,5 +1,7 @@
 // Speed of the bank tools: uniqueness checks (the goal is at least 20,000 per second on hard
-// puzzles of 17-25 givens), grading and canonical forms.
+// puzzles of 17-25 givens), grading and canonical forms; and of the program's side of the bank:
+// unpacking an entry and the draws of a largest book from a volume.
+#include "puzzle/PuzzleBank.h"
 #include "tools/BankGenerator.h"
 #include "tools/CanonicalForm.h"
 #include "tools/Grader.h"
@@ -75,6 +77,32 @@ void BM_MinimalCandidate(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MinimalCandidate);
+
+void BM_UnpackEntry(benchmark::State& state)
+{
+    const gq::puzzle::TPuzzleBank& bank = gq::puzzle::TPuzzleBank::BuiltIn();
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bank.Entry(4, i));
+        i = (i + 1) % bank.Count(4);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_UnpackEntry);
+
+/// The entries of a largest book of one volume: the block's set-up and 800 draws without
+/// repeats out of the block's 800.
+void BM_LargestVolumeBookDraws(benchmark::State& state)
+{
+    const gq::puzzle::TPuzzleBank& bank = gq::puzzle::TPuzzleBank::BuiltIn();
+    gq::puzzle::TRandom random(gq::puzzle::SequenceSeedSource(1));
+    for (auto _ : state) {
+        gq::puzzle::TBookDraw draw(bank, 3, 1);
+        for (int i = 0; i < gq::puzzle::kMaxBookPuzzles; ++i)
+            benchmark::DoNotOptimize(draw.Next(random));
+    }
+}
+BENCHMARK(BM_LargestVolumeBookDraws)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,8 +1,10 @@
 #include "book/PuzzleMaker.h"
 
+#include "gq/Error.h"
 #include "puzzle/Levels.h"
 
 #include <cstdint>
+#include <string>
 
 namespace gq::book
 {
@@ -30,20 +32,31 @@ void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzz
 {
     batch.Clear();
     int code = puzzle::LevelCodeOf(settings.LevelIndex);
+    puzzle::TBookDraw draw(m_bank, settings.LevelIndex, settings.Volume);
     int count = static_cast<std::int16_t>(settings.PageCount) * settings.PuzzlesPerPage;
     if (count <= 0)
         return;
+    if (count > draw.Capacity())
+        throw Error("the bank can give a book of " +
+                    std::string(puzzle::Levels()[settings.LevelIndex].Caption) + " only " +
+                    std::to_string(draw.Capacity()) + " different puzzles, not " +
+                    std::to_string(count));
     for (int i = 1; i <= count; ++i) {
-        MakePuzzle(code);
+        MakePuzzle(code, &draw);
         batch.Puzzles[i] = m_sd.GetPuzzleString();
         batch.Solutions[i] = m_qj.GetSolutionString();
     }
 }
 
-void TPuzzleMaker::MakePuzzle(int levelCode)
+void TPuzzleMaker::MakePuzzle(int levelCode) { MakePuzzle(levelCode, nullptr); }
+
+void TPuzzleMaker::MakePuzzle(int levelCode, puzzle::TBookDraw* draw)
 {
     ClearPuzzle();
-    puzzle::PickBankPuzzle(m_bank, levelCode - 1, m_random, m_qj);
+    if (draw)
+        draw->Pick(m_random, m_qj);
+    else
+        puzzle::PickBankPuzzle(m_bank, levelCode - 1, m_random, m_qj);
     m_ndtxt = LabelTextOf(levelCode);
     FillGridControl(true);
     m_sd.HideMarks();

@@ -21,9 +21,11 @@ class TPuzzleMaker
     TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& random, puzzle::TQJ& QJ1,
                  widgets::TPICSD33& sd991);
 
-    /// Fills batch entries 1..PageCount * PuzzlesPerPage for the settings' level; every other
-    /// entry is left empty. Throws gq::Error when a bank entry cannot be read; the entries made
-    /// before it stay.
+    /// Fills batch entries 1..PageCount * PuzzlesPerPage for the settings' level, each from a
+    /// different bank entry: from the level's whole list, or from the block of the settings'
+    /// volume. Every other entry is left empty. Throws gq::Error when the level offers no such
+    /// volume, when the list cannot give that many different entries, or when a bank entry
+    /// cannot be read; the entries made before it stay.
     void BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch);
 
     /// Make-one-puzzle handlers, one per LevelCode 1..5 (lists tk0..tk4).
@@ -32,6 +34,7 @@ class TPuzzleMaker
     void nd3Click() { MakePuzzle(3); }
     void nd4Click() { MakePuzzle(4); }
     void nd5Click() { MakePuzzle(5); }
+    /// Makes one puzzle of LevelCode 1..5 by the plain draw, which remembers nothing.
     void MakePuzzle(int levelCode);
 
     /// Clears the model's values and opens every cell of the grid control with an empty text.
@@ -45,6 +48,9 @@ class TPuzzleMaker
     const std::string& ndtxt() const { return m_ndtxt; }
 
   private:
+    /// Makes one puzzle, drawn by `draw` when given, else by the plain draw.
+    void MakePuzzle(int levelCode, puzzle::TBookDraw* draw);
+
     const puzzle::TPuzzleBank& m_bank;
     puzzle::TRandom& m_random;
     puzzle::TQJ& m_qj;

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "puzzle/BankRecord.h"
+
 #include <array>
+#include <cstdint>
 #include <span>
-#include <string_view>
 
 namespace gq::puzzle
 {
 
-/// The five lists tk0..tk4 compiled into the program, in stored order. Generated at build time.
-std::array<std::span<const std::string_view>, 5> BuiltInBankLists();
+/// The five lists tk0..tk4 compiled into the program, in stored order: each a run of packed
+/// 32-byte records (see BankRecord). Generated at build time by gq-bankpack.
+std::array<std::span<const std::uint8_t>, 5> BuiltInBankRecords();
 
 } // namespace gq::puzzle

@@ -5,9 +5,11 @@
 #include "tools/Solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
+#include <stdexcept>
 #include <thread>
 
 namespace gq::tools
@@ -145,11 +147,28 @@ void BankGenerator::Stream(std::uint64_t streamSeed, Make make, int first, int l
         // Candidate i of the batch is made from seed Derive(seed, next + i), whatever thread
         // makes it, so the batch is the same for every thread count.
         const int threads = m_options.Threads;
+        std::array<bool, 5> open{};
+        for (int i = 0; i < 5; ++i)
+            open[i] = static_cast<int>(m_lists[i].size()) < m_options.PerList;
+        // A list full before the batch stays full, so only candidates that fit an open list
+        // need their canonical form.
+        auto wanted = [&](const Candidate& c) {
+            for (int i = 0; i < 5; ++i)
+                if (open[i] && Fits(BankLists()[i], c.Givens, c.Grade))
+                    return true;
+            return false;
+        };
+        // Each thread takes the next candidate not yet taken, so none waits while another
+        // still has a long row of slow candidates.
+        std::atomic<int> taken{0};
         std::vector<std::thread> pool;
         for (int w = 0; w < threads; ++w)
-            pool.emplace_back([&, w] {
-                for (int i = w; i < m_options.BatchSize; i += threads)
+            pool.emplace_back([&] {
+                for (int i; (i = taken++) < m_options.BatchSize;) {
                     batch[i] = make(Rng::Derive(seed, next + i));
+                    if (wanted(batch[i]))
+                        batch[i].Form = CanonicalForm(batch[i].Puzzle);
+                }
             });
         for (auto& t : pool)
             t.join();
@@ -191,13 +210,13 @@ void BankGenerator::Offer(Candidate&& c)
         if (static_cast<int>(m_lists[i].size()) >= m_options.PerList ||
             !Fits(lists[i], c.Givens, c.Grade))
             continue;
-        std::string form = CanonicalForm(c.Puzzle);
-        const auto at = std::lower_bound(m_forms.begin(), m_forms.end(), form);
-        if (at != m_forms.end() && *at == form) {
+        if (c.Form.empty())
+            throw std::logic_error("INTERNAL ERROR: BankGenerator::Offer got a fitting candidate "
+                                   "without its canonical form");
+        if (!m_forms.insert(c.Form).second) {
             ++m_duplicates;
             return;
         }
-        m_forms.insert(at, std::move(form));
         m_lists[i].push_back(std::move(c));
         return;
     }
@@ -213,7 +232,7 @@ std::string BankGenerator::ListText(int index) const
     return text;
 }
 
-std::string BankGenerator::Report() const
+std::string BankGenerator::Report(std::string_view timing) const
 {
     const auto& lists = BankLists();
     std::string md;
@@ -224,6 +243,10 @@ std::string BankGenerator::Report() const
     md += "```\nbuild/tools/gq-bankgen --seed " + std::to_string(m_options.Seed) + " --per-list " +
           std::to_string(m_options.PerList) + " --root .\n```\n\n";
     md += "The output depends on the seed only (not on the number of threads).\n\n";
+    if (!timing.empty()) {
+        md += timing;
+        md += "\n\n";
+    }
 
     md += "## How puzzles are graded\n\n";
     md += "The grader solves a puzzle the way a person would, with logical techniques only: no "
@@ -269,9 +292,9 @@ std::string BankGenerator::Report() const
               " | " + std::to_string(list.size()) + " | " + std::to_string(list.empty() ? 0 : lo) +
               " | " + Fixed(mean, 1) + " | " + std::to_string(hi) + " |\n";
     }
-    md += "\nNo two entries of the whole bank are the same puzzle under the shuffle's moves "
-          "(row exchanges inside bands, column exchanges inside stacks, digit relabelling); "
-          "the check compares canonical forms.\n\n";
+    md += "\nNo two entries of the whole bank are the same puzzle under any Sudoku symmetry "
+          "(band and stack exchanges, row exchanges inside bands, column exchanges inside "
+          "stacks, transposition, digit relabelling); the check compares canonical forms.\n\n";
 
     md += "### Tier histogram per list\n\n| list | T1 | T2 | T3 | T4 |\n|---|---|---|---|---|\n";
     for (int i = 0; i < 5; ++i) {
@@ -282,6 +305,24 @@ std::string BankGenerator::Report() const
         AddCell(md, lists[i].Name);
         for (int t = 1; t <= 4; ++t)
             AddCell(md, std::to_string(tiers[t]));
+        md += "\n";
+    }
+
+    md += "\n### Givens per list\n\n| givens |";
+    std::array<std::array<int, 82>, 5> givens{};
+    for (int i = 0; i < 5; ++i) {
+        AddCell(md, lists[i].Name);
+        for (const Candidate& c : m_lists[i])
+            ++givens[i][c.Givens];
+    }
+    md += "\n|---|---|---|---|---|---|\n";
+    for (int g = 0; g <= 81; ++g) {
+        if (std::all_of(givens.begin(), givens.end(), [g](const auto& n) { return n[g] == 0; }))
+            continue;
+        md += "|";
+        AddCell(md, std::to_string(g));
+        for (int i = 0; i < 5; ++i)
+            AddCell(md, std::to_string(givens[i][g]));
         md += "\n";
     }
 

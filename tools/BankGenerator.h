@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace gq::tools
@@ -38,6 +39,7 @@ struct Candidate
     Grid Solution{};
     GradeResult Grade;
     int Givens = 0;
+    std::string Form; ///< canonical form, set by the generator once the puzzle fits a list
 };
 
 /// A random minimal puzzle (no given can be removed without losing uniqueness), graded.
@@ -60,8 +62,8 @@ struct GeneratorOptions
 /// Makes the five lists: candidates are generated in numbered batches (candidate i from seed
 /// Derive(seed, i)), possibly on several threads, and then offered to the lists strictly in
 /// candidate order, so the result depends on the seed only. A candidate joins the first list it
-/// fits that is not yet full, unless a puzzle equal to it under the shuffle moves is already in
-/// the bank.
+/// fits that is not yet full, unless a puzzle equal to it under some symmetry (see
+/// CanonicalForm) is already in the bank.
 class BankGenerator
 {
   public:
@@ -77,8 +79,9 @@ class BankGenerator
     /// The list as bank lines, one per line, each ending in '\n'.
     std::string ListText(int index) const;
 
-    /// The grading notes and statistics in Markdown.
-    std::string Report() const;
+    /// The grading notes and statistics in Markdown; `timing`, when not empty, is printed as a
+    /// paragraph of its own under the regenerate command (how long the run took).
+    std::string Report(std::string_view timing = {}) const;
 
   private:
     void Offer(Candidate&& c);
@@ -89,7 +92,7 @@ class BankGenerator
 
     GeneratorOptions m_options;
     std::array<std::vector<Candidate>, 5> m_lists;
-    std::vector<std::string> m_forms; // canonical forms in the bank, sorted
+    std::unordered_set<std::string> m_forms; // canonical forms in the bank
     // Statistics of the candidate pool of minimal puzzles.
     long m_minimalMade = 0;
     long m_denseMade = 0;

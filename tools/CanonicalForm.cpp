@@ -12,17 +12,30 @@ constexpr std::uint8_t kOpen = 0xFF;
 
 constexpr int kPerms[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
 
+/// Branch and bound over the arrangements of the full group. Output row 0 picks the source row
+/// (of the grid or of its transpose) and the whole column arrangement: the order of the stacks
+/// and the order of the columns inside each. Every later output row picks a source row: the two
+/// left in the current band, or, at a band's first row, any row of a band not used yet.
 class CanonicalSearch
 {
   public:
-    explicit CanonicalSearch(const Grid& puzzle) : m_puzzle(puzzle) {}
+    explicit CanonicalSearch(const Grid& puzzle)
+    {
+        for (int r = 0; r < 9; ++r)
+            for (int c = 0; c < 9; ++c) {
+                m_sources[0][9 * r + c] = puzzle[9 * r + c];
+                m_sources[1][9 * c + r] = puzzle[9 * r + c];
+            }
+    }
 
     std::string Run()
     {
-        Labels labels{};
-        for (int r = 0; r < 3; ++r) {
-            m_rows[0] = r;
-            FirstRow(0, labels, m_updates != 0 ? 0 : -1);
+        for (int t = 0; t < 2; ++t) {
+            m_grid = &m_sources[t];
+            for (int r = 0; r < 9; ++r) {
+                m_rows[0] = r;
+                FirstRow(0, 0, Labels{}, m_updates != 0 ? 0 : -1);
+            }
         }
         std::string text(81, '.');
         for (int i = 0; i < 81; ++i)
@@ -47,7 +60,7 @@ class CanonicalSearch
     bool Emit(int pos, int cell, Labels& labels, int& order)
     {
         std::uint8_t key = kOpen;
-        if (const int d = m_puzzle[cell]; d != 0) {
+        if (const int d = (*m_grid)[cell]; d != 0) {
             if (labels.Of[d] == 0)
                 labels.Of[d] = ++labels.Next;
             key = labels.Of[d];
@@ -62,29 +75,35 @@ class CanonicalSearch
         return true;
     }
 
-    /// Chooses the column order of stack `stack` while reading output row 0.
-    void FirstRow(int stack, Labels labels, int order)
+    /// Chooses the source stack and its column order for output stack `slot` while reading
+    /// output row 0; `usedStacks` has bit s set for each source stack already placed.
+    void FirstRow(int slot, int usedStacks, Labels labels, int order)
     {
-        if (stack == 3) {
-            NextRow(1, labels, order);
+        if (slot == 3) {
+            NextRow(1, 1 << (m_rows[0] / 3), labels, order);
             return;
         }
         const int entryUpdates = m_updates;
-        for (const auto& perm : kPerms) {
-            Labels l = labels;
-            int o = Refresh(order, entryUpdates);
-            bool ok = true;
-            for (int k = 0; k < 3 && ok; ++k) {
-                m_cols[3 * stack + k] = 3 * stack + perm[k];
-                ok = Emit(3 * stack + k, 9 * m_rows[0] + m_cols[3 * stack + k], l, o);
+        for (int stack = 0; stack < 3; ++stack) {
+            if (usedStacks & (1 << stack))
+                continue;
+            for (const auto& perm : kPerms) {
+                Labels l = labels;
+                int o = Refresh(order, entryUpdates);
+                bool ok = true;
+                for (int k = 0; k < 3 && ok; ++k) {
+                    m_cols[3 * slot + k] = 3 * stack + perm[k];
+                    ok = Emit(3 * slot + k, 9 * m_rows[0] + m_cols[3 * slot + k], l, o);
+                }
+                if (ok)
+                    FirstRow(slot + 1, usedStacks | (1 << stack), l, o);
             }
-            if (ok)
-                FirstRow(stack + 1, l, o);
         }
     }
 
-    /// Chooses the source row of output row `row` (1..8) among the unused rows of its band.
-    void NextRow(int row, const Labels& labels, int order)
+    /// Chooses the source row of output row `row` (1..8); `usedBands` has bit b set for each
+    /// source band already placed.
+    void NextRow(int row, int usedBands, const Labels& labels, int order)
     {
         if (row == 9) {
             if (order < 0) {
@@ -93,14 +112,19 @@ class CanonicalSearch
             }
             return;
         }
-        const int band = row / 3;
         const int entryUpdates = m_updates;
-        for (int r = 3 * band; r < 3 * band + 3; ++r) {
-            bool used = false;
-            for (int k = 3 * band; k < row; ++k)
-                used |= m_rows[k] == r;
-            if (used)
-                continue;
+        for (int r = 0; r < 9; ++r) {
+            const int band = r / 3;
+            if (row % 3 == 0) {
+                if (usedBands & (1 << band))
+                    continue;
+            } else {
+                bool open = band == m_rows[row - 1] / 3;
+                for (int k = row - row % 3; k < row && open; ++k)
+                    open = m_rows[k] != r;
+                if (!open)
+                    continue;
+            }
             m_rows[row] = r;
             Labels l = labels;
             int o = Refresh(order, entryUpdates);
@@ -108,11 +132,12 @@ class CanonicalSearch
             for (int c = 0; c < 9 && ok; ++c)
                 ok = Emit(9 * row + c, 9 * r + m_cols[c], l, o);
             if (ok)
-                NextRow(row + 1, l, o);
+                NextRow(row + 1, usedBands | (1 << band), l, o);
         }
     }
 
-    const Grid& m_puzzle;
+    Grid m_sources[2]{}; ///< the puzzle and its transpose
+    const Grid* m_grid = nullptr;
     int m_rows[9] = {};
     int m_cols[9] = {};
     std::array<std::uint8_t, 81> m_out{};

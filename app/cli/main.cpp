@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -200,6 +201,7 @@ struct Options
     int PerPage = 1;
     std::string Level = "very-easy";
     bool Candidates = false;
+    int Volume = 0;
     std::optional<std::uint64_t> Seed;
     bool Force = false;
     bool Quiet = false;
@@ -230,6 +232,7 @@ int RunBook(const Options& options)
     settings.PdfX = options.PdfX;
     settings.Title = options.Title;
     settings.Author = options.Author;
+    settings.Volume = options.Volume;
 
     book::TBookMaker maker;
     if (options.Seed)
@@ -335,6 +338,12 @@ int Run(int argc, char** argv)
         ->check(CLI::IsMember(LevelNames()));
     bookCommand->add_flag("--candidates", options.Candidates,
                           "print candidate digits in open cells (one puzzle per page only)");
+    bookCommand
+        ->add_option("--volume", options.Volume,
+                     "volume N of the level, from 1: books with different volume numbers share "
+                     "no puzzle (default: no volume)")
+        ->transform(kDecimalNumber)
+        ->check(CLI::Range(1, std::numeric_limits<int>::max()));
     bookCommand
         ->add_option("--seed", options.Seed, "make the same puzzles every time for the same seed")
         ->transform(kDecimalNumber)

@@ -3,6 +3,10 @@
 #include "book/BookLayout.h"
 #include "book/PaperSizes.h"
 #include "gq/Error.h"
+#include "puzzle/Levels.h"
+#include "puzzle/PuzzleBank.h"
+
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,8 +24,15 @@ namespace gq::app
 namespace
 {
 
-/// Volume numbers the dialog offers (0 shown as "None").
-constexpr int kMaxVolume = 999;
+/// The highest volume any level offers; the book run names a level's own limit when a volume
+/// is beyond it.
+int MaxVolume()
+{
+    int most = 0;
+    for (int level = 0; level < static_cast<int>(puzzle::Levels().size()); ++level)
+        most = std::max(most, puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level));
+    return most;
+}
 
 } // namespace
 
@@ -71,7 +82,7 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     form->addRow(QStringLiteral("Author:"), m_author);
     m_volume = new QSpinBox(this);
     m_volume->setObjectName(QStringLiteral("VolumeSpin"));
-    m_volume->setRange(0, kMaxVolume);
+    m_volume->setRange(0, MaxVolume()); // 0 is shown as "None"
     m_volume->setSpecialValueText(QStringLiteral("None"));
     form->addRow(QStringLiteral("Volume:"), m_volume);
 

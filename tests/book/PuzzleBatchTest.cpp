@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace gq::book
 {
@@ -53,7 +55,7 @@ TEST_F(PuzzleBatchTest, EveryPuzzleMatchesItsSolutionAndLaterEntriesStayEmpty)
         }
         distinct.insert(puzzle);
     }
-    EXPECT_GT(distinct.size(), 790u) << "fresh seeds disguise repeated bank entries";
+    EXPECT_EQ(distinct.size(), 800u);
     EXPECT_TRUE(Batch->Puzzles[801].empty());
     EXPECT_EQ(maker.ndtxt(), "  Level:Diabolical");
 
@@ -116,6 +118,78 @@ TEST_F(PuzzleBatchTest, EasyAndStandardDrawFromTheSameList)
     EXPECT_EQ(givensOfLevel(1), 6);
     EXPECT_EQ(givensOfLevel(2), 6);
     EXPECT_EQ(givensOfLevel(5), 9);
+}
+
+/// A bank whose lists hold `n` entries told apart by their number of givens: entry k (from 0)
+/// has k + 1 givens.
+struct CountedBank
+{
+    explicit CountedBank(int n)
+    {
+        const std::string solution =
+            "123456789456789123789123456234567891567891234891234567345678912678912345912345678";
+        for (int k = 0; k < n; ++k) {
+            std::string line;
+            for (int i = 0; i < 81; ++i)
+                line += i <= k ? solution[i] : static_cast<char>('A' + solution[i] - '1');
+            Storage.push_back(line);
+        }
+        std::array<std::vector<std::string_view>, 5> lists;
+        for (auto& list : lists)
+            list.assign(Storage.begin(), Storage.end());
+        Bank = std::make_unique<puzzle::TPuzzleBank>(lists);
+    }
+    std::vector<std::string> Storage;
+    std::unique_ptr<puzzle::TPuzzleBank> Bank;
+};
+
+int GivensOf(const std::string& puzzle)
+{
+    return 81 - static_cast<int>(std::count(puzzle.begin(), puzzle.end(), '0'));
+}
+
+TEST_F(PuzzleBatchTest, ABookNeverHoldsOneEntryTwice)
+{
+    // Nine entries of which the draw can take eight: a book of eight takes each once.
+    CountedBank counted(9);
+    TPuzzleMaker maker = MakerFor(*counted.Bank);
+    for (int round = 0; round < 10; ++round) {
+        maker.BuildPuzzleBatch(Settings(3, 2, 4), *Batch);
+        std::set<int> givens;
+        for (int i = 1; i <= 8; ++i)
+            givens.insert(GivensOf(Batch->Puzzles[i]));
+        EXPECT_EQ(givens, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    }
+    // One more puzzle than the list can give different entries is refused before any draw.
+    try {
+        maker.BuildPuzzleBatch(Settings(3, 9, 1), *Batch);
+        FAIL() << "a book of 9 from 8 drawable entries was made";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("only 8 different puzzles"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(Batch->Puzzles[1].empty());
+}
+
+TEST_F(PuzzleBatchTest, AVolumeBeyondTheLastIsRefused)
+{
+    TPuzzleMaker maker = MakerFor(puzzle::TPuzzleBank::BuiltIn());
+    TBookSettings settings = Settings(1, 1, 1);
+    const int volumes = puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), 1);
+    settings.Volume = volumes;
+    maker.BuildPuzzleBatch(settings, *Batch);
+    EXPECT_EQ(Batch->Puzzles[1].size(), 81u);
+    settings.Volume = volumes + 1;
+    try {
+        maker.BuildPuzzleBatch(settings, *Batch);
+        FAIL() << "volume " << settings.Volume << " was accepted";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("Easy Sudoku offers " + std::to_string(volumes) +
+                                             " volumes"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(Batch->Puzzles[1].empty()) << "the batch was emptied before the refusal";
 }
 
 TEST_F(PuzzleBatchTest, MalformedBankEntryStopsTheBatch)

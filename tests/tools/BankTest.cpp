@@ -1,4 +1,6 @@
-// Re-checks every entry of the shipped bank (puzzle/bank/tk0.txt .. tk4.txt).
+// Re-checks the shipped bank (puzzle/bank/tk0.txt .. tk4.txt). Built twice: tools_BankTest
+// checks every entry, tools_BankSampleTest (for the sanitizer pass) every GQ_BANK_STRIDE-th.
+#include "puzzle/BankFile.h"
 #include "tools/BankGenerator.h"
 #include "tools/CanonicalForm.h"
 #include "tools/Grader.h"
@@ -6,40 +8,44 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
+
+#ifndef GQ_BANK_STRIDE
+#define GQ_BANK_STRIDE 1
+#define GQ_BANK_SUITE BankTest
+#else
+#define GQ_BANK_SUITE BankSampleTest
+#endif
 
 namespace gq::tools
 {
 namespace
 {
 
+/// The fewest entries a list may hold.
+constexpr std::size_t kMinEntries = 10000;
+
 struct Entry
 {
     int List;
     int Line; // line number in the file, from 1
     std::string Text;
+    std::vector<std::string> Faults;
+    std::string Form;
 };
 
-/// Reads a list the way the program embeds it: blank lines and '#' lines are skipped, and
-/// surrounding blanks are stripped.
 std::vector<Entry> ReadList(int list)
 {
+    std::vector<Entry> entries;
     const std::string path =
         std::string(GQ_SOURCE_DIR "/puzzle/bank/tk") + std::to_string(list) + ".txt";
-    std::ifstream in(path);
-    EXPECT_TRUE(in) << "cannot open " << path;
-    std::vector<Entry> entries;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line[first] == '#')
-            continue;
-        const auto last = line.find_last_not_of(" \t\r");
-        entries.push_back({list, number, line.substr(first, last - first + 1)});
-    }
+    for (puzzle::BankFileLine& line : puzzle::ReadBankFile(path))
+        entries.push_back({list, line.Number, std::move(line.Text), {}, {}});
     return entries;
 }
 
@@ -48,49 +54,70 @@ std::string Where(const Entry& e)
     return "tk" + std::to_string(e.List) + ".txt line " + std::to_string(e.Line);
 }
 
-TEST(BankTest, EveryEntryIsAValidGradedPuzzleAndNoneRepeats)
+/// Checks one entry on its own: format, unique solution spelt by its letters, givens and grade
+/// of its list, sound grading steps. Sets its canonical form.
+void Check(Entry& e)
 {
-    const auto& lists = BankLists();
-    std::map<std::string, std::string> forms; // canonical form -> where it was seen
-    std::vector<std::string> failures;
-    auto fail = [&](const Entry& e, const std::string& what) {
-        failures.push_back(Where(e) + ": " + what);
-    };
+    const ListSpec& spec = BankLists()[e.List];
+    Grid puzzle{}, solution{};
+    if (!ParseBankLine(e.Text, puzzle, solution)) {
+        e.Faults.push_back("not 81 characters of 1-9 and A-I");
+        return;
+    }
+    Grid solved{};
+    if (Solver::CountSolutions(puzzle, 2, &solved) != 1) {
+        e.Faults.push_back("solution not unique");
+        return;
+    }
+    if (solved != solution)
+        e.Faults.push_back("letters do not spell the solution");
+
+    const int givens = CountGivens(puzzle);
+    if (givens < spec.MinGivens || givens > spec.MaxGivens)
+        e.Faults.push_back(std::to_string(givens) + " givens");
+
+    const GradeResult grade = Grader::Grade(puzzle, Technique::AIC, &solution);
+    if (!Fits(spec, givens, grade))
+        e.Faults.push_back("graded T" + std::to_string(grade.Tier) +
+                           (grade.Solved ? "" : " (not solved)") +
+                           (grade.Used(Technique::HiddenSingle) ? "" : " without hidden singles"));
+    // Soundness of every technique used: no step removed a digit of the solution.
+    if (grade.UnsoundSteps != 0)
+        e.Faults.push_back(std::to_string(grade.UnsoundSteps) + " unsound steps, first by " +
+                           std::string(NameOf(grade.FirstUnsound)));
+    e.Form = CanonicalForm(puzzle);
+}
+
+TEST(GQ_BANK_SUITE, EveryEntryIsAValidGradedPuzzleAndNoneRepeatsUnderAnySymmetry)
+{
+    std::vector<Entry> entries;
     for (int list = 0; list < 5; ++list) {
-        const std::vector<Entry> entries = ReadList(list);
-        EXPECT_EQ(entries.size(), 500u) << "tk" << list;
-        for (const Entry& e : entries) {
-            Grid puzzle{}, solution{};
-            if (!ParseBankLine(e.Text, puzzle, solution)) {
-                fail(e, "not 81 characters of 1-9 and A-I");
-                continue;
-            }
-            Grid solved{};
-            if (Solver::CountSolutions(puzzle, 2, &solved) != 1) {
-                fail(e, "solution not unique");
-                continue;
-            }
-            if (solved != solution)
-                fail(e, "letters do not spell the solution");
+        std::vector<Entry> all = ReadList(list);
+        EXPECT_GE(all.size(), kMinEntries) << "tk" << list;
+        for (std::size_t i = 0; i < all.size(); i += GQ_BANK_STRIDE)
+            entries.push_back(std::move(all[i]));
+    }
 
-            const int givens = CountGivens(puzzle);
-            if (givens < lists[list].MinGivens || givens > lists[list].MaxGivens)
-                fail(e, std::to_string(givens) + " givens");
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> workers;
+    for (unsigned w = 0; w < std::max(1u, std::thread::hardware_concurrency()); ++w)
+        workers.emplace_back([&] {
+            for (std::size_t i; (i = next++) < entries.size();)
+                Check(entries[i]);
+        });
+    for (auto& worker : workers)
+        worker.join();
 
-            const GradeResult grade = Grader::Grade(puzzle, Technique::AIC, &solution);
-            if (!Fits(lists[list], givens, grade))
-                fail(e, "graded T" + std::to_string(grade.Tier) +
-                            (grade.Solved ? "" : " (not solved)") +
-                            (grade.Used(Technique::HiddenSingle) ? "" : " without hidden singles"));
-            // Soundness of every technique used: no step removed a digit of the solution.
-            if (grade.UnsoundSteps != 0)
-                fail(e, std::to_string(grade.UnsoundSteps) + " unsound steps, first by " +
-                            std::string(NameOf(grade.FirstUnsound)));
-
-            const auto [at, inserted] = forms.emplace(CanonicalForm(puzzle), Where(e));
-            if (!inserted)
-                fail(e, "same puzzle as " + at->second);
-        }
+    std::unordered_map<std::string, const Entry*> forms;
+    std::vector<std::string> failures;
+    for (const Entry& e : entries) {
+        for (const std::string& fault : e.Faults)
+            failures.push_back(Where(e) + ": " + fault);
+        if (e.Form.empty())
+            continue;
+        const auto [at, inserted] = forms.emplace(e.Form, &e);
+        if (!inserted)
+            failures.push_back(Where(e) + ": same puzzle as " + Where(*at->second));
     }
     for (std::size_t i = 0; i < failures.size() && i < 20; ++i)
         ADD_FAILURE() << failures[i];
