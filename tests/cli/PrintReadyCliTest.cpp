@@ -1,6 +1,6 @@
 // Print-ready books made by gridquill-cli, checked with the readers a print-on-demand service
 // uses (poppler's pdfinfo, pdffonts and pdftotext, qpdf), and every grid read back from the PDF.
-#include "book/SafeFile.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -42,25 +42,15 @@ Outcome Shell(const std::string& command)
     return run;
 }
 
-class PrintReadyCliTest : public ::testing::Test
+class PrintReadyCliTest : public gq::test::CliFixture
 {
   protected:
-    fs::path Dir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/gq-print-XXXXXX";
-        Dir = mkdtemp(pattern);
-        fs::create_directory(Dir / "runtime", Dir);
-        fs::permissions(Dir / "runtime", fs::perms::owner_all);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
+    /// A book with a fixed seed and date; standard error is joined to the output.
     Outcome Book(const std::string& args, const std::string& name)
     {
-        return Shell("cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" + (Dir / "runtime").string() +
-                     "' SOURCE_DATE_EPOCH=1767225600 '" GQ_CLI_PATH "' book --quiet --seed 11 " +
-                     args + " '" + (Dir / name).string() + "'");
+        gq::test::CliResult result = Cli("book --quiet --seed 11 " + args + " '" + Path(name) + "'",
+                                         "SOURCE_DATE_EPOCH=1767225600");
+        return {result.Exit, result.Out + result.Err};
     }
     std::string Path(const std::string& name) const { return (Dir / name).string(); }
 };

@@ -1,54 +1,26 @@
 // gridquill-cli book --volume: volumes of one level share no puzzle, and a volume beyond the
 // level's last is refused.
 #include "../book/PageStreamText.h"
-#include "book/SafeFile.h"
+#include "CliRunner.h"
 #include "puzzle/PuzzleBank.h"
 #include "tools/CanonicalForm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <set>
 #include <string>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace
 {
 
 namespace fs = std::filesystem;
 
-class VolumeTest : public ::testing::Test
+class VolumeTest : public gq::test::CliFixture
 {
   protected:
-    fs::path Dir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/gq-volume-XXXXXX";
-        Dir = mkdtemp(pattern);
-        fs::create_directory(Dir / "runtime");
-        chmod((Dir / "runtime").c_str(), 0700);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    /// Runs gridquill-cli in Dir with `args`; returns its exit status, and its stderr in `err`.
-    int Cli(const std::string& args, std::string& err)
-    {
-        const std::string command = "cd '" + Dir.string() + "' && XDG_RUNTIME_DIR='" +
-                                    (Dir / "runtime").string() + "' '" GQ_CLI_PATH "' " + args +
-                                    " >/dev/null 2>err.txt";
-        const int status = std::system(command.c_str());
-        err = gq::book::ReadWholeFile((Dir / "err.txt").string());
-        fs::remove(Dir / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
     /// Canonical forms of the puzzles of the last book, a largest one, read from its page
     /// stream.
     std::set<std::string> FormsOfLastBook() const
@@ -67,11 +39,10 @@ class VolumeTest : public ::testing::Test
 
 TEST_F(VolumeTest, TwoVolumesOfALevelShareNoPuzzle)
 {
-    std::string err;
     const std::string book = "book --quiet --level hard --pages 200 --per-page 4 --seed 5 ";
-    ASSERT_EQ(Cli(book + "--volume 1 one.pdf", err), 0) << err;
+    ASSERT_EQ(Cli(book + "--volume 1 one.pdf").Exit, 0);
     const std::set<std::string> one = FormsOfLastBook();
-    ASSERT_EQ(Cli(book + "--volume 2 two.pdf", err), 0) << err;
+    ASSERT_EQ(Cli(book + "--volume 2 two.pdf").Exit, 0);
     const std::set<std::string> two = FormsOfLastBook();
     EXPECT_EQ(one.size(), 800u);
     EXPECT_EQ(two.size(), 800u);
@@ -84,24 +55,21 @@ TEST_F(VolumeTest, TwoVolumesOfALevelShareNoPuzzle)
 TEST_F(VolumeTest, AVolumePastTheLastIsRefused)
 {
     const int volumes = gq::puzzle::VolumeCount(gq::puzzle::TPuzzleBank::BuiltIn(), 5);
-    std::string err;
-    ASSERT_EQ(Cli("book --quiet --level extreme --pages 1 --volume " + std::to_string(volumes) +
-                      " last.pdf",
-                  err),
-              0)
-        << err;
-    EXPECT_EQ(
-        Cli("book --quiet --level extreme --volume " + std::to_string(volumes + 1) + " past.pdf",
-            err),
-        1);
-    EXPECT_EQ(err, "gridquill-cli: Extreme Sudoku offers " + std::to_string(volumes) +
-                       " volumes; there is no volume " + std::to_string(volumes + 1) + "\n");
+    gq::test::CliResult last = Cli("book --quiet --level extreme --pages 1 --volume " +
+                                   std::to_string(volumes) + " last.pdf");
+    ASSERT_EQ(last.Exit, 0) << last.Err;
+    gq::test::CliResult past =
+        Cli("book --quiet --level extreme --volume " + std::to_string(volumes + 1) + " past.pdf");
+    EXPECT_EQ(past.Exit, 1);
+    EXPECT_EQ(past.Err, "gridquill-cli: Extreme Sudoku offers " + std::to_string(volumes) +
+                            " volumes; there is no volume " + std::to_string(volumes + 1) + "\n");
     EXPECT_FALSE(fs::exists(Dir / "past.pdf"));
 
     for (const char* bad : {"0", "-1", "two"}) {
-        EXPECT_EQ(Cli(std::string("book --volume ") + bad + " bad.pdf", err), 2) << bad;
-        EXPECT_EQ(err.rfind("gridquill-cli: ", 0), 0u) << err;
-        EXPECT_NE(err.find("--volume"), std::string::npos) << err;
+        gq::test::CliResult result = Cli(std::string("book --volume ") + bad + " bad.pdf");
+        EXPECT_EQ(result.Exit, 2) << bad;
+        EXPECT_EQ(result.Err.rfind("gridquill-cli: ", 0), 0u) << result.Err;
+        EXPECT_NE(result.Err.find("--volume"), std::string::npos) << result.Err;
     }
     EXPECT_FALSE(fs::exists(Dir / "bad.pdf"));
 }
