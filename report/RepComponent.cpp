@@ -1,108 +1,20 @@
 #include "report/RepComponent.h"
 
 #include "gq/Error.h"
+#include "report/NameIndex.h"
+#include "report/OutputEngine.h"
 #include "report/RepProject.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <unordered_map>
 
 namespace gq::report
 {
 
 namespace
 {
-
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    const std::size_t size = a.size();
-    const char* p = a.data();
-    const char* q = b.data();
-    // Names found in an index are mostly spelled alike: compare whole words first.
-    if (size >= 8) {
-        bool equal = true;
-        for (std::size_t i = 0; equal && i + 8 <= size; i += 8) {
-            equal = std::memcmp(p + i, q + i, 8) == 0;
-        }
-        if (equal && std::memcmp(p + size - 8, q + size - 8, 8) == 0) {
-            return true;
-        }
-    } else if (size >= 4) {
-        if (std::memcmp(p, q, 4) == 0 && std::memcmp(p + size - 4, q + size - 4, 4) == 0) {
-            return true;
-        }
-    }
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] != q[i] && FoldCase(p[i]) != FoldCase(q[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Hash of a name ignoring case, eight bytes at a time. OR-ing 0x20 into every byte gives both
-// cases of a letter the same bits (it also merges a few other pairs such as '@' and '`', which
-// only costs an extra comparison on a collision).
-std::uint32_t NameHash(std::string_view name)
-{
-    constexpr std::uint64_t kFold = 0x2020202020202020ULL;
-    auto mix = [](std::uint64_t h) {
-        h *= 0xBF58476D1CE4E5B9ULL;
-        return h ^ (h >> 31);
-    };
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
-    const char* p = name.data();
-    const std::size_t size = name.size();
-    if (size >= 8) {
-        std::size_t at = 0;
-        for (; at + 8 <= size; at += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + at, 8);
-            h = mix(h ^ (word | kFold));
-        }
-        if (at < size) { // the last eight bytes, overlapping the previous word
-            std::uint64_t word;
-            std::memcpy(&word, p + size - 8, 8);
-            h = mix(h ^ (word | kFold));
-        }
-    } else if (size >= 4) { // two four-byte loads, overlapping when size < 8
-        std::uint32_t low;
-        std::uint32_t high;
-        std::memcpy(&low, p, 4);
-        std::memcpy(&high, p + size - 4, 4);
-        const std::uint64_t word = low | (static_cast<std::uint64_t>(high) << 32);
-        h = mix(h ^ (word | kFold));
-    } else {
-        std::uint64_t word = 0;
-        for (std::size_t i = 0; i < size; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-        }
-        h = mix(h ^ (word | kFold));
-    }
-    h = mix(h);
-    return static_cast<std::uint32_t>(h ^ (h >> 32));
-}
-
-// Hash and equality ignoring case for the number hints; both take string_view keys so a lookup
-// needs no string of its own.
-struct TFoldHash
-{
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return NameHash(name); }
-};
-
-struct TFoldEqual
-{
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
-};
 
 bool IsIdentifier(std::string_view name)
 {
@@ -127,8 +39,7 @@ std::string_view BaseNameView(std::string_view className)
     if (!className.empty() && className.front() == 'T') {
         className.remove_prefix(1);
     }
-    if (className.size() >= 3 && FoldCase(className[0]) == 'r' && FoldCase(className[1]) == 'e' &&
-        FoldCase(className[2]) == 'p') {
+    if (className.size() >= 3 && SameName(className.substr(0, 3), "rep")) {
         className.remove_prefix(3);
     }
     return className;
@@ -174,119 +85,6 @@ void EraseOne(std::vector<TComponent*>& list, TComponent* item)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------------
-// TComponent::TOwnedIndex
-
-// Owned objects by name, ignoring case: an open-addressing table with linear probing whose
-// slots point at the objects, so a name is stored once (in the object) and an object is found
-// without building a lower-case copy of the name. Each slot keeps the name's hash, so most
-// mismatches are rejected without touching the object. At most half the slots are used.
-struct TComponent::TOwnedIndex
-{
-    struct TSlot
-    {
-        TComponent* Item = nullptr; ///< nullptr: empty
-        std::uint32_t Hash = 0;
-    };
-    std::vector<TSlot> Slots; ///< size 0 or a power of two
-    std::size_t Count = 0;
-    /// Base (first spelling seen, compared ignoring case) -> first number that may be free.
-    std::unordered_map<std::string, int, TFoldHash, TFoldEqual> NextNumber;
-    /// The entry of NextNumber used last (entries are never erased, so it stays valid).
-    std::pair<const std::string, int>* LastHint = nullptr;
-
-    TComponent* Find(std::string_view name, std::uint32_t hash) const
-    {
-        if (Slots.empty()) {
-            return nullptr;
-        }
-        const std::size_t mask = Slots.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const TSlot& slot = Slots[i];
-            if (slot.Item == nullptr) {
-                return nullptr;
-            }
-            if (slot.Hash == hash && SameName(slot.Item->m_name, name)) {
-                return slot.Item;
-            }
-        }
-    }
-
-    /// `item` must not be in the table yet.
-    void Insert(TComponent* item, std::uint32_t hash)
-    {
-        if ((Count + 1) * 2 > Slots.size()) {
-            Rehash(std::max<std::size_t>(Slots.size() * 2, 16));
-        }
-        Place(item, hash);
-        ++Count;
-    }
-
-    /// Removes `item` found under `hash`; false when it is not there.
-    bool Erase(const TComponent* item, std::uint32_t hash)
-    {
-        if (Slots.empty()) {
-            return false;
-        }
-        const std::size_t mask = Slots.size() - 1;
-        std::size_t hole = hash & mask;
-        while (Slots[hole].Item != item) {
-            if (Slots[hole].Item == nullptr) {
-                return false;
-            }
-            hole = (hole + 1) & mask;
-        }
-        // Backward-shift deletion: move up every later entry of the run whose home slot does not
-        // lie cyclically in (hole, next], so no probe sequence crosses an empty slot.
-        for (std::size_t next = (hole + 1) & mask; Slots[next].Item != nullptr;
-             next = (next + 1) & mask) {
-            const std::size_t home = Slots[next].Hash & mask;
-            const bool stays =
-                hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
-            if (!stays) {
-                Slots[hole] = Slots[next];
-                hole = next;
-            }
-        }
-        Slots[hole] = TSlot{};
-        --Count;
-        return true;
-    }
-
-    void Reserve(std::size_t count)
-    {
-        std::size_t size = 16;
-        while (size < count * 2) {
-            size *= 2;
-        }
-        if (size > Slots.size()) {
-            Rehash(size);
-        }
-    }
-
-  private:
-    void Place(TComponent* item, std::uint32_t hash)
-    {
-        const std::size_t mask = Slots.size() - 1;
-        std::size_t i = hash & mask;
-        while (Slots[i].Item != nullptr) {
-            i = (i + 1) & mask;
-        }
-        Slots[i] = TSlot{item, hash};
-    }
-
-    void Rehash(std::size_t size)
-    {
-        std::vector<TSlot> old(size);
-        old.swap(Slots);
-        for (const TSlot& slot : old) {
-            if (slot.Item != nullptr) {
-                Place(slot.Item, slot.Hash);
-            }
-        }
-    }
-};
 
 // ---------------------------------------------------------------------------------------------
 // TComponent
@@ -388,7 +186,7 @@ void TComponent::IndexName(TComponent* item)
         return;
     }
     if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
+        m_index = std::make_unique<TNameIndex<TComponent>>();
     }
     m_index->Insert(item, item->m_nameHash);
 }
@@ -399,14 +197,14 @@ void TComponent::UnindexName(TComponent* item)
         return;
     }
     if (m_index->Erase(item, item->m_nameHash)) {
-        LowerHints(item->m_name);
+        m_index->Hints().Lower(item->m_name);
     }
 }
 
 void TComponent::ReserveIndex(std::size_t count)
 {
     if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
+        m_index = std::make_unique<TNameIndex<TComponent>>();
     }
     m_index->Reserve(count);
 }
@@ -423,32 +221,6 @@ void TComponent::CopyNameFrom(const TComponent& source)
 TComponent* TComponent::FindIndexed(std::string_view name, std::uint32_t hash) const
 {
     return m_index == nullptr ? nullptr : m_index->Find(name, hash);
-}
-
-// A freed name "<base><n>" makes n free again for every base it can be read as ("Text12" is
-// base "Text" with 12 and base "Text1" with 2), so every such hint above n comes down to n.
-void TComponent::LowerHints(std::string_view name)
-{
-    auto& hints = m_index->NextNumber;
-    if (hints.empty()) {
-        return;
-    }
-    std::size_t digitsStart = name.size();
-    while (digitsStart > 0 && name[digitsStart - 1] >= '0' && name[digitsStart - 1] <= '9') {
-        --digitsStart;
-    }
-    for (std::size_t split = digitsStart; split < name.size(); ++split) {
-        std::string_view digits = name.substr(split);
-        if (digits[0] == '0' || digits.size() > 4) {
-            continue; // never a candidate: numbers are written without leading zeros, up to 9999
-        }
-        int number = 0;
-        std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        auto hint = hints.find(name.substr(0, split));
-        if (hint != hints.end() && number < hint->second) {
-            hint->second = number;
-        }
-    }
 }
 
 std::vector<TComponent*> TComponent::Components() const
@@ -471,11 +243,6 @@ TComponent* TComponent::FindComponent(std::string_view name) const
 
 void TComponent::SetName(std::string_view newName)
 {
-    SetNameHashed(newName, newName.empty() ? 0 : NameHash(newName));
-}
-
-void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
-{
     if (newName == m_name) {
         return;
     }
@@ -487,6 +254,7 @@ void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
                         "\" is not a valid identifier (letters, digits and '_', not starting with "
                         "a digit)");
     }
+    const std::uint32_t hash = newName.empty() ? 0 : NameHash(newName);
     if (m_owner != nullptr && !newName.empty()) {
         TComponent* other = m_owner->FindIndexed(newName, hash);
         if (other != nullptr && other != this) {
@@ -510,40 +278,25 @@ void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
 {
-    std::uint32_t hash = 0;
     if (!usePreferred) {
-        return UniqueName({}, base, hash);
+        return UniqueName({}, base);
     }
     std::size_t bar = base.find('|');
     std::string_view preferred = Trim(base.substr(0, bar));
     std::string_view fallback =
         bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
-    return UniqueName(preferred, fallback, hash);
+    return UniqueName(preferred, fallback);
 }
 
-std::string TComponent::UniqueName(std::string_view preferred, std::string_view base,
-                                   std::uint32_t& hash)
+std::string TComponent::UniqueName(std::string_view preferred, std::string_view base)
 {
-    if (!preferred.empty()) {
-        hash = NameHash(preferred);
-        if (FindIndexed(preferred, hash) == nullptr) {
-            return std::string(preferred);
-        }
+    if (!preferred.empty() && FindIndexed(preferred, NameHash(preferred)) == nullptr) {
+        return std::string(preferred);
     }
     if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
+        m_index = std::make_unique<TNameIndex<TComponent>>();
     }
-    // Controls are mostly added in runs of one class: try the base used last before hashing.
-    auto*& last = m_index->LastHint;
-    if (last == nullptr || !SameName(last->first, base)) {
-        auto& hints = m_index->NextNumber;
-        auto found = hints.find(base);
-        if (found == hints.end()) {
-            found = hints.emplace(std::string(base), 1).first;
-        }
-        last = &*found;
-    }
-    int& hint = last->second;
+    int& hint = m_index->Hints().For(base);
     // Candidates are built in place: the base once, then each number after it.
     constexpr std::size_t kDigits = 4; // numbers run up to 9999
     std::array<char, 64> local;
@@ -559,8 +312,7 @@ std::string TComponent::UniqueName(std::string_view preferred, std::string_view 
     for (int n = std::max(hint, 1); n <= 9999; ++n) {
         char* end = std::to_chars(digits, digits + kDigits, n).ptr;
         candidate = std::string_view(text, static_cast<std::size_t>(end - text));
-        hash = NameHash(candidate);
-        if (FindIndexed(candidate, hash) == nullptr) {
+        if (FindIndexed(candidate, NameHash(candidate)) == nullptr) {
             hint = n; // 1..n-1 are all taken; n is returned but may stay unused
             return std::string(candidate);
         }
@@ -666,17 +418,9 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
         TComponent* owner = control->Owner();
         if (owner == nullptr) {
             control->SetName({});
-        } else if (name.find('|') == std::string_view::npos) {
-            // MakeUniqueName(base) or MakeUniqueName("name|base", true), without joining and
-            // splitting the two parts and without hashing the result twice.
-            std::uint32_t hash = 0;
-            std::string_view base = BaseNameView(control->ClassName());
-            std::string unique =
-                owner->UniqueName(Trim(name), name.empty() ? base : Trim(base), hash);
-            control->SetNameHashed(unique, hash);
         } else {
-            std::string base(BaseNameView(control->ClassName()));
-            control->SetName(owner->MakeUniqueName(std::string(name) + "|" + base, true));
+            control->SetName(owner->MakeUniqueName(
+                std::string(name) + "|" + std::string(BaseNameView(control->ClassName())), true));
         }
         if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);
@@ -775,6 +519,19 @@ void TRepComponent::RestoreFittedBounds()
 }
 
 void TRepComponent::DrawSelf(TOutputEngine&) {}
+
+void TRepComponent::PrintItem(TOutputEngine& engine)
+{
+    if (!CanPrint()) {
+        return;
+    }
+    BeforePrint();
+    DrawSelf(engine);
+    AfterPrint();
+    for (TRepComponent* child : m_children) {
+        child->PrintItem(engine);
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // TRepControl
@@ -887,6 +644,42 @@ void TRepControl::RestoreFittedBounds()
 {
     m_bounds = m_fitted;
     TRepComponent::RestoreFittedBounds();
+}
+
+void TRepControl::PrintItem(TOutputEngine& engine)
+{
+    if (!Visible()) {
+        return;
+    }
+    if (m_displayOn == TDisplayOn::doParent) {
+        TRepControl* parentControl = Parent() != nullptr ? Parent()->AsControl() : nullptr;
+        m_displayOn = parentControl != nullptr ? parentControl->m_displayOn : TDisplayOn::doAll;
+        if (m_displayOn == TDisplayOn::doParent) {
+            m_displayOn = TDisplayOn::doAll;
+        }
+    }
+    switch (m_displayOn) {
+    case TDisplayOn::doPreviewOnly:
+        engine.MarkPreviewOnly();
+        break;
+    case TDisplayOn::doPrinterOnly:
+        engine.MarkPrinterOnly();
+        break;
+    default:
+        engine.MarkAllOutputs();
+        break;
+    }
+    BeforePrint();
+    DrawSelf(engine);
+    if (m_mirror != nullptr) {
+        for (TRepComponent* child : m_mirror->Children()) {
+            child->PrintItem(engine);
+        }
+    }
+    AfterPrint();
+    for (TRepComponent* child : Children()) {
+        child->PrintItem(engine);
+    }
 }
 
 } // namespace gq::report

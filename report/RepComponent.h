@@ -1,6 +1,7 @@
 #pragma once
 
-#include "report/RepTypes.h"
+#include "report/ItemProperties.h"
+#include "report/NameIndex.h"
 
 #include <cstdint>
 #include <functional>
@@ -94,22 +95,15 @@ class TComponent
     void RemoveComponent(TComponent* item);
     void IndexName(TComponent* item);
     void UnindexName(TComponent* item);
-    void LowerHints(std::string_view name);
     TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
-    /// SetName for a name whose hash (NameHash) the caller has already computed.
-    void SetNameHashed(std::string_view newName, std::uint32_t hash);
     /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
-    /// not empty and free, else `base` followed by the first free number. `hash` receives the
-    /// hash of the result.
-    std::string UniqueName(std::string_view preferred, std::string_view base, std::uint32_t& hash);
+    /// not empty and free, else `base` followed by the first free number.
+    std::string UniqueName(std::string_view preferred, std::string_view base);
     /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
     void CopyNameFrom(const TComponent& source);
     /// Makes room in the name index for `count` owned objects.
     void ReserveIndex(std::size_t count);
 
-    // Name index (ignoring case) and number hints of what this object owns; created with the
-    // first named owned object. Defined in RepComponent.cpp.
-    struct TOwnedIndex;
     // Free-notification links; created on first use (most items never take part).
     struct TLinks
     {
@@ -119,7 +113,7 @@ class TComponent
 
     std::string m_name;
     TComponent* m_owner = nullptr;
-    std::uint32_t m_nameHash = 0; ///< hash of m_name ignoring case (see NameHash)
+    std::uint32_t m_nameHash = 0; ///< NameHash(m_name)
     bool m_destroying = false;
     int m_ownedCount = 0;
 
@@ -128,14 +122,15 @@ class TComponent
     TComponent* m_lastOwned = nullptr;
     TComponent* m_prevSibling = nullptr;
     TComponent* m_nextSibling = nullptr;
-    std::unique_ptr<TOwnedIndex> m_index;
+    /// Name index (ignoring case) and number hints of what this object owns; created with the
+    /// first named owned object.
+    std::unique_ptr<TNameIndex<TComponent>> m_index;
     std::unique_ptr<TLinks> m_links;
 
   protected:
     /// Scratch link from an item to its copy while an execution copy is being made.
     mutable TComponent* m_copy = nullptr;
     friend class TReportRun;
-    friend class TRepComponent; // names the controls that AddChildControl places on an owner
 
     /// The copy of `source` in the execution copy being made, as T; nullptr when it has none.
     template <class T> static T* CopyOf(const T* source)
