@@ -129,16 +129,16 @@ void TComponent::BeginDestroy()
 
     // Free owned objects, last created first. Each is unlinked before it is deleted so that its
     // destructor does not come back to this list.
-    m_index.reset();
-    while (m_lastOwned != nullptr) {
-        TComponent* item = m_lastOwned;
-        m_lastOwned = item->m_prevSibling;
-        if (m_lastOwned != nullptr) {
-            m_lastOwned->m_nextSibling = nullptr;
-        } else {
-            m_firstOwned = nullptr;
+    if (m_owned == nullptr) {
+        return;
+    }
+    std::unique_ptr<TOwned> owned = std::move(m_owned);
+    while (owned->Last != nullptr) {
+        TComponent* item = owned->Last;
+        owned->Last = item->m_prevSibling;
+        if (owned->Last != nullptr) {
+            owned->Last->m_nextSibling = nullptr;
         }
-        --m_ownedCount;
         item->m_owner = nullptr;
         item->m_prevSibling = nullptr;
         delete item;
@@ -147,67 +147,68 @@ void TComponent::BeginDestroy()
 
 void Free(TComponent* item) { delete item; }
 
+TComponent::TOwned& TComponent::Owned()
+{
+    if (m_owned == nullptr) {
+        m_owned = std::make_unique<TOwned>();
+    }
+    return *m_owned;
+}
+
 void TComponent::InsertComponent(TComponent* item)
 {
+    TOwned& owned = Owned();
     item->m_owner = this;
-    item->m_prevSibling = m_lastOwned;
+    item->m_prevSibling = owned.Last;
     item->m_nextSibling = nullptr;
-    if (m_lastOwned != nullptr) {
-        m_lastOwned->m_nextSibling = item;
+    if (owned.Last != nullptr) {
+        owned.Last->m_nextSibling = item;
     } else {
-        m_firstOwned = item;
+        owned.First = item;
     }
-    m_lastOwned = item;
-    ++m_ownedCount;
+    owned.Last = item;
+    ++owned.Count;
     IndexName(item);
 }
 
+// Called only for an object this one owns, so the owned list exists.
 void TComponent::RemoveComponent(TComponent* item)
 {
     UnindexName(item);
+    TOwned& owned = *m_owned;
     if (item->m_prevSibling != nullptr) {
         item->m_prevSibling->m_nextSibling = item->m_nextSibling;
     } else {
-        m_firstOwned = item->m_nextSibling;
+        owned.First = item->m_nextSibling;
     }
     if (item->m_nextSibling != nullptr) {
         item->m_nextSibling->m_prevSibling = item->m_prevSibling;
     } else {
-        m_lastOwned = item->m_prevSibling;
+        owned.Last = item->m_prevSibling;
     }
     item->m_prevSibling = item->m_nextSibling = nullptr;
     item->m_owner = nullptr;
-    --m_ownedCount;
+    --owned.Count;
 }
 
 void TComponent::IndexName(TComponent* item)
 {
-    if (item->m_name.empty()) {
-        return;
+    if (!item->m_name.empty()) {
+        Owned().Index.Insert(item, item->m_nameHash);
     }
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TNameIndex<TComponent>>();
-    }
-    m_index->Insert(item, item->m_nameHash);
 }
 
 void TComponent::UnindexName(TComponent* item)
 {
-    if (item->m_name.empty() || m_index == nullptr) {
+    if (item->m_name.empty() || m_owned == nullptr) {
         return;
     }
-    if (m_index->Erase(item, item->m_nameHash)) {
-        m_index->Hints().Lower(item->m_name);
+    if (m_owned->Index.Erase(item, item->m_nameHash)) {
+        m_owned->Index.Hints().Lower(item->m_name);
     }
 }
 
-void TComponent::ReserveIndex(std::size_t count)
-{
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TNameIndex<TComponent>>();
-    }
-    m_index->Reserve(count);
-}
+void TComponent::ReserveIndex(std::size_t count) { Owned().Index.Reserve(count); }
 
 void TComponent::CopyNameFrom(const TComponent& source)
 {
@@ -220,14 +221,15 @@ void TComponent::CopyNameFrom(const TComponent& source)
 
 TComponent* TComponent::FindIndexed(std::string_view name, std::uint32_t hash) const
 {
-    return m_index == nullptr ? nullptr : m_index->Find(name, hash);
+    return m_owned == nullptr ? nullptr : m_owned->Index.Find(name, hash);
 }
 
 std::vector<TComponent*> TComponent::Components() const
 {
     std::vector<TComponent*> result;
-    result.reserve(static_cast<std::size_t>(m_ownedCount));
-    for (TComponent* item = m_firstOwned; item != nullptr; item = item->m_nextSibling) {
+    result.reserve(static_cast<std::size_t>(ComponentCount()));
+    for (TComponent* item = m_owned != nullptr ? m_owned->First : nullptr; item != nullptr;
+         item = item->m_nextSibling) {
         result.push_back(item);
     }
     return result;
@@ -235,10 +237,7 @@ std::vector<TComponent*> TComponent::Components() const
 
 TComponent* TComponent::FindComponent(std::string_view name) const
 {
-    if (name.empty() || m_index == nullptr) {
-        return nullptr;
-    }
-    return m_index->Find(name, NameHash(name));
+    return name.empty() ? nullptr : FindIndexed(name, NameHash(name));
 }
 
 void TComponent::SetName(std::string_view newName)
@@ -293,10 +292,7 @@ std::string TComponent::UniqueName(std::string_view preferred, std::string_view 
     if (!preferred.empty() && FindIndexed(preferred, NameHash(preferred)) == nullptr) {
         return std::string(preferred);
     }
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TNameIndex<TComponent>>();
-    }
-    int& hint = m_index->Hints().For(base);
+    int& hint = Owned().Index.Hints().For(base);
     // Candidates are built in place: the base once, then each number after it.
     constexpr std::size_t kDigits = 4; // numbers run up to 9999
     std::array<char, 64> local;
@@ -359,15 +355,21 @@ TRepComponent::~TRepComponent()
 {
     // Children are let go first: those this item owns are then freed without coming back to a
     // list that is going away, and those owned elsewhere live on without a parent.
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->m_parent = nullptr;
     }
-    m_children.clear();
+    m_children.reset();
     BeginDestroy();
     if (m_parent != nullptr) {
-        auto& siblings = m_parent->m_children;
+        auto& siblings = *m_parent->m_children;
         siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     }
+}
+
+const std::vector<TRepComponent*>& TRepComponent::Children() const
+{
+    static const std::vector<TRepComponent*> kNone;
+    return m_children != nullptr ? *m_children : kNone;
 }
 
 TRepComponent::TEvents& TRepComponent::Events()
@@ -388,7 +390,7 @@ void TRepComponent::SetParent(TRepComponent* newParent)
                         std::string(newParent->ClassName()) + ") cannot hold child items");
     }
     // Only this item or one below it would close a loop; an item without children has none below.
-    if (newParent == this || !m_children.empty()) {
+    if (newParent == this || ChildCount() > 0) {
         for (auto* p = newParent; p != nullptr; p = p->m_parent) {
             if (p == this) {
                 throw std::logic_error("report item made a child of itself");
@@ -396,12 +398,15 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         }
     }
     if (m_parent != nullptr) {
-        auto& siblings = m_parent->m_children;
+        auto& siblings = *m_parent->m_children;
         siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     }
     m_parent = newParent;
     if (newParent != nullptr) {
-        newParent->m_children.push_back(this);
+        if (newParent->m_children == nullptr) {
+            newParent->m_children = std::make_unique<std::vector<TRepComponent*>>();
+        }
+        newParent->m_children->push_back(this);
     }
 }
 
@@ -452,7 +457,7 @@ void TRepComponent::AssignReferences(const TRepComponent&) {}
 
 bool TRepComponent::IsFinished() const
 {
-    return std::all_of(m_children.begin(), m_children.end(),
+    return std::all_of(Children().begin(), Children().end(),
                        [](const TRepComponent* child) { return child->IsFinished(); });
 }
 
@@ -461,14 +466,14 @@ void TRepComponent::BeforeReport()
     if (m_events != nullptr && m_events->OnBeforeReport) {
         m_events->OnBeforeReport(*this);
     }
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->BeforeReport();
     }
 }
 
 void TRepComponent::AfterReport()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->AfterReport();
     }
     if (m_events != nullptr && m_events->OnAfterReport) {
@@ -492,28 +497,28 @@ void TRepComponent::AfterPrint()
 
 void TRepComponent::SaveDesignBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->SaveDesignBounds();
     }
 }
 
 void TRepComponent::RestoreDesignBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->RestoreDesignBounds();
     }
 }
 
 void TRepComponent::SaveFittedBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->SaveFittedBounds();
     }
 }
 
 void TRepComponent::RestoreFittedBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->RestoreFittedBounds();
     }
 }
@@ -528,7 +533,7 @@ void TRepComponent::PrintItem(TOutputEngine& engine)
     BeforePrint();
     DrawSelf(engine);
     AfterPrint();
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->PrintItem(engine);
     }
 }
@@ -541,32 +546,86 @@ TRepControl::TRepControl(TComponent* owner) : TRepComponent(owner) {}
 void TRepControl::SetLeft(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Left)) {
-        m_bounds.Left = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Left = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetTop(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Top)) {
-        m_bounds.Top = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Top = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetWidth(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Width)) {
-        m_bounds.Width = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Width = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetHeight(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Height)) {
-        m_bounds.Height = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Height = value;
+        ChangeBounds(bounds);
     }
 }
 
-void TRepControl::SetBounds(const TRepBounds& bounds) { m_bounds = bounds; }
+void TRepControl::SetBounds(const TRepBounds& bounds) { ChangeBounds(bounds); }
+
+void TRepControl::ChangeBounds(const TRepBounds& bounds)
+{
+    // Bitwise, so that a change between 0 and -0 is still made.
+    if (std::memcmp(&bounds, &m_bounds, sizeof bounds) == 0) {
+        return;
+    }
+    // A saved set that still reads the current bounds takes its own copy before they move.
+    if (m_designKept == TKept::Current || m_fittedKept == TKept::Current) {
+        if (m_held == nullptr) {
+            m_held = std::make_unique<THeldBounds>();
+        }
+        if (m_designKept == TKept::Current) {
+            m_held->Design = m_bounds;
+            m_designKept = TKept::Held;
+        }
+        if (m_fittedKept == TKept::Current) {
+            m_held->Fitted = m_bounds;
+            m_fittedKept = TKept::Held;
+        }
+    }
+    m_bounds = bounds;
+}
+
+TRepBounds TRepControl::KeptBounds(TKept kept, const TRepBounds& held) const
+{
+    switch (kept) {
+    case TKept::Zero:
+        break;
+    case TKept::Current:
+        return m_bounds;
+    case TKept::Held:
+        return held;
+    }
+    return {};
+}
+
+TRepBounds TRepControl::DesignBounds() const
+{
+    return KeptBounds(m_designKept, m_held != nullptr ? m_held->Design : TRepBounds{});
+}
+
+TRepBounds TRepControl::FittedBounds() const
+{
+    return KeptBounds(m_fittedKept, m_held != nullptr ? m_held->Fitted : TRepBounds{});
+}
 
 TRepUnits TRepControl::AbsLeft() const
 {
@@ -602,8 +661,13 @@ void TRepControl::AssignProperties(const TRepComponent& source)
     TRepComponent::AssignProperties(source);
     const auto& control = static_cast<const TRepControl&>(source);
     m_bounds = control.m_bounds;
-    m_design = control.m_design;
-    m_fitted = control.m_fitted;
+    m_designKept = control.m_designKept;
+    m_fittedKept = control.m_fittedKept;
+    if (control.m_held != nullptr) {
+        m_held = std::make_unique<THeldBounds>(*control.m_held);
+    } else {
+        m_held.reset();
+    }
     m_displayOn = control.m_displayOn;
     Anchor = control.Anchor;
 }
@@ -624,25 +688,31 @@ bool TRepControl::IsFinished() const
 
 void TRepControl::SaveDesignBounds()
 {
-    m_design = m_bounds;
+    m_designKept = TKept::Current;
     TRepComponent::SaveDesignBounds();
 }
 
 void TRepControl::RestoreDesignBounds()
 {
-    m_bounds = m_design;
+    if (m_designKept != TKept::Current) {
+        ChangeBounds(DesignBounds());
+        m_designKept = TKept::Current;
+    }
     TRepComponent::RestoreDesignBounds();
 }
 
 void TRepControl::SaveFittedBounds()
 {
-    m_fitted = m_bounds;
+    m_fittedKept = TKept::Current;
     TRepComponent::SaveFittedBounds();
 }
 
 void TRepControl::RestoreFittedBounds()
 {
-    m_bounds = m_fitted;
+    if (m_fittedKept != TKept::Current) {
+        ChangeBounds(FittedBounds());
+        m_fittedKept = TKept::Current;
+    }
     TRepComponent::RestoreFittedBounds();
 }
 

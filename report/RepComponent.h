@@ -56,7 +56,7 @@ class TComponent
     TComponent* Owner() const { return m_owner; }
 
     /// Number of owned objects.
-    int ComponentCount() const { return m_ownedCount; }
+    int ComponentCount() const { return m_owned != nullptr ? m_owned->Count : 0; }
 
     /// Owned objects in creation order (a snapshot).
     std::vector<TComponent*> Components() const;
@@ -111,21 +111,27 @@ class TComponent
         std::vector<TComponent*> Observing; ///< objects this one asked to be told about
     };
 
+    // What an owner keeps of its owned objects: an intrusive doubly linked list in creation
+    // order (through their m_prevSibling and m_nextSibling) and the name index (ignoring case)
+    // with its number hints. Created with the first owned object: most items own nothing.
+    struct TOwned
+    {
+        TComponent* First = nullptr;
+        TComponent* Last = nullptr;
+        int Count = 0;
+        TNameIndex<TComponent> Index;
+    };
+    /// The owned list, created when missing.
+    TOwned& Owned();
+
     std::string m_name;
     TComponent* m_owner = nullptr;
-    std::uint32_t m_nameHash = 0; ///< NameHash(m_name)
-    bool m_destroying = false;
-    int m_ownedCount = 0;
-
-    // Owned objects: an intrusive doubly linked list in creation order.
-    TComponent* m_firstOwned = nullptr;
-    TComponent* m_lastOwned = nullptr;
     TComponent* m_prevSibling = nullptr;
     TComponent* m_nextSibling = nullptr;
-    /// Name index (ignoring case) and number hints of what this object owns; created with the
-    /// first named owned object.
-    std::unique_ptr<TNameIndex<TComponent>> m_index;
+    std::unique_ptr<TOwned> m_owned;
     std::unique_ptr<TLinks> m_links;
+    std::uint32_t m_nameHash = 0; ///< NameHash(m_name)
+    bool m_destroying = false;
 
   protected:
     /// Scratch link from an item to its copy while an execution copy is being made.
@@ -171,9 +177,9 @@ class TRepComponent : public TComponent
     /// True for the classes that keep a child list.
     virtual bool IsContainer() const { return false; }
 
-    int ChildCount() const { return static_cast<int>(m_children.size()); }
-    TRepComponent* Child(int index) const { return m_children.at(static_cast<std::size_t>(index)); }
-    const std::vector<TRepComponent*>& Children() const { return m_children; }
+    int ChildCount() const { return static_cast<int>(Children().size()); }
+    TRepComponent* Child(int index) const { return Children().at(static_cast<std::size_t>(index)); }
+    const std::vector<TRepComponent*>& Children() const;
 
     /// The page, report and project manager this item belongs to (nullptr outside one).
     TRepPage* Page() const { return m_page; }
@@ -253,7 +259,7 @@ class TRepComponent : public TComponent
                            TRepUnits top, TRepUnits width, TRepUnits height);
 
     TRepComponent* m_parent = nullptr;
-    std::vector<TRepComponent*> m_children;
+    std::unique_ptr<std::vector<TRepComponent*>> m_children; ///< created with the first child
     std::unique_ptr<TEvents> m_events;
     bool m_visible = true;
     bool m_active = false;
@@ -339,8 +345,8 @@ class TRepControl : public TRepComponent
     virtual void SetLineStyle(TPenStyle) {}
 
     /// Bounds saved at the start of a run and after a page's fit step.
-    const TRepBounds& DesignBounds() const { return m_design; }
-    const TRepBounds& FittedBounds() const { return m_fitted; }
+    TRepBounds DesignBounds() const;
+    TRepBounds FittedBounds() const;
 
     /// Sets all four bounds at once, bypassing the equality rule (used by the fit step).
     void SetBounds(const TRepBounds& bounds);
@@ -361,10 +367,29 @@ class TRepControl : public TRepComponent
     TRepBounds m_bounds;
 
   private:
-    TRepBounds m_design;
-    TRepBounds m_fitted;
-    TDisplayOn m_displayOn = TDisplayOn::doParent;
+    /// How a saved set of bounds is kept: never saved (all 0), still equal to m_bounds, or
+    /// copied into m_held. Most controls never move after a save, so most hold no copy.
+    enum class TKept : std::uint8_t
+    {
+        Zero,
+        Current,
+        Held
+    };
+    struct THeldBounds
+    {
+        TRepBounds Design;
+        TRepBounds Fitted;
+    };
+
+    /// Every change of m_bounds after construction goes through here.
+    void ChangeBounds(const TRepBounds& bounds);
+    TRepBounds KeptBounds(TKept kept, const TRepBounds& held) const;
+
+    std::unique_ptr<THeldBounds> m_held;
     TRepControl* m_mirror = nullptr;
+    TKept m_designKept = TKept::Zero;
+    TKept m_fittedKept = TKept::Zero;
+    TDisplayOn m_displayOn = TDisplayOn::doParent;
 };
 
 /// A positioned item with a child list; serves as the hidden owner of a project manager.

@@ -247,6 +247,8 @@ TRepProjectManager::TRepProjectManager(TComponent* owner) : TRepProjectItem(owne
     SetName("ReportProject");
 }
 
+TRepProjectManager::~TRepProjectManager() { BeginDestroy(); }
+
 void TRepProjectManager::ResetToNewProject()
 {
     FileName = "Project1.rpj";

@@ -98,11 +98,11 @@ TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* own
     // Names come from a tree where they are valid and unique per owner: index them directly.
     copy->CopyNameFrom(source);
     copy->AssignProperties(source);
-    if (source.m_ownedCount > 0) {
-        copy->ReserveIndex(static_cast<std::size_t>(source.m_ownedCount));
+    if (source.ComponentCount() > 0) {
+        copy->ReserveIndex(static_cast<std::size_t>(source.ComponentCount()));
     }
-    for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
-         owned = owned->m_nextSibling) {
+    for (const TComponent* owned = source.m_owned != nullptr ? source.m_owned->First : nullptr;
+         owned != nullptr; owned = owned->m_nextSibling) {
         if (const TRepComponent* item = owned->AsRepComponent()) {
             CopyTree(*item, copy, order);
         }
