@@ -49,7 +49,7 @@ class TNumberHints
 /// copy. Each slot keeps the name's hash (NameHash), so most mismatches are rejected without
 /// touching the item. At most three quarters of the slots are used.
 ///
-/// `Item` provides `Name()`, convertible to std::string_view; an item's name must not change
+/// `Item` provides `NameView()`, convertible to std::string_view; an item's name must not change
 /// while it is in the table. The table does not own the items.
 template <class Item> class TNameIndex
 {
@@ -66,7 +66,7 @@ template <class Item> class TNameIndex
             if (slot.Entry == nullptr) {
                 return nullptr;
             }
-            if (slot.Hash == hash && SameName(slot.Entry->Name(), name)) {
+            if (slot.Hash == hash && SameName(slot.Entry->NameView(), name)) {
                 return slot.Entry;
             }
         }

@@ -193,18 +193,18 @@ void TComponent::RemoveComponent(TComponent* item)
 
 void TComponent::IndexName(TComponent* item)
 {
-    if (!item->m_name.empty()) {
+    if (!item->m_name.Empty()) {
         Owned().Index.Insert(item, item->m_nameHash);
     }
 }
 
 void TComponent::UnindexName(TComponent* item)
 {
-    if (item->m_name.empty() || m_owned == nullptr) {
+    if (item->m_name.Empty() || m_owned == nullptr) {
         return;
     }
     if (m_owned->Index.Erase(item, item->m_nameHash)) {
-        m_owned->Index.Hints().Lower(item->m_name);
+        m_owned->Index.Hints().Lower(item->m_name.View());
     }
 }
 
@@ -242,7 +242,7 @@ TComponent* TComponent::FindComponent(std::string_view name) const
 
 void TComponent::SetName(std::string_view newName)
 {
-    if (newName == m_name) {
+    if (m_name == newName) {
         return;
     }
     if (IsReservedWord(newName)) {
@@ -258,7 +258,7 @@ void TComponent::SetName(std::string_view newName)
         TComponent* other = m_owner->FindIndexed(newName, hash);
         if (other != nullptr && other != this) {
             std::string ownerName =
-                m_owner->m_name.empty() ? std::string(m_owner->ClassName()) : m_owner->m_name;
+                m_owner->m_name.Empty() ? std::string(m_owner->ClassName()) : m_owner->Name();
             throw gq::Error("A report item named \"" + std::string(newName) +
                             "\" already exists in " + ownerName);
         }
@@ -266,13 +266,13 @@ void TComponent::SetName(std::string_view newName)
     if (m_owner != nullptr) {
         m_owner->UnindexName(this);
     }
-    std::string oldName = std::move(m_name);
-    m_name.assign(newName);
+    std::string oldName = m_name.Str();
+    m_name.Assign(newName);
     m_nameHash = hash;
     if (m_owner != nullptr) {
         m_owner->IndexName(this);
     }
-    NameChanged(oldName, m_name);
+    NameChanged(oldName, m_name.Str());
 }
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/CompactString.h"
 #include "report/ItemProperties.h"
 #include "report/NameIndex.h"
 
@@ -44,7 +45,9 @@ class TComponent
     virtual TRepComponent* AsRepComponent() { return nullptr; }
     virtual const TRepComponent* AsRepComponent() const { return nullptr; }
 
-    const std::string& Name() const { return m_name; }
+    std::string Name() const { return m_name.Str(); }
+    /// The name without a copy; valid until the next rename.
+    std::string_view NameView() const { return m_name.View(); }
 
     /// Renames the object. A name equal (ignoring case) to a reserved word (IMPORT, CONST, TYPE,
     /// VAR, FUNCTION, IMPLEMENTATION, END, CREATION, DESTRUCTION) is silently ignored. Throws
@@ -124,7 +127,7 @@ class TComponent
     /// The owned list, created when missing.
     TOwned& Owned();
 
-    std::string m_name;
+    TCompactString m_name;
     TComponent* m_owner = nullptr;
     TComponent* m_prevSibling = nullptr;
     TComponent* m_nextSibling = nullptr;

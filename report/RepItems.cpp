@@ -22,8 +22,8 @@ TRepCustomText::TRepCustomText(TComponent* owner) : TRepControl(owner) {}
 
 void TRepCustomText::SetText(std::string_view text)
 {
-    if (text != m_text) {
-        m_text = std::string(text);
+    if (m_text != text) {
+        m_text.Assign(text);
     }
 }
 
@@ -125,22 +125,18 @@ void TRepCustomText::DrawSelf(TOutputEngine& engine)
     if (!Visible()) {
         return;
     }
-    // The stored text is printed as it is unless a hook or truncation changes it.
-    std::string changed;
-    const std::string* text = &m_text;
+    // The stored text is printed unless a hook or truncation changes it.
+    std::string printed = m_text.Str();
     if (m_rare != nullptr && m_rare->OnGetText) {
-        changed = m_text;
-        m_rare->OnGetText(*this, changed);
-        text = &changed;
+        m_rare->OnGetText(*this, printed);
     }
     engine.ApplyFont(m_fontMirror != nullptr ? m_fontMirror->Font.ToSpec() : m_font->ToSpec());
     engine.SetFontRotation(Rotation);
     engine.SetBaselineFromTop(AbsTop());
     if (Truncate) {
-        changed = engine.TruncateText(*text, Width());
-        text = &changed;
+        printed = engine.TruncateText(std::move(printed), Width());
     }
-    engine.PrintJustified(*text, m_justify, AbsLeft(), 0, Width());
+    engine.PrintJustified(printed, m_justify, AbsLeft(), 0, Width());
 }
 
 TRepText::TRepText(TComponent* owner) : TRepCustomText(owner) { m_bounds.Width = 1.0; }

@@ -37,7 +37,7 @@ class TRepCustomText : public TRepControl
         return new TRepCustomText(owner);
     }
 
-    std::string Text() const override { return m_text; }
+    std::string Text() const override { return m_text.Str(); }
     void SetText(std::string_view text) override;
     TPrintJustify FontJustify() const override { return m_justify; }
     void SetFontJustify(TPrintJustify justify) override;
@@ -84,7 +84,7 @@ class TRepCustomText : public TRepControl
     };
     TRare& Rare();
 
-    std::string m_text;
+    TCompactString m_text;
     const TRepFont* m_font = &TRepFont::Default(); ///< in the project's font table, or Rare
     TRepFontMaster* m_fontMirror = nullptr;
     std::unique_ptr<TRare> m_rare;

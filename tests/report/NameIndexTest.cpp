@@ -17,7 +17,7 @@ namespace
 struct TNamed
 {
     std::string Text;
-    const std::string& Name() const { return Text; }
+    std::string_view NameView() const { return Text; }
 };
 
 std::string Flip(std::string text)
