@@ -39,6 +39,13 @@ std::size_t TRepFontTable::THash::operator()(const TRepFont& font) const
     return h;
 }
 
-const TRepFont* TRepFontTable::Keep(const TRepFont& font) { return &*m_fonts.insert(font).first; }
+// Texts are mostly given their fonts in runs of one font: try the last one before hashing.
+const TRepFont* TRepFontTable::Keep(const TRepFont& font)
+{
+    if (m_last == nullptr || !(*m_last == font)) {
+        m_last = &*m_fonts.insert(font).first;
+    }
+    return m_last;
+}
 
 } // namespace gq::report

@@ -36,6 +36,10 @@ struct TRepFont
 class TRepFontTable
 {
   public:
+    TRepFontTable() = default;
+    TRepFontTable(const TRepFontTable&) = delete; // m_last points into this table's own set
+    TRepFontTable& operator=(const TRepFontTable&) = delete;
+
     /// The kept font equal to `font`, added when new. The pointer stays valid as long as the
     /// table.
     const TRepFont* Keep(const TRepFont& font);
@@ -48,6 +52,7 @@ class TRepFontTable
         std::size_t operator()(const TRepFont& font) const;
     };
     std::unordered_set<TRepFont, THash> m_fonts; ///< nodes: addresses never move
+    const TRepFont* m_last = nullptr;            ///< the font Keep returned last
 };
 
 } // namespace gq::report

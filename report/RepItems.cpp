@@ -66,6 +66,9 @@ void TRepCustomText::SetFont(const TRepFont& font)
 
 void TRepCustomText::SetFontSize(int points)
 {
+    if (m_font->Size == points) {
+        return;
+    }
     TRepFont font = *m_font;
     font.Size = points;
     SetFont(font);
@@ -73,6 +76,9 @@ void TRepCustomText::SetFontSize(int points)
 
 void TRepCustomText::SetFontName(std::string_view name)
 {
+    if (m_font->Name == name) {
+        return;
+    }
     TRepFont font = *m_font;
     font.Name = name;
     SetFont(font);
@@ -80,6 +86,9 @@ void TRepCustomText::SetFontName(std::string_view name)
 
 void TRepCustomText::SetColor(TColor color)
 {
+    if (m_font->Color == color) {
+        return;
+    }
     TRepFont font = *m_font;
     font.Color = color;
     SetFont(font);
