@@ -1,9 +1,8 @@
 // Times whole book runs, from settings to finished PDF, and reports for each the first run in a
 // fresh process (what one command-line run costs, font set-up included), the median of the runs
 // after it, and the peak memory. Every scenario runs in a child process of its own, so that its
-// peak resident size is its own; the heap is set up as the front ends set it up.
+// peak resident size is its own.
 // Build Release and run: build/bench/gq-bench-book [runs]
-#include "app/HugePageHeap.h"
 #include "book/BookMaker.h"
 #include "book/TempFolder.h"
 
@@ -72,7 +71,6 @@ Timing TimeRuns(book::TBookSettings settings, int runs, const std::string& folde
 
 int main(int argc, char** argv)
 {
-    app::PreferHugePageHeap(argv);
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     auto settings = [](int pages, int perPage, bool candidates) {
         book::TBookSettings s;

@@ -39,8 +39,8 @@ void FillPage(TRepProjectManager& manager, int pageNo, int items)
     title->SetText("Extreme Sudoku by Gridquill");
     title->SetLeft(5.4);
     title->SetTop(0.6);
-    title->Font().Size = 12;
-    title->Font().Name = "Arial";
+    title->SetFontSize(12);
+    title->SetFontName("Arial");
     int placed = 1;
     while (placed < items) {
         for (int i = 1; i <= 10 && placed < items; ++i, ++placed) {
@@ -61,7 +61,7 @@ void FillPage(TRepProjectManager& manager, int pageNo, int items)
             auto* digit = page->AddChildControl<TRepText>("TitleText", 0, 0, 0, 0);
             digit->SetLeft(0.2 + (cell / 9) * 0.4);
             digit->SetTop(1.05 + (cell % 9) * 0.4);
-            digit->Font().Size = 20;
+            digit->SetFontSize(20);
             digit->SetFontJustify(TPrintJustify::pjCenter);
             digit->SetText(std::string(1, static_cast<char>('1' + cell % 9)));
         }

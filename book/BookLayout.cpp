@@ -294,8 +294,8 @@ TRepText& TBookLayout::AddText(TRepPage& page, const TPageTransform& frame, std:
     item->SetText(text);
     item->SetLeft(frame.X(left));
     item->SetTop(frame.Y(top));
-    item->Font().Size = FontSize(size);
-    item->Font().Name = m_fontName;
+    item->SetFontSize(FontSize(size));
+    item->SetFontName(m_fontName);
     return *item;
 }
 
@@ -312,8 +312,8 @@ void TBookLayout::AddPageNumber(TRepPage& page, int number)
     item->SetText(std::to_string(number));
     item->SetLeft(m_geometry.BlockLeft(number) + m_geometry.BlockWidth() / 2 - 0.5);
     item->SetTop(m_geometry.PageHeight() - m_geometry.Margins().Bottom + kPageNumberDrop);
-    item->Font().Size = kPageNumberSize;
-    item->Font().Name = m_fontName;
+    item->SetFontSize(kPageNumberSize);
+    item->SetFontName(m_fontName);
     item->SetFontJustify(report::TPrintJustify::pjCenter);
     item->SetWidth(1);
     m_smallestText = std::min(m_smallestText, kPageNumberSize);
@@ -346,15 +346,15 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
             auto* text = page.AddChildControl<TRepText>("TitleText");
             text->SetLeft(f.X(b.TL + (x - 1) * b.C));
             text->SetTop(f.Y(b.TT + (y - 1) * b.C));
-            text->Font().Size = digitSize;
+            text->SetFontSize(digitSize);
             if (m_printReady)
-                text->Font().Name = m_fontName;
+                text->SetFontName(m_fontName);
             text->SetFontJustify(report::TPrintJustify::pjCenter);
             std::string digit = CellText(b.Source, x, y);
             if (!b.Candidates || !digit.empty()) {
                 text->SetText(digit);
             } else {
-                text->Font().Size = candidateSize;
+                text->SetFontSize(candidateSize);
                 m_smallestText = std::min(m_smallestText, candidateSize);
                 m_qj.LoadPuzzleString(b.Source);
                 text->SetText(m_qj.GetCandidates(x, y));

@@ -1,6 +1,6 @@
 #include "report/FontFace.h"
 
-#include "report/ReportTypes.h"
+#include "report/DrawingTypes.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -582,13 +582,18 @@ void TOutputEngine::PrintJustified(const std::string& text, TPrintJustify justif
     }
 }
 
+bool TOutputEngine::PositionsAsBlock(const std::string& text) const
+{
+    return m_accuracyMethod == TAccuracyMethod::amPositioning && m_font.Rotation == 0 &&
+           text.find(' ') != std::string::npos &&
+           std::none_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20; });
+}
+
 void TOutputEngine::CenterText(const std::string& text, double x)
 {
     RequirePrinting();
     double xi = ToInches(x);
-    if (m_accuracyMethod == TAccuracyMethod::amPositioning && m_font.Rotation == 0 &&
-        text.find(' ') != std::string::npos &&
-        std::none_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20; })) {
+    if (PositionsAsBlock(text)) {
         const double w = ToInches(MeasureText(text)) * 10000.0 / (m_scaleX * m_scaleX);
         if (CanWrite())
             TextOut(TTextCommand::Block, text, xi - w / 2, w);
@@ -606,9 +611,7 @@ void TOutputEngine::LeftText(const std::string& text, double x)
     RequirePrinting();
     const double xi = ToInches(x);
     const double w = ToInches(MeasureText(text));
-    if (m_accuracyMethod == TAccuracyMethod::amPositioning && m_font.Rotation == 0 &&
-        text.find(' ') != std::string::npos &&
-        std::none_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20; })) {
+    if (PositionsAsBlock(text)) {
         if (CanWrite())
             TextOut(TTextCommand::Block, text, xi, w * 10000.0 / (m_scaleX * m_scaleX));
     } else if (CanWrite())
@@ -621,9 +624,7 @@ void TOutputEngine::RightText(const std::string& text, double x)
 {
     RequirePrinting();
     const double xi = ToInches(x);
-    if (m_accuracyMethod == TAccuracyMethod::amPositioning && m_font.Rotation == 0 &&
-        text.find(' ') != std::string::npos &&
-        std::none_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20; })) {
+    if (PositionsAsBlock(text)) {
         const double w = ToInches(MeasureText(text)) * 10000.0 / (m_scaleX * m_scaleX);
         if (CanWrite())
             TextOut(TTextCommand::Block, text, xi - w, w);

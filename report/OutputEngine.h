@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/ReportTypes.h"
+#include "report/DrawingTypes.h"
 
 #include <cstdint>
 #include <functional>
@@ -412,6 +412,9 @@ class TOutputEngine
     }
 
   private:
+    /// True when a text is written as a block of measured width rather than at its anchor:
+    /// positioning accuracy, no rotation, at least one space and no control character.
+    bool PositionsAsBlock(const std::string& text) const;
     struct TSelectedFont;
     void SetFontPoints(double points);
     void UpdatePixelHeight();

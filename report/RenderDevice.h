@@ -1,7 +1,7 @@
 #pragma once
 
+#include "report/DrawingTypes.h"
 #include "report/FontFace.h"
-#include "report/ReportTypes.h"
 
 #include <memory>
 #include <string>

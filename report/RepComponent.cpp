@@ -1,108 +1,20 @@
 #include "report/RepComponent.h"
 
 #include "gq/Error.h"
+#include "report/NameIndex.h"
+#include "report/OutputEngine.h"
 #include "report/RepProject.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <unordered_map>
 
 namespace gq::report
 {
 
 namespace
 {
-
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    const std::size_t size = a.size();
-    const char* p = a.data();
-    const char* q = b.data();
-    // Names found in an index are mostly spelled alike: compare whole words first.
-    if (size >= 8) {
-        bool equal = true;
-        for (std::size_t i = 0; equal && i + 8 <= size; i += 8) {
-            equal = std::memcmp(p + i, q + i, 8) == 0;
-        }
-        if (equal && std::memcmp(p + size - 8, q + size - 8, 8) == 0) {
-            return true;
-        }
-    } else if (size >= 4) {
-        if (std::memcmp(p, q, 4) == 0 && std::memcmp(p + size - 4, q + size - 4, 4) == 0) {
-            return true;
-        }
-    }
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] != q[i] && FoldCase(p[i]) != FoldCase(q[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Hash of a name ignoring case, eight bytes at a time. OR-ing 0x20 into every byte gives both
-// cases of a letter the same bits (it also merges a few other pairs such as '@' and '`', which
-// only costs an extra comparison on a collision).
-std::uint32_t NameHash(std::string_view name)
-{
-    constexpr std::uint64_t kFold = 0x2020202020202020ULL;
-    auto mix = [](std::uint64_t h) {
-        h *= 0xBF58476D1CE4E5B9ULL;
-        return h ^ (h >> 31);
-    };
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
-    const char* p = name.data();
-    const std::size_t size = name.size();
-    if (size >= 8) {
-        std::size_t at = 0;
-        for (; at + 8 <= size; at += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + at, 8);
-            h = mix(h ^ (word | kFold));
-        }
-        if (at < size) { // the last eight bytes, overlapping the previous word
-            std::uint64_t word;
-            std::memcpy(&word, p + size - 8, 8);
-            h = mix(h ^ (word | kFold));
-        }
-    } else if (size >= 4) { // two four-byte loads, overlapping when size < 8
-        std::uint32_t low;
-        std::uint32_t high;
-        std::memcpy(&low, p, 4);
-        std::memcpy(&high, p + size - 4, 4);
-        const std::uint64_t word = low | (static_cast<std::uint64_t>(high) << 32);
-        h = mix(h ^ (word | kFold));
-    } else {
-        std::uint64_t word = 0;
-        for (std::size_t i = 0; i < size; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-        }
-        h = mix(h ^ (word | kFold));
-    }
-    h = mix(h);
-    return static_cast<std::uint32_t>(h ^ (h >> 32));
-}
-
-// Hash and equality ignoring case for the number hints; both take string_view keys so a lookup
-// needs no string of its own.
-struct TFoldHash
-{
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return NameHash(name); }
-};
-
-struct TFoldEqual
-{
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
-};
 
 bool IsIdentifier(std::string_view name)
 {
@@ -127,8 +39,7 @@ std::string_view BaseNameView(std::string_view className)
     if (!className.empty() && className.front() == 'T') {
         className.remove_prefix(1);
     }
-    if (className.size() >= 3 && FoldCase(className[0]) == 'r' && FoldCase(className[1]) == 'e' &&
-        FoldCase(className[2]) == 'p') {
+    if (className.size() >= 3 && SameName(className.substr(0, 3), "rep")) {
         className.remove_prefix(3);
     }
     return className;
@@ -176,119 +87,6 @@ void EraseOne(std::vector<TComponent*>& list, TComponent* item)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TComponent::TOwnedIndex
-
-// Owned objects by name, ignoring case: an open-addressing table with linear probing whose
-// slots point at the objects, so a name is stored once (in the object) and an object is found
-// without building a lower-case copy of the name. Each slot keeps the name's hash, so most
-// mismatches are rejected without touching the object. At most half the slots are used.
-struct TComponent::TOwnedIndex
-{
-    struct TSlot
-    {
-        TComponent* Item = nullptr; ///< nullptr: empty
-        std::uint32_t Hash = 0;
-    };
-    std::vector<TSlot> Slots; ///< size 0 or a power of two
-    std::size_t Count = 0;
-    /// Base (first spelling seen, compared ignoring case) -> first number that may be free.
-    std::unordered_map<std::string, int, TFoldHash, TFoldEqual> NextNumber;
-    /// The entry of NextNumber used last (entries are never erased, so it stays valid).
-    std::pair<const std::string, int>* LastHint = nullptr;
-
-    TComponent* Find(std::string_view name, std::uint32_t hash) const
-    {
-        if (Slots.empty()) {
-            return nullptr;
-        }
-        const std::size_t mask = Slots.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const TSlot& slot = Slots[i];
-            if (slot.Item == nullptr) {
-                return nullptr;
-            }
-            if (slot.Hash == hash && SameName(slot.Item->m_name, name)) {
-                return slot.Item;
-            }
-        }
-    }
-
-    /// `item` must not be in the table yet.
-    void Insert(TComponent* item, std::uint32_t hash)
-    {
-        if ((Count + 1) * 2 > Slots.size()) {
-            Rehash(std::max<std::size_t>(Slots.size() * 2, 16));
-        }
-        Place(item, hash);
-        ++Count;
-    }
-
-    /// Removes `item` found under `hash`; false when it is not there.
-    bool Erase(const TComponent* item, std::uint32_t hash)
-    {
-        if (Slots.empty()) {
-            return false;
-        }
-        const std::size_t mask = Slots.size() - 1;
-        std::size_t hole = hash & mask;
-        while (Slots[hole].Item != item) {
-            if (Slots[hole].Item == nullptr) {
-                return false;
-            }
-            hole = (hole + 1) & mask;
-        }
-        // Backward-shift deletion: move up every later entry of the run whose home slot does not
-        // lie cyclically in (hole, next], so no probe sequence crosses an empty slot.
-        for (std::size_t next = (hole + 1) & mask; Slots[next].Item != nullptr;
-             next = (next + 1) & mask) {
-            const std::size_t home = Slots[next].Hash & mask;
-            const bool stays =
-                hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
-            if (!stays) {
-                Slots[hole] = Slots[next];
-                hole = next;
-            }
-        }
-        Slots[hole] = TSlot{};
-        --Count;
-        return true;
-    }
-
-    void Reserve(std::size_t count)
-    {
-        std::size_t size = 16;
-        while (size < count * 2) {
-            size *= 2;
-        }
-        if (size > Slots.size()) {
-            Rehash(size);
-        }
-    }
-
-  private:
-    void Place(TComponent* item, std::uint32_t hash)
-    {
-        const std::size_t mask = Slots.size() - 1;
-        std::size_t i = hash & mask;
-        while (Slots[i].Item != nullptr) {
-            i = (i + 1) & mask;
-        }
-        Slots[i] = TSlot{item, hash};
-    }
-
-    void Rehash(std::size_t size)
-    {
-        std::vector<TSlot> old(size);
-        old.swap(Slots);
-        for (const TSlot& slot : old) {
-            if (slot.Item != nullptr) {
-                Place(slot.Item, slot.Hash);
-            }
-        }
-    }
-};
-
-// ---------------------------------------------------------------------------------------------
 // TComponent
 
 TComponent::TComponent(TComponent* owner)
@@ -331,16 +129,16 @@ void TComponent::BeginDestroy()
 
     // Free owned objects, last created first. Each is unlinked before it is deleted so that its
     // destructor does not come back to this list.
-    m_index.reset();
-    while (m_lastOwned != nullptr) {
-        TComponent* item = m_lastOwned;
-        m_lastOwned = item->m_prevSibling;
-        if (m_lastOwned != nullptr) {
-            m_lastOwned->m_nextSibling = nullptr;
-        } else {
-            m_firstOwned = nullptr;
+    if (m_owned == nullptr) {
+        return;
+    }
+    std::unique_ptr<TOwned> owned = std::move(m_owned);
+    while (owned->Last != nullptr) {
+        TComponent* item = owned->Last;
+        owned->Last = item->m_prevSibling;
+        if (owned->Last != nullptr) {
+            owned->Last->m_nextSibling = nullptr;
         }
-        --m_ownedCount;
         item->m_owner = nullptr;
         item->m_prevSibling = nullptr;
         delete item;
@@ -349,67 +147,68 @@ void TComponent::BeginDestroy()
 
 void Free(TComponent* item) { delete item; }
 
+TComponent::TOwned& TComponent::Owned()
+{
+    if (m_owned == nullptr) {
+        m_owned = std::make_unique<TOwned>();
+    }
+    return *m_owned;
+}
+
 void TComponent::InsertComponent(TComponent* item)
 {
+    TOwned& owned = Owned();
     item->m_owner = this;
-    item->m_prevSibling = m_lastOwned;
+    item->m_prevSibling = owned.Last;
     item->m_nextSibling = nullptr;
-    if (m_lastOwned != nullptr) {
-        m_lastOwned->m_nextSibling = item;
+    if (owned.Last != nullptr) {
+        owned.Last->m_nextSibling = item;
     } else {
-        m_firstOwned = item;
+        owned.First = item;
     }
-    m_lastOwned = item;
-    ++m_ownedCount;
+    owned.Last = item;
+    ++owned.Count;
     IndexName(item);
 }
 
+// Called only for an object this one owns, so the owned list exists.
 void TComponent::RemoveComponent(TComponent* item)
 {
     UnindexName(item);
+    TOwned& owned = *m_owned;
     if (item->m_prevSibling != nullptr) {
         item->m_prevSibling->m_nextSibling = item->m_nextSibling;
     } else {
-        m_firstOwned = item->m_nextSibling;
+        owned.First = item->m_nextSibling;
     }
     if (item->m_nextSibling != nullptr) {
         item->m_nextSibling->m_prevSibling = item->m_prevSibling;
     } else {
-        m_lastOwned = item->m_prevSibling;
+        owned.Last = item->m_prevSibling;
     }
     item->m_prevSibling = item->m_nextSibling = nullptr;
     item->m_owner = nullptr;
-    --m_ownedCount;
+    --owned.Count;
 }
 
 void TComponent::IndexName(TComponent* item)
 {
-    if (item->m_name.empty()) {
-        return;
+    if (!item->m_name.Empty()) {
+        Owned().Index.Insert(item, item->m_nameHash);
     }
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
-    }
-    m_index->Insert(item, item->m_nameHash);
 }
 
 void TComponent::UnindexName(TComponent* item)
 {
-    if (item->m_name.empty() || m_index == nullptr) {
+    if (item->m_name.Empty() || m_owned == nullptr) {
         return;
     }
-    if (m_index->Erase(item, item->m_nameHash)) {
-        LowerHints(item->m_name);
+    if (m_owned->Index.Erase(item, item->m_nameHash)) {
+        m_owned->Index.Hints().Lower(item->m_name.View());
     }
 }
 
-void TComponent::ReserveIndex(std::size_t count)
-{
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
-    }
-    m_index->Reserve(count);
-}
+void TComponent::ReserveIndex(std::size_t count) { Owned().Index.Reserve(count); }
 
 void TComponent::CopyNameFrom(const TComponent& source)
 {
@@ -422,40 +221,15 @@ void TComponent::CopyNameFrom(const TComponent& source)
 
 TComponent* TComponent::FindIndexed(std::string_view name, std::uint32_t hash) const
 {
-    return m_index == nullptr ? nullptr : m_index->Find(name, hash);
-}
-
-// A freed name "<base><n>" makes n free again for every base it can be read as ("Text12" is
-// base "Text" with 12 and base "Text1" with 2), so every such hint above n comes down to n.
-void TComponent::LowerHints(std::string_view name)
-{
-    auto& hints = m_index->NextNumber;
-    if (hints.empty()) {
-        return;
-    }
-    std::size_t digitsStart = name.size();
-    while (digitsStart > 0 && name[digitsStart - 1] >= '0' && name[digitsStart - 1] <= '9') {
-        --digitsStart;
-    }
-    for (std::size_t split = digitsStart; split < name.size(); ++split) {
-        std::string_view digits = name.substr(split);
-        if (digits[0] == '0' || digits.size() > 4) {
-            continue; // never a candidate: numbers are written without leading zeros, up to 9999
-        }
-        int number = 0;
-        std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        auto hint = hints.find(name.substr(0, split));
-        if (hint != hints.end() && number < hint->second) {
-            hint->second = number;
-        }
-    }
+    return m_owned == nullptr ? nullptr : m_owned->Index.Find(name, hash);
 }
 
 std::vector<TComponent*> TComponent::Components() const
 {
     std::vector<TComponent*> result;
-    result.reserve(static_cast<std::size_t>(m_ownedCount));
-    for (TComponent* item = m_firstOwned; item != nullptr; item = item->m_nextSibling) {
+    result.reserve(static_cast<std::size_t>(ComponentCount()));
+    for (TComponent* item = m_owned != nullptr ? m_owned->First : nullptr; item != nullptr;
+         item = item->m_nextSibling) {
         result.push_back(item);
     }
     return result;
@@ -463,20 +237,12 @@ std::vector<TComponent*> TComponent::Components() const
 
 TComponent* TComponent::FindComponent(std::string_view name) const
 {
-    if (name.empty() || m_index == nullptr) {
-        return nullptr;
-    }
-    return m_index->Find(name, NameHash(name));
+    return name.empty() ? nullptr : FindIndexed(name, NameHash(name));
 }
 
 void TComponent::SetName(std::string_view newName)
 {
-    SetNameHashed(newName, newName.empty() ? 0 : NameHash(newName));
-}
-
-void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
-{
-    if (newName == m_name) {
+    if (m_name == newName) {
         return;
     }
     if (IsReservedWord(newName)) {
@@ -487,11 +253,12 @@ void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
                         "\" is not a valid identifier (letters, digits and '_', not starting with "
                         "a digit)");
     }
+    const std::uint32_t hash = newName.empty() ? 0 : NameHash(newName);
     if (m_owner != nullptr && !newName.empty()) {
         TComponent* other = m_owner->FindIndexed(newName, hash);
         if (other != nullptr && other != this) {
             std::string ownerName =
-                m_owner->m_name.empty() ? std::string(m_owner->ClassName()) : m_owner->m_name;
+                m_owner->m_name.Empty() ? std::string(m_owner->ClassName()) : m_owner->Name();
             throw gq::Error("A report item named \"" + std::string(newName) +
                             "\" already exists in " + ownerName);
         }
@@ -499,51 +266,33 @@ void TComponent::SetNameHashed(std::string_view newName, std::uint32_t hash)
     if (m_owner != nullptr) {
         m_owner->UnindexName(this);
     }
-    std::string oldName = std::move(m_name);
-    m_name.assign(newName);
+    std::string oldName = m_name.Str();
+    m_name.Assign(newName);
     m_nameHash = hash;
     if (m_owner != nullptr) {
         m_owner->IndexName(this);
     }
-    NameChanged(oldName, m_name);
+    NameChanged(oldName, m_name.Str());
 }
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
 {
-    std::uint32_t hash = 0;
     if (!usePreferred) {
-        return UniqueName({}, base, hash);
+        return UniqueName({}, base);
     }
     std::size_t bar = base.find('|');
     std::string_view preferred = Trim(base.substr(0, bar));
     std::string_view fallback =
         bar == std::string_view::npos ? preferred : Trim(base.substr(bar + 1));
-    return UniqueName(preferred, fallback, hash);
+    return UniqueName(preferred, fallback);
 }
 
-std::string TComponent::UniqueName(std::string_view preferred, std::string_view base,
-                                   std::uint32_t& hash)
+std::string TComponent::UniqueName(std::string_view preferred, std::string_view base)
 {
-    if (!preferred.empty()) {
-        hash = NameHash(preferred);
-        if (FindIndexed(preferred, hash) == nullptr) {
-            return std::string(preferred);
-        }
+    if (!preferred.empty() && FindIndexed(preferred, NameHash(preferred)) == nullptr) {
+        return std::string(preferred);
     }
-    if (m_index == nullptr) {
-        m_index = std::make_unique<TOwnedIndex>();
-    }
-    // Controls are mostly added in runs of one class: try the base used last before hashing.
-    auto*& last = m_index->LastHint;
-    if (last == nullptr || !SameName(last->first, base)) {
-        auto& hints = m_index->NextNumber;
-        auto found = hints.find(base);
-        if (found == hints.end()) {
-            found = hints.emplace(std::string(base), 1).first;
-        }
-        last = &*found;
-    }
-    int& hint = last->second;
+    int& hint = Owned().Index.Hints().For(base);
     // Candidates are built in place: the base once, then each number after it.
     constexpr std::size_t kDigits = 4; // numbers run up to 9999
     std::array<char, 64> local;
@@ -559,8 +308,7 @@ std::string TComponent::UniqueName(std::string_view preferred, std::string_view 
     for (int n = std::max(hint, 1); n <= 9999; ++n) {
         char* end = std::to_chars(digits, digits + kDigits, n).ptr;
         candidate = std::string_view(text, static_cast<std::size_t>(end - text));
-        hash = NameHash(candidate);
-        if (FindIndexed(candidate, hash) == nullptr) {
+        if (FindIndexed(candidate, NameHash(candidate)) == nullptr) {
             hint = n; // 1..n-1 are all taken; n is returned but may stay unused
             return std::string(candidate);
         }
@@ -607,15 +355,21 @@ TRepComponent::~TRepComponent()
 {
     // Children are let go first: those this item owns are then freed without coming back to a
     // list that is going away, and those owned elsewhere live on without a parent.
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->m_parent = nullptr;
     }
-    m_children.clear();
+    m_children.reset();
     BeginDestroy();
     if (m_parent != nullptr) {
-        auto& siblings = m_parent->m_children;
+        auto& siblings = *m_parent->m_children;
         siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     }
+}
+
+const std::vector<TRepComponent*>& TRepComponent::Children() const
+{
+    static const std::vector<TRepComponent*> kNone;
+    return m_children != nullptr ? *m_children : kNone;
 }
 
 TRepComponent::TEvents& TRepComponent::Events()
@@ -636,7 +390,7 @@ void TRepComponent::SetParent(TRepComponent* newParent)
                         std::string(newParent->ClassName()) + ") cannot hold child items");
     }
     // Only this item or one below it would close a loop; an item without children has none below.
-    if (newParent == this || !m_children.empty()) {
+    if (newParent == this || ChildCount() > 0) {
         for (auto* p = newParent; p != nullptr; p = p->m_parent) {
             if (p == this) {
                 throw std::logic_error("report item made a child of itself");
@@ -644,12 +398,15 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         }
     }
     if (m_parent != nullptr) {
-        auto& siblings = m_parent->m_children;
+        auto& siblings = *m_parent->m_children;
         siblings.erase(std::find(siblings.begin(), siblings.end(), this));
     }
     m_parent = newParent;
     if (newParent != nullptr) {
-        newParent->m_children.push_back(this);
+        if (newParent->m_children == nullptr) {
+            newParent->m_children = std::make_unique<std::vector<TRepComponent*>>();
+        }
+        newParent->m_children->push_back(this);
     }
 }
 
@@ -666,17 +423,9 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
         TComponent* owner = control->Owner();
         if (owner == nullptr) {
             control->SetName({});
-        } else if (name.find('|') == std::string_view::npos) {
-            // MakeUniqueName(base) or MakeUniqueName("name|base", true), without joining and
-            // splitting the two parts and without hashing the result twice.
-            std::uint32_t hash = 0;
-            std::string_view base = BaseNameView(control->ClassName());
-            std::string unique =
-                owner->UniqueName(Trim(name), name.empty() ? base : Trim(base), hash);
-            control->SetNameHashed(unique, hash);
         } else {
-            std::string base(BaseNameView(control->ClassName()));
-            control->SetName(owner->MakeUniqueName(std::string(name) + "|" + base, true));
+            control->SetName(owner->MakeUniqueName(
+                std::string(name) + "|" + std::string(BaseNameView(control->ClassName())), true));
         }
         if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);
@@ -708,7 +457,7 @@ void TRepComponent::AssignReferences(const TRepComponent&) {}
 
 bool TRepComponent::IsFinished() const
 {
-    return std::all_of(m_children.begin(), m_children.end(),
+    return std::all_of(Children().begin(), Children().end(),
                        [](const TRepComponent* child) { return child->IsFinished(); });
 }
 
@@ -717,14 +466,14 @@ void TRepComponent::BeforeReport()
     if (m_events != nullptr && m_events->OnBeforeReport) {
         m_events->OnBeforeReport(*this);
     }
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->BeforeReport();
     }
 }
 
 void TRepComponent::AfterReport()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->AfterReport();
     }
     if (m_events != nullptr && m_events->OnAfterReport) {
@@ -748,33 +497,46 @@ void TRepComponent::AfterPrint()
 
 void TRepComponent::SaveDesignBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->SaveDesignBounds();
     }
 }
 
 void TRepComponent::RestoreDesignBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->RestoreDesignBounds();
     }
 }
 
 void TRepComponent::SaveFittedBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->SaveFittedBounds();
     }
 }
 
 void TRepComponent::RestoreFittedBounds()
 {
-    for (TRepComponent* child : m_children) {
+    for (TRepComponent* child : Children()) {
         child->RestoreFittedBounds();
     }
 }
 
 void TRepComponent::DrawSelf(TOutputEngine&) {}
+
+void TRepComponent::PrintItem(TOutputEngine& engine)
+{
+    if (!CanPrint()) {
+        return;
+    }
+    BeforePrint();
+    DrawSelf(engine);
+    AfterPrint();
+    for (TRepComponent* child : Children()) {
+        child->PrintItem(engine);
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // TRepControl
@@ -784,32 +546,86 @@ TRepControl::TRepControl(TComponent* owner) : TRepComponent(owner) {}
 void TRepControl::SetLeft(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Left)) {
-        m_bounds.Left = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Left = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetTop(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Top)) {
-        m_bounds.Top = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Top = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetWidth(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Width)) {
-        m_bounds.Width = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Width = value;
+        ChangeBounds(bounds);
     }
 }
 
 void TRepControl::SetHeight(TRepUnits value)
 {
     if (!UnitsEqual(value, m_bounds.Height)) {
-        m_bounds.Height = value;
+        TRepBounds bounds = m_bounds;
+        bounds.Height = value;
+        ChangeBounds(bounds);
     }
 }
 
-void TRepControl::SetBounds(const TRepBounds& bounds) { m_bounds = bounds; }
+void TRepControl::SetBounds(const TRepBounds& bounds) { ChangeBounds(bounds); }
+
+void TRepControl::ChangeBounds(const TRepBounds& bounds)
+{
+    // Bitwise, so that a change between 0 and -0 is still made.
+    if (std::memcmp(&bounds, &m_bounds, sizeof bounds) == 0) {
+        return;
+    }
+    // A saved set that still reads the current bounds takes its own copy before they move.
+    if (m_designKept == TKept::Current || m_fittedKept == TKept::Current) {
+        if (m_held == nullptr) {
+            m_held = std::make_unique<THeldBounds>();
+        }
+        if (m_designKept == TKept::Current) {
+            m_held->Design = m_bounds;
+            m_designKept = TKept::Held;
+        }
+        if (m_fittedKept == TKept::Current) {
+            m_held->Fitted = m_bounds;
+            m_fittedKept = TKept::Held;
+        }
+    }
+    m_bounds = bounds;
+}
+
+TRepBounds TRepControl::KeptBounds(TKept kept, const TRepBounds& held) const
+{
+    switch (kept) {
+    case TKept::Zero:
+        break;
+    case TKept::Current:
+        return m_bounds;
+    case TKept::Held:
+        return held;
+    }
+    return {};
+}
+
+TRepBounds TRepControl::DesignBounds() const
+{
+    return KeptBounds(m_designKept, m_held != nullptr ? m_held->Design : TRepBounds{});
+}
+
+TRepBounds TRepControl::FittedBounds() const
+{
+    return KeptBounds(m_fittedKept, m_held != nullptr ? m_held->Fitted : TRepBounds{});
+}
 
 TRepUnits TRepControl::AbsLeft() const
 {
@@ -845,8 +661,13 @@ void TRepControl::AssignProperties(const TRepComponent& source)
     TRepComponent::AssignProperties(source);
     const auto& control = static_cast<const TRepControl&>(source);
     m_bounds = control.m_bounds;
-    m_design = control.m_design;
-    m_fitted = control.m_fitted;
+    m_designKept = control.m_designKept;
+    m_fittedKept = control.m_fittedKept;
+    if (control.m_held != nullptr) {
+        m_held = std::make_unique<THeldBounds>(*control.m_held);
+    } else {
+        m_held.reset();
+    }
     m_displayOn = control.m_displayOn;
     Anchor = control.Anchor;
 }
@@ -867,26 +688,68 @@ bool TRepControl::IsFinished() const
 
 void TRepControl::SaveDesignBounds()
 {
-    m_design = m_bounds;
+    m_designKept = TKept::Current;
     TRepComponent::SaveDesignBounds();
 }
 
 void TRepControl::RestoreDesignBounds()
 {
-    m_bounds = m_design;
+    if (m_designKept != TKept::Current) {
+        ChangeBounds(DesignBounds());
+        m_designKept = TKept::Current;
+    }
     TRepComponent::RestoreDesignBounds();
 }
 
 void TRepControl::SaveFittedBounds()
 {
-    m_fitted = m_bounds;
+    m_fittedKept = TKept::Current;
     TRepComponent::SaveFittedBounds();
 }
 
 void TRepControl::RestoreFittedBounds()
 {
-    m_bounds = m_fitted;
+    if (m_fittedKept != TKept::Current) {
+        ChangeBounds(FittedBounds());
+        m_fittedKept = TKept::Current;
+    }
     TRepComponent::RestoreFittedBounds();
+}
+
+void TRepControl::PrintItem(TOutputEngine& engine)
+{
+    if (!Visible()) {
+        return;
+    }
+    if (m_displayOn == TDisplayOn::doParent) {
+        TRepControl* parentControl = Parent() != nullptr ? Parent()->AsControl() : nullptr;
+        m_displayOn = parentControl != nullptr ? parentControl->m_displayOn : TDisplayOn::doAll;
+        if (m_displayOn == TDisplayOn::doParent) {
+            m_displayOn = TDisplayOn::doAll;
+        }
+    }
+    switch (m_displayOn) {
+    case TDisplayOn::doPreviewOnly:
+        engine.MarkPreviewOnly();
+        break;
+    case TDisplayOn::doPrinterOnly:
+        engine.MarkPrinterOnly();
+        break;
+    default:
+        engine.MarkAllOutputs();
+        break;
+    }
+    BeforePrint();
+    DrawSelf(engine);
+    if (m_mirror != nullptr) {
+        for (TRepComponent* child : m_mirror->Children()) {
+            child->PrintItem(engine);
+        }
+    }
+    AfterPrint();
+    for (TRepComponent* child : Children()) {
+        child->PrintItem(engine);
+    }
 }
 
 } // namespace gq::report

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "report/RepTypes.h"
+#include "report/CompactString.h"
+#include "report/ItemProperties.h"
+#include "report/NameIndex.h"
 
 #include <cstdint>
 #include <functional>
@@ -43,7 +45,9 @@ class TComponent
     virtual TRepComponent* AsRepComponent() { return nullptr; }
     virtual const TRepComponent* AsRepComponent() const { return nullptr; }
 
-    const std::string& Name() const { return m_name; }
+    std::string Name() const { return m_name.Str(); }
+    /// The name without a copy; valid until the next rename.
+    std::string_view NameView() const { return m_name.View(); }
 
     /// Renames the object. A name equal (ignoring case) to a reserved word (IMPORT, CONST, TYPE,
     /// VAR, FUNCTION, IMPLEMENTATION, END, CREATION, DESTRUCTION) is silently ignored. Throws
@@ -55,7 +59,7 @@ class TComponent
     TComponent* Owner() const { return m_owner; }
 
     /// Number of owned objects.
-    int ComponentCount() const { return m_ownedCount; }
+    int ComponentCount() const { return m_owned != nullptr ? m_owned->Count : 0; }
 
     /// Owned objects in creation order (a snapshot).
     std::vector<TComponent*> Components() const;
@@ -94,22 +98,15 @@ class TComponent
     void RemoveComponent(TComponent* item);
     void IndexName(TComponent* item);
     void UnindexName(TComponent* item);
-    void LowerHints(std::string_view name);
     TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
-    /// SetName for a name whose hash (NameHash) the caller has already computed.
-    void SetNameHashed(std::string_view newName, std::uint32_t hash);
     /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
-    /// not empty and free, else `base` followed by the first free number. `hash` receives the
-    /// hash of the result.
-    std::string UniqueName(std::string_view preferred, std::string_view base, std::uint32_t& hash);
+    /// not empty and free, else `base` followed by the first free number.
+    std::string UniqueName(std::string_view preferred, std::string_view base);
     /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
     void CopyNameFrom(const TComponent& source);
     /// Makes room in the name index for `count` owned objects.
     void ReserveIndex(std::size_t count);
 
-    // Name index (ignoring case) and number hints of what this object owns; created with the
-    // first named owned object. Defined in RepComponent.cpp.
-    struct TOwnedIndex;
     // Free-notification links; created on first use (most items never take part).
     struct TLinks
     {
@@ -117,25 +114,32 @@ class TComponent
         std::vector<TComponent*> Observing; ///< objects this one asked to be told about
     };
 
-    std::string m_name;
-    TComponent* m_owner = nullptr;
-    std::uint32_t m_nameHash = 0; ///< hash of m_name ignoring case (see NameHash)
-    bool m_destroying = false;
-    int m_ownedCount = 0;
+    // What an owner keeps of its owned objects: an intrusive doubly linked list in creation
+    // order (through their m_prevSibling and m_nextSibling) and the name index (ignoring case)
+    // with its number hints. Created with the first owned object: most items own nothing.
+    struct TOwned
+    {
+        TComponent* First = nullptr;
+        TComponent* Last = nullptr;
+        int Count = 0;
+        TNameIndex<TComponent> Index;
+    };
+    /// The owned list, created when missing.
+    TOwned& Owned();
 
-    // Owned objects: an intrusive doubly linked list in creation order.
-    TComponent* m_firstOwned = nullptr;
-    TComponent* m_lastOwned = nullptr;
+    TCompactString m_name;
+    TComponent* m_owner = nullptr;
     TComponent* m_prevSibling = nullptr;
     TComponent* m_nextSibling = nullptr;
-    std::unique_ptr<TOwnedIndex> m_index;
+    std::unique_ptr<TOwned> m_owned;
     std::unique_ptr<TLinks> m_links;
+    std::uint32_t m_nameHash = 0; ///< NameHash(m_name)
+    bool m_destroying = false;
 
   protected:
     /// Scratch link from an item to its copy while an execution copy is being made.
     mutable TComponent* m_copy = nullptr;
     friend class TReportRun;
-    friend class TRepComponent; // names the controls that AddChildControl places on an owner
 
     /// The copy of `source` in the execution copy being made, as T; nullptr when it has none.
     template <class T> static T* CopyOf(const T* source)
@@ -176,9 +180,9 @@ class TRepComponent : public TComponent
     /// True for the classes that keep a child list.
     virtual bool IsContainer() const { return false; }
 
-    int ChildCount() const { return static_cast<int>(m_children.size()); }
-    TRepComponent* Child(int index) const { return m_children.at(static_cast<std::size_t>(index)); }
-    const std::vector<TRepComponent*>& Children() const { return m_children; }
+    int ChildCount() const { return static_cast<int>(Children().size()); }
+    TRepComponent* Child(int index) const { return Children().at(static_cast<std::size_t>(index)); }
+    const std::vector<TRepComponent*>& Children() const;
 
     /// The page, report and project manager this item belongs to (nullptr outside one).
     TRepPage* Page() const { return m_page; }
@@ -258,7 +262,7 @@ class TRepComponent : public TComponent
                            TRepUnits top, TRepUnits width, TRepUnits height);
 
     TRepComponent* m_parent = nullptr;
-    std::vector<TRepComponent*> m_children;
+    std::unique_ptr<std::vector<TRepComponent*>> m_children; ///< created with the first child
     std::unique_ptr<TEvents> m_events;
     bool m_visible = true;
     bool m_active = false;
@@ -344,8 +348,8 @@ class TRepControl : public TRepComponent
     virtual void SetLineStyle(TPenStyle) {}
 
     /// Bounds saved at the start of a run and after a page's fit step.
-    const TRepBounds& DesignBounds() const { return m_design; }
-    const TRepBounds& FittedBounds() const { return m_fitted; }
+    TRepBounds DesignBounds() const;
+    TRepBounds FittedBounds() const;
 
     /// Sets all four bounds at once, bypassing the equality rule (used by the fit step).
     void SetBounds(const TRepBounds& bounds);
@@ -366,10 +370,29 @@ class TRepControl : public TRepComponent
     TRepBounds m_bounds;
 
   private:
-    TRepBounds m_design;
-    TRepBounds m_fitted;
-    TDisplayOn m_displayOn = TDisplayOn::doParent;
+    /// How a saved set of bounds is kept: never saved (all 0), still equal to m_bounds, or
+    /// copied into m_held. Most controls never move after a save, so most hold no copy.
+    enum class TKept : std::uint8_t
+    {
+        Zero,
+        Current,
+        Held
+    };
+    struct THeldBounds
+    {
+        TRepBounds Design;
+        TRepBounds Fitted;
+    };
+
+    /// Every change of m_bounds after construction goes through here.
+    void ChangeBounds(const TRepBounds& bounds);
+    TRepBounds KeptBounds(TKept kept, const TRepBounds& held) const;
+
+    std::unique_ptr<THeldBounds> m_held;
     TRepControl* m_mirror = nullptr;
+    TKept m_designKept = TKept::Zero;
+    TKept m_fittedKept = TKept::Zero;
+    TDisplayOn m_displayOn = TDisplayOn::doParent;
 };
 
 /// A positioned item with a child list; serves as the hidden owner of a project manager.

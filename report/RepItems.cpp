@@ -1,27 +1,13 @@
 #include "report/RepItems.h"
 
 #include "report/OutputEngine.h"
+#include "report/RepProject.h"
 
 #include <cmath>
 #include <cstdlib>
 
 namespace gq::report
 {
-
-TFontSpec TRepFont::ToSpec() const
-{
-    TFontSpec fontSpec;
-    fontSpec.Name = Name;
-    fontSpec.Color = Color;
-    fontSpec.Pitch = Pitch;
-    fontSpec.CharSet = CharSet;
-    fontSpec.Size = Size;
-    fontSpec.Bold = Bold;
-    fontSpec.Italic = Italic;
-    fontSpec.Underline = Underline;
-    fontSpec.StrikeOut = StrikeOut;
-    return fontSpec;
-}
 
 void TRepFontMaster::AssignProperties(const TRepComponent& source)
 {
@@ -36,12 +22,77 @@ TRepCustomText::TRepCustomText(TComponent* owner) : TRepControl(owner) {}
 
 void TRepCustomText::SetText(std::string_view text)
 {
-    if (text != m_text) {
-        m_text = std::string(text);
+    if (m_text != text) {
+        m_text.Assign(text);
     }
 }
 
 void TRepCustomText::SetFontJustify(TPrintJustify justify) { m_justify = justify; }
+
+TRepCustomText::TRare& TRepCustomText::Rare()
+{
+    if (m_rare == nullptr) {
+        m_rare = std::make_unique<TRare>();
+    }
+    return *m_rare;
+}
+
+const TRepCustomText::TGetText& TRepCustomText::OnGetText() const
+{
+    static const TGetText kNone;
+    return m_rare != nullptr ? m_rare->OnGetText : kNone;
+}
+
+void TRepCustomText::SetOnGetText(TGetText hook)
+{
+    if (hook || m_rare != nullptr) {
+        Rare().OnGetText = std::move(hook);
+    }
+}
+
+void TRepCustomText::SetFont(const TRepFont& font)
+{
+    if (font == *m_font) {
+        return;
+    }
+    if (Project() != nullptr) {
+        m_font = Project()->Fonts().Keep(font);
+    } else {
+        TRare& rare = Rare();
+        rare.OwnFont = font;
+        m_font = &rare.OwnFont;
+    }
+}
+
+void TRepCustomText::SetFontSize(int points)
+{
+    if (m_font->Size == points) {
+        return;
+    }
+    TRepFont font = *m_font;
+    font.Size = points;
+    SetFont(font);
+}
+
+void TRepCustomText::SetFontName(std::string_view name)
+{
+    if (m_font->Name == name) {
+        return;
+    }
+    TRepFont font = *m_font;
+    font.Name = name;
+    SetFont(font);
+}
+
+void TRepCustomText::SetColor(TColor color)
+{
+    if (m_font->Color == color) {
+        return;
+    }
+    TRepFont font = *m_font;
+    font.Color = color;
+    SetFont(font);
+}
 
 void TRepCustomText::SetFontMirror(TRepFontMaster* master)
 {
@@ -63,10 +114,10 @@ void TRepCustomText::AssignProperties(const TRepComponent& source)
     const auto& text = static_cast<const TRepCustomText&>(source);
     m_text = text.m_text;
     m_justify = text.m_justify;
-    m_font = text.m_font;
+    SetFont(text.Font());
     Truncate = text.Truncate;
     Rotation = text.Rotation;
-    OnGetText = text.OnGetText;
+    SetOnGetText(text.OnGetText());
 }
 
 void TRepCustomText::AssignReferences(const TRepComponent& source)
@@ -83,22 +134,18 @@ void TRepCustomText::DrawSelf(TOutputEngine& engine)
     if (!Visible()) {
         return;
     }
-    // The stored text is printed as it is unless a hook or truncation changes it.
-    std::string changed;
-    const std::string* text = &m_text;
-    if (OnGetText) {
-        changed = m_text;
-        OnGetText(*this, changed);
-        text = &changed;
+    // The stored text is printed unless a hook or truncation changes it.
+    std::string printed = m_text.Str();
+    if (m_rare != nullptr && m_rare->OnGetText) {
+        m_rare->OnGetText(*this, printed);
     }
-    engine.ApplyFont(m_fontMirror != nullptr ? m_fontMirror->Font.ToSpec() : m_font.ToSpec());
+    engine.ApplyFont(m_fontMirror != nullptr ? m_fontMirror->Font.ToSpec() : m_font->ToSpec());
     engine.SetFontRotation(Rotation);
     engine.SetBaselineFromTop(AbsTop());
     if (Truncate) {
-        changed = engine.TruncateText(*text, Width());
-        text = &changed;
+        printed = engine.TruncateText(std::move(printed), Width());
     }
-    engine.PrintJustified(*text, m_justify, AbsLeft(), 0, Width());
+    engine.PrintJustified(printed, m_justify, AbsLeft(), 0, Width());
 }
 
 TRepText::TRepText(TComponent* owner) : TRepCustomText(owner) { m_bounds.Width = 1.0; }

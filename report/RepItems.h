@@ -1,31 +1,15 @@
 #pragma once
 
 #include "report/RepComponent.h"
+#include "report/RepFont.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace gq::report
 {
-
-/// Font of a text item. Size is in whole points.
-struct TRepFont
-{
-    std::string Name = "Arial";
-    int Size = 10;
-    TColor Color = clBlack;
-    std::uint8_t CharSet = kDefaultCharSet;
-    TFontPitch Pitch = TFontPitch::fpDefault;
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    bool StrikeOut = false;
-
-    /// The record the output engine's ApplyFont takes.
-    TFontSpec ToSpec() const;
-
-    bool operator==(const TRepFont&) const = default;
-};
 
 /// An item that lends its font to text items through their FontMirror.
 class TRepFontMaster : public TRepComponent
@@ -53,27 +37,34 @@ class TRepCustomText : public TRepControl
         return new TRepCustomText(owner);
     }
 
-    std::string Text() const override { return m_text; }
+    std::string Text() const override { return m_text.Str(); }
     void SetText(std::string_view text) override;
     TPrintJustify FontJustify() const override { return m_justify; }
     void SetFontJustify(TPrintJustify justify) override;
     /// The font colour.
-    TColor Color() const override { return m_font.Color; }
-    void SetColor(TColor color) override { m_font.Color = color; }
+    TColor Color() const override { return m_font->Color; }
+    void SetColor(TColor color) override;
 
-    TRepFont& Font() { return m_font; }
-    const TRepFont& Font() const { return m_font; }
+    const TRepFont& Font() const { return *m_font; }
+    /// Sets the font; items of a project share one copy of each distinct font.
+    void SetFont(const TRepFont& font);
+    /// SetFont with one field of the current font changed.
+    void SetFontSize(int points);
+    void SetFontName(std::string_view name);
 
     /// When set, that item's font is printed instead of Font; nullptr for none.
     TRepFontMaster* FontMirror() const { return m_fontMirror; }
     void SetFontMirror(TRepFontMaster* master);
 
-    /// True: characters are dropped from the end until the text fits Width.
-    bool Truncate = false;
     /// Degrees, taken modulo 360 when printed.
     int Rotation = 0;
-    /// May replace the text at print time.
-    std::function<void(TRepCustomText& sender, std::string& text)> OnGetText;
+    /// True: characters are dropped from the end until the text fits Width.
+    bool Truncate = false;
+    /// A hook that may replace the text at print time.
+    using TGetText = std::function<void(TRepCustomText& sender, std::string& text)>;
+    /// The hook; empty when none is set.
+    const TGetText& OnGetText() const;
+    void SetOnGetText(TGetText hook);
 
     void AssignProperties(const TRepComponent& source) override;
     void AssignReferences(const TRepComponent& source) override;
@@ -85,10 +76,19 @@ class TRepCustomText : public TRepControl
     void Notification(TComponent* freed) override;
 
   private:
-    std::string m_text;
-    TPrintJustify m_justify = TPrintJustify::pjLeft;
-    TRepFont m_font;
+    // What few text items have: a hook, or a font of their own when outside a project.
+    struct TRare
+    {
+        TGetText OnGetText;
+        TRepFont OwnFont;
+    };
+    TRare& Rare();
+
+    TCompactString m_text;
+    const TRepFont* m_font = &TRepFont::Default(); ///< in the project's font table, or Rare
     TRepFontMaster* m_fontMirror = nullptr;
+    std::unique_ptr<TRare> m_rare;
+    TPrintJustify m_justify = TPrintJustify::pjLeft;
 };
 
 /// One line of text. Width starts at 1 inch; Height always reads |font size| / 60 inch.

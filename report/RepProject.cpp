@@ -1,27 +1,15 @@
 #include "report/RepProject.h"
 
 #include "gq/Error.h"
+#include "report/NameIndex.h"
+#include "report/OutputEngine.h"
 #include "report/RepItems.h"
+#include "report/ReportRun.h"
 
 #include <algorithm>
 
 namespace gq::report
 {
-
-namespace
-{
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) {
-                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TRepProjectItem
@@ -109,6 +97,50 @@ void TRepPage::AssignReferences(const TRepComponent& source)
 {
     TRepProjectItem::AssignReferences(source);
     SetGotoPage(CopyOf(static_cast<const TRepPage&>(source).m_gotoPage));
+}
+
+void TRepPage::FitControls(TOutputEngine& engine)
+{
+    const TRepUnits limitLeft = engine.LeftWaste() + 0.01;
+    const TRepUnits limitTop = engine.TopWaste() + 0.01;
+    const TRepUnits limitRight = engine.PageWidth() - (engine.RightWaste() + 0.01);
+    const TRepUnits limitBottom = engine.PageHeight() - (engine.BottomWaste() + 0.01);
+    for (TRepComponent* child : Children()) {
+        TRepControl* control = child->AsControl();
+        if (control == nullptr) {
+            continue;
+        }
+        TRepUnits left = control->Left();
+        TRepUnits top = control->Top();
+        TRepUnits right = left + control->Width();
+        TRepUnits bottom = top + control->Height();
+        if (left < limitLeft - kUnitsEpsilon || top < limitTop - kUnitsEpsilon ||
+            right > limitRight + kUnitsEpsilon || bottom > limitBottom + kUnitsEpsilon) {
+            TRepBounds fitted;
+            fitted.Left = std::max(limitLeft, left);
+            fitted.Top = std::max(limitTop, top);
+            // A control lying wholly outside the limits keeps no negative extent.
+            fitted.Width = std::max(0.0, std::min(limitRight, right) - fitted.Left);
+            fitted.Height = std::max(0.0, std::min(limitBottom, bottom) - fitted.Top);
+            control->SetBounds(fitted);
+        }
+    }
+}
+
+void TRepPage::PrintItem(TOutputEngine& engine)
+{
+    if (!Visible()) {
+        return;
+    }
+    RestoreDesignBounds();
+    if (WasteFit) {
+        FitControls(engine);
+    }
+    SaveFittedBounds();
+    for (TRepComponent* child : Children()) {
+        engine.MarkAllOutputs();
+        child->PrintItem(engine);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -204,6 +236,8 @@ void TRepReport::AssignReferences(const TRepComponent& source)
     SetPageList(std::move(pages));
 }
 
+void TRepReport::Execute(TOutputEngine& engine) { TReportRun(*this, engine).Execute(); }
+
 // ---------------------------------------------------------------------------------------------
 // TRepProjectManager
 
@@ -212,6 +246,8 @@ TRepProjectManager::TRepProjectManager(TComponent* owner) : TRepProjectItem(owne
     m_project = this;
     SetName("ReportProject");
 }
+
+TRepProjectManager::~TRepProjectManager() { BeginDestroy(); }
 
 void TRepProjectManager::ResetToNewProject()
 {
@@ -284,7 +320,7 @@ void TRepProjectManager::SetActiveReport(TRepReport* report)
 TRepReport* TRepProjectManager::FindReport(std::string_view name, bool byFullName) const
 {
     for (TRepReport* report : m_reports) {
-        if ((byFullName && SameText(report->FullName(), name)) || SameText(report->Name(), name)) {
+        if ((byFullName && SameName(report->FullName(), name)) || SameName(report->Name(), name)) {
             return report;
         }
     }

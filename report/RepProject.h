@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/RepComponent.h"
+#include "report/RepFont.h"
 
 #include <string>
 #include <string_view>
@@ -147,6 +148,8 @@ class TRepProjectManager : public TRepProjectItem
 {
   public:
     explicit TRepProjectManager(TComponent* owner);
+    /// Frees the items first: they point into the font table.
+    ~TRepProjectManager() override;
     std::string_view ClassName() const override { return "TRepProjectManager"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
@@ -195,6 +198,9 @@ class TRepProjectManager : public TRepProjectItem
     /// Positive values also set Units (1 inch, 25.4 mm, 2.54 cm, 72 points, else user).
     void SetUnitsFactor(double factor);
 
+    /// The fonts of the project's text items.
+    TRepFontTable& Fonts() { return m_fonts; }
+
     /// Adds `report` (owned by this manager) to the report list; used by the execution copy.
     void RegisterReport(TRepReport* report);
     void RegisterGlobalPage(TRepPage* page);
@@ -208,6 +214,7 @@ class TRepProjectManager : public TRepProjectItem
     TRepReport* m_activeReport = nullptr;
     TPrintUnits m_units = TPrintUnits::unInch;
     double m_unitsFactor = 1.0;
+    TRepFontTable m_fonts;
 };
 
 /// Base of the project component: a component with a Version string.

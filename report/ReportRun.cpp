@@ -98,11 +98,11 @@ TRepComponent* TReportRun::CopyTree(const TRepComponent& source, TComponent* own
     // Names come from a tree where they are valid and unique per owner: index them directly.
     copy->CopyNameFrom(source);
     copy->AssignProperties(source);
-    if (source.m_ownedCount > 0) {
-        copy->ReserveIndex(static_cast<std::size_t>(source.m_ownedCount));
+    if (source.ComponentCount() > 0) {
+        copy->ReserveIndex(static_cast<std::size_t>(source.ComponentCount()));
     }
-    for (const TComponent* owned = source.m_firstOwned; owned != nullptr;
-         owned = owned->m_nextSibling) {
+    for (const TComponent* owned = source.m_owned != nullptr ? source.m_owned->First : nullptr;
+         owned != nullptr; owned = owned->m_nextSibling) {
         if (const TRepComponent* item = owned->AsRepComponent()) {
             CopyTree(*item, copy, order);
         }
@@ -305,104 +305,6 @@ void TReportRun::PrintPages(TRepReport& report, TOutputEngine& engine)
                 break;
             }
         }
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Printing of the items
-
-void TRepReport::Execute(TOutputEngine& engine) { TReportRun(*this, engine).Execute(); }
-
-void TRepComponent::PrintItem(TOutputEngine& engine)
-{
-    if (!CanPrint()) {
-        return;
-    }
-    BeforePrint();
-    DrawSelf(engine);
-    AfterPrint();
-    for (TRepComponent* child : m_children) {
-        child->PrintItem(engine);
-    }
-}
-
-void TRepControl::PrintItem(TOutputEngine& engine)
-{
-    if (!Visible()) {
-        return;
-    }
-    if (m_displayOn == TDisplayOn::doParent) {
-        TRepControl* parentControl = Parent() != nullptr ? Parent()->AsControl() : nullptr;
-        m_displayOn = parentControl != nullptr ? parentControl->m_displayOn : TDisplayOn::doAll;
-        if (m_displayOn == TDisplayOn::doParent) {
-            m_displayOn = TDisplayOn::doAll;
-        }
-    }
-    switch (m_displayOn) {
-    case TDisplayOn::doPreviewOnly:
-        engine.MarkPreviewOnly();
-        break;
-    case TDisplayOn::doPrinterOnly:
-        engine.MarkPrinterOnly();
-        break;
-    default:
-        engine.MarkAllOutputs();
-        break;
-    }
-    BeforePrint();
-    DrawSelf(engine);
-    if (m_mirror != nullptr) {
-        for (TRepComponent* child : m_mirror->Children()) {
-            child->PrintItem(engine);
-        }
-    }
-    AfterPrint();
-    for (TRepComponent* child : Children()) {
-        child->PrintItem(engine);
-    }
-}
-
-void TRepPage::FitControls(TOutputEngine& engine)
-{
-    const TRepUnits limitLeft = engine.LeftWaste() + 0.01;
-    const TRepUnits limitTop = engine.TopWaste() + 0.01;
-    const TRepUnits limitRight = engine.PageWidth() - (engine.RightWaste() + 0.01);
-    const TRepUnits limitBottom = engine.PageHeight() - (engine.BottomWaste() + 0.01);
-    for (TRepComponent* child : Children()) {
-        TRepControl* control = child->AsControl();
-        if (control == nullptr) {
-            continue;
-        }
-        TRepUnits left = control->Left();
-        TRepUnits top = control->Top();
-        TRepUnits right = left + control->Width();
-        TRepUnits bottom = top + control->Height();
-        if (left < limitLeft - kUnitsEpsilon || top < limitTop - kUnitsEpsilon ||
-            right > limitRight + kUnitsEpsilon || bottom > limitBottom + kUnitsEpsilon) {
-            TRepBounds fitted;
-            fitted.Left = std::max(limitLeft, left);
-            fitted.Top = std::max(limitTop, top);
-            // A control lying wholly outside the limits keeps no negative extent.
-            fitted.Width = std::max(0.0, std::min(limitRight, right) - fitted.Left);
-            fitted.Height = std::max(0.0, std::min(limitBottom, bottom) - fitted.Top);
-            control->SetBounds(fitted);
-        }
-    }
-}
-
-void TRepPage::PrintItem(TOutputEngine& engine)
-{
-    if (!Visible()) {
-        return;
-    }
-    RestoreDesignBounds();
-    if (WasteFit) {
-        FitControls(engine);
-    }
-    SaveFittedBounds();
-    for (TRepComponent* child : Children()) {
-        engine.MarkAllOutputs();
-        child->PrintItem(engine);
     }
 }
 

@@ -1,5 +1,4 @@
 // gridquill-cli: the command-line front end over the book engine.
-#include "app/HugePageHeap.h"
 #include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/InterruptCleanup.h"
@@ -419,7 +418,6 @@ int Run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    gq::app::PreferHugePageHeap(argv);
     gq::book::InstallInterruptCleanup();
     int status = Run(argc, argv);
     if (!StandardOutputWritten() && status == 0)

@@ -1,5 +1,4 @@
 // gridquill: the desktop window over the book engine.
-#include "app/HugePageHeap.h"
 #include "app/desktop/BookMakerRun.h"
 #include "app/desktop/Desktop.h"
 #include "app/desktop/MainWindow.h"
@@ -9,7 +8,6 @@
 
 int main(int argc, char** argv)
 {
-    gq::app::PreferHugePageHeap(argv);
     gq::book::InstallInterruptCleanup();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gridquill"));

@@ -143,6 +143,62 @@ TEST_F(RepModelTest, ZeroSizesKeepTheClassDefaults)
     EXPECT_EQ(text->Font().Size, 10);
 }
 
+// Saved bounds read as all 0 until saved, then as the bounds at the time of saving however the
+// bounds move afterwards, and a restore brings those back.
+TEST_F(RepModelTest, SavedBoundsKeepTheirValuesWhileTheBoundsMove)
+{
+    auto* line = PageNo(1)->AddChildControl<TRepHLine>("", 1.0, 2.0, 3.0);
+    const TRepBounds zero;
+    EXPECT_EQ(line->DesignBounds().Width, zero.Width);
+    line->SaveDesignBounds();
+    line->SetLeft(4.0);
+    line->SaveFittedBounds();
+    line->SetBounds({5.0, 6.0, 7.0, 8.0});
+    EXPECT_EQ(line->DesignBounds().Left, 1.0);
+    EXPECT_EQ(line->DesignBounds().Width, 3.0);
+    EXPECT_EQ(line->FittedBounds().Left, 4.0);
+    line->RestoreFittedBounds();
+    EXPECT_EQ(line->Left(), 4.0);
+    EXPECT_EQ(line->Top(), 2.0);
+    line->RestoreDesignBounds();
+    EXPECT_EQ(line->Left(), 1.0);
+    EXPECT_EQ(line->FittedBounds().Left, 4.0);
+    line->SetTop(9.0); // the design bounds were current after the restore; they keep 2
+    line->RestoreDesignBounds();
+    EXPECT_EQ(line->Top(), 2.0);
+
+    auto* copy = PageNo(1)->AddChildControl<TRepHLine>();
+    copy->AssignProperties(*line);
+    line->SetLeft(11.0);
+    EXPECT_EQ(copy->DesignBounds().Left, 1.0);
+    EXPECT_EQ(copy->FittedBounds().Left, 4.0);
+    EXPECT_EQ(copy->Left(), 1.0);
+}
+
+// Texts of a project share one copy of each font; a text outside any project keeps its own.
+TEST_F(RepModelTest, TextsShareTheirProjectsFonts)
+{
+    TRepPage* page = PageNo(1);
+    auto* a = page->AddChildControl<TRepText>();
+    auto* b = page->AddChildControl<TRepText>();
+    const std::size_t before = Manager()->Fonts().Count();
+    a->SetFontSize(25);
+    b->SetFontSize(25);
+    b->SetFontName("Liberation Sans");
+    a->SetFontName("Liberation Sans");
+    EXPECT_EQ(&a->Font(), &b->Font());
+    b->SetColor(0x0000FF);
+    EXPECT_EQ(a->Font().Color, clBlack);
+    EXPECT_EQ(b->Font().Color, 0x0000FFu);
+    EXPECT_EQ(Manager()->Fonts().Count(), before + 3); // size 25, with the name, in blue
+
+    TRepText loose(nullptr);
+    loose.SetFontSize(30);
+    EXPECT_EQ(loose.Font().Size, 30);
+    EXPECT_EQ(TRepFont::Default().Size, 10);
+    EXPECT_EQ(Manager()->Fonts().Count(), before + 3);
+}
+
 TEST_F(RepModelTest, SettersIgnoreChangesWithinATenThousandthOfAnInch)
 {
     auto* text = PageNo(1)->AddChildControl<TRepText>("TitleText", 1.0, 2.0);
@@ -153,11 +209,11 @@ TEST_F(RepModelTest, SettersIgnoreChangesWithinATenThousandthOfAnInch)
     text->SetLeft(1.0002);
     EXPECT_EQ(text->Left(), 1.0002);
 
-    text->Font().Size = 12;
+    text->SetFontSize(12);
     EXPECT_DOUBLE_EQ(text->Height(), 0.2);
     text->SetHeight(5);
     EXPECT_DOUBLE_EQ(text->Height(), 0.2);
-    text->Font().Size = -25;
+    text->SetFontSize(-25);
     EXPECT_DOUBLE_EQ(text->Height(), 25.0 / 60);
 
     TRepPage* page = PageNo(1);

@@ -220,7 +220,7 @@ TEST_F(ReportRunTest, TextsAreJustifiedInTheirFieldBelowTheirTop)
     };
     for (const Case& c : cases) {
         auto* text = page->AddChildControl<TRepText>("TitleText", 1.0, 2.0);
-        text->Font().Size = 25;
+        text->SetFontSize(25);
         text->SetFontJustify(c.justify);
         text->SetText("7");
     }
@@ -229,6 +229,28 @@ TEST_F(ReportRunTest, TextsAreJustifiedInTheirFieldBelowTheirTop)
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(engine.Log[i + 1], cases[i].expected);
     }
+}
+
+// The hook and the font reach the run's copy, which keeps its fonts in its own table; the design
+// item keeps its text.
+TEST_F(ReportRunTest, TextHookAndFontReachTheCopy)
+{
+    auto* text = PageNo(1)->AddChildControl<TRepText>("TitleText", 1.0, 2.0);
+    text->SetText("7");
+    text->SetFontSize(25);
+    text->SetFontJustify(TPrintJustify::pjLeft);
+    std::vector<const TRepCustomText*> senders;
+    text->SetOnGetText([&](TRepCustomText& sender, std::string& value) {
+        senders.push_back(&sender);
+        EXPECT_EQ(sender.Font().Size, 25);
+        value += "!";
+    });
+    project.RunReport("Report1");
+    ASSERT_EQ(engine.Log.size(), 2u);
+    EXPECT_EQ(engine.Log[1], "left \"7!\" x 1.0000 w 0.0000 top 2.0000");
+    ASSERT_EQ(senders.size(), 1u);
+    EXPECT_NE(senders[0], text);
+    EXPECT_EQ(text->Text(), "7");
 }
 
 TEST_F(ReportRunTest, TruncatedTextsAreCutToTheirWidth)

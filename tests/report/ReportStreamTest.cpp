@@ -36,8 +36,8 @@ TRepText* AddText(TRepPage& page, const std::string& text, int size, double left
     item->SetText(text);
     item->SetLeft(left);
     item->SetTop(top);
-    item->Font().Size = size;
-    item->Font().Name = "Arial";
+    item->SetFontSize(size);
+    item->SetFontName("Arial");
     item->SetFontJustify(justify);
     return item;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-// Value types of the report items that the output engine does not share.
+// Property types of the report items that the output engine does not share: the length
+// tolerance of their setters, display and page-chain modes, line-width units, printer settings
+// and fill styles.
 
-#include "report/ReportTypes.h"
+#include "report/DrawingTypes.h"
 
 #include <cmath>
 #include <cstdint>
