@@ -1,24 +1,10 @@
 #include "pdf/RenderBase.h"
 
 #include "pdf/StreamPlayer.h"
-
-#include <cmath>
-#include <limits>
+#include "report/Rounding.h"
 
 namespace gq::pdf
 {
-
-int RoundHalfEven(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    double r = std::nearbyint(value);
-    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
-}
 
 TRenderBase::TRenderBase() : m_standardFonts(std::make_unique<TStandardFontServices>())
 {
@@ -86,13 +72,13 @@ void TRenderBase::RenderToFile(std::span<const std::uint8_t> input, const std::s
 int TRenderBase::DeviceX(double x) const
 {
     double waste = m_player ? m_player->Header().LeftWaste : 0.0;
-    return RoundHalfEven(ResolutionX() * (x - waste));
+    return report::RoundHalfEven(ResolutionX() * (x - waste));
 }
 
 int TRenderBase::DeviceY(double y) const
 {
     double waste = m_player ? m_player->Header().TopWaste : 0.0;
-    return RoundHalfEven(ResolutionY() * (y - waste));
+    return report::RoundHalfEven(ResolutionY() * (y - waste));
 }
 
 void TRenderStream::WriteText(std::string_view text)

@@ -152,8 +152,4 @@ class TRenderStream : public TRenderBase
     std::string m_discard;
 };
 
-/// Rounds to the nearest whole number, halves to the even neighbour; NaN gives 0 and values
-/// beyond the int range the nearest end of it.
-int RoundHalfEven(double value);
-
 } // namespace gq::pdf

@@ -6,6 +6,7 @@
 #include "pdf/RenderPDFDocument.h"
 #include "pdf/StreamPlayer.h"
 #include "report/FontFace.h"
+#include "report/Rounding.h"
 
 #include <algorithm>
 #include <array>
@@ -497,7 +498,7 @@ TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& bas
     d.ItalicAngle = metrics->ItalicAngle;
     d.CapHeight = metrics->Ascent;
     d.Ascent = metrics->Ascent;
-    d.XHeight = RoundHalfEven(metrics->Ascent / 2.0);
+    d.XHeight = report::RoundHalfEven(metrics->Ascent / 2.0);
     d.Descent = -metrics->Descent;
     d.Leading = metrics->InternalLeading + metrics->ExternalLeading;
     d.MaxWidth = metrics->MaxWidth;
@@ -971,8 +972,8 @@ void TRenderPDF::PutPolyLines(TOperatorWriter& out, std::span<const TUnitPoint> 
     int last = std::min(lastIndex, static_cast<int>(points.size()) - 1);
     for (int i = 1; i <= last; ++i) {
         const TUnitPoint& p = points[static_cast<std::size_t>(i)];
-        PutPoint(out, static_cast<double>(p.X) / kPolyUnitsPerInch,
-                 static_cast<double>(p.Y) / kPolyUnitsPerInch);
+        PutPoint(out, static_cast<double>(p.X) / report::kPolyUnitsPerInch,
+                 static_cast<double>(p.Y) / report::kPolyUnitsPerInch);
         out += " l ";
         if (i % 4 == 0)
             out += "\r\n";
