@@ -14,7 +14,7 @@ TRenderBase::TRenderBase() : m_standardFonts(std::make_unique<TStandardFontServi
 TRenderBase::~TRenderBase() = default;
 
 void TRenderBase::DrawArc(double, double, double, double, double, double, double, double) {}
-void TRenderBase::BrushUpdated() {}
+void TRenderBase::BrushUpdated(const TPlayerBrush&) {}
 void TRenderBase::DrawChord(double, double, double, double, double, double, double, double) {}
 void TRenderBase::TextCentred(const std::string&, double, double) {}
 void TRenderBase::DrawEllipse(double, double, double, double) {}
@@ -71,14 +71,12 @@ void TRenderBase::RenderToFile(std::span<const std::uint8_t> input, const std::s
 
 int TRenderBase::DeviceX(double x) const
 {
-    double waste = m_player ? m_player->Header().LeftWaste : 0.0;
-    return report::RoundHalfEven(ResolutionX() * (x - waste));
+    return report::RoundHalfEven(ResolutionX() * (x - LeftWaste));
 }
 
 int TRenderBase::DeviceY(double y) const
 {
-    double waste = m_player ? m_player->Header().TopWaste : 0.0;
-    return report::RoundHalfEven(ResolutionY() * (y - waste));
+    return report::RoundHalfEven(ResolutionY() * (y - TopWaste));
 }
 
 void TRenderStream::WriteText(std::string_view text)

@@ -17,8 +17,6 @@
 namespace gq::pdf
 {
 
-class TStreamPlayer;
-
 /// Base of every renderer a page stream is played into. The player calls the drawing
 /// operations in stream order with coordinates in inches from the page's top-left corner, Y
 /// downwards; text Y values are baselines. The base operations draw nothing.
@@ -45,17 +43,16 @@ class TRenderBase
     // State set by the player during playback.
     double PageWidth = 0.0;  ///< inches, from the page header
     double PageHeight = 0.0; ///< inches, from the page header
+    double LeftWaste = 0.0;  ///< inches, from the job header
+    double TopWaste = 0.0;   ///< inches, from the job header
     double PenWidth = 0.0;   ///< inches, from the pen-width command
     std::uint8_t FrameMode = 0;
     std::string OutputFileName;
 
-    /// The player that is running, or null; it exposes the current font, pen and brush.
-    const TStreamPlayer* Player() const { return m_player; }
-    void SetPlayer(const TStreamPlayer* player) { m_player = player; }
-
     virtual void DrawArc(double x1, double y1, double x2, double y2, double x3, double y3,
                          double x4, double y4);
-    virtual void BrushUpdated();
+    /// The current brush has changed to `brush`.
+    virtual void BrushUpdated(const TPlayerBrush& brush);
     virtual void DrawChord(double x1, double y1, double x2, double y2, double x3, double y3,
                            double x4, double y4);
     virtual void TextCentred(const std::string& text, double x, double y);
@@ -70,6 +67,7 @@ class TRenderBase
     virtual void DrawPolyline(std::span<const TUnitPoint> points, int lastIndex);
     virtual void DrawPolygon(std::span<const TUnitPoint> points, int lastIndex);
     virtual void TextRight(const std::string& text, double x, double y);
+    /// The current pen has changed to `pen` (its width in PenWidth).
     virtual void PenUpdated(const TPlayerPen& pen);
     virtual void DrawEncodedImage(std::span<const std::uint8_t> data, const std::string& kind,
                                   double x1, double y1, double x2, double y2);
@@ -110,7 +108,6 @@ class TRenderBase
     std::span<const std::uint8_t> m_input;
 
   private:
-    const TStreamPlayer* m_player = nullptr;
     std::unique_ptr<TStandardFontServices> m_standardFonts;
 };
 

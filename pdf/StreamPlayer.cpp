@@ -191,11 +191,7 @@ bool TStreamPlayer::TNoCaseLess::operator()(const std::string& a, const std::str
 
 TStreamPlayer::TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer)
     : m_input(input), m_renderer(renderer), m_reader(input)
-{
-    m_renderer.SetPlayer(this);
-}
-
-TStreamPlayer::~TStreamPlayer() { m_renderer.SetPlayer(nullptr); }
+{}
 
 const std::string* TStreamPlayer::Variable(std::string_view name) const
 {
@@ -292,6 +288,8 @@ void TStreamPlayer::ReadHeader()
     m_header.PaperLengthCode = m_reader.ReadWord();
     m_header.OutputName = ReadText();
     m_firstPagePosition = m_reader.Position();
+    m_renderer.LeftWaste = m_header.LeftWaste;
+    m_renderer.TopWaste = m_header.TopWaste;
     m_pageNumber = 1;
 }
 
@@ -502,7 +500,7 @@ void TStreamPlayer::NotifyFont() { m_renderer.FontUpdated(m_font); }
 
 void TStreamPlayer::NotifyPen() { m_renderer.PenUpdated(m_pen); }
 
-void TStreamPlayer::NotifyBrush() { m_renderer.BrushUpdated(); }
+void TStreamPlayer::NotifyBrush() { m_renderer.BrushUpdated(m_brush); }
 
 void TStreamPlayer::SetFontName(std::string name)
 {

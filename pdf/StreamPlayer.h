@@ -44,8 +44,8 @@ struct TStreamHeader
 bool IsJobHeaderCode(std::uint8_t code);
 
 /// Plays a page stream into a renderer, command by command, keeping the current font, pen,
-/// brush and position. The stream bytes and the renderer are not owned and must outlive the
-/// player; the player registers itself with the renderer for its lifetime.
+/// brush and position, and hands each change to the renderer. The stream bytes and the renderer
+/// are not owned and must outlive the player.
 ///
 /// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
 /// versions), then page records: 'P', previous and next record offsets, page number, page size,
@@ -55,7 +55,6 @@ class TStreamPlayer
 {
   public:
     TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer);
-    ~TStreamPlayer();
     TStreamPlayer(const TStreamPlayer&) = delete;
     TStreamPlayer& operator=(const TStreamPlayer&) = delete;
 

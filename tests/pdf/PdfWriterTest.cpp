@@ -17,8 +17,8 @@ namespace
 using test::FixedDate;
 using test::Lines;
 using test::OnePage;
-using test::TCode;
 using test::PageContent;
+using test::TCode;
 using test::XRefOffsets;
 
 // One black 12-point Arial text "7" at X 1 in, Y 2 in on a Letter page.

@@ -12,8 +12,8 @@ namespace
 {
 
 using test::OnePage;
-using test::TCode;
 using test::PageContent;
+using test::TCode;
 
 std::string OneTextPdf(bool pdfx)
 {
