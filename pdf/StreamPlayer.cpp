@@ -233,8 +233,7 @@ void TStreamPlayer::PlayPage(int pageNumber)
         std::size_t pos = m_firstPagePosition;
         for (;;) {
             m_reader.Seek(pos);
-            if (m_reader.ReadByte() != CodeByte(C::PageHeader))
-                TStreamReader::FailAt("Unexpected code found in report file.", pos);
+            ReadPageCode();
             m_reader.ReadLong();
             std::int32_t next = m_reader.ReadLong();
             int number = m_reader.ReadSignedWord();
@@ -293,11 +292,16 @@ void TStreamPlayer::ReadHeader()
     m_pageNumber = 1;
 }
 
-void TStreamPlayer::PlayOnePage()
+void TStreamPlayer::ReadPageCode()
 {
-    std::size_t start = m_reader.Position();
+    const std::size_t start = m_reader.Position();
     if (m_reader.ReadByte() != CodeByte(C::PageHeader))
         TStreamReader::FailAt("Unexpected code found in report file.", start);
+}
+
+void TStreamPlayer::PlayOnePage()
+{
+    ReadPageCode();
     m_previousPage = m_reader.ReadLong();
     m_nextPage = m_reader.ReadLong();
     m_pageNumber = m_reader.ReadSignedWord();

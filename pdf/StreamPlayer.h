@@ -88,6 +88,8 @@ class TStreamPlayer
     };
 
     void ReadHeader();
+    /// Reads the code of a page record; throws TPageStreamError at it when it is another.
+    void ReadPageCode();
     void PlayOnePage();
     /// Reads the header, BeginDocument, runs `body`, EndDocument; when `body` throws, the
     /// document is still ended and the failure rethrown.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace gq::report
@@ -38,6 +39,18 @@ void CheckString(const std::string& text)
 
 std::string SystemMessage(int error) { return std::strerror(error); }
 
+// The messages of a failed medium, each named once.
+[[noreturn]] void FailFile(std::string_view verb, const std::string& path, int error)
+{
+    throw gq::Error("Cannot " + std::string(verb) + " page-stream file \"" + path +
+                    "\": " + SystemMessage(error));
+}
+
+[[noreturn]] void FailUserStream()
+{
+    throw gq::Error("Cannot write the page stream to the supplied stream");
+}
+
 } // namespace
 
 TPageStreamWriter::TPageStreamWriter(std::shared_ptr<TFontManager> fontManager)
@@ -62,14 +75,13 @@ void TPageStreamWriter::SinkWrite(const std::uint8_t* data, std::size_t size)
     case TStreamMode::smFile:
     case TStreamMode::smTempFile:
         if (std::fwrite(data, 1, size, m_file) != size)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     case TStreamMode::smUser:
         m_userStream->write(reinterpret_cast<const char*>(data),
                             static_cast<std::streamsize>(size));
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     }
     m_sinkPosition += size;
@@ -176,15 +188,14 @@ void TPageStreamWriter::Patch(std::uint64_t offset, const void* data, std::size_
     case TStreamMode::smTempFile:
         if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
             std::fwrite(data, 1, size, m_file) != size || fseeko(m_file, 0, SEEK_END) != 0)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     case TStreamMode::smUser:
         m_userStream->seekp(static_cast<std::streamoff>(m_userBase + offset));
         m_userStream->write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
         m_userStream->seekp(static_cast<std::streamoff>(m_userBase + m_sinkPosition));
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     }
 }
@@ -210,8 +221,7 @@ void TPageStreamWriter::OpenOutput()
             throw gq::Error("Cannot create the page-stream file: no file name is set");
         m_file = std::fopen(FileName().c_str(), "wb");
         if (!m_file)
-            throw gq::Error("Cannot create page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("create", FileName(), errno);
         break;
     case TStreamMode::smUser:
         if (!m_userStream)
@@ -219,7 +229,7 @@ void TPageStreamWriter::OpenOutput()
         m_userBase = 0;
         m_userStream->seekp(0);
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     case TStreamMode::smTempFile: {
         std::string folder = m_tempFolder;
@@ -236,8 +246,7 @@ void TPageStreamWriter::OpenOutput()
         if (!m_file) {
             const int error = errno;
             close(fd);
-            throw gq::Error("Cannot open page-stream file \"" + path +
-                            "\": " + SystemMessage(error));
+            FailFile("open", path, error);
         }
         SetFileName(path);
         break;
@@ -289,8 +298,7 @@ void TPageStreamWriter::CloseMedium(bool failed)
         if (!FileName().empty()) {
             std::ofstream out(FileName(), std::ios::binary | std::ios::trunc);
             if (!out)
-                throw gq::Error("Cannot create page-stream file \"" + FileName() +
-                                "\": " + SystemMessage(errno));
+                FailFile("create", FileName(), errno);
             out.write(reinterpret_cast<const char*>(m_memory.data()),
                       static_cast<std::streamsize>(m_memory.size()));
             out.close();
@@ -303,8 +311,7 @@ void TPageStreamWriter::CloseMedium(bool failed)
         std::FILE* file = m_file;
         m_file = nullptr;
         if (std::fclose(file) != 0)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     }
     case TStreamMode::smUser:
