@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 namespace gq::pdf
 {
 namespace
@@ -392,6 +394,49 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     looped.RenderStream(b.Bytes);
     looped.Log.clear();
     EXPECT_THROW(looped.RenderPages(3), TPageStreamError);
+}
+
+// The renderer learns pen, brush and the header's waste from the player's calls alone.
+TEST(StreamPlayer, HandsPenBrushAndWasteToTheRenderer)
+{
+    struct TStateRecorder : TRenderBase
+    {
+        double LeftAtBegin = -1.0, TopAtBegin = -1.0;
+        TPlayerBrush Brush;
+        TPlayerPen Pen;
+        TDeviceRect Filled;
+        void BeginDocument() override { LeftAtBegin = LeftWaste, TopAtBegin = TopWaste; }
+        void BrushUpdated(const TPlayerBrush& brush) override { Brush = brush; }
+        void PenUpdated(const TPlayerPen& pen) override { Pen = pen; }
+        void FillRectangle(const TDeviceRect& rect) override { Filled = rect; }
+    } renderer;
+
+    auto b = Page();
+    auto patchSingle = [&](std::size_t at, float v) {
+        b.PatchLong(at, static_cast<std::int32_t>(std::bit_cast<std::uint32_t>(v)));
+    };
+    constexpr std::size_t kLeftWasteAt = 29, kTopWasteAt = 37; // behind the 12-byte title
+    patchSingle(kLeftWasteAt, 0.5f);
+    patchSingle(kTopWasteAt, 0.25f);
+    b.Code(TCode::BrushColor), b.Long(0x0000FF);
+    b.Code(TCode::BrushStyle), b.Byte(0);
+    b.Code(TCode::PenColor), b.Long(0x00FF00);
+    b.Code(TCode::PenStyle), b.Byte(2);
+    b.Code(TCode::FillRect), b.Single(1), b.Single(1), b.Single(2), b.Single(2);
+    b.EndPage();
+    renderer.RenderStream(b.Bytes);
+
+    EXPECT_EQ(renderer.LeftAtBegin, 0.5);
+    EXPECT_EQ(renderer.TopAtBegin, 0.25);
+    EXPECT_EQ(renderer.Brush.Color, 0x0000FF);
+    EXPECT_EQ(renderer.Brush.Style, 0);
+    EXPECT_EQ(renderer.Pen.Color, 0x00FF00);
+    EXPECT_EQ(renderer.Pen.Style, 2);
+    // 72 units per inch from the waste: (1 - 0.5, 1 - 0.25) to (2 - 0.5, 2 - 0.25) inches.
+    EXPECT_EQ(renderer.Filled.Left, 36);
+    EXPECT_EQ(renderer.Filled.Top, 54);
+    EXPECT_EQ(renderer.Filled.Right, 108);
+    EXPECT_EQ(renderer.Filled.Bottom, 126);
 }
 
 } // namespace
