@@ -7,6 +7,7 @@
 #include "pdf/OperatorWriter.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 

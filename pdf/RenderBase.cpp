@@ -79,32 +79,6 @@ int TRenderBase::DeviceY(double y) const
     return report::RoundHalfEven(ResolutionY() * (y - TopWaste));
 }
 
-void TRenderStream::WriteText(std::string_view text)
-{
-    if (m_active && !text.empty())
-        m_active->append(text);
-}
-
-void TRenderStream::WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args)
-{
-    AppendFormatPdf(ActiveBuffer(), format, args);
-}
-
-void TRenderStream::WriteLine(std::string_view text)
-{
-    if (!m_active)
-        return;
-    m_active->append(text);
-    m_active->append("\r\n", 2);
-}
-
-void TRenderStream::WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args)
-{
-    std::string& out = ActiveBuffer();
-    AppendFormatPdf(out, format, args);
-    out.append("\r\n", 2);
-}
-
 void TRenderStream::CloseOutput()
 {
     if (m_owned) {

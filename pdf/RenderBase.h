@@ -111,19 +111,11 @@ class TRenderBase
     std::unique_ptr<TStandardFontServices> m_standardFonts;
 };
 
-/// A renderer that writes text to a byte stream. Writes go to the active buffer; the output
+/// A renderer that writes text to a byte stream. Drawing goes to the active buffer; the output
 /// stream receives the finished document. A file created by RenderToFile is owned here.
 class TRenderStream : public TRenderBase
 {
   public:
-    /// Writes the bytes of `text` to the active buffer.
-    void WriteText(std::string_view text);
-    /// FormatPdf, then WriteText.
-    void WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args);
-    /// `text` followed by CR LF.
-    void WriteLine(std::string_view text);
-    /// FormatPdf, then WriteLine.
-    void WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args);
     /// Closes and frees an owned output file and forgets the output and active streams.
     void CloseOutput();
 
@@ -131,7 +123,7 @@ class TRenderStream : public TRenderBase
     void SetOutputStream(std::ostream* stream) { m_output = stream; }
 
   protected:
-    /// The buffer WriteText writes to; without one, a scratch buffer whose bytes are dropped.
+    /// The buffer drawing writes to; without one, a scratch buffer whose bytes are dropped.
     std::string& ActiveBuffer()
     {
         if (m_active)
@@ -140,7 +132,7 @@ class TRenderStream : public TRenderBase
         return m_discard;
     }
 
-    /// Where WriteText writes; null writes nowhere.
+    /// Where drawing writes; null drops it.
     std::string* m_active = nullptr;
     std::ostream* m_output = nullptr;
     std::unique_ptr<std::ofstream> m_owned;
