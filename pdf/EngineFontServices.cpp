@@ -3,6 +3,7 @@
 #include "pdf/RenderBase.h"
 #include "pdf/SfntTables.h"
 #include "report/FontManager.h"
+#include "report/Rounding.h"
 
 #include <cmath>
 
@@ -26,13 +27,13 @@ std::string Squeezed(std::string_view name)
     return out;
 }
 
-report::TFontPitch EnginePitch(TFontPitch pitch)
+// A pitch byte beyond the known values measures as the default pitch.
+report::TFontPitch EnginePitch(report::TFontPitch pitch)
 {
     switch (pitch) {
-    case TFontPitch::Variable:
-        return report::TFontPitch::fpVariable;
-    case TFontPitch::Fixed:
-        return report::TFontPitch::fpFixed;
+    case report::TFontPitch::fpVariable:
+    case report::TFontPitch::fpFixed:
+        return pitch;
     default:
         return report::TFontPitch::fpDefault;
     }
@@ -95,7 +96,7 @@ std::optional<TTrueTypeMetrics> TEngineFontServices::Measure(const std::string& 
         return std::nullopt;
     const report::TFontFace& f = *loaded;
     double scale = static_cast<double>(kPdfEm) / f.UnitsPerEm();
-    auto toPdf = [&](double units) { return RoundHalfEven(units * scale); };
+    auto toPdf = [&](double units) { return report::RoundHalfEven(units * scale); };
 
     TTrueTypeMetrics m;
     m.FirstChar = 32;
@@ -114,7 +115,7 @@ std::optional<TTrueTypeMetrics> TEngineFontServices::Measure(const std::string& 
     m.BoxBottom = toPdf(f.BBox().YMin);
     m.BoxRight = toPdf(f.BBox().XMax);
     m.BoxTop = toPdf(f.BBox().YMax);
-    m.ItalicAngle = RoundHalfEven(f.ItalicAngle());
+    m.ItalicAngle = report::RoundHalfEven(f.ItalicAngle());
     report::TTextMetrics tm = f.MetricsAt(kPdfEm);
     m.Ascent = tm.Ascent;
     m.Descent = tm.Descent;

@@ -1,14 +1,10 @@
 #include "pdf/PdfFonts.h"
 
-#include "pdf/RenderPDF.h"
-
 namespace gq::pdf
 {
 
-TPDFFont::TPDFFont(TRenderPDF& owner, std::string resourceName, std::string baseFont,
-                   const TWidthTable& widths)
-    : TPDFObject(owner), ResourceName(std::move(resourceName)), BaseFont(std::move(baseFont)),
-      Widths(widths)
+TPDFFont::TPDFFont(std::string resourceName, std::string baseFont, const TWidthTable& widths)
+    : ResourceName(std::move(resourceName)), BaseFont(std::move(baseFont)), Widths(widths)
 {}
 
 long long TPDFFont::TextUnits(std::string_view text) const
@@ -19,29 +15,25 @@ long long TPDFFont::TextUnits(std::string_view text) const
     return sum;
 }
 
-void TPDFFont::WriteHead()
+void TPDFFont::WriteHead(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /Font");
-    m_owner.WriteFormatLine("/Subtype /%s", {SubtypeName});
-    m_owner.WriteFormatLine("/Name /%s", {ResourceName});
-    m_owner.WriteFormatLine("/BaseFont /%s", {BaseFont});
-    m_owner.WriteLine("/Encoding /" + std::string(EncodingName(m_owner.FontEncoding)));
+    out.BeginDictionary(Number);
+    out.Line("/Type /Font");
+    out.FormatLine("/Subtype /%s", {SubtypeName});
+    out.FormatLine("/Name /%s", {ResourceName});
+    out.FormatLine("/BaseFont /%s", {BaseFont});
+    out.Line("/Encoding /" + std::string(EncodingName(out.FontEncoding)));
 }
 
-void TPDFFont::WriteToBuffer()
+void TPDFFont::WriteToBuffer(TPdfWriteContext& out)
 {
-    WriteHead();
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    WriteHead(out);
+    out.EndDictionary();
 }
 
-TPDFFontTrueType::TPDFFontTrueType(TRenderPDF& owner, std::string resourceName,
-                                   std::string baseFont)
-    : TPDFFont(owner, std::move(resourceName), std::move(baseFont), TWidthTable{}),
-      Descriptor(std::make_unique<TPDFFontDescriptor>(owner))
+TPDFFontTrueType::TPDFFontTrueType(std::string resourceName, std::string baseFont)
+    : TPDFFont(std::move(resourceName), std::move(baseFont), TWidthTable{}),
+      Descriptor(std::make_unique<TPDFFontDescriptor>())
 {
     SubtypeName = "TrueType";
 }
@@ -54,61 +46,55 @@ void TPDFFontTrueType::AssignNumbers(int first)
         FontFile->Number = first + 2;
 }
 
-void TPDFFontTrueType::WriteToBuffer()
+void TPDFFontTrueType::WriteToBuffer(TPdfWriteContext& out)
 {
-    WriteHead();
-    m_owner.WriteFormatLine("/FirstChar %d", {FirstChar});
-    m_owner.WriteFormatLine("/LastChar %d", {LastChar});
-    m_owner.WriteText("/Widths [");
+    WriteHead(out);
+    out.FormatLine("/FirstChar %d", {FirstChar});
+    out.FormatLine("/LastChar %d", {LastChar});
+    out.Text("/Widths [");
     for (int code = FirstChar; code <= LastChar; ++code) {
-        m_owner.WriteFormat("%d ", {Widths[static_cast<std::size_t>(code)]});
+        out.Format("%d ", {Widths[static_cast<std::size_t>(code)]});
         if (code % 10 == 9)
-            m_owner.WriteLine("");
+            out.Line("");
     }
-    m_owner.WriteLine("]");
-    m_owner.WriteFormatLine("/FontDescriptor %d 0 R", {Descriptor->Number});
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.Line("]");
+    out.FormatLine("/FontDescriptor %d 0 R", {Descriptor->Number});
+    out.EndDictionary();
 }
 
-void TPDFFontDescriptor::WriteToBuffer()
+void TPDFFontDescriptor::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /FontDescriptor");
-    m_owner.WriteFormatLine("/FontName /%s", {FontName});
-    m_owner.WriteFormatLine("/Flags %d", {Flags});
-    m_owner.WriteFormatLine("/FontBBox [%d %d %d %d]", {BoxLeft, BoxBottom, BoxRight, BoxTop});
-    m_owner.WriteFormatLine("/MissingWidth %d", {MissingWidth});
-    m_owner.WriteFormatLine("/StemV %d", {StemV});
-    m_owner.WriteFormatLine("/StemH %d", {StemH});
-    m_owner.WriteFormatLine("/ItalicAngle %d", {ItalicAngle});
-    m_owner.WriteFormatLine("/CapHeight %d", {CapHeight});
-    m_owner.WriteFormatLine("/XHeight %d", {XHeight});
-    m_owner.WriteFormatLine("/Ascent %d", {Ascent});
-    m_owner.WriteFormatLine("/Descent %d", {Descent});
-    m_owner.WriteFormatLine("/Leading %d", {Leading});
-    m_owner.WriteFormatLine("/MaxWidth %d", {MaxWidth});
-    m_owner.WriteFormatLine("/AvgWidth %d", {AvgWidth});
-    if (m_owner.EmbedFonts && HasFontFile)
-        m_owner.WriteFormatLine("/FontFile2 %d 0 R", {Number + 1});
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.BeginDictionary(Number);
+    out.Line("/Type /FontDescriptor");
+    out.FormatLine("/FontName /%s", {FontName});
+    out.FormatLine("/Flags %d", {Flags});
+    out.FormatLine("/FontBBox [%d %d %d %d]", {BoxLeft, BoxBottom, BoxRight, BoxTop});
+    out.FormatLine("/MissingWidth %d", {MissingWidth});
+    out.FormatLine("/StemV %d", {StemV});
+    out.FormatLine("/StemH %d", {StemH});
+    out.FormatLine("/ItalicAngle %d", {ItalicAngle});
+    out.FormatLine("/CapHeight %d", {CapHeight});
+    out.FormatLine("/XHeight %d", {XHeight});
+    out.FormatLine("/Ascent %d", {Ascent});
+    out.FormatLine("/Descent %d", {Descent});
+    out.FormatLine("/Leading %d", {Leading});
+    out.FormatLine("/MaxWidth %d", {MaxWidth});
+    out.FormatLine("/AvgWidth %d", {AvgWidth});
+    if (out.EmbedFonts && HasFontFile)
+        out.FormatLine("/FontFile2 %d 0 R", {Number + 1});
+    out.EndDictionary();
 }
 
-void TPDFFontFile::WriteToBuffer()
+void TPDFFontFile::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteFormatLine("<< /Length %d ", {Data.size()});
-    m_owner.WriteFormatLine("/Length1 %d >>", {Data.size()});
-    m_owner.WriteLine("stream");
-    m_owner.WriteText(std::string_view(reinterpret_cast<const char*>(Data.data()), Data.size()));
-    m_owner.WriteLine("");
-    m_owner.WriteLine("endstream");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.BeginObject(Number);
+    out.FormatLine("<< /Length %d ", {Data.size()});
+    out.FormatLine("/Length1 %d >>", {Data.size()});
+    out.Line("stream");
+    out.Text(std::string_view(reinterpret_cast<const char*>(Data.data()), Data.size()));
+    out.Line("");
+    out.Line("endstream");
+    out.EndObject();
 }
 
 } // namespace gq::pdf

@@ -17,9 +17,8 @@ namespace gq::pdf
 class TPDFFont : public TPDFObject
 {
   public:
-    TPDFFont(TRenderPDF& owner, std::string resourceName, std::string baseFont,
-             const TWidthTable& widths);
-    void WriteToBuffer() override;
+    TPDFFont(std::string resourceName, std::string baseFont, const TWidthTable& widths);
+    void WriteToBuffer(TPdfWriteContext& out) override;
 
     /// Sum of the widths of the bytes of `text`, in thousandths of the em.
     long long TextUnits(std::string_view text) const;
@@ -34,14 +33,13 @@ class TPDFFont : public TPDFObject
     TWidthTable Widths{};
 
   protected:
-    void WriteHead();
+    void WriteHead(TPdfWriteContext& out);
 };
 
 class TPDFFontDescriptor : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 
     std::string FontName;
     int Flags = 32;
@@ -67,8 +65,7 @@ class TPDFFontDescriptor : public TPDFObject
 class TPDFFontFile : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 
     std::vector<std::uint8_t> Data;
 };
@@ -77,8 +74,8 @@ class TPDFFontFile : public TPDFObject
 class TPDFFontTrueType : public TPDFFont
 {
   public:
-    TPDFFontTrueType(TRenderPDF& owner, std::string resourceName, std::string baseFont);
-    void WriteToBuffer() override;
+    TPDFFontTrueType(std::string resourceName, std::string baseFont);
+    void WriteToBuffer(TPdfWriteContext& out) override;
     int ObjectCount() const override { return FontFile ? 3 : 2; }
     void AssignNumbers(int first) override;
 

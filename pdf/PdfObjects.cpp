@@ -1,122 +1,104 @@
 #include "pdf/PdfObjects.h"
 
-#include "pdf/RenderPDF.h"
-#include "pdf/RenderPDFDocument.h"
+#include "pdf/PdfFonts.h"
 
 namespace gq::pdf
 {
 
-void TPDFCatalog::WriteToBuffer()
+void TPDFCatalog::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /Catalog");
-    m_owner.WriteFormatLine("/Outlines %d 0 R", {m_owner.m_doc->Outlines->Number});
-    m_owner.WriteFormatLine("/Pages %d 0 R", {m_owner.m_doc->Pages->Number});
-    if (m_owner.PdfX) {
+    out.BeginDictionary(Number);
+    out.Line("/Type /Catalog");
+    out.FormatLine("/Outlines %d 0 R", {out.OutlinesNumber});
+    out.FormatLine("/Pages %d 0 R", {out.PagesNumber});
+    if (out.PdfX) {
         // A registered printing condition: readers need no ICC profile in the file for it.
-        m_owner.WriteLine("/OutputIntents [");
-        m_owner.WriteLine("<< /Type /OutputIntent /S /GTS_PDFX");
-        m_owner.WriteLine("/OutputConditionIdentifier (CGATS TR 001)");
-        m_owner.WriteLine("/RegistryName (http://www.color.org)");
-        m_owner.WriteLine("/OutputCondition (SWOP coated, web offset)");
-        m_owner.WriteLine("/Info (CGATS TR 001 SWOP) >>");
-        m_owner.WriteLine("]");
+        out.Line("/OutputIntents [");
+        out.Line("<< /Type /OutputIntent /S /GTS_PDFX");
+        out.Line("/OutputConditionIdentifier (CGATS TR 001)");
+        out.Line("/RegistryName (http://www.color.org)");
+        out.Line("/OutputCondition (SWOP coated, web offset)");
+        out.Line("/Info (CGATS TR 001 SWOP) >>");
+        out.Line("]");
     }
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.EndDictionary();
 }
 
-void TPDFOutlines::WriteToBuffer()
+void TPDFOutlines::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /Outlines");
-    m_owner.WriteFormatLine("/Count %d", {0});
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.BeginDictionary(Number);
+    out.Line("/Type /Outlines");
+    out.FormatLine("/Count %d", {0});
+    out.EndDictionary();
 }
 
-void TPDFPages::WriteToBuffer()
+void TPDFPages::WriteToBuffer(TPdfWriteContext& out)
 {
-    const auto& pages = m_owner.m_doc->PageList;
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /Pages");
-    m_owner.WriteFormatLine("/Count %d", {pages.size()});
+    const auto& pages = out.PageList;
+    out.BeginDictionary(Number);
+    out.Line("/Type /Pages");
+    out.FormatLine("/Count %d", {pages.size()});
     std::string kids;
     for (const auto& page : pages)
         kids += FormatPdf("%d 0 R ", {page->Number});
     if (!kids.empty())
         kids.pop_back();
-    m_owner.WriteFormatLine("/Kids [ %s ] ", {kids});
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.FormatLine("/Kids [ %s ] ", {kids});
+    out.EndDictionary();
 }
 
-void TPDFProcSet::WriteToBuffer()
+void TPDFProcSet::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
+    out.BeginObject(Number);
     // Pictures are never drawn, so the image procedure sets are never needed.
-    m_owner.WriteLine("[/PDF /Text]");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.Line("[/PDF /Text]");
+    out.EndObject();
 }
 
-TPDFPageContent::TPDFPageContent(TRenderPDF& owner) : TPDFObject(owner), Content("2 J\r\n") {}
+TPDFPageContent::TPDFPageContent() : Content("2 J\r\n") {}
 
-void TPDFPageContent::WriteToBuffer()
+void TPDFPageContent::WriteToBuffer(TPdfWriteContext& out)
 {
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    if (m_owner.UseCompression && m_owner.OnCompress) {
+    out.BeginObject(Number);
+    if (out.Compress && *out.Compress) {
         std::string filter = "FlateDecode";
-        std::string packed = m_owner.OnCompress(Content, filter);
-        m_owner.WriteLine("<<");
-        m_owner.WriteFormatLine("/Length %d", {packed.size()});
-        m_owner.WriteLine("/Filter [/" + filter + "]");
-        m_owner.WriteLine(">>");
-        m_owner.WriteLine("stream");
-        m_owner.WriteText(packed);
+        std::string packed = (*out.Compress)(Content, filter);
+        out.Line("<<");
+        out.FormatLine("/Length %d", {packed.size()});
+        out.Line("/Filter [/" + filter + "]");
+        out.Line(">>");
+        out.Line("stream");
+        out.Text(packed);
     } else {
-        m_owner.WriteFormatLine("<< /Length %d >>", {Content.size()});
-        m_owner.WriteLine("stream");
-        m_owner.WriteText(Content);
+        out.FormatLine("<< /Length %d >>", {Content.size()});
+        out.Line("stream");
+        out.Text(Content);
     }
-    m_owner.WriteLine("endstream");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.Line("endstream");
+    out.EndObject();
 }
 
-TPDFPage::TPDFPage(TRenderPDF& owner)
-    : TPDFObject(owner), Content(std::make_unique<TPDFPageContent>(owner))
-{}
+TPDFPage::TPDFPage() : Content(std::make_unique<TPDFPageContent>()) {}
 
-void TPDFPage::WriteToBuffer()
+void TPDFPage::WriteToBuffer(TPdfWriteContext& out)
 {
-    const auto& doc = *m_owner.m_doc;
-    m_owner.WriteFormatLine("%d 0 obj", {Number});
-    m_owner.WriteLine("<<");
-    m_owner.WriteLine("/Type /Page");
-    m_owner.WriteFormatLine("/Parent %d 0 R", {doc.Pages->Number});
-    m_owner.WriteLine("/Resources <<");
-    if (!doc.FontList.empty()) {
-        m_owner.WriteLine("/Font <<");
-        for (const auto& font : doc.FontList)
-            m_owner.WriteFormatLine("/%s %d 0 R ", {font->ResourceName, font->Number});
-        m_owner.WriteLine(">>");
+    out.BeginDictionary(Number);
+    out.Line("/Type /Page");
+    out.FormatLine("/Parent %d 0 R", {out.PagesNumber});
+    out.Line("/Resources <<");
+    if (!out.FontList.empty()) {
+        out.Line("/Font <<");
+        for (const auto& font : out.FontList)
+            out.FormatLine("/%s %d 0 R ", {font->ResourceName, font->Number});
+        out.Line(">>");
     }
-    m_owner.WriteFormatLine("/ProcSet %d 0 R", {doc.ProcSet->Number});
-    m_owner.WriteLine(">>");
-    m_owner.WriteFormatLine("/MediaBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
-    if (m_owner.PdfX)
-        m_owner.WriteFormatLine("/TrimBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
-    m_owner.WriteFormatLine("/Contents %d 0 R", {Number + 1});
-    m_owner.WriteLine(">>");
-    m_owner.WriteLine("endobj");
-    m_owner.WriteLine("");
+    out.FormatLine("/ProcSet %d 0 R", {out.ProcSetNumber});
+    out.Line(">>");
+    out.FormatLine("/MediaBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
+    if (out.PdfX)
+        out.FormatLine("/TrimBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
+    out.FormatLine("/Contents %d 0 R", {Number + 1});
+    out.EndDictionary();
 }
 
 } // namespace gq::pdf

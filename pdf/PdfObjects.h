@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdf/PdfWriteContext.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,61 +9,52 @@
 namespace gq::pdf
 {
 
-class TRenderPDF;
-
-/// One indirect object of the PDF file. The owner numbers it when the document ends and then
-/// calls WriteToBuffer with its active stream pointed at the end of the file's bytes.
+/// One indirect object of the PDF file. The document writer numbers it when the document ends
+/// and then has it write itself at the end of the file's bytes.
 class TPDFObject
 {
   public:
-    explicit TPDFObject(TRenderPDF& owner) : m_owner(owner) {}
+    TPDFObject() = default;
     virtual ~TPDFObject() = default;
     TPDFObject(const TPDFObject&) = delete;
     TPDFObject& operator=(const TPDFObject&) = delete;
 
     /// Serialises the object, from "N 0 obj" to the empty line after "endobj".
-    virtual void WriteToBuffer() = 0;
+    virtual void WriteToBuffer(TPdfWriteContext& out) = 0;
 
     int Number = 0;
-
-  protected:
-    TRenderPDF& m_owner;
 };
 
 class TPDFCatalog : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 };
 
 class TPDFPages : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 };
 
 class TPDFOutlines : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 };
 
 class TPDFProcSet : public TPDFObject
 {
   public:
-    using TPDFObject::TPDFObject;
-    void WriteToBuffer() override;
+    void WriteToBuffer(TPdfWriteContext& out) override;
 };
 
 /// The content stream of one page; `Content` holds its operators, each line ending in CR LF.
 class TPDFPageContent : public TPDFObject
 {
   public:
-    explicit TPDFPageContent(TRenderPDF& owner);
-    void WriteToBuffer() override;
+    TPDFPageContent();
+    void WriteToBuffer(TPdfWriteContext& out) override;
 
     std::string Content;
 };
@@ -88,8 +81,8 @@ struct TGraphicsCache
 class TPDFPage : public TPDFObject
 {
   public:
-    explicit TPDFPage(TRenderPDF& owner);
-    void WriteToBuffer() override;
+    TPDFPage();
+    void WriteToBuffer(TPdfWriteContext& out) override;
 
     std::unique_ptr<TPDFPageContent> Content;
     double Width = 8.5;   ///< inches

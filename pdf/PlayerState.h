@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/PageStreamFormat.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,21 +27,12 @@ struct TDeviceRect
     int Bottom = 0;
 };
 
-/// A polygon or polyline point in whole units of 1/1248 inch from the page's top-left corner.
+/// A polygon or polyline point in whole units of 1 / report::kPolyUnitsPerInch inch from the
+/// page's top-left corner.
 struct TUnitPoint
 {
     int X = 0;
     int Y = 0;
-};
-
-/// Units per inch of TUnitPoint.
-inline constexpr int kPolyUnitsPerInch = 1248;
-
-enum class TFontPitch : std::uint8_t
-{
-    Default = 0,
-    Variable = 1,
-    Fixed = 2
 };
 
 /// The font as the player keeps it from the stream's font commands. Colour is 0x00BBGGRR.
@@ -47,7 +40,7 @@ struct TPlayerFont
 {
     std::string Name;
     std::int32_t Color = 0;
-    TFontPitch Pitch = TFontPitch::Default;
+    report::TFontPitch Pitch = report::TFontPitch::fpDefault;
     std::uint8_t Charset = 1;
     int Size = 0; ///< whole points
     bool Bold = false;

@@ -1,24 +1,10 @@
 #include "pdf/RenderBase.h"
 
 #include "pdf/StreamPlayer.h"
-
-#include <cmath>
-#include <limits>
+#include "report/Rounding.h"
 
 namespace gq::pdf
 {
-
-int RoundHalfEven(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    double r = std::nearbyint(value);
-    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
-}
 
 TRenderBase::TRenderBase() : m_standardFonts(std::make_unique<TStandardFontServices>())
 {
@@ -28,7 +14,7 @@ TRenderBase::TRenderBase() : m_standardFonts(std::make_unique<TStandardFontServi
 TRenderBase::~TRenderBase() = default;
 
 void TRenderBase::DrawArc(double, double, double, double, double, double, double, double) {}
-void TRenderBase::BrushUpdated() {}
+void TRenderBase::BrushUpdated(const TPlayerBrush&) {}
 void TRenderBase::DrawChord(double, double, double, double, double, double, double, double) {}
 void TRenderBase::TextCentred(const std::string&, double, double) {}
 void TRenderBase::DrawEllipse(double, double, double, double) {}
@@ -85,40 +71,12 @@ void TRenderBase::RenderToFile(std::span<const std::uint8_t> input, const std::s
 
 int TRenderBase::DeviceX(double x) const
 {
-    double waste = m_player ? m_player->Header().LeftWaste : 0.0;
-    return RoundHalfEven(ResolutionX() * (x - waste));
+    return report::RoundHalfEven(ResolutionX() * (x - LeftWaste));
 }
 
 int TRenderBase::DeviceY(double y) const
 {
-    double waste = m_player ? m_player->Header().TopWaste : 0.0;
-    return RoundHalfEven(ResolutionY() * (y - waste));
-}
-
-void TRenderStream::WriteText(std::string_view text)
-{
-    if (m_active && !text.empty())
-        m_active->append(text);
-}
-
-void TRenderStream::WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args)
-{
-    AppendFormatPdf(ActiveBuffer(), format, args);
-}
-
-void TRenderStream::WriteLine(std::string_view text)
-{
-    if (!m_active)
-        return;
-    m_active->append(text);
-    m_active->append("\r\n", 2);
-}
-
-void TRenderStream::WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args)
-{
-    std::string& out = ActiveBuffer();
-    AppendFormatPdf(out, format, args);
-    out.append("\r\n", 2);
+    return report::RoundHalfEven(ResolutionY() * (y - TopWaste));
 }
 
 void TRenderStream::CloseOutput()

@@ -17,8 +17,6 @@
 namespace gq::pdf
 {
 
-class TStreamPlayer;
-
 /// Base of every renderer a page stream is played into. The player calls the drawing
 /// operations in stream order with coordinates in inches from the page's top-left corner, Y
 /// downwards; text Y values are baselines. The base operations draw nothing.
@@ -45,17 +43,16 @@ class TRenderBase
     // State set by the player during playback.
     double PageWidth = 0.0;  ///< inches, from the page header
     double PageHeight = 0.0; ///< inches, from the page header
+    double LeftWaste = 0.0;  ///< inches, from the job header
+    double TopWaste = 0.0;   ///< inches, from the job header
     double PenWidth = 0.0;   ///< inches, from the pen-width command
     std::uint8_t FrameMode = 0;
     std::string OutputFileName;
 
-    /// The player that is running, or null; it exposes the current font, pen and brush.
-    const TStreamPlayer* Player() const { return m_player; }
-    void SetPlayer(const TStreamPlayer* player) { m_player = player; }
-
     virtual void DrawArc(double x1, double y1, double x2, double y2, double x3, double y3,
                          double x4, double y4);
-    virtual void BrushUpdated();
+    /// The current brush has changed to `brush`.
+    virtual void BrushUpdated(const TPlayerBrush& brush);
     virtual void DrawChord(double x1, double y1, double x2, double y2, double x3, double y3,
                            double x4, double y4);
     virtual void TextCentred(const std::string& text, double x, double y);
@@ -70,6 +67,7 @@ class TRenderBase
     virtual void DrawPolyline(std::span<const TUnitPoint> points, int lastIndex);
     virtual void DrawPolygon(std::span<const TUnitPoint> points, int lastIndex);
     virtual void TextRight(const std::string& text, double x, double y);
+    /// The current pen has changed to `pen` (its width in PenWidth).
     virtual void PenUpdated(const TPlayerPen& pen);
     virtual void DrawEncodedImage(std::span<const std::uint8_t> data, const std::string& kind,
                                   double x1, double y1, double x2, double y2);
@@ -110,23 +108,14 @@ class TRenderBase
     std::span<const std::uint8_t> m_input;
 
   private:
-    const TStreamPlayer* m_player = nullptr;
     std::unique_ptr<TStandardFontServices> m_standardFonts;
 };
 
-/// A renderer that writes text to a byte stream. Writes go to the active buffer; the output
+/// A renderer that writes text to a byte stream. Drawing goes to the active buffer; the output
 /// stream receives the finished document. A file created by RenderToFile is owned here.
 class TRenderStream : public TRenderBase
 {
   public:
-    /// Writes the bytes of `text` to the active buffer.
-    void WriteText(std::string_view text);
-    /// FormatPdf, then WriteText.
-    void WriteFormat(std::string_view format, std::initializer_list<TFormatArg> args);
-    /// `text` followed by CR LF.
-    void WriteLine(std::string_view text);
-    /// FormatPdf, then WriteLine.
-    void WriteFormatLine(std::string_view format, std::initializer_list<TFormatArg> args);
     /// Closes and frees an owned output file and forgets the output and active streams.
     void CloseOutput();
 
@@ -134,7 +123,7 @@ class TRenderStream : public TRenderBase
     void SetOutputStream(std::ostream* stream) { m_output = stream; }
 
   protected:
-    /// The buffer WriteText writes to; without one, a scratch buffer whose bytes are dropped.
+    /// The buffer drawing writes to; without one, a scratch buffer whose bytes are dropped.
     std::string& ActiveBuffer()
     {
         if (m_active)
@@ -143,7 +132,7 @@ class TRenderStream : public TRenderBase
         return m_discard;
     }
 
-    /// Where WriteText writes; null writes nowhere.
+    /// Where drawing writes; null drops it.
     std::string* m_active = nullptr;
     std::ostream* m_output = nullptr;
     std::unique_ptr<std::ofstream> m_owned;
@@ -151,9 +140,5 @@ class TRenderStream : public TRenderBase
   private:
     std::string m_discard;
 };
-
-/// Rounds to the nearest whole number, halves to the even neighbour; NaN gives 0 and values
-/// beyond the int range the nearest end of it.
-int RoundHalfEven(double value);
 
 } // namespace gq::pdf

@@ -3,6 +3,7 @@
 #include "pdf/EngineFontServices.h"
 #include "pdf/PdfFonts.h"
 #include "pdf/PdfObjects.h"
+#include "pdf/PdfOperators.h"
 #include "pdf/RenderBase.h"
 
 #include <cstdint>
@@ -17,19 +18,6 @@ namespace gq::pdf
 {
 
 class TOperatorWriter;
-
-/// Encoding named in the font dictionaries.
-enum class TPDFFontEncoding : std::uint8_t
-{
-    feMacRomanEncoding,
-    feMacExpertEncoding,
-    feWinAnsiEncoding,
-    fePDFDocEncoding,
-    feStandardEncoding
-};
-
-/// The encoding's PDF name, e.g. "WinAnsiEncoding".
-std::string_view EncodingName(TPDFFontEncoding encoding);
 
 /// The document information dictionary; empty entries are left out.
 struct TPDFDocInfo
@@ -49,13 +37,13 @@ struct TDocumentFont
     bool Embedded = false;
 };
 
-/// Compresses a content stream: gets the bytes, returns the compressed bytes and may change
-/// `filter` (preset "FlateDecode").
-using TCompressEvent = std::function<std::string(std::string_view content, std::string& filter)>;
-
 /// Renders a page stream into a PDF 1.3 file: uncompressed, every line ending in CR LF, text
 /// in the standard Type 1 fonts (TrueType for other platform faces), lines as stroked paths.
 /// The whole file is assembled in memory and written in one piece when the document ends.
+///
+/// Its work falls in three files: RenderPDF.cpp draws the page content, PdfFontSelection.cpp
+/// picks and creates the font resources, PdfDocumentWriter.cpp numbers the objects and writes
+/// them, the cross-reference table, the trailer and the file.
 ///
 /// Typical use:
 ///   TRenderPDF pdf;                       // optionally: pdf.Clock = fixedClock;
@@ -106,6 +94,8 @@ class TRenderPDF : public TRenderStream
     std::string OutputNameFor(const std::string& fileName) const;
 
     void BeginDocument() override;
+    void BrushUpdated(const TPlayerBrush& brush) override;
+    void PenUpdated(const TPlayerPen& pen) override;
     void EndDocument() override;
     void BeginPage() override;
     void EndPage() override;
@@ -137,17 +127,6 @@ class TRenderPDF : public TRenderStream
     double TextWidth(std::string_view text) const;
 
   private:
-    friend class TPDFCatalog;
-    friend class TPDFPages;
-    friend class TPDFOutlines;
-    friend class TPDFProcSet;
-    friend class TPDFPage;
-    friend class TPDFPageContent;
-    friend class TPDFFont;
-    friend class TPDFFontTrueType;
-    friend class TPDFFontDescriptor;
-    friend class TPDFFontFile;
-
     struct TDocument;
     enum class TArcKind : std::uint8_t
     {
@@ -160,33 +139,46 @@ class TRenderPDF : public TRenderStream
     void EnsureFont();
     TPDFFont* FindFont(std::string_view baseFont) const;
     TPDFFont* CreateFont(const TPlayerFont& font, const std::string& baseFont);
-    void Content(std::string_view line);
-    void ContentText(std::string_view text);
     /// Writes the dash, colours and line width the next path needs, where they differ from
     /// what the page's content has set already.
-    void EmitGraphicsState();
     void EmitGraphicsState(TOperatorWriter& out);
-    void PaintOperator(bool penClear, bool brushClear);
+    /// Draws `text` with its end (fraction 1) or middle (0.5) at (x, y), along its rotation.
+    void TextAnchored(const std::string& text, double x, double y, double fraction);
     void DrawLineSegment(double x1, double y1, double x2, double y2);
+    /// `rect` in inches from the page's top-left corner.
+    void DeviceRectInches(const TDeviceRect& rect, double& x1, double& y1, double& x2,
+                          double& y2) const;
+    /// A box in PDF points: Left < Right, Top > Bottom.
+    struct TPageBox
+    {
+        double Left, Top, Right, Bottom;
+    };
+    /// The box between two corners given in inches.
+    TPageBox PageBox(double x1, double y1, double x2, double y2) const;
+    /// The next path is drawn with the current pen and, for `brush`, filled with the current
+    /// brush: their colours become the requested ones.
+    void RequestPenAndBrush(bool brush);
+    /// Writes "re" of the rectangle between two corners given in inches.
+    void PutRectangle(TOperatorWriter& out, double x1, double y1, double x2, double y2) const;
     void DrawArcShape(TArcKind kind, double x1, double y1, double x2, double y2, double x3,
                       double y3, double x4, double y4);
-    /// Writes "x y" of a point in inches from the top-left corner, as PDF points ("%.4f %.4f").
-    void PutPoint(TOperatorWriter& out, double x, double y) const;
+    /// PDF X of `inches` from the page's left edge.
+    static double PageX(double inches) { return inches * 72.0; }
+    /// PDF Y (upwards from the bottom) of `inches` down from the current page's top edge.
+    double PageY(double inches) const;
     /// Writes "x y l " for the points 1..lastIndex of a polyline, a line break after every
     /// fourth.
     void PutPolyLines(TOperatorWriter& out, std::span<const TUnitPoint> points,
                       int lastIndex) const;
     std::uint8_t PenStyle() const;
     std::uint8_t BrushStyle() const;
-    std::int32_t PlayerPenColor() const;
-    std::int32_t PlayerBrushColor() const;
-    void WriteObject(TPDFObject& object);
+    bool PenClear() const { return PenStyle() == kPenClear; }
+    bool BrushClear() const { return BrushStyle() == kBrushClear; }
+    void WriteObject(TPDFObject& object, TPdfWriteContext& context);
     void WriteInfo(int number);
     /// Hands the finished document `bytes` (taken, not copied, by RenderToString) to the output.
     void WriteFile(std::string& bytes);
 
-    /// Writes "c rg" / "c RG" (or "k g" / "k G" for PDF/X) and its line end.
-    void PutColorOperator(TOperatorWriter& out, std::int32_t color, bool stroke) const;
     /// "/Title (...)" or, for UnicodeDocInfo text beyond ASCII, "/Title <FEFF...>".
     std::string InfoString(const std::string& value) const;
 
@@ -196,15 +188,7 @@ class TRenderPDF : public TRenderStream
     std::vector<TDocumentFont> m_lastFonts;
 };
 
-/// The gray level of a 0x00BBGGRR colour as "%.3g" text: the byte itself for a gray, else the
-/// luminance 0.299 R + 0.587 G + 0.114 B rounded to a byte; a negative colour is black.
-std::string GrayText(std::int32_t color);
-
 /// The file identifier of a PDF: 32 hex digits hashed from its bytes (FNV-1a, two seeds).
 std::string FileIdentifier(std::string_view bytes);
-
-/// "r g b" of a 0x00BBGGRR colour, each byte / 255 with at most three significant digits; a
-/// negative colour is black.
-std::string ColorText(std::int32_t color);
 
 } // namespace gq::pdf

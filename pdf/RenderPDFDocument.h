@@ -23,6 +23,8 @@ struct TRenderPDF::TDocument
     std::vector<std::unique_ptr<TPDFFont>> FontList; ///< in creation order
     std::vector<std::size_t> XRef;                   ///< byte offset of object n at n - 1
     TPDFPage* CurrentPage = nullptr;
+    TPlayerPen Pen;     ///< as the player last handed it in
+    TPlayerBrush Brush; ///< as the player last handed it in
     TPDFFont* CurrentFont = nullptr;
     bool CurrentFontIsCourier = false; ///< CurrentFont is a Courier face (wider blank)
     int FontSize = 12;                 ///< whole points

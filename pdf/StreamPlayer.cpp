@@ -2,6 +2,7 @@
 
 #include "pdf/PdfError.h"
 #include "pdf/RenderBase.h"
+#include "report/Rounding.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -14,11 +15,12 @@ namespace gq::pdf
 namespace
 {
 
-constexpr std::uint8_t kHeaderQ = 'Q';
-constexpr std::uint8_t kHeaderY = 'Y';
-constexpr std::uint8_t kHeaderZ = 'Z';
-constexpr std::uint8_t kPageCode = 80;
-constexpr std::uint8_t kEndOfPage = 82;
+using C = report::TStreamCode;
+using report::CodeByte;
+using report::kPolyUnitsPerInch;
+using report::RoundHalfEven;
+using report::TFontPitch;
+
 constexpr std::size_t kMaxFontName = 60;
 
 // Macro replacement stops with an error beyond these limits: a macro or variable value may hold
@@ -146,17 +148,17 @@ void ApplyControl(std::string_view control, TPlayerFont& font)
         }
         case 'H':
             if (value == "F")
-                font.Pitch = TFontPitch::Fixed;
+                font.Pitch = TFontPitch::fpFixed;
             else if (value == "V")
-                font.Pitch = TFontPitch::Variable;
+                font.Pitch = TFontPitch::fpVariable;
             else if (value == "D")
-                font.Pitch = TFontPitch::Default;
+                font.Pitch = TFontPitch::fpDefault;
             break;
         case 'R':
         case 'r':
             font.Bold = font.Italic = font.Underline = font.StrikeOut = false;
             font.Color = 0;
-            font.Pitch = TFontPitch::Default;
+            font.Pitch = TFontPitch::fpDefault;
             font.Charset = 1;
             if (letter == 'R')
                 font.Name = "Arial";
@@ -171,7 +173,8 @@ void ApplyControl(std::string_view control, TPlayerFont& font)
 
 bool IsJobHeaderCode(std::uint8_t code)
 {
-    return code == kHeaderQ || code == kHeaderY || code == kHeaderZ;
+    return code == CodeByte(C::JobHeaderQ) || code == CodeByte(C::JobHeaderY) ||
+           code == CodeByte(C::JobHeader);
 }
 
 bool TStreamPlayer::TNoCaseLess::operator()(const std::string& a, const std::string& b) const
@@ -188,11 +191,7 @@ bool TStreamPlayer::TNoCaseLess::operator()(const std::string& a, const std::str
 
 TStreamPlayer::TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer)
     : m_input(input), m_renderer(renderer), m_reader(input)
-{
-    m_renderer.SetPlayer(this);
-}
-
-TStreamPlayer::~TStreamPlayer() { m_renderer.SetPlayer(nullptr); }
+{}
 
 const std::string* TStreamPlayer::Variable(std::string_view name) const
 {
@@ -200,15 +199,13 @@ const std::string* TStreamPlayer::Variable(std::string_view name) const
     return it == m_variables.end() ? nullptr : &it->second;
 }
 
-void TStreamPlayer::PlayAll()
+template <class TBody> void TStreamPlayer::PlayDocument(TBody&& body)
 {
     m_reportDate = m_renderer.Clock ? m_renderer.Clock() : SystemClockNow();
     ReadHeader();
     m_renderer.BeginDocument();
     try {
-        do
-            PlayOnePage();
-        while (m_pageNumber < m_header.PageCount);
+        body();
     } catch (...) {
         std::exception_ptr failure = std::current_exception();
         try {
@@ -221,17 +218,22 @@ void TStreamPlayer::PlayAll()
     m_renderer.EndDocument();
 }
 
+void TStreamPlayer::PlayAll()
+{
+    PlayDocument([this] {
+        do
+            PlayOnePage();
+        while (m_pageNumber < m_header.PageCount);
+    });
+}
+
 void TStreamPlayer::PlayPage(int pageNumber)
 {
-    m_reportDate = m_renderer.Clock ? m_renderer.Clock() : SystemClockNow();
-    ReadHeader();
-    m_renderer.BeginDocument();
-    try {
+    PlayDocument([this, pageNumber] {
         std::size_t pos = m_firstPagePosition;
         for (;;) {
             m_reader.Seek(pos);
-            if (m_reader.ReadByte() != kPageCode)
-                TStreamReader::FailAt("Unexpected code found in report file.", pos);
+            ReadPageCode();
             m_reader.ReadLong();
             std::int32_t next = m_reader.ReadLong();
             int number = m_reader.ReadSignedWord();
@@ -246,15 +248,7 @@ void TStreamPlayer::PlayPage(int pageNumber)
         }
         m_reader.Seek(pos);
         PlayOnePage();
-    } catch (...) {
-        std::exception_ptr failure = std::current_exception();
-        try {
-            m_renderer.EndDocument();
-        } catch (...) {
-        }
-        std::rethrow_exception(failure);
-    }
-    m_renderer.EndDocument();
+    });
 }
 
 void TStreamPlayer::ReadHeader()
@@ -264,13 +258,13 @@ void TStreamPlayer::ReadHeader()
     if (!IsJobHeaderCode(code))
         TStreamReader::FailAt(
             "Unexpected header code [" + std::to_string(code) + "] found in report file.", 0);
-    if (code == kHeaderQ)
-        m_version = 1101;
-    else if (code == kHeaderY)
-        m_version = 2009;
+    if (code == CodeByte(C::JobHeaderQ))
+        m_version = report::kStreamVersionQ;
+    else if (code == CodeByte(C::JobHeaderY))
+        m_version = report::kStreamVersionY;
     else
         m_version = m_reader.ReadWord();
-    if (m_version > 2009)
+    if (m_version > report::kStreamVersionY)
         m_header.Title = ReadText();
     m_header.PageCount = m_reader.ReadSignedWord();
     m_header.FirstPage = m_reader.ReadSignedWord();
@@ -282,7 +276,7 @@ void TStreamPlayer::ReadHeader()
     m_header.TopWaste = m_reader.ReadSingle();
     m_header.BottomWaste = m_reader.ReadSingle();
     m_header.Orientation = m_reader.ReadByte();
-    if (m_version >= 2000) {
+    if (m_version >= report::kStreamVersionPageSize) {
         m_header.Bin = m_reader.ReadWord();
         m_header.Collate = m_reader.ReadByte();
         m_header.Duplex = m_reader.ReadByte();
@@ -293,18 +287,25 @@ void TStreamPlayer::ReadHeader()
     m_header.PaperLengthCode = m_reader.ReadWord();
     m_header.OutputName = ReadText();
     m_firstPagePosition = m_reader.Position();
+    m_renderer.LeftWaste = m_header.LeftWaste;
+    m_renderer.TopWaste = m_header.TopWaste;
     m_pageNumber = 1;
+}
+
+void TStreamPlayer::ReadPageCode()
+{
+    const std::size_t start = m_reader.Position();
+    if (m_reader.ReadByte() != CodeByte(C::PageHeader))
+        TStreamReader::FailAt("Unexpected code found in report file.", start);
 }
 
 void TStreamPlayer::PlayOnePage()
 {
-    std::size_t start = m_reader.Position();
-    if (m_reader.ReadByte() != kPageCode)
-        TStreamReader::FailAt("Unexpected code found in report file.", start);
+    ReadPageCode();
     m_previousPage = m_reader.ReadLong();
     m_nextPage = m_reader.ReadLong();
     m_pageNumber = m_reader.ReadSignedWord();
-    if (m_version < 2000) {
+    if (m_version < report::kStreamVersionPageSize) {
         m_reader.ReadByte(); // orientation
     } else {
         m_renderer.PageWidth = m_reader.ReadSingle();
@@ -313,8 +314,8 @@ void TStreamPlayer::PlayOnePage()
     m_renderer.BeginPage();
     for (;;) {
         std::size_t commandOffset = m_reader.Position();
-        std::uint8_t code = m_reader.ReadByte();
-        if (code == kEndOfPage)
+        const auto code = static_cast<C>(m_reader.ReadByte());
+        if (code == C::EndPage)
             break;
         PlayCommand(code, commandOffset);
     }
@@ -359,21 +360,10 @@ TPicture TStreamPlayer::ReadGraphic()
                                   start);
         std::size_t resume = m_reader.Position();
         m_reader.Seek(static_cast<std::size_t>(position));
-        std::int32_t size = m_reader.ReadLong();
-        if (size < 0)
-            TStreamReader::FailAt("Negative picture size at byte offset " +
-                                      std::to_string(position) + ".",
-                                  static_cast<std::size_t>(position));
-        picture.Data = m_reader.ReadBytes(static_cast<std::size_t>(size));
+        picture.Data = m_reader.ReadBytes(m_reader.ReadSize("picture"));
         m_reader.Seek(resume);
     } else {
-        std::size_t sizeOffset = m_reader.Position();
-        std::int32_t size = m_reader.ReadLong();
-        if (size < 0)
-            TStreamReader::FailAt("Negative picture size at byte offset " +
-                                      std::to_string(sizeOffset) + ".",
-                                  sizeOffset);
-        picture.Data = m_reader.ReadBytes(static_cast<std::size_t>(size));
+        picture.Data = m_reader.ReadBytes(m_reader.ReadSize("picture"));
     }
     return picture;
 }
@@ -514,114 +504,71 @@ void TStreamPlayer::NotifyFont() { m_renderer.FontUpdated(m_font); }
 
 void TStreamPlayer::NotifyPen() { m_renderer.PenUpdated(m_pen); }
 
-void TStreamPlayer::NotifyBrush() { m_renderer.BrushUpdated(); }
+void TStreamPlayer::NotifyBrush() { m_renderer.BrushUpdated(m_brush); }
 
 void TStreamPlayer::SetFontName(std::string name)
 {
     if (name.size() > kMaxFontName)
         name.resize(kMaxFontName);
-    if (name != m_font.Name) {
-        m_font.Name = std::move(name);
-        NotifyFont();
-    }
+    SetFontField(&TPlayerFont::Name, std::move(name));
 }
 
-void TStreamPlayer::SetFontColor(std::int32_t color)
-{
-    if (color != m_font.Color) {
-        m_font.Color = color;
-        NotifyFont();
-    }
-}
-
-void TStreamPlayer::SetFontPitch(TFontPitch pitch)
-{
-    if (pitch != m_font.Pitch) {
-        m_font.Pitch = pitch;
-        NotifyFont();
-    }
-}
-
-void TStreamPlayer::SetFontCharset(std::uint8_t charset)
-{
-    if (charset != m_font.Charset) {
-        m_font.Charset = charset;
-        NotifyFont();
-    }
-}
-
-void TStreamPlayer::SetFontSize(int size)
-{
-    if (size != m_font.Size) {
-        m_font.Size = size;
-        NotifyFont();
-    }
-}
-
-void TStreamPlayer::SetFontStyle(bool TPlayerFont::*flag, bool on)
-{
-    if (m_font.*flag != on) {
-        m_font.*flag = on;
-        NotifyFont();
-    }
-}
-
-void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
+void TStreamPlayer::PlayCommand(C code, std::size_t commandOffset)
 {
     auto& r = m_reader;
     switch (code) {
-    case 1:
-    case 3:
-    case 13: {
+    case C::Arc:
+    case C::Chord:
+    case C::Pie: {
         double v[8];
         for (double& d : v)
             d = r.ReadSingle();
-        if (code == 1)
+        if (code == C::Arc)
             m_renderer.DrawArc(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-        else if (code == 3)
+        else if (code == C::Chord)
             m_renderer.DrawChord(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         else
             m_renderer.DrawPie(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         break;
     }
-    case 2: // brush copy: picture, two rectangles, colour
+    case C::BrushCopy: // brush copy: picture, two rectangles, colour
         ReadGraphic();
         ReadRect();
         ReadRect();
         r.ReadLong();
         break;
-    case 4:
+    case C::CopyRect:
         ReadRect();
         r.ReadLong();
         ReadRect();
         break;
-    case 5: {
+    case C::Draw: {
         TPicture picture = ReadGraphic();
         double x = r.ReadSingle();
         double y = r.ReadSingle();
         m_renderer.DrawGraphicAt(picture, x, y);
         break;
     }
-    case 6:
-    case 10:
+    case C::FocusRect:
+    case C::FrameRect:
         ReadRect();
         break;
-    case 7: {
+    case C::Ellipse: {
         double x1 = r.ReadSingle(), y1 = r.ReadSingle();
         double x2 = r.ReadSingle(), y2 = r.ReadSingle();
         m_renderer.DrawEllipse(x1, y1, x2, y2);
         break;
     }
-    case 8:
+    case C::FillRect:
         m_renderer.FillRectangle(ReadRect());
         break;
-    case 9:
+    case C::FloodFill:
         r.ReadSingle();
         r.ReadSingle();
         r.ReadLong();
         r.ReadLong();
         break;
-    case 11: {
+    case C::LineTo: {
         double x = r.ReadSingle();
         double y = r.ReadSingle();
         m_renderer.MovePen(m_x, m_y);
@@ -630,12 +577,12 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         m_y = y;
         break;
     }
-    case 12:
+    case C::MoveTo:
         m_x = r.ReadSingle();
         m_y = r.ReadSingle();
         break;
-    case 14:
-    case 15: {
+    case C::Polygon:
+    case C::PolyLine: {
         int last = r.ReadWord();
         std::vector<TUnitPoint> points(static_cast<std::size_t>(last) + 1);
         double firstX = 0.0, firstY = 0.0;
@@ -650,45 +597,45 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
                                                    RoundHalfEven(y * kPolyUnitsPerInch)};
         }
         m_renderer.MovePen(firstX, firstY);
-        if (code == 14)
+        if (code == C::Polygon)
             m_renderer.DrawPolygon(points, last);
         else
             m_renderer.DrawPolyline(points, last);
         break;
     }
-    case 16:
-    case 17: {
+    case C::PrintBitmap:
+    case C::PrintBitmapRect: {
         TPicture picture = ReadGraphic();
         double v[4];
         for (double& d : v)
             d = r.ReadSingle();
-        if (code == 16)
+        if (code == C::PrintBitmap)
             m_renderer.DrawBitmapRect(picture, v[0], v[1], v[2], v[3]);
         else
             m_renderer.DrawBitmap(picture, v[0], v[1], v[2], v[3]);
         break;
     }
-    case 18:
-    case 19: {
+    case C::Rectangle:
+    case C::Rectangle2: {
         double x1 = r.ReadSingle(), y1 = r.ReadSingle();
         double x2 = r.ReadSingle(), y2 = r.ReadSingle();
         m_renderer.DrawRectangle(x1, y1, x2, y2);
         break;
     }
-    case 20: {
+    case C::RoundRect: {
         double v[6];
         for (double& d : v)
             d = r.ReadSingle();
         m_renderer.DrawRoundRect(v[0], v[1], v[2], v[3], v[4], v[5]);
         break;
     }
-    case 21: {
+    case C::StretchDraw: {
         TPicture picture = ReadGraphic();
         TDeviceRect rect = ReadRect();
         m_renderer.DrawStretched(rect, picture);
         break;
     }
-    case 22: {
+    case C::TextRect: {
         TDeviceRect rect = ReadRect();
         double x = r.ReadSingle();
         double y = r.ReadSingle();
@@ -696,43 +643,36 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         m_renderer.TextInRect(rect, x, y, text);
         break;
     }
-    case 23:
-    case 24:
-    case 25: {
+    case C::CenterText:
+    case C::LeftText:
+    case C::RightText: {
         double y = r.ReadSingle();
         std::string text = ReadText();
         double x = r.ReadSingle();
         PlayText(code, text, x, y);
         break;
     }
-    case 26:
-    case 34:
-    case 87:
+    case C::TextBKMode:
+    case C::Transparency:
+    case C::Orientation:
         r.ReadByte();
         break;
-    case 27:
+    case C::BKColor:
         r.ReadLong();
         break;
-    case 28:
-    case 29:
+    case C::ScaleX:
+    case C::ScaleY:
         r.ReadSingle();
         break;
-    case 30:
-    case 88:
+    case C::SpecialText:
+    case C::Bin:
         ReadText();
         break;
-    case 31: { // raw data for a printer: nothing to draw, but its bytes must be passed over
-        std::size_t sizeOffset = r.Position();
-        std::int32_t size = r.ReadLong();
-        if (size < 0)
-            TStreamReader::FailAt("Negative raw-data size at byte offset " +
-                                      std::to_string(sizeOffset) + ".",
-                                  sizeOffset);
-        r.Skip(static_cast<std::size_t>(size));
+    case C::RawData: // raw data for a printer: nothing to draw, but its bytes must be passed over
+        r.Skip(r.ReadSize("raw-data"));
         break;
-    }
-    case 32:
-    case 33: {
+    case C::PrintText:
+    case C::BlockText: {
         double y = r.ReadSingle();
         std::string text = ReadText();
         double x = r.ReadSingle();
@@ -740,17 +680,11 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         m_renderer.TextInWidth(text, x, y, width);
         break;
     }
-    case 35:
+    case C::DrawingMode:
         m_renderer.FrameMode = r.ReadByte();
         break;
-    case 36: {
-        std::size_t sizeOffset = r.Position();
-        std::int32_t size = r.ReadLong();
-        if (size < 0)
-            TStreamReader::FailAt("Negative image size at byte offset " +
-                                      std::to_string(sizeOffset) + ".",
-                                  sizeOffset);
-        auto data = r.ReadBytes(static_cast<std::size_t>(size));
+    case C::EncodedImage: {
+        auto data = r.ReadBytes(r.ReadSize("image"));
         std::string kind = ReadText();
         double v[4];
         for (double& d : v)
@@ -758,10 +692,10 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         m_renderer.DrawEncodedImage(data, kind, v[0], v[1], v[2], v[3]);
         break;
     }
-    case 37:
+    case C::Variable:
         ReadVariable(commandOffset);
         break;
-    case 40: {
+    case C::Brush: {
         m_brush.Color = r.ReadLong();
         m_brush.Style = r.ReadByte();
         std::uint8_t flag = r.ReadByte();
@@ -770,7 +704,7 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         NotifyBrush();
         break;
     }
-    case 41: {
+    case C::BrushColor: {
         std::int32_t color = r.ReadLong();
         bool changed = m_brush.HasPattern || color != m_brush.Color;
         m_brush.HasPattern = false;
@@ -780,7 +714,7 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
             NotifyBrush();
         break;
     }
-    case 42: {
+    case C::BrushStyle: {
         std::uint8_t style = r.ReadByte();
         if (style != m_brush.Style) {
             m_brush.Style = style;
@@ -788,7 +722,7 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         }
         break;
     }
-    case 43: {
+    case C::BrushBitmap: {
         std::uint8_t flag = r.ReadByte();
         if (flag != 0) {
             m_brush.Pattern = ReadGraphic();
@@ -801,81 +735,81 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         }
         break;
     }
-    case 50: {
+    case C::Font: {
         std::string name = ReadText();
         std::int32_t color = r.ReadLong();
         std::uint8_t pitch = r.ReadByte();
-        std::uint8_t charset = m_version >= 2018 ? r.ReadByte() : 1;
+        std::uint8_t charset = m_version >= report::kStreamVersionFontCharset ? r.ReadByte() : 1;
         double height = r.ReadSingle();
         std::uint8_t bold = r.ReadByte();
         std::uint8_t italic = r.ReadByte();
         std::uint8_t strikeOut = r.ReadByte();
         r.ReadByte();
-        if (m_version >= 2000)
+        if (m_version >= report::kStreamVersionPageSize)
             r.ReadSignedWord(); // rotation: this record leaves the current rotation alone
         SetFontName(std::move(name));
-        SetFontColor(color);
-        SetFontPitch(static_cast<TFontPitch>(pitch));
-        SetFontCharset(charset);
-        SetFontSize(RoundHalfEven(m_renderer.ResolutionX() * height));
+        SetFontField(&TPlayerFont::Color, color);
+        SetFontField(&TPlayerFont::Pitch, static_cast<TFontPitch>(pitch));
+        SetFontField(&TPlayerFont::Charset, charset);
+        SetFontField(&TPlayerFont::Size, RoundHalfEven(m_renderer.ResolutionX() * height));
         if (bold)
-            SetFontStyle(&TPlayerFont::Bold, true);
+            SetFontField(&TPlayerFont::Bold, true);
         if (italic)
-            SetFontStyle(&TPlayerFont::Italic, true);
+            SetFontField(&TPlayerFont::Italic, true);
         if (strikeOut)
-            SetFontStyle(&TPlayerFont::StrikeOut, true);
+            SetFontField(&TPlayerFont::StrikeOut, true);
         break;
     }
-    case 51:
+    case C::FontName:
         SetFontName(ReadText());
         break;
-    case 52:
-        SetFontColor(r.ReadLong());
+    case C::FontColor:
+        SetFontField(&TPlayerFont::Color, r.ReadLong());
         break;
-    case 53:
-        SetFontPitch(static_cast<TFontPitch>(r.ReadByte()));
+    case C::FontPitch:
+        SetFontField(&TPlayerFont::Pitch, static_cast<TFontPitch>(r.ReadByte()));
         break;
-    case 54: {
+    case C::FontHeight: {
         double height = r.ReadSingle();
         m_font.Height = height;
-        if (m_version >= 2000)
+        if (m_version >= report::kStreamVersionPageSize)
             m_font.SampleWidth = r.ReadSingle();
-        SetFontSize(RoundHalfEven(height * 72.0));
+        SetFontField(&TPlayerFont::Size, RoundHalfEven(height * 72.0));
         break;
     }
-    case 55:
-        SetFontStyle(&TPlayerFont::Bold, r.ReadByte() != 0);
+    case C::FontBold:
+        SetFontField(&TPlayerFont::Bold, r.ReadByte() != 0);
         break;
-    case 56:
-        SetFontStyle(&TPlayerFont::Underline, r.ReadByte() != 0);
+    case C::FontUnderline:
+        SetFontField(&TPlayerFont::Underline, r.ReadByte() != 0);
         break;
-    case 57:
-        SetFontStyle(&TPlayerFont::Italic, r.ReadByte() != 0);
+    case C::FontItalic:
+        SetFontField(&TPlayerFont::Italic, r.ReadByte() != 0);
         break;
-    case 58:
-        SetFontStyle(&TPlayerFont::StrikeOut, r.ReadByte() != 0);
+    case C::FontStrikeout:
+        SetFontField(&TPlayerFont::StrikeOut, r.ReadByte() != 0);
         break;
-    case 59:
+    case C::FontSuperscript:
         m_font.Superscript = r.ReadByte() != 0;
         NotifyFont();
         break;
-    case 60:
+    case C::FontSubscript:
         m_font.Subscript = r.ReadByte() != 0;
         NotifyFont();
         break;
-    case 61:
+    case C::FontRotation:
         m_font.Rotation = r.ReadSignedWord();
         NotifyFont();
         break;
-    case 62:
+    case C::FontAlign:
         m_font.Alignment = r.ReadByte();
         NotifyFont();
         break;
-    case 63:
+    case C::FontCharset:
         m_font.Charset = r.ReadByte();
         NotifyFont();
         break;
-    case 70: {
+    case C::Pen: {
         m_pen.Color = r.ReadLong();
         m_pen.Mode = r.ReadByte();
         m_pen.Style = r.ReadByte();
@@ -883,34 +817,35 @@ void TStreamPlayer::PlayCommand(std::uint8_t code, std::size_t commandOffset)
         NotifyPen();
         break;
     }
-    case 71:
+    case C::PenColor:
         SetPenField(&TPlayerPen::Color, r.ReadLong());
         break;
-    case 72:
+    case C::PenMode:
         SetPenField(&TPlayerPen::Mode, r.ReadByte());
         break;
-    case 73:
+    case C::PenStyle:
         SetPenField(&TPlayerPen::Style, r.ReadByte());
         break;
-    case 74:
+    case C::PenWidth:
         m_renderer.PenWidth = r.ReadSingle();
         NotifyPen();
         break;
-    case 83:
+    case C::ResetLineHeight:
         for (double& d : m_lineMetrics)
             d = r.ReadSingle();
         break;
-    case 84:
-    case 85:
-    case 86:
+    case C::AllowPreviewOnly:
+    case C::AllowPrinterOnly:
+    case C::AllowAll:
         break;
     default:
-        TStreamReader::FailAt(
-            "Unexpected code [" + std::to_string(code) + "] found in report file.", commandOffset);
+        TStreamReader::FailAt("Unexpected code [" + std::to_string(CodeByte(code)) +
+                                  "] found in report file.",
+                              commandOffset);
     }
 }
 
-void TStreamPlayer::PlayText(std::uint8_t code, const std::string& text, double x, double y)
+void TStreamPlayer::PlayText(C code, const std::string& text, double x, double y)
 {
     if (text.empty())
         return;
@@ -920,18 +855,17 @@ void TStreamPlayer::PlayText(std::uint8_t code, const std::string& text, double 
         DrawPlainText(code, text, x, y);
 }
 
-void TStreamPlayer::DrawPlainText(std::uint8_t code, const std::string& text, double x, double y)
+void TStreamPlayer::DrawPlainText(C code, const std::string& text, double x, double y)
 {
-    if (code == 23)
+    if (code == C::CenterText)
         m_renderer.TextCentred(text, x, y);
-    else if (code == 25)
+    else if (code == C::RightText)
         m_renderer.TextRight(text, x, y);
     else
         m_renderer.TextLeft(text, x, y);
 }
 
-void TStreamPlayer::PlaySegmentedText(std::uint8_t code, const std::string& text, double x,
-                                      double y)
+void TStreamPlayer::PlaySegmentedText(C code, const std::string& text, double x, double y)
 {
     TStandardFontServices fallback;
     TFontServices& fonts = m_renderer.FontServices ? *m_renderer.FontServices : fallback;
@@ -948,9 +882,9 @@ void TStreamPlayer::PlaySegmentedText(std::uint8_t code, const std::string& text
         widths.push_back(w);
         total += w;
     }
-    if (code == 23)
+    if (code == C::CenterText)
         x -= total / 2.0;
-    else if (code == 25)
+    else if (code == C::RightText)
         x -= total;
 
     for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -958,16 +892,16 @@ void TStreamPlayer::PlaySegmentedText(std::uint8_t code, const std::string& text
             TPlayerFont next = m_font;
             ApplyControl(runs[i].Control, next);
             SetFontName(next.Name);
-            SetFontColor(next.Color);
-            SetFontPitch(next.Pitch);
-            SetFontCharset(next.Charset);
-            SetFontSize(next.Size);
-            SetFontStyle(&TPlayerFont::Bold, next.Bold);
-            SetFontStyle(&TPlayerFont::Italic, next.Italic);
-            SetFontStyle(&TPlayerFont::Underline, next.Underline);
-            SetFontStyle(&TPlayerFont::StrikeOut, next.StrikeOut);
-            SetFontStyle(&TPlayerFont::Superscript, next.Superscript);
-            SetFontStyle(&TPlayerFont::Subscript, next.Subscript);
+            SetFontField(&TPlayerFont::Color, next.Color);
+            SetFontField(&TPlayerFont::Pitch, next.Pitch);
+            SetFontField(&TPlayerFont::Charset, next.Charset);
+            SetFontField(&TPlayerFont::Size, next.Size);
+            SetFontField(&TPlayerFont::Bold, next.Bold);
+            SetFontField(&TPlayerFont::Italic, next.Italic);
+            SetFontField(&TPlayerFont::Underline, next.Underline);
+            SetFontField(&TPlayerFont::StrikeOut, next.StrikeOut);
+            SetFontField(&TPlayerFont::Superscript, next.Superscript);
+            SetFontField(&TPlayerFont::Subscript, next.Subscript);
         }
         if (!runs[i].Text.empty())
             m_renderer.TextLeft(std::string(runs[i].Text), x, y);

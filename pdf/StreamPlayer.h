@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace gq::pdf
 {
@@ -43,8 +44,8 @@ struct TStreamHeader
 bool IsJobHeaderCode(std::uint8_t code);
 
 /// Plays a page stream into a renderer, command by command, keeping the current font, pen,
-/// brush and position. The stream bytes and the renderer are not owned and must outlive the
-/// player; the player registers itself with the renderer for its lifetime.
+/// brush and position, and hands each change to the renderer. The stream bytes and the renderer
+/// are not owned and must outlive the player.
 ///
 /// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
 /// versions), then page records: 'P', previous and next record offsets, page number, page size,
@@ -54,7 +55,6 @@ class TStreamPlayer
 {
   public:
     TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer);
-    ~TStreamPlayer();
     TStreamPlayer(const TStreamPlayer&) = delete;
     TStreamPlayer& operator=(const TStreamPlayer&) = delete;
 
@@ -88,24 +88,32 @@ class TStreamPlayer
     };
 
     void ReadHeader();
+    /// Reads the code of a page record; throws TPageStreamError at it when it is another.
+    void ReadPageCode();
     void PlayOnePage();
-    void PlayCommand(std::uint8_t code, std::size_t commandOffset);
+    /// Reads the header, BeginDocument, runs `body`, EndDocument; when `body` throws, the
+    /// document is still ended and the failure rethrown.
+    template <class TBody> void PlayDocument(TBody&& body);
+    void PlayCommand(report::TStreamCode code, std::size_t commandOffset);
     std::string ReadText();
     TPicture ReadGraphic();
     TDeviceRect ReadRect();
     void ReadVariable(std::size_t commandOffset);
-    void PlayText(std::uint8_t code, const std::string& text, double x, double y);
-    void PlaySegmentedText(std::uint8_t code, const std::string& text, double x, double y);
-    void DrawPlainText(std::uint8_t code, const std::string& text, double x, double y);
+    void PlayText(report::TStreamCode code, const std::string& text, double x, double y);
+    void PlaySegmentedText(report::TStreamCode code, const std::string& text, double x, double y);
+    void DrawPlainText(report::TStreamCode code, const std::string& text, double x, double y);
     std::string MacroValue(int number) const;
 
-    // Font property setters that notify the renderer when the value changes.
+    /// Sets the font name, cut to the longest name a font may have, like SetFontField.
     void SetFontName(std::string name);
-    void SetFontColor(std::int32_t color);
-    void SetFontPitch(TFontPitch pitch);
-    void SetFontCharset(std::uint8_t charset);
-    void SetFontSize(int size);
-    void SetFontStyle(bool TPlayerFont::*flag, bool on);
+    /// Sets one field of the current font and tells the renderer, when the value changes.
+    template <class T, class V> void SetFontField(T TPlayerFont::*field, V&& value)
+    {
+        if (m_font.*field != value) {
+            m_font.*field = std::forward<V>(value);
+            NotifyFont();
+        }
+    }
     void NotifyFont();
     void NotifyPen();
     /// Sets one field of the current pen and tells the renderer, when the value changes.

@@ -30,6 +30,17 @@ void TStreamReader::Seek(std::size_t position)
     m_pos = position;
 }
 
+std::size_t TStreamReader::ReadSize(std::string_view what)
+{
+    const std::size_t offset = m_pos;
+    const std::int32_t size = ReadLong();
+    if (size < 0)
+        FailAt("Negative " + std::string(what) + " size at byte offset " + std::to_string(offset) +
+                   ".",
+               offset);
+    return static_cast<std::size_t>(size);
+}
+
 std::string TStreamReader::ReadString()
 {
     std::size_t length = ReadByte();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace gq::pdf
 {
@@ -51,6 +52,9 @@ class TStreamReader
     {
         return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(ReadLong())));
     }
+    /// A Long holding the byte count of what follows; throws TPageStreamError "Negative `what`
+    /// size at byte offset N." (N the Long's offset) when it is negative.
+    std::size_t ReadSize(std::string_view what);
     /// A length-prefixed text: one byte L < 192, or 0xC0 + (L >> 8) and L & 0xFF.
     std::string ReadString();
     /// `count` raw bytes, as a view into the stream.

@@ -4,7 +4,9 @@
 // page-stream reader. Enumerator values are the bytes the page stream carries, so their order
 // is fixed.
 
-#include <cmath>
+#include "report/PageStreamFormat.h"
+#include "report/Rounding.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,9 +14,6 @@
 
 namespace gq::report
 {
-
-/// Rounds to the nearest integer, halves to the even neighbour (every rounding of the engine).
-inline int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
 /// A length in inches. Page coordinates run from the top-left corner, X right, Y down.
 using TRepUnits = double;
@@ -79,14 +78,6 @@ enum class TBrushStyle : std::uint8_t
     bsBDiagonal,
     bsCross,
     bsDiagCross
-};
-
-/// Font pitch (command 53).
-enum class TFontPitch : std::uint8_t
-{
-    fpDefault = 0,
-    fpVariable = 1,
-    fpFixed = 2
 };
 
 /// How a text sits in its horizontal field [X, X + Width].

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace gq::report
@@ -38,6 +39,18 @@ void CheckString(const std::string& text)
 
 std::string SystemMessage(int error) { return std::strerror(error); }
 
+// The messages of a failed medium, each named once.
+[[noreturn]] void FailFile(std::string_view verb, const std::string& path, int error)
+{
+    throw gq::Error("Cannot " + std::string(verb) + " page-stream file \"" + path +
+                    "\": " + SystemMessage(error));
+}
+
+[[noreturn]] void FailUserStream()
+{
+    throw gq::Error("Cannot write the page stream to the supplied stream");
+}
+
 } // namespace
 
 TPageStreamWriter::TPageStreamWriter(std::shared_ptr<TFontManager> fontManager)
@@ -62,14 +75,13 @@ void TPageStreamWriter::SinkWrite(const std::uint8_t* data, std::size_t size)
     case TStreamMode::smFile:
     case TStreamMode::smTempFile:
         if (std::fwrite(data, 1, size, m_file) != size)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     case TStreamMode::smUser:
         m_userStream->write(reinterpret_cast<const char*>(data),
                             static_cast<std::streamsize>(size));
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     }
     m_sinkPosition += size;
@@ -176,15 +188,14 @@ void TPageStreamWriter::Patch(std::uint64_t offset, const void* data, std::size_
     case TStreamMode::smTempFile:
         if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
             std::fwrite(data, 1, size, m_file) != size || fseeko(m_file, 0, SEEK_END) != 0)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     case TStreamMode::smUser:
         m_userStream->seekp(static_cast<std::streamoff>(m_userBase + offset));
         m_userStream->write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
         m_userStream->seekp(static_cast<std::streamoff>(m_userBase + m_sinkPosition));
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     }
 }
@@ -210,8 +221,7 @@ void TPageStreamWriter::OpenOutput()
             throw gq::Error("Cannot create the page-stream file: no file name is set");
         m_file = std::fopen(FileName().c_str(), "wb");
         if (!m_file)
-            throw gq::Error("Cannot create page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("create", FileName(), errno);
         break;
     case TStreamMode::smUser:
         if (!m_userStream)
@@ -219,7 +229,7 @@ void TPageStreamWriter::OpenOutput()
         m_userBase = 0;
         m_userStream->seekp(0);
         if (!*m_userStream)
-            throw gq::Error("Cannot write the page stream to the supplied stream");
+            FailUserStream();
         break;
     case TStreamMode::smTempFile: {
         std::string folder = m_tempFolder;
@@ -236,8 +246,7 @@ void TPageStreamWriter::OpenOutput()
         if (!m_file) {
             const int error = errno;
             close(fd);
-            throw gq::Error("Cannot open page-stream file \"" + path +
-                            "\": " + SystemMessage(error));
+            FailFile("open", path, error);
         }
         SetFileName(path);
         break;
@@ -258,8 +267,8 @@ void TPageStreamWriter::OpenOutput()
 
 void TPageStreamWriter::WriteJobHeader()
 {
-    PutByte(psc::kJobHeader);
-    PutWord(psc::kVersion);
+    PutCode(TStreamCode::JobHeader);
+    PutWord(kStreamVersion);
     PutString(Title());
     m_pageCountOffset = m_sinkPosition + m_bufferUsed;
     PutWord(0);
@@ -289,8 +298,7 @@ void TPageStreamWriter::CloseMedium(bool failed)
         if (!FileName().empty()) {
             std::ofstream out(FileName(), std::ios::binary | std::ios::trunc);
             if (!out)
-                throw gq::Error("Cannot create page-stream file \"" + FileName() +
-                                "\": " + SystemMessage(errno));
+                FailFile("create", FileName(), errno);
             out.write(reinterpret_cast<const char*>(m_memory.data()),
                       static_cast<std::streamsize>(m_memory.size()));
             out.close();
@@ -303,8 +311,7 @@ void TPageStreamWriter::CloseMedium(bool failed)
         std::FILE* file = m_file;
         m_file = nullptr;
         if (std::fclose(file) != 0)
-            throw gq::Error("Cannot write page-stream file \"" + FileName() +
-                            "\": " + SystemMessage(errno));
+            FailFile("write", FileName(), errno);
         break;
     }
     case TStreamMode::smUser:
@@ -353,7 +360,7 @@ void TPageStreamWriter::BeginPageOutput()
         const auto value = static_cast<std::int32_t>(start);
         Patch(m_pendingNextOffset, &value, 4);
     }
-    PutByte(psc::kPageHeader);
+    PutCode(TStreamCode::PageHeader);
     PutLong(m_haveLastPage ? static_cast<std::int32_t>(m_lastPageStart) : 0);
     m_pendingNextOffset = start + 5;
     PutLong(0);
@@ -367,16 +374,16 @@ void TPageStreamWriter::BeginPageOutput()
     WriteBrushState(true);
     WriteFontState(true);
     WritePenState(true);
-    PutByte(psc::kScaleX);
+    PutCode(TStreamCode::ScaleX);
     PutSingle(ScaleX());
-    PutByte(psc::kScaleY);
+    PutCode(TStreamCode::ScaleY);
     PutSingle(ScaleY());
-    PutByte(psc::kTextBKMode);
+    PutCode(TStreamCode::TextBKMode);
     PutByte(static_cast<std::uint8_t>(TextBKMode()));
-    PutByte(psc::kBKColor);
+    PutCode(TStreamCode::BKColor);
     PutLong(static_cast<std::int32_t>(BackgroundColor()));
     for (const auto& [name, offset] : m_variables) {
-        PutByte(psc::kVariable);
+        PutCode(TStreamCode::Variable);
         PutString(name);
         PutByte(4);
         PutByte(254);
@@ -384,7 +391,7 @@ void TPageStreamWriter::BeginPageOutput()
     }
 }
 
-void TPageStreamWriter::EndPageOutput() { PutByte(psc::kEndPage); }
+void TPageStreamWriter::EndPageOutput() { PutCode(TStreamCode::EndPage); }
 
 // ---- state changes
 // -------------------------------------------------------------------------------
@@ -396,64 +403,64 @@ void TPageStreamWriter::WriteFontState(bool all)
     bool shapeChanged = false;
     if (all || f.Name != w.Name) {
         CheckString(f.Name);
-        PutByte(psc::kFontName);
+        PutCode(TStreamCode::FontName);
         PutString(f.Name);
         shapeChanged = true;
     }
     if (all || f.Color != w.Color) {
-        PutByte(psc::kFontColor);
+        PutCode(TStreamCode::FontColor);
         PutLong(static_cast<std::int32_t>(f.Color));
     }
     if (all || f.Pitch != w.Pitch) {
-        PutByte(psc::kFontPitch);
+        PutCode(TStreamCode::FontPitch);
         PutByte(static_cast<std::uint8_t>(f.Pitch));
         shapeChanged = true;
     }
     if (all || f.CharSet != w.CharSet) {
-        PutByte(psc::kFontCharset);
+        PutCode(TStreamCode::FontCharset);
         PutByte(f.CharSet);
         shapeChanged = true;
     }
     if (all || f.Bold != w.Bold) {
-        PutByte(psc::kFontBold);
+        PutCode(TStreamCode::FontBold);
         PutByte(f.Bold);
         shapeChanged = true;
     }
     if (all || f.Italic != w.Italic) {
-        PutByte(psc::kFontItalic);
+        PutCode(TStreamCode::FontItalic);
         PutByte(f.Italic);
         shapeChanged = true;
     }
     if (all || f.Underline != w.Underline) {
-        PutByte(psc::kFontUnderline);
+        PutCode(TStreamCode::FontUnderline);
         PutByte(f.Underline);
         shapeChanged = true;
     }
     if (all || f.StrikeOut != w.StrikeOut) {
-        PutByte(psc::kFontStrikeout);
+        PutCode(TStreamCode::FontStrikeout);
         PutByte(f.StrikeOut);
         shapeChanged = true;
     }
     if (all || f.Superscript != w.Superscript) {
-        PutByte(psc::kFontSuperscript);
+        PutCode(TStreamCode::FontSuperscript);
         PutByte(f.Superscript);
     }
     if (all || f.Subscript != w.Subscript) {
-        PutByte(psc::kFontSubscript);
+        PutCode(TStreamCode::FontSubscript);
         PutByte(f.Subscript);
     }
     if (all || f.Rotation != w.Rotation) {
-        PutByte(psc::kFontRotation);
+        PutCode(TStreamCode::FontRotation);
         PutWord(static_cast<std::uint16_t>(f.Rotation));
     }
     if (all || f.Alignment != w.Alignment) {
-        PutByte(psc::kFontAlign);
+        PutCode(TStreamCode::FontAlign);
         PutByte(f.Alignment);
     }
     const double height = FontHeight();
     if (all || shapeChanged || height != m_writtenFontHeight) {
         const double sample = static_cast<double>(MeasurePixels(SampleText())) / DpiX();
-        PutByte(psc::kFontHeight);
+        PutCode(TStreamCode::FontHeight);
         PutSingle(height);
         PutSingle(sample);
         m_writtenFontHeight = height;
@@ -472,19 +479,19 @@ void TPageStreamWriter::WritePenState(bool all)
 {
     const TEnginePen& p = Pen();
     if (all || p.Color != m_writtenPen.Color) {
-        PutByte(psc::kPenColor);
+        PutCode(TStreamCode::PenColor);
         PutLong(static_cast<std::int32_t>(p.Color));
     }
     if (all || p.Mode != m_writtenPen.Mode) {
-        PutByte(psc::kPenMode);
+        PutCode(TStreamCode::PenMode);
         PutByte(static_cast<std::uint8_t>(p.Mode));
     }
     if (all || p.Style != m_writtenPen.Style) {
-        PutByte(psc::kPenStyle);
+        PutCode(TStreamCode::PenStyle);
         PutByte(static_cast<std::uint8_t>(p.Style));
     }
     if (all || p.Width != m_writtenPen.Width) {
-        PutByte(psc::kPenWidth);
+        PutCode(TStreamCode::PenWidth);
         PutSingle(static_cast<double>(p.Width) / DpiX());
     }
     m_writtenPen = p;
@@ -496,21 +503,21 @@ void TPageStreamWriter::WriteBrushState(bool all)
 {
     const TEngineBrush& b = Brush();
     if (all || b.Color != m_writtenBrush.Color) {
-        PutByte(psc::kBrushColor);
+        PutCode(TStreamCode::BrushColor);
         PutLong(static_cast<std::int32_t>(b.Color));
     }
     if (all || b.Style != m_writtenBrush.Style) {
-        PutByte(psc::kBrushStyle);
+        PutCode(TStreamCode::BrushStyle);
         PutByte(static_cast<std::uint8_t>(b.Style));
     }
     const bool hasPattern = b.Pattern && !b.Pattern->Data.empty();
     if (hasPattern && (all || b.Pattern != m_writtenBrush.Pattern)) {
-        PutByte(psc::kBrushBitmap);
+        PutCode(TStreamCode::BrushBitmap);
         PutByte(1);
         PutGraphic(b.Pattern);
         m_patternWritten = true;
     } else if (!hasPattern && (all || m_patternWritten)) {
-        PutByte(psc::kBrushBitmap);
+        PutCode(TStreamCode::BrushBitmap);
         PutByte(0);
         m_patternWritten = false;
     }
@@ -521,7 +528,7 @@ void TPageStreamWriter::BrushChanged() { WriteBrushState(false); }
 
 void TPageStreamWriter::LineMetricsChanged()
 {
-    PutByte(psc::kResetLineHeight);
+    PutCode(TStreamCode::ResetLineHeight);
     const float values[3] = {static_cast<float>(AscentInches()),
                              static_cast<float>(DescentInches()),
                              static_cast<float>(LineHeightInches())};
@@ -532,51 +539,51 @@ void TPageStreamWriter::MarksChanged()
 {
     switch (OutputMarks()) {
     case TOutputMarks::AllOutputs:
-        PutByte(psc::kAllowAll);
+        PutCode(TStreamCode::AllowAll);
         break;
     case TOutputMarks::PreviewOnly:
-        PutByte(psc::kAllowPreviewOnly);
+        PutCode(TStreamCode::AllowPreviewOnly);
         break;
     case TOutputMarks::PrinterOnly:
-        PutByte(psc::kAllowPrinterOnly);
+        PutCode(TStreamCode::AllowPrinterOnly);
         break;
     }
 }
 
 void TPageStreamWriter::OrientationWritten()
 {
-    PutByte(psc::kOrientation);
+    PutCode(TStreamCode::Orientation);
     PutByte(static_cast<std::uint8_t>(Orientation()));
 }
 
 void TPageStreamWriter::BinSelected(const std::string& name)
 {
     CheckString(name);
-    PutByte(psc::kBin);
+    PutCode(TStreamCode::Bin);
     PutString(name);
 }
 
 void TPageStreamWriter::ScaleXChanged()
 {
-    PutByte(psc::kScaleX);
+    PutCode(TStreamCode::ScaleX);
     PutSingle(ScaleX());
 }
 
 void TPageStreamWriter::ScaleYChanged()
 {
-    PutByte(psc::kScaleY);
+    PutCode(TStreamCode::ScaleY);
     PutSingle(ScaleY());
 }
 
 void TPageStreamWriter::TextBKModeChanged()
 {
-    PutByte(psc::kTextBKMode);
+    PutCode(TStreamCode::TextBKMode);
     PutByte(static_cast<std::uint8_t>(TextBKMode()));
 }
 
 void TPageStreamWriter::BackgroundColorChanged()
 {
-    PutByte(psc::kBKColor);
+    PutCode(TStreamCode::BKColor);
     PutLong(static_cast<std::int32_t>(BackgroundColor()));
 }
 
@@ -586,6 +593,11 @@ void TPageStreamWriter::BackgroundColorChanged()
 void TPageStreamWriter::TextOut(TTextCommand command, const std::string& text, double x,
                                 double width)
 {
+    // The engine's command values are the stream's codes.
+    static_assert(CodeByte(TStreamCode::CenterText) == std::uint8_t(TTextCommand::Center) &&
+                  CodeByte(TStreamCode::LeftText) == std::uint8_t(TTextCommand::Left) &&
+                  CodeByte(TStreamCode::RightText) == std::uint8_t(TTextCommand::Right) &&
+                  CodeByte(TStreamCode::BlockText) == std::uint8_t(TTextCommand::Block));
     CheckString(text);
     PutByte(static_cast<std::uint8_t>(command));
     PutSingle(Y(CursorYInches()));
@@ -598,7 +610,7 @@ void TPageStreamWriter::TextOut(TTextCommand command, const std::string& text, d
 void TPageStreamWriter::LineOut(bool lineTo, double x, double y)
 {
     std::uint8_t record[9];
-    record[0] = lineTo ? psc::kLineTo : psc::kMoveTo;
+    record[0] = CodeByte(lineTo ? TStreamCode::LineTo : TStreamCode::MoveTo);
     const float point[2] = {static_cast<float>(X(x)), static_cast<float>(Y(y))};
     std::memcpy(record + 1, point, 8);
     Put(record, sizeof record);
@@ -606,6 +618,12 @@ void TPageStreamWriter::LineOut(bool lineTo, double x, double y)
 
 void TPageStreamWriter::ShapeOut(TShapeCommand command, const double* coords, int count)
 {
+    static_assert(CodeByte(TStreamCode::Arc) == std::uint8_t(TShapeCommand::Arc) &&
+                  CodeByte(TStreamCode::Chord) == std::uint8_t(TShapeCommand::Chord) &&
+                  CodeByte(TStreamCode::Ellipse) == std::uint8_t(TShapeCommand::Ellipse) &&
+                  CodeByte(TStreamCode::Pie) == std::uint8_t(TShapeCommand::Pie) &&
+                  CodeByte(TStreamCode::Rectangle) == std::uint8_t(TShapeCommand::Rectangle) &&
+                  CodeByte(TStreamCode::RoundRect) == std::uint8_t(TShapeCommand::RoundRect));
     PutByte(static_cast<std::uint8_t>(command));
     const int points = command == TShapeCommand::RoundRect ? 4 : count;
     for (int i = 0; i + 1 < points; i += 2)
@@ -618,6 +636,9 @@ void TPageStreamWriter::ShapeOut(TShapeCommand command, const double* coords, in
 
 void TPageStreamWriter::RectOut(TRectCommand command, const TPixelRect& rect)
 {
+    static_assert(CodeByte(TStreamCode::FocusRect) == std::uint8_t(TRectCommand::Focus) &&
+                  CodeByte(TStreamCode::FillRect) == std::uint8_t(TRectCommand::Fill) &&
+                  CodeByte(TStreamCode::FrameRect) == std::uint8_t(TRectCommand::Frame));
     PutByte(static_cast<std::uint8_t>(command));
     PutPixelRect(rect);
 }
@@ -627,7 +648,7 @@ void TPageStreamWriter::PolyOut(bool polygon, const std::vector<TPixelPoint>& po
     if (points.size() - 1 > 0xFFFF)
         throw gq::Error("A polygon of " + std::to_string(points.size()) +
                         " points cannot be written to the page stream: at most 65536 fit");
-    PutByte(polygon ? psc::kPolygon : psc::kPolyLine);
+    PutCode(polygon ? TStreamCode::Polygon : TStreamCode::PolyLine);
     PutWord(static_cast<std::uint16_t>(points.size() - 1));
     for (const TPixelPoint& p : points)
         PutPoint(PixelXToInches(p.X), PixelYToInches(p.Y));
@@ -635,7 +656,7 @@ void TPageStreamWriter::PolyOut(bool polygon, const std::vector<TPixelPoint>& po
 
 void TPageStreamWriter::FloodFillOut(double x, double y, TColor color, std::uint8_t style)
 {
-    PutByte(psc::kFloodFill);
+    PutCode(TStreamCode::FloodFill);
     PutPoint(x, y);
     PutLong(static_cast<std::int32_t>(color));
     PutLong(style);
@@ -645,7 +666,7 @@ void TPageStreamWriter::TextRectOut(const TPixelRect& rect, double x, double y,
                                     const std::string& text)
 {
     CheckString(text);
-    PutByte(psc::kTextRect);
+    PutCode(TStreamCode::TextRect);
     PutPixelRect(rect);
     PutPoint(x, y);
     PutString(text);
@@ -653,14 +674,14 @@ void TPageStreamWriter::TextRectOut(const TPixelRect& rect, double x, double y,
 
 void TPageStreamWriter::DrawOut(double x, double y, const TPictureRef& picture)
 {
-    PutByte(psc::kDraw);
+    PutCode(TStreamCode::Draw);
     PutGraphic(picture);
     PutPoint(x, y);
 }
 
 void TPageStreamWriter::StretchDrawOut(const TPixelRect& rect, const TPictureRef& picture)
 {
-    PutByte(psc::kStretchDraw);
+    PutCode(TStreamCode::StretchDraw);
     PutGraphic(picture);
     PutPixelRect(rect);
 }
@@ -668,7 +689,7 @@ void TPageStreamWriter::StretchDrawOut(const TPixelRect& rect, const TPictureRef
 void TPageStreamWriter::BrushCopyOut(const TPixelRect& dest, const TPictureRef& picture,
                                      const TPixelRect& source, TColor color)
 {
-    PutByte(psc::kBrushCopy);
+    PutCode(TStreamCode::BrushCopy);
     PutGraphic(picture);
     PutPixelRect(dest);
     PutPixelRect(source);
@@ -689,7 +710,7 @@ void TPageStreamWriter::DefineVariable(const std::string& name, std::uint8_t cap
                         std::to_string(capacity) + " and stay below 254 bytes");
     if (!CanWrite())
         return;
-    PutByte(psc::kVariable);
+    PutCode(TStreamCode::Variable);
     PutString(name);
     // Page headers refer to the value part (capacity, length, bytes) of the latest definition.
     m_variables[name] = Position();
@@ -706,7 +727,7 @@ void TPageStreamWriter::SpecialText(const std::string& text)
     RequirePrinting();
     CheckString(text);
     if (CanWrite()) {
-        PutByte(psc::kSpecialText);
+        PutCode(TStreamCode::SpecialText);
         PutString(text);
     }
     PumpMessages();
@@ -716,7 +737,7 @@ void TPageStreamWriter::RawData(const std::vector<std::uint8_t>& data)
 {
     RequirePrinting();
     if (CanWrite()) {
-        PutByte(psc::kRawData);
+        PutCode(TStreamCode::RawData);
         PutLong(static_cast<std::int32_t>(data.size()));
         Put(data.data(), data.size());
     }
@@ -727,7 +748,7 @@ void TPageStreamWriter::SetDrawingMode(std::uint8_t mode)
 {
     RequirePrinting();
     if (CanWrite()) {
-        PutByte(psc::kDrawingMode);
+        PutCode(TStreamCode::DrawingMode);
         PutByte(mode);
     }
     PumpMessages();
@@ -737,7 +758,7 @@ void TPageStreamWriter::Rectangle2(double x1, double y1, double x2, double y2)
 {
     RequirePrinting();
     if (CanWrite()) {
-        PutByte(psc::kRectangle2);
+        PutCode(TStreamCode::Rectangle2);
         PutPoint(x1 / UnitsFactor(), y1 / UnitsFactor());
         PutPoint(x2 / UnitsFactor(), y2 / UnitsFactor());
     }
@@ -749,9 +770,9 @@ void TPageStreamWriter::PrintBitmap(double x, double y, double scaleX, double sc
 {
     RequirePrinting();
     if (CanWrite() && picture) {
-        PutByte(psc::kTransparency);
+        PutCode(TStreamCode::Transparency);
         PutByte(transparent);
-        PutByte(psc::kPrintBitmap);
+        PutCode(TStreamCode::PrintBitmap);
         PutGraphic(picture);
         PutPoint(x / UnitsFactor(), y / UnitsFactor());
         PutSingle(scaleX);
@@ -765,9 +786,9 @@ void TPageStreamWriter::PrintBitmapRect(double x1, double y1, double x2, double 
 {
     RequirePrinting();
     if (CanWrite() && picture) {
-        PutByte(psc::kTransparency);
+        PutCode(TStreamCode::Transparency);
         PutByte(transparent);
-        PutByte(psc::kPrintBitmapRect);
+        PutCode(TStreamCode::PrintBitmapRect);
         PutGraphic(picture);
         PutPoint(x1 / UnitsFactor(), y1 / UnitsFactor());
         PutPoint(x2 / UnitsFactor(), y2 / UnitsFactor());
@@ -782,9 +803,9 @@ void TPageStreamWriter::PrintImageRect(double x1, double y1, double x2, double y
     RequirePrinting();
     CheckString(format);
     if (CanWrite()) {
-        PutByte(psc::kTransparency);
+        PutCode(TStreamCode::Transparency);
         PutByte(transparent);
-        PutByte(psc::kEncodedImage);
+        PutCode(TStreamCode::EncodedImage);
         PutLong(static_cast<std::int32_t>(image.size()));
         Put(image.data(), image.size());
         PutString(format);

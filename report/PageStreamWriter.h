@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/OutputEngine.h"
+#include "report/PageStreamFormat.h"
 
 #include <array>
 #include <cstdint>
@@ -12,29 +13,6 @@
 
 namespace gq::report
 {
-
-/// Command and record codes of the page stream (docs/page-stream.md).
-namespace psc
-{
-inline constexpr std::uint8_t kArc = 1, kBrushCopy = 2, kChord = 3, kDraw = 5, kFocusRect = 6,
-                              kEllipse = 7, kFillRect = 8, kFloodFill = 9, kFrameRect = 10,
-                              kLineTo = 11, kMoveTo = 12, kPie = 13, kPolygon = 14, kPolyLine = 15,
-                              kPrintBitmap = 16, kPrintBitmapRect = 17, kRectangle = 18,
-                              kRectangle2 = 19, kRoundRect = 20, kStretchDraw = 21, kTextRect = 22,
-                              kCenterText = 23, kLeftText = 24, kRightText = 25, kTextBKMode = 26,
-                              kBKColor = 27, kScaleX = 28, kScaleY = 29, kSpecialText = 30,
-                              kRawData = 31, kBlockText = 33, kTransparency = 34, kDrawingMode = 35,
-                              kEncodedImage = 36, kVariable = 37, kBrushColor = 41,
-                              kBrushStyle = 42, kBrushBitmap = 43, kFontName = 51, kFontColor = 52,
-                              kFontPitch = 53, kFontHeight = 54, kFontBold = 55,
-                              kFontUnderline = 56, kFontItalic = 57, kFontStrikeout = 58,
-                              kFontSuperscript = 59, kFontSubscript = 60, kFontRotation = 61,
-                              kFontAlign = 62, kFontCharset = 63, kPenColor = 71, kPenMode = 72,
-                              kPenStyle = 73, kPenWidth = 74, kPageHeader = 80, kEndPage = 82,
-                              kResetLineHeight = 83, kAllowPreviewOnly = 84, kAllowPrinterOnly = 85,
-                              kAllowAll = 86, kOrientation = 87, kBin = 88, kJobHeader = 90;
-inline constexpr std::uint16_t kVersion = 2017;
-} // namespace psc
 
 /// Longest text a String field can hold, in bytes.
 inline constexpr std::size_t kMaxStreamString = 16383;
@@ -125,6 +103,7 @@ class TPageStreamWriter : public TOutputEngine
     // Buffered medium.
     void Put(const void* data, std::size_t size);
     void PutByte(std::uint8_t value);
+    void PutCode(TStreamCode code) { PutByte(CodeByte(code)); }
     void PutWord(std::uint16_t value);
     void PutLong(std::int32_t value);
     void PutSingle(double value);

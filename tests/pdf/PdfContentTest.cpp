@@ -10,6 +10,7 @@ namespace
 {
 
 using Lines = std::vector<std::string>;
+using test::TCode;
 using test::TStreamBuilder;
 
 // Page content of a one-page stream whose body `draw` writes after the state dump.
@@ -31,14 +32,15 @@ template <typename F> Lines ContentLines(float sizePt, F draw)
 
 TEST(PdfContent, FirstTextOfAPage)
 {
-    auto lines = ContentLines(12, [](TStreamBuilder& b) { b.Text(24, 2, "7", 1); });
+    auto lines = ContentLines(12, [](TStreamBuilder& b) { b.Text(TCode::LeftText, 2, "7", 1); });
     EXPECT_EQ(lines, (Lines{"2 J", "BT", "0 0 0 rg", "/F1 0012 Tf", "68.7000 648.0000 Td",
                             "( 7 ) Tj", "ET"}));
 }
 
 TEST(PdfContent, CentredDigitMovesLeftByHalfItsWidthAndTheBlank)
 {
-    auto lines = ContentLines(25, [](TStreamBuilder& b) { b.Text(23, 2.25f, "5", 1.5f); });
+    auto lines =
+        ContentLines(25, [](TStreamBuilder& b) { b.Text(TCode::CenterText, 2.25f, "5", 1.5f); });
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[3], "/F1 0025 Tf");
     EXPECT_EQ(lines[4], "94.1750 630.0000 Td");
@@ -48,7 +50,7 @@ TEST(PdfContent, CentredDigitMovesLeftByHalfItsWidthAndTheBlank)
 TEST(PdfContent, RightTextEndsAtX)
 {
     // "10" in Helvetica 12 is 2 x 556 / 1000 x 12 / 72 in wide.
-    auto lines = ContentLines(12, [](TStreamBuilder& b) { b.Text(25, 2, "10", 3); });
+    auto lines = ContentLines(12, [](TStreamBuilder& b) { b.Text(TCode::RightText, 2, "10", 3); });
     double x = (3.0 - 2 * 0.556 * 12 / 72 - 12 * 0.275 / 72) * 72;
     EXPECT_EQ(lines[4], FormatFixed4(x) + " 648.0000 Td");
 }
@@ -56,7 +58,7 @@ TEST(PdfContent, RightTextEndsAtX)
 TEST(PdfContent, LinesWriteTheirStateOnceAndOnlyChangesAfterwards)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Text(24, 2, "7", 1);
+        b.Text(TCode::LeftText, 2, "7", 1);
         b.PenWidth(10.0f / 600.0f);
         b.MoveTo(1, 1);
         b.LineTo(2, 1);
@@ -73,11 +75,11 @@ TEST(PdfContent, LinesWriteTheirStateOnceAndOnlyChangesAfterwards)
 TEST(PdfContent, TextColourIsRewrittenOnlyAfterPathsTouchedTheFillColour)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Text(24, 1, "a", 1);
-        b.Text(24, 2, "b", 1); // same colour: no rg
+        b.Text(TCode::LeftText, 1, "a", 1);
+        b.Text(TCode::LeftText, 2, "b", 1); // same colour: no rg
         b.MoveTo(1, 3);
-        b.LineTo(2, 3);        // its fill colour spoils the text colour
-        b.Text(24, 4, "c", 1); // so the colour is written again
+        b.LineTo(2, 3);                     // its fill colour spoils the text colour
+        b.Text(TCode::LeftText, 4, "c", 1); // so the colour is written again
         b.MoveTo(1, 5);
         b.LineTo(2, 5); // and the text's rg makes the path write RG and rg again
     });
@@ -118,23 +120,24 @@ TEST(PdfContent, ColourOfTheFontAndColourText)
     EXPECT_EQ(ColorText(0x000080FF), "1 0.502 0");
     EXPECT_EQ(ColorText(-5), "0 0 0");
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Byte(52), b.Long(0x000000FF);
-        b.Text(24, 2, "red", 1);
+        b.Code(TCode::FontColor), b.Long(0x000000FF);
+        b.Text(TCode::LeftText, 2, "red", 1);
     });
     EXPECT_EQ(lines[2], "1 0 0 rg");
 }
 
 TEST(PdfContent, SpecialCharactersAreEscaped)
 {
-    auto lines = ContentLines(12, [](TStreamBuilder& b) { b.Text(24, 2, "a(b)c\\", 1); });
+    auto lines =
+        ContentLines(12, [](TStreamBuilder& b) { b.Text(TCode::LeftText, 2, "a(b)c\\", 1); });
     EXPECT_EQ(lines[5], "( a\\(b\\)c\\\\ ) Tj");
 }
 
 TEST(PdfContent, UnderlineIsALineBelowTheBaseline)
 {
     auto lines = ContentLines(10, [](TStreamBuilder& b) {
-        b.Byte(56), b.Byte(1);
-        b.Text(24, 2, "ab", 1);
+        b.Code(TCode::FontUnderline), b.Byte(1);
+        b.Text(TCode::LeftText, 2, "ab", 1);
     });
     // Width of "ab": (556 + 556) / 1000 x 10 / 72 in; the line lies 0.0231 in below Y.
     double w = 1.112 * 10 / 72;
@@ -146,9 +149,9 @@ TEST(PdfContent, UnderlineIsALineBelowTheBaseline)
 TEST(PdfContent, StrikeoutFollowsUnderlineAndThePenWidthIsRestored)
 {
     auto content = Content(10, [](TStreamBuilder& b) {
-        b.Byte(56), b.Byte(1);
-        b.Byte(58), b.Byte(1);
-        b.Text(24, 2, "x", 1);
+        b.Code(TCode::FontUnderline), b.Byte(1);
+        b.Code(TCode::FontStrikeout), b.Byte(1);
+        b.Text(TCode::LeftText, 2, "x", 1);
         b.MoveTo(1, 3);
         b.LineTo(2, 3);
     });
@@ -174,7 +177,7 @@ TEST(PdfContent, PenWidthsComeFromSingles)
 TEST(PdfContent, ClearPenLeavesThePathOpen)
 {
     auto content = Content(12, [](TStreamBuilder& b) {
-        b.Byte(73), b.Byte(5);
+        b.Code(TCode::PenStyle), b.Byte(5);
         b.MoveTo(1, 1);
         b.LineTo(2, 1);
         b.MoveTo(1, 2);
@@ -187,7 +190,7 @@ TEST(PdfContent, DashesFollowThePenStyle)
 {
     auto content = Content(12, [](TStreamBuilder& b) {
         for (std::uint8_t style : {1, 2, 3, 4, 0}) {
-            b.Byte(73), b.Byte(style);
+            b.Code(TCode::PenStyle), b.Byte(style);
             b.MoveTo(1, 1);
             b.LineTo(2, 1);
         }
@@ -203,8 +206,8 @@ TEST(PdfContent, DashesFollowThePenStyle)
 TEST(PdfContent, RotatedTextGetsATextMatrix)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Byte(61), b.Word(90);
-        b.Text(24, 2, "up", 1);
+        b.Code(TCode::FontRotation), b.Word(90);
+        b.Text(TCode::LeftText, 2, "up", 1);
     });
     EXPECT_EQ(lines[5], "0.0000 1.0000 -1.0000 0.0000 72.0000 648.0000 Tm");
 }
@@ -212,8 +215,8 @@ TEST(PdfContent, RotatedTextGetsATextMatrix)
 TEST(PdfContent, CourierStartsFurtherLeft)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Byte(51), b.String("Courier New");
-        b.Text(24, 2, "c", 1);
+        b.Code(TCode::FontName), b.String("Courier New");
+        b.Text(TCode::LeftText, 2, "c", 1);
     });
     EXPECT_EQ(lines[3], "/F2 0012 Tf");
     EXPECT_EQ(lines[4], "64.2000 648.0000 Td");
@@ -222,14 +225,14 @@ TEST(PdfContent, CourierStartsFurtherLeft)
 TEST(PdfContent, ShapesAreClosedPathsWithThePaintingOperator)
 {
     auto content = Content(12, [](TStreamBuilder& b) {
-        b.Byte(42), b.Byte(0); // solid brush: fill and stroke
-        b.Byte(41), b.Long(0x0000FF00);
-        b.Byte(18), b.Single(1), b.Single(1), b.Single(2), b.Single(2);
-        b.Byte(7), b.Single(1), b.Single(1), b.Single(2), b.Single(3);
-        b.Byte(13);
+        b.Code(TCode::BrushStyle), b.Byte(0); // solid brush: fill and stroke
+        b.Code(TCode::BrushColor), b.Long(0x0000FF00);
+        b.Code(TCode::Rectangle), b.Single(1), b.Single(1), b.Single(2), b.Single(2);
+        b.Code(TCode::Ellipse), b.Single(1), b.Single(1), b.Single(2), b.Single(3);
+        b.Code(TCode::Pie);
         for (float v : {1.f, 1.f, 3.f, 3.f, 3.f, 2.f, 2.f, 1.f})
             b.Single(v);
-        b.Byte(14), b.Word(2);
+        b.Code(TCode::Polygon), b.Word(2);
         for (float v : {1.f, 1.f, 2.f, 1.f, 2.f, 2.f})
             b.Single(v);
     });
@@ -247,8 +250,8 @@ TEST(PdfContent, ShapesAreClosedPathsWithThePaintingOperator)
 TEST(PdfContent, TextInARectangleIsClippedInsideSaveAndRestore)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Byte(73), b.Byte(0);
-        b.Byte(22);
+        b.Code(TCode::PenStyle), b.Byte(0);
+        b.Code(TCode::TextRect);
         for (float v : {1.f, 1.f, 2.f, 2.f, 1.f, 1.5f})
             b.Single(v);
         b.String("in");
@@ -263,9 +266,9 @@ TEST(PdfContent, TextInARectangleIsClippedInsideSaveAndRestore)
 TEST(PdfContent, PicturesAreReadButNotDrawn)
 {
     auto lines = ContentLines(12, [](TStreamBuilder& b) {
-        b.Byte(5), b.Byte(1), b.Long(3), b.Byte(1), b.Byte(2), b.Byte(3);
+        b.Code(TCode::Draw), b.Byte(1), b.Long(3), b.Byte(1), b.Byte(2), b.Byte(3);
         b.Single(1), b.Single(1);
-        b.Text(24, 2, "7", 1);
+        b.Text(TCode::LeftText, 2, "7", 1);
     });
     EXPECT_EQ(lines.size(), 7u);
 }

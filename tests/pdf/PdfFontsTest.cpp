@@ -13,6 +13,7 @@ namespace gq::pdf
 namespace
 {
 
+using test::TCode;
 using test::TStreamBuilder;
 
 TEST(PdfFonts, FaceNamesMapToTheStandardFonts)
@@ -110,8 +111,8 @@ std::string RenderBody(void (*draw)(TStreamBuilder&), bool embed = false)
 TEST(PdfFonts, UnderlineTakesNoPartInTheMapping)
 {
     std::string out = RenderBody([](TStreamBuilder& b) {
-        b.Byte(56), b.Byte(1);
-        b.Text(24, 1, "u", 1);
+        b.Code(TCode::FontUnderline), b.Byte(1);
+        b.Text(TCode::LeftText, 1, "u", 1);
     });
     EXPECT_NE(out.find("/Font <<\r\n/F1 7 0 R \r\n>>"), std::string::npos);
 }
@@ -120,11 +121,11 @@ TEST(PdfFonts, AnIntermediateStateStillMakesAFont)
 {
     // The new name arrives while the style is still bold: that state gets a font too.
     std::string out = RenderBody([](TStreamBuilder& b) {
-        b.Byte(55), b.Byte(1);
-        b.Text(24, 1, "b", 1);
-        b.Byte(51), b.String("Times New Roman");
-        b.Byte(55), b.Byte(0);
-        b.Text(24, 2, "t", 1);
+        b.Code(TCode::FontBold), b.Byte(1);
+        b.Text(TCode::LeftText, 1, "b", 1);
+        b.Code(TCode::FontName), b.String("Times New Roman");
+        b.Code(TCode::FontBold), b.Byte(0);
+        b.Text(TCode::LeftText, 2, "t", 1);
     });
     EXPECT_NE(out.find("/F1 7 0 R \r\n/F2 8 0 R \r\n/F3 9 0 R \r\n/F4 10 0 R \r\n"),
               std::string::npos);
@@ -138,7 +139,8 @@ TEST(PdfFonts, AnIntermediateStateStillMakesAFont)
 
 TEST(PdfFonts, StandardFontsAreNeverEmbedded)
 {
-    std::string out = RenderBody([](TStreamBuilder& b) { b.Text(24, 1, "x", 1); }, true);
+    std::string out =
+        RenderBody([](TStreamBuilder& b) { b.Text(TCode::LeftText, 1, "x", 1); }, true);
     EXPECT_EQ(out.find("/FontDescriptor"), std::string::npos);
     EXPECT_EQ(out.find("/FontFile2"), std::string::npos);
 }
@@ -185,9 +187,9 @@ class TFakeFonts : public TFontServices
 std::string RenderTrueType(TFakeFonts& fonts, bool embed, const char* face = "My Face")
 {
     TStreamBuilder b = test::OnePage(12);
-    b.Byte(51), b.String(face);
-    b.Byte(55), b.Byte(1);
-    b.Text(24, 1, "()", 1);
+    b.Code(TCode::FontName), b.String(face);
+    b.Code(TCode::FontBold), b.Byte(1);
+    b.Text(TCode::LeftText, 1, "()", 1);
     b.EndPage();
     TRenderPDF pdf;
     pdf.FontServices = &fonts;

@@ -4,6 +4,7 @@
 // hand, PDF dissection (objects, content streams, cross-reference checks) and golden files.
 
 #include "pdf/Clock.h"
+#include "report/PageStreamFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 namespace gq::pdf::test
 {
 
+using TCode = report::TStreamCode;
+
 /// Writes page-stream records byte by byte, little-endian, as the engine's writer lays them out.
 class TStreamBuilder
 {
@@ -28,6 +31,7 @@ class TStreamBuilder
     std::vector<std::uint8_t> Bytes;
 
     void Byte(std::uint8_t v) { Bytes.push_back(v); }
+    void Code(TCode code) { Byte(report::CodeByte(code)); }
     void Word(std::uint16_t v)
     {
         Byte(static_cast<std::uint8_t>(v & 0xFF));
@@ -60,8 +64,8 @@ class TStreamBuilder
     /// Job header of version 2017 for a Letter page without waste; page count as given.
     void JobHeader(int pageCount, std::string_view title = "Grid Report")
     {
-        Byte('Z');
-        Word(2017);
+        Code(TCode::JobHeader);
+        Word(report::kStreamVersion);
         String(title);
         m_pageCountAt = Bytes.size();
         Word(static_cast<std::uint16_t>(pageCount));
@@ -86,7 +90,7 @@ class TStreamBuilder
         std::size_t start = Bytes.size();
         if (m_lastPage)
             PatchLong(*m_lastPage + 5, static_cast<std::int32_t>(start));
-        Byte(80);
+        Code(TCode::PageHeader);
         Long(m_lastPage ? static_cast<std::int32_t>(*m_lastPage) : 0);
         Long(0);
         Word(static_cast<std::uint16_t>(number));
@@ -98,38 +102,42 @@ class TStreamBuilder
     /// The full state dump of a page header: brush, font (Arial, `sizePt`), pen, scale, mode.
     void StateDump(float sizePt = 10.0f, float penWidth = 1.0f / 600.0f)
     {
-        Byte(41), Long(0);
-        Byte(42), Byte(1);
-        Byte(43), Byte(0);
-        Byte(51), String("Arial");
-        Byte(52), Long(0);
-        Byte(53), Byte(0);
-        Byte(63), Byte(1);
-        for (std::uint8_t code : {55, 57, 56, 58, 59, 60})
-            Byte(code), Byte(0);
-        Byte(61), Word(0);
-        Byte(62), Byte(0);
+        Code(TCode::BrushColor), Long(0);
+        Code(TCode::BrushStyle), Byte(1);
+        Code(TCode::BrushBitmap), Byte(0);
+        Code(TCode::FontName), String("Arial");
+        Code(TCode::FontColor), Long(0);
+        Code(TCode::FontPitch), Byte(0);
+        Code(TCode::FontCharset), Byte(1);
+        for (TCode code : {TCode::FontBold, TCode::FontItalic, TCode::FontUnderline,
+                           TCode::FontStrikeout, TCode::FontSuperscript, TCode::FontSubscript})
+            Code(code), Byte(0);
+        Code(TCode::FontRotation), Word(0);
+        Code(TCode::FontAlign), Byte(0);
         FontHeight(sizePt / 72.0f);
-        Byte(71), Long(0);
-        Byte(72), Byte(4);
-        Byte(73), Byte(0);
+        Code(TCode::PenColor), Long(0);
+        Code(TCode::PenMode), Byte(4);
+        Code(TCode::PenStyle), Byte(0);
         PenWidth(penWidth);
-        Byte(28), Single(100.0f);
-        Byte(29), Single(100.0f);
-        Byte(26), Byte(0);
-        Byte(27), Long(0x00FFFFFF);
+        Code(TCode::ScaleX), Single(100.0f);
+        Code(TCode::ScaleY), Single(100.0f);
+        Code(TCode::TextBKMode), Byte(0);
+        Code(TCode::BKColor), Long(0x00FFFFFF);
     }
 
-    void FontHeight(float inches, float sample = 1.0f) { Byte(54), Single(inches), Single(sample); }
-    void PenWidth(float inches) { Byte(74), Single(inches); }
-    void Text(std::uint8_t code, float y, std::string_view text, float x)
+    void FontHeight(float inches, float sample = 1.0f)
     {
-        Byte(code), Single(y), String(text), Single(x);
+        Code(TCode::FontHeight), Single(inches), Single(sample);
     }
-    void LineMetrics() { Byte(83), Single(0.15f), Single(0.03f), Single(0.2f); }
-    void MoveTo(float x, float y) { Byte(12), Single(x), Single(y); }
-    void LineTo(float x, float y) { Byte(11), Single(x), Single(y); }
-    void EndPage() { Byte(82); }
+    void PenWidth(float inches) { Code(TCode::PenWidth), Single(inches); }
+    void Text(TCode code, float y, std::string_view text, float x)
+    {
+        Code(code), Single(y), String(text), Single(x);
+    }
+    void LineMetrics() { Code(TCode::ResetLineHeight), Single(0.15f), Single(0.03f), Single(0.2f); }
+    void MoveTo(float x, float y) { Code(TCode::MoveTo), Single(x), Single(y); }
+    void LineTo(float x, float y) { Code(TCode::LineTo), Single(x), Single(y); }
+    void EndPage() { Code(TCode::EndPage); }
 
   private:
     std::size_t m_pageCountAt = 0;

@@ -18,6 +18,7 @@ using test::FixedDate;
 using test::Lines;
 using test::OnePage;
 using test::PageContent;
+using test::TCode;
 using test::XRefOffsets;
 
 // One black 12-point Arial text "7" at X 1 in, Y 2 in on a Letter page.
@@ -25,7 +26,7 @@ std::vector<std::uint8_t> OneCharacterStream()
 {
     auto b = OnePage(12.0f);
     b.LineMetrics();
-    b.Text(24, 2.0f, "7", 1.0f);
+    b.Text(TCode::LeftText, 2.0f, "7", 1.0f);
     b.EndPage();
     return b.Bytes;
 }
@@ -76,11 +77,11 @@ TEST(PdfWriter, ThreePagesWithTwoFontsFollowTheObjectOrder)
     for (int page = 1; page <= 3; ++page) {
         b.PageHeader(page);
         b.StateDump(12.0f);
-        b.Text(24, 1.0f, "Title", 1.0f);
+        b.Text(TCode::LeftText, 1.0f, "Title", 1.0f);
         if (page == 2) {
-            b.Byte(55), b.Byte(1); // bold
-            b.Text(24, 2.0f, "Bold", 1.0f);
-            b.Byte(55), b.Byte(0);
+            b.Code(TCode::FontBold), b.Byte(1); // bold
+            b.Text(TCode::LeftText, 2.0f, "Bold", 1.0f);
+            b.Code(TCode::FontBold), b.Byte(0);
         }
         b.EndPage();
     }
@@ -204,7 +205,7 @@ TEST_F(PdfFile, BadHeaderLeavesAnEmptyFile)
 TEST_F(PdfFile, FailureInAPageStillWritesTheDocument)
 {
     auto b = OnePage(12.0f);
-    b.Text(24, 2.0f, "kept", 1.0f);
+    b.Text(TCode::LeftText, 2.0f, "kept", 1.0f);
     b.Byte(4 + 200); // not a command
     TRenderPDF pdf;
     std::string path = (m_dir / "partial.pdf").string();

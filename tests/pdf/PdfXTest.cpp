@@ -13,12 +13,13 @@ namespace
 
 using test::OnePage;
 using test::PageContent;
+using test::TCode;
 
 std::string OneTextPdf(bool pdfx)
 {
     auto b = OnePage(12.0f);
     b.LineMetrics();
-    b.Text(24, 2.0f, "7", 1.0f);
+    b.Text(TCode::LeftText, 2.0f, "7", 1.0f);
     b.EndPage();
     TRenderPDF pdf;
     pdf.Clock = test::FixedDate;

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 namespace gq::pdf
 {
 namespace
 {
 
 using Calls = std::vector<std::string>;
+using test::TCode;
 using test::TStreamBuilder;
 
 std::string Num(double v) { return FormatGeneral3(v); }
@@ -99,12 +102,13 @@ TStreamBuilder Page(int pageCount = 1)
 TEST(StreamPlayer, PlaysTextsAndLinesInStreamOrder)
 {
     auto b = Page();
-    b.Text(24, 2, "left", 1);
-    b.Text(23, 2.5f, "mid", 1.5f);
-    b.Text(25, 3, "right", 2);
-    b.Text(24, 3, "", 2);                                            // empty: no call
-    b.Byte(33), b.Single(4), b.String(""), b.Single(1), b.Single(0); // called also when empty
-    b.Byte(33), b.Single(5), b.String("blk"), b.Single(1), b.Single(2.5f);
+    b.Text(TCode::LeftText, 2, "left", 1);
+    b.Text(TCode::CenterText, 2.5f, "mid", 1.5f);
+    b.Text(TCode::RightText, 3, "right", 2);
+    b.Text(TCode::LeftText, 3, "", 2); // empty: no call
+    b.Code(TCode::BlockText), b.Single(4), b.String(""), b.Single(1),
+        b.Single(0); // called also when empty
+    b.Code(TCode::BlockText), b.Single(5), b.String("blk"), b.Single(1), b.Single(2.5f);
     b.MoveTo(1, 1);
     b.LineTo(2, 1);
     b.LineTo(2, 2);
@@ -167,15 +171,15 @@ TEST(StreamPlayer, FontNotificationsShowEveryIntermediateState)
     TStreamBuilder b;
     b.JobHeader(1);
     b.PageHeader(1);
-    b.Byte(51), b.String("Arial");
-    b.Byte(55), b.Byte(1);
-    b.Byte(55), b.Byte(1); // no change: no notification
-    b.Byte(51), b.String("Times New Roman");
-    b.Byte(55), b.Byte(0);
-    b.Byte(62), b.Byte(0); // always notifies
+    b.Code(TCode::FontName), b.String("Arial");
+    b.Code(TCode::FontBold), b.Byte(1);
+    b.Code(TCode::FontBold), b.Byte(1); // no change: no notification
+    b.Code(TCode::FontName), b.String("Times New Roman");
+    b.Code(TCode::FontBold), b.Byte(0);
+    b.Code(TCode::FontAlign), b.Byte(0); // always notifies
     b.FontHeight(10.0f / 72.0f);
     // Code 50 switches styles on only.
-    b.Byte(50), b.String("Arial"), b.Long(0), b.Byte(0), b.Single(12.0f / 72.0f);
+    b.Code(TCode::Font), b.String("Arial"), b.Long(0), b.Byte(0), b.Single(12.0f / 72.0f);
     b.Byte(0), b.Byte(1), b.Byte(1), b.Byte(0), b.Word(0);
     b.EndPage();
     TRecorder r;
@@ -190,18 +194,19 @@ TEST(StreamPlayer, FontNotificationsShowEveryIntermediateState)
 TEST(StreamPlayer, OlderVersionsReadTheirShorterRecords)
 {
     TStreamBuilder b;
-    b.Byte('Q'); // version 1101: no title, no bin/collate/duplex, orientation in the page
-    b.Word(1);   // page count
+    b.Code(TCode::JobHeaderQ); // version 1101: no title, no bin/collate/duplex, orientation in the
+                               // page
+    b.Word(1);                 // page count
     b.Word(1), b.Word(9999);
     for (int i = 0; i < 6; ++i)
         b.Single(0);
     b.Byte(0);
     b.Word(1), b.Word(1), b.Word(0), b.Word(0);
     b.String("");
-    b.Byte(80), b.Long(0), b.Long(0), b.Word(1), b.Byte(0);
-    b.Byte(54), b.Single(0.25f); // no sample width before version 2000
-    b.Text(24, 1, "old", 1);
-    b.Byte(82);
+    b.Code(TCode::PageHeader), b.Long(0), b.Long(0), b.Word(1), b.Byte(0);
+    b.Code(TCode::FontHeight), b.Single(0.25f); // no sample width before version 2000
+    b.Text(TCode::LeftText, 1, "old", 1);
+    b.Code(TCode::EndPage);
     EXPECT_EQ(Play(b.Bytes),
               (Calls{"BeginDocument", "BeginPage 0x0", "Left old 1 1", "EndPage", "EndDocument"}));
 }
@@ -225,26 +230,41 @@ TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
     EXPECT_EQ(calls.back(), "! Unexpected code [44] found in report file. @" + std::to_string(at));
 
     auto truncated = Page();
-    truncated.Byte(24), truncated.Single(1), truncated.Byte(10), truncated.Bytes.push_back('x');
+    truncated.Code(TCode::LeftText), truncated.Single(1), truncated.Byte(10),
+        truncated.Bytes.push_back('x');
     calls = Play(truncated.Bytes);
     EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
     EXPECT_NE(calls.back().find("ends unexpectedly"), std::string::npos);
+
+    // Every size field is checked the same way, at the offset of the size itself.
+    auto negativeSize = [](auto writeBefore, const char* what) {
+        auto b = Page();
+        writeBefore(b);
+        const std::size_t sizeAt = b.Bytes.size();
+        b.Long(-1);
+        auto played = Play(b.Bytes);
+        EXPECT_EQ(played.back(), std::string("! Negative ") + what + " size at byte offset " +
+                                     std::to_string(sizeAt) + ". @" + std::to_string(sizeAt));
+    };
+    negativeSize([](TStreamBuilder& b) { b.Code(TCode::RawData); }, "raw-data");
+    negativeSize([](TStreamBuilder& b) { b.Code(TCode::EncodedImage); }, "image");
+    negativeSize([](TStreamBuilder& b) { b.Code(TCode::Draw), b.Byte(1); }, "picture");
 }
 
 TEST(StreamPlayer, TextMacrosAndVariables)
 {
     auto b = Page(3);
     auto macro = [](const char* nn) { return std::string("\xFD$PGCM") + nn; };
-    b.Text(24, 1, "p" + macro("11") + "/" + macro("10"), 1);
-    b.Text(24, 1, macro("02") + " " + macro("07") + " " + macro("13"), 1);
-    b.Text(24, 1, "[" + macro("16") + macro("17") + macro("40") + "]", 1);
+    b.Text(TCode::LeftText, 1, "p" + macro("11") + "/" + macro("10"), 1);
+    b.Text(TCode::LeftText, 1, macro("02") + " " + macro("07") + " " + macro("13"), 1);
+    b.Text(TCode::LeftText, 1, "[" + macro("16") + macro("17") + macro("40") + "]", 1);
     std::size_t valueAt = b.Bytes.size() + 1 + 6; // after the code and the String "Title"
-    b.Byte(37), b.String("Title"), b.Byte(8), b.Byte(3);
+    b.Code(TCode::Variable), b.String("Title"), b.Byte(8), b.Byte(3);
     for (char c : std::string("abc\0\0\0\0\0", 8))
         b.Byte(static_cast<std::uint8_t>(c));
-    b.Byte(37), b.String("Copy"), b.Byte(4), b.Byte(254),
+    b.Code(TCode::Variable), b.String("Copy"), b.Byte(4), b.Byte(254),
         b.Long(static_cast<std::int32_t>(valueAt));
-    b.Text(24, 1,
+    b.Text(TCode::LeftText, 1,
            "<\xFD$PGCV\xFCtitle\xFB|\xFD$PGCV\xFC"
            "COPY\xFB|\xFD$PGCV\xFCnone\xFB>",
            1);
@@ -263,7 +283,7 @@ TEST(StreamPlayer, ReferencesMustPointBackwards)
     // A variable that refers to itself.
     auto self = Page();
     std::size_t at = self.Bytes.size();
-    self.Byte(37), self.String("v"), self.Byte(4), self.Byte(254),
+    self.Code(TCode::Variable), self.String("v"), self.Byte(4), self.Byte(254),
         self.Long(static_cast<std::int32_t>(at + 3));
     self.EndPage();
     EXPECT_NE(Play(self.Bytes).back().find("is not an earlier value"), std::string::npos);
@@ -271,12 +291,15 @@ TEST(StreamPlayer, ReferencesMustPointBackwards)
     // A picture reference to the earlier picture works; one that points forward does not.
     auto pictures = Page();
     std::size_t sizeField = pictures.Bytes.size() + 2;
-    pictures.Byte(5), pictures.Byte(1), pictures.Long(2), pictures.Byte('o'), pictures.Byte('k');
+    pictures.Code(TCode::Draw), pictures.Byte(1), pictures.Long(2), pictures.Byte('o'),
+        pictures.Byte('k');
     pictures.Single(0), pictures.Single(0);
-    pictures.Byte(5), pictures.Byte(129), pictures.Long(static_cast<std::int32_t>(sizeField));
+    pictures.Code(TCode::Draw), pictures.Byte(129),
+        pictures.Long(static_cast<std::int32_t>(sizeField));
     pictures.Single(0), pictures.Single(0);
     std::size_t forward = pictures.Bytes.size();
-    pictures.Byte(5), pictures.Byte(129), pictures.Long(static_cast<std::int32_t>(forward + 1));
+    pictures.Code(TCode::Draw), pictures.Byte(129),
+        pictures.Long(static_cast<std::int32_t>(forward + 1));
     pictures.Single(0), pictures.Single(0);
     pictures.EndPage();
     Calls calls = Play(pictures.Bytes);
@@ -290,7 +313,7 @@ TEST(StreamPlayer, ReferencesMustPointBackwards)
 TEST(StreamPlayer, MacrosThatNeverEndAreAnError)
 {
     auto b = Page();
-    b.Text(24, 1, "\xFD$PGCM16", 1);
+    b.Text(TCode::LeftText, 1, "\xFD$PGCM16", 1);
     b.EndPage();
     TRecorder r;
     r.Macros = {"again \xFD$PGCM16"};
@@ -300,8 +323,8 @@ TEST(StreamPlayer, MacrosThatNeverEndAreAnError)
 TEST(StreamPlayer, AReplacementCanCompleteAMarkerBeforeIt)
 {
     auto b = Page();
-    b.Text(24, 1, "[\xFD$PGC\xFD$PGCM16]", 1); // macro 16 gives "M08": first page, 1
-    b.Text(24, 1, "a\xFD$PGCVb", 1);           // a variable marker without a name
+    b.Text(TCode::LeftText, 1, "[\xFD$PGC\xFD$PGCM16]", 1); // macro 16 gives "M08": first page, 1
+    b.Text(TCode::LeftText, 1, "a\xFD$PGCVb", 1);           // a variable marker without a name
     b.EndPage();
     TRecorder r;
     r.Macros = {"M08"};
@@ -313,7 +336,7 @@ TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
 {
     auto b = Page();
     // "Hi" in bold, then " you" regular, centred at X 2.
-    b.Text(23, 1,
+    b.Text(TCode::CenterText, 1,
            "\x01"
            "B1\x04Hi\x01"
            "B0\x04 you",
@@ -333,15 +356,16 @@ TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
 TEST(StreamPlayer, PayloadsOfCommandsThatDrawNothingArePassedOver)
 {
     auto b = Page();
-    b.Byte(31), b.Long(3), b.Byte(24), b.Byte(24), b.Byte(24); // raw data
-    b.Byte(2), b.Byte(1), b.Long(1), b.Byte(0);                // brush copy: picture,
-    for (int i = 0; i < 8; ++i)                                // two rectangles, colour
+    b.Code(TCode::RawData), b.Long(3), b.Byte(24), b.Byte(24), b.Byte(24); // raw data
+    b.Code(TCode::BrushCopy), b.Byte(1), b.Long(1), b.Byte(0);             // brush copy: picture,
+    for (int i = 0; i < 8; ++i)                                            // two rectangles, colour
         b.Single(1);
     b.Long(0);
-    b.Byte(9), b.Single(1), b.Single(1), b.Long(0), b.Long(0);
-    b.Byte(15), b.Word(1), b.Single(0), b.Single(0), b.Single(1), b.Single(0.5f);
-    b.Byte(84), b.Byte(86), b.Byte(87), b.Byte(1), b.Byte(88), b.String("tray");
-    b.Text(24, 1, "after", 1);
+    b.Code(TCode::FloodFill), b.Single(1), b.Single(1), b.Long(0), b.Long(0);
+    b.Code(TCode::PolyLine), b.Word(1), b.Single(0), b.Single(0), b.Single(1), b.Single(0.5f);
+    b.Code(TCode::AllowPreviewOnly), b.Code(TCode::AllowAll);
+    b.Code(TCode::Orientation), b.Byte(1), b.Code(TCode::Bin), b.String("tray");
+    b.Text(TCode::LeftText, 1, "after", 1);
     b.EndPage();
     Calls calls = Play(b.Bytes);
     EXPECT_EQ(Calls(calls.begin() + 2, calls.end() - 2),
@@ -354,7 +378,7 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     b.JobHeader(3);
     for (int page = 1; page <= 3; ++page) {
         b.PageHeader(page);
-        b.Text(24, 1, "page" + std::to_string(page), 1);
+        b.Text(TCode::LeftText, 1, "page" + std::to_string(page), 1);
         b.EndPage();
     }
     TRecorder r;
@@ -370,6 +394,49 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     looped.RenderStream(b.Bytes);
     looped.Log.clear();
     EXPECT_THROW(looped.RenderPages(3), TPageStreamError);
+}
+
+// The renderer learns pen, brush and the header's waste from the player's calls alone.
+TEST(StreamPlayer, HandsPenBrushAndWasteToTheRenderer)
+{
+    struct TStateRecorder : TRenderBase
+    {
+        double LeftAtBegin = -1.0, TopAtBegin = -1.0;
+        TPlayerBrush Brush;
+        TPlayerPen Pen;
+        TDeviceRect Filled;
+        void BeginDocument() override { LeftAtBegin = LeftWaste, TopAtBegin = TopWaste; }
+        void BrushUpdated(const TPlayerBrush& brush) override { Brush = brush; }
+        void PenUpdated(const TPlayerPen& pen) override { Pen = pen; }
+        void FillRectangle(const TDeviceRect& rect) override { Filled = rect; }
+    } renderer;
+
+    auto b = Page();
+    auto patchSingle = [&](std::size_t at, float v) {
+        b.PatchLong(at, static_cast<std::int32_t>(std::bit_cast<std::uint32_t>(v)));
+    };
+    constexpr std::size_t kLeftWasteAt = 29, kTopWasteAt = 37; // behind the 12-byte title
+    patchSingle(kLeftWasteAt, 0.5f);
+    patchSingle(kTopWasteAt, 0.25f);
+    b.Code(TCode::BrushColor), b.Long(0x0000FF);
+    b.Code(TCode::BrushStyle), b.Byte(0);
+    b.Code(TCode::PenColor), b.Long(0x00FF00);
+    b.Code(TCode::PenStyle), b.Byte(2);
+    b.Code(TCode::FillRect), b.Single(1), b.Single(1), b.Single(2), b.Single(2);
+    b.EndPage();
+    renderer.RenderStream(b.Bytes);
+
+    EXPECT_EQ(renderer.LeftAtBegin, 0.5);
+    EXPECT_EQ(renderer.TopAtBegin, 0.25);
+    EXPECT_EQ(renderer.Brush.Color, 0x0000FF);
+    EXPECT_EQ(renderer.Brush.Style, 0);
+    EXPECT_EQ(renderer.Pen.Color, 0x00FF00);
+    EXPECT_EQ(renderer.Pen.Style, 2);
+    // 72 units per inch from the waste: (1 - 0.5, 1 - 0.25) to (2 - 0.5, 2 - 0.25) inches.
+    EXPECT_EQ(renderer.Filled.Left, 36);
+    EXPECT_EQ(renderer.Filled.Top, 54);
+    EXPECT_EQ(renderer.Filled.Right, 108);
+    EXPECT_EQ(renderer.Filled.Bottom, 126);
 }
 
 } // namespace

@@ -1,0 +1,146 @@
+// TRenderPDF, the fonts: which PDF font a player font becomes, the font resources of the
+// document, and text widths in the current font.
+
+#include "pdf/RenderPDF.h"
+
+#include "pdf/FontWidths.h"
+#include "pdf/RenderPDFDocument.h"
+#include "report/Rounding.h"
+
+#include <algorithm>
+
+namespace gq::pdf
+{
+
+namespace
+{
+
+bool IsCourier(std::string_view base)
+{
+    return EqualsNoCase(base, "Courier") ||
+           (base.size() > 8 && EqualsNoCase(base.substr(0, 8), "Courier-"));
+}
+
+} // namespace
+
+TPDFFont* TRenderPDF::FindFont(std::string_view baseFont) const
+{
+    for (const auto& font : m_doc->FontList)
+        if (EqualsNoCase(font->BaseFont, baseFont))
+            return font.get();
+    return nullptr;
+}
+
+TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& baseFont)
+{
+    std::string resource = FormatPdf("F%d", {m_doc->FontList.size() + 1});
+    if (const TWidthTable* widths = StandardFontWidths(baseFont)) {
+        bool symbolTrueType = baseFont == "Symbol" && FontServices &&
+                              FontServices->IsTrueType("Symbol", false, false);
+        if (!symbolTrueType) {
+            m_doc->FontList.push_back(std::make_unique<TPDFFont>(resource, baseFont, *widths));
+            return m_doc->FontList.back().get();
+        }
+    }
+
+    std::optional<TTrueTypeMetrics> metrics;
+    if (FontServices)
+        metrics = FontServices->MeasureTrueType(font.Name, font.Bold, font.Italic);
+    if (!metrics) {
+        // The face cannot be measured: set the text in Helvetica instead.
+        std::string fallback = HelveticaName(font.Bold, font.Italic);
+        if (TPDFFont* existing = FindFont(fallback))
+            return existing;
+        m_doc->FontList.push_back(
+            std::make_unique<TPDFFont>(resource, fallback, *StandardFontWidths(fallback)));
+        return m_doc->FontList.back().get();
+    }
+
+    auto trueType = std::make_unique<TPDFFontTrueType>(resource, baseFont);
+    int first = std::clamp(metrics->FirstChar, 0, 255);
+    int last = std::clamp(metrics->LastChar, first, 255);
+    trueType->FirstChar = first;
+    trueType->LastChar = last;
+    for (int code = first; code <= last; ++code) {
+        std::size_t index = static_cast<std::size_t>(code - metrics->FirstChar);
+        int width = index < metrics->Widths.size() ? metrics->Widths[index] : 0;
+        trueType->Widths[static_cast<std::size_t>(code)] =
+            static_cast<std::int16_t>(std::clamp(width, -32768, 32767));
+    }
+    trueType->Embeddable = metrics->Embeddable;
+    TPDFFontDescriptor& d = *trueType->Descriptor;
+    d.FontName = baseFont;
+    d.Flags = 32 + (metrics->PanoseProportion == 9 ? 1 : 0) + (metrics->PanoseFamily == 3 ? 8 : 0) +
+              (metrics->ItalicAngle != 0 ? 64 : 0);
+    d.BoxLeft = metrics->BoxLeft;
+    d.BoxTop = metrics->BoxTop;
+    d.BoxRight = metrics->BoxRight;
+    d.BoxBottom = metrics->BoxBottom;
+    d.MissingWidth = trueType->Widths[32];
+    d.ItalicAngle = metrics->ItalicAngle;
+    d.CapHeight = metrics->Ascent;
+    d.Ascent = metrics->Ascent;
+    d.XHeight = report::RoundHalfEven(metrics->Ascent / 2.0);
+    d.Descent = -metrics->Descent;
+    d.Leading = metrics->InternalLeading + metrics->ExternalLeading;
+    d.MaxWidth = metrics->MaxWidth;
+    d.AvgWidth = metrics->AvgWidth;
+    if (EmbedFonts && trueType->Embeddable && FontServices) {
+        std::vector<std::uint8_t> program =
+            FontServices->FontProgram(font.Name, font.Bold, font.Italic);
+        if (!program.empty()) {
+            trueType->FontFile = std::make_unique<TPDFFontFile>();
+            trueType->FontFile->Data = std::move(program);
+            d.HasFontFile = true;
+        }
+    }
+    m_doc->FontList.push_back(std::move(trueType));
+    return m_doc->FontList.back().get();
+}
+
+void TRenderPDF::SelectFont(const TPlayerFont& font)
+{
+    std::string base = StandardBaseFontName(font.Name, font.Bold, font.Italic);
+    if (base.empty()) {
+        if (FontServices && FontServices->IsTrueType(font.Name, font.Bold, font.Italic))
+            base = TrueTypeBaseFontName(font.Name, font.Bold, font.Italic);
+        else
+            base = HelveticaName(font.Bold, font.Italic);
+    }
+    TPDFFont* found = FindFont(base);
+    m_doc->CurrentFont = found ? found : CreateFont(font, base);
+    m_doc->CurrentFontIsCourier = IsCourier(m_doc->CurrentFont->BaseFont);
+}
+
+void TRenderPDF::EnsureFont()
+{
+    if (m_doc->CurrentFont)
+        return;
+    // Text before any font command: the engine's default face.
+    TPlayerFont font;
+    font.Name = "Arial";
+    font.Size = m_doc->FontSize;
+    SelectFont(font);
+}
+
+void TRenderPDF::FontUpdated(const TPlayerFont& font)
+{
+    if (!m_doc)
+        return;
+    SelectFont(font);
+    m_doc->Underline = font.Underline;
+    m_doc->StrikeOut = font.StrikeOut;
+    m_doc->FontSize = font.Size;
+    m_doc->CurrentPage->Cache.RequestedTextColor = font.Color;
+    m_doc->Rotation = font.Rotation;
+}
+
+double TRenderPDF::TextWidth(std::string_view text) const
+{
+    if (!m_doc || !m_doc->CurrentFont)
+        return 0.0;
+    return static_cast<double>(m_doc->CurrentFont->TextUnits(text)) / 1000.0 * m_doc->FontSize /
+           72.0;
+}
+
+} // namespace gq::pdf

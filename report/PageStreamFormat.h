@@ -1,0 +1,114 @@
+#pragma once
+
+// The page-stream format, defined once for its writer (report/PageStreamWriter), its player
+// (pdf/StreamPlayer) and the tests that build streams by hand. The layout of every record is
+// drawn in docs/page-stream.md.
+
+#include <cstdint>
+
+namespace gq::report
+{
+
+/// Code byte that opens each command and record of a page stream. A renumbered code changes
+/// the file format: writer, player and tests all name the codes through this enum.
+enum class TStreamCode : std::uint8_t
+{
+    Arc = 1,
+    BrushCopy = 2,
+    Chord = 3,
+    CopyRect = 4, ///< never written; the player passes it over
+    Draw = 5,
+    FocusRect = 6,
+    Ellipse = 7,
+    FillRect = 8,
+    FloodFill = 9,
+    FrameRect = 10,
+    LineTo = 11,
+    MoveTo = 12,
+    Pie = 13,
+    Polygon = 14,
+    PolyLine = 15,
+    PrintBitmap = 16,
+    PrintBitmapRect = 17,
+    Rectangle = 18,
+    Rectangle2 = 19,
+    RoundRect = 20,
+    StretchDraw = 21,
+    TextRect = 22,
+    CenterText = 23,
+    LeftText = 24,
+    RightText = 25,
+    TextBKMode = 26,
+    BKColor = 27,
+    ScaleX = 28,
+    ScaleY = 29,
+    SpecialText = 30,
+    RawData = 31,
+    PrintText = 32, ///< never written; played like BlockText
+    BlockText = 33,
+    Transparency = 34,
+    DrawingMode = 35,
+    EncodedImage = 36,
+    Variable = 37,
+    Brush = 40, ///< never written: colour, style and pattern in one record
+    BrushColor = 41,
+    BrushStyle = 42,
+    BrushBitmap = 43,
+    Font = 50, ///< never written: a whole font in one record
+    FontName = 51,
+    FontColor = 52,
+    FontPitch = 53,
+    FontHeight = 54,
+    FontBold = 55,
+    FontUnderline = 56,
+    FontItalic = 57,
+    FontStrikeout = 58,
+    FontSuperscript = 59,
+    FontSubscript = 60,
+    FontRotation = 61,
+    FontAlign = 62,
+    FontCharset = 63,
+    Pen = 70, ///< never written: a whole pen in one record
+    PenColor = 71,
+    PenMode = 72,
+    PenStyle = 73,
+    PenWidth = 74,
+    PageHeader = 80,
+    JobHeaderQ = 81, ///< 'Q': job header of version 1101, no version Word
+    EndPage = 82,
+    ResetLineHeight = 83,
+    AllowPreviewOnly = 84,
+    AllowPrinterOnly = 85,
+    AllowAll = 86,
+    Orientation = 87,
+    Bin = 88,
+    JobHeaderY = 89, ///< 'Y': job header of version 2009, no version Word
+    JobHeader = 90   ///< 'Z': job header followed by the version Word
+};
+
+/// The code as the byte the stream carries.
+constexpr std::uint8_t CodeByte(TStreamCode code) { return static_cast<std::uint8_t>(code); }
+
+/// Version this build writes after TStreamCode::JobHeader.
+inline constexpr std::uint16_t kStreamVersion = 2017;
+/// Versions that imply a header without its version Word ('Q' and 'Y').
+inline constexpr std::uint16_t kStreamVersionQ = 1101;
+inline constexpr std::uint16_t kStreamVersionY = 2009;
+/// From this version on the job header carries bin, collate and duplex, a page header its page
+/// size, and a font height its sample width.
+inline constexpr std::uint16_t kStreamVersionPageSize = 2000;
+/// From this version on the whole-font record (TStreamCode::Font) carries a character set.
+inline constexpr std::uint16_t kStreamVersionFontCharset = 2018;
+
+/// Whole units per inch of polygon and polyline points once the player has read them.
+inline constexpr int kPolyUnitsPerInch = 1248;
+
+/// Font pitch, the operand of TStreamCode::FontPitch.
+enum class TFontPitch : std::uint8_t
+{
+    fpDefault = 0,
+    fpVariable = 1,
+    fpFixed = 2
+};
+
+} // namespace gq::report
