@@ -4,6 +4,7 @@
 #include "report/RepItems.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -447,9 +448,8 @@ void TRepProject::RunReport(std::string_view name)
         return;
     }
     if (m_engine == nullptr) {
-        throw gq::Error("Report \"" + std::string(name) +
-                        "\" cannot run: the project has no "
-                        "output engine");
+        throw std::logic_error("Report \"" + std::string(name) +
+                               "\" cannot run: the project has no output engine");
     }
     m_manager->ActiveReport()->Execute(*m_engine);
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -764,8 +765,6 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
         }
         EXPECT_FALSE(writer.Printing());
     };
-    expectError([](TPageStreamWriter& w) { w.SetStreamMode(TStreamMode::smUser); },
-                "StreamMode is smUser but Stream is nil");
     const std::string bad = "/nonexistent-folder/x/book.pgs";
     expectError(
         [&](TPageStreamWriter& w) {
@@ -780,6 +779,23 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
             w.SetTempFolder("/nonexistent-folder");
         },
         "/nonexistent-folder");
+}
+
+TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
+{
+    auto expectBug = [](TStreamMode mode, const std::string& message) {
+        TPageStreamWriter writer(SharedFonts());
+        writer.SetStreamMode(mode);
+        try {
+            writer.RunJob();
+            ADD_FAILURE() << "no error, expected " << message;
+        } catch (const std::logic_error& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        EXPECT_FALSE(writer.Printing());
+    };
+    expectBug(TStreamMode::smUser, "StreamMode is smUser but Stream is nil");
+    expectBug(TStreamMode::smFile, "Cannot create the page-stream file: no file name is set");
 }
 
 TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
