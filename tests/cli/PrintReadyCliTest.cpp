@@ -1,6 +1,7 @@
 // Print-ready books made by gridquill-cli, checked with the readers a print-on-demand service
 // uses (poppler's pdfinfo, pdffonts and pdftotext, qpdf), and every grid read back from the PDF.
 #include "book/SafeFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -45,16 +46,14 @@ Outcome Shell(const std::string& command)
 class PrintReadyCliTest : public ::testing::Test
 {
   protected:
-    fs::path Dir;
+    gq::testsupport::TTempFolder Folder{"gq-print"};
+    const fs::path Dir = Folder.Path();
 
     void SetUp() override
     {
-        char pattern[] = "/tmp/gq-print-XXXXXX";
-        Dir = mkdtemp(pattern);
         fs::create_directory(Dir / "runtime", Dir);
         fs::permissions(Dir / "runtime", fs::perms::owner_all);
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
     Outcome Book(const std::string& args, const std::string& name)
     {

@@ -1,8 +1,9 @@
 // gridquill-cli book --volume: volumes of one level share no puzzle, and a volume beyond the
 // level's last is refused.
-#include "../book/PageStreamText.h"
 #include "book/SafeFile.h"
 #include "puzzle/PuzzleBank.h"
+#include "support/PageStreamText.h"
+#include "support/TempFolder.h"
 #include "tools/CanonicalForm.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +27,14 @@ namespace fs = std::filesystem;
 class VolumeTest : public ::testing::Test
 {
   protected:
-    fs::path Dir;
+    gq::testsupport::TTempFolder Folder{"gq-volume"};
+    const fs::path Dir = Folder.Path();
 
     void SetUp() override
     {
-        char pattern[] = "/tmp/gq-volume-XXXXXX";
-        Dir = mkdtemp(pattern);
         fs::create_directory(Dir / "runtime");
         chmod((Dir / "runtime").c_str(), 0700);
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
     /// Runs gridquill-cli in Dir with `args`; returns its exit status, and its stderr in `err`.
     int Cli(const std::string& args, std::string& err)
