@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 
 #include <sys/stat.h>
 
@@ -27,11 +28,6 @@ namespace gq::book
 
 namespace
 {
-
-constexpr const char* kPageStreamName = "velmoraquill.pgs";
-
-/// The largest page count the window offers; DeleteOldPages looks that far.
-constexpr int kMaxPageCount = 200;
 
 std::span<const std::uint8_t> Bytes(std::string_view text)
 {
@@ -163,7 +159,7 @@ struct TBookMaker::Impl
     TBookFacts Facts;
 };
 
-TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + kPageStreamName) {}
+TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + std::string(kPageStreamName)) {}
 
 TBookMaker::TBookMaker(std::string pageStreamPath)
     : m_impl(std::make_unique<Impl>(std::move(pageStreamPath)))
@@ -200,20 +196,14 @@ void TBookMaker::DeleteOldPages()
     report::TRepProject& project = m_impl->RepProject1;
     if (!project.IsOpen())
         return;
+    // As far as the largest page count a front end offers.
     for (int n = 1; n <= kMaxPageCount; ++n)
         report::Free(project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
 }
 
 void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userProgress)
 {
-    if (settings.PageCount < 1 || settings.PageCount > kMaxPageCount)
-        throw Error("a book has 1 to 200 pages, not " + std::to_string(settings.PageCount));
-    if (settings.PuzzlesPerPage != 1 && settings.PuzzlesPerPage != 2 &&
-        settings.PuzzlesPerPage != 4)
-        throw Error("a page holds 1, 2 or 4 puzzles, not " +
-                    std::to_string(settings.PuzzlesPerPage));
-    if (settings.LevelIndex < 0 || settings.LevelIndex > 5)
-        throw Error("there is no level " + std::to_string(settings.LevelIndex));
+    CheckBookSettings(settings);
     CheckPrintSettings(settings);
     Impl& m = *m_impl;
     CheckDocumentPath(settings.PdfPath); // a folder or device is refused before a name is made
@@ -232,7 +222,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     report::TRepProjectManager& project = *m.RepProject1.Manager();
     auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
     if (!report)
-        throw Error("the new report project has no Report1");
+        throw std::logic_error("INTERNAL ERROR: the new report project has no Report1");
     const int pageCount = BookPageCount(settings);
     for (int n = 2; n <= pageCount; ++n)
         report->AddPage();
@@ -242,7 +232,8 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
         auto* next = dynamic_cast<report::TRepPage*>(
             project.FindByPath("Report1.Page" + std::to_string(n + 1)));
         if (!page || !next)
-            throw Error("the book's pages are not numbered 1 to " + std::to_string(pageCount));
+            throw std::logic_error("INTERNAL ERROR: the book's pages are not numbered 1 to " +
+                                   std::to_string(pageCount));
         page->SetGotoPage(next);
     }
 

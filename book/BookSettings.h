@@ -1,16 +1,32 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace gq::book
 {
 
+/// Puzzle pages a book may have, and the count a new book starts with. Every front end offers
+/// exactly this range; TBookMaker::BuildBook refuses anything outside it.
+inline constexpr int kMinPageCount = 1;
+inline constexpr int kMaxPageCount = 200;
+inline constexpr int kDefaultPageCount = 20;
+
+/// Puzzles a page may hold, in the order the front ends offer them.
+inline constexpr std::array<int, 3> kPuzzlesPerPageChoices = {1, 2, 4};
+
+/// File name of the page stream in the user's private temporary folder (or, when that folder
+/// cannot be used, in the current folder).
+inline constexpr std::string_view kPageStreamName = "velmoraquill.pgs";
+
 /// What a book run reads from its front end when it starts.
 struct TBookSettings
 {
-    int LevelIndex = 0;           ///< 0..5: Very Easy, Easy, Standard, Hard, Expert, Extreme
-    int PageCount = 20;           ///< puzzle pages, 1..200
-    int PuzzlesPerPage = 1;       ///< 1, 2 or 4
+    int LevelIndex = 0; ///< index into puzzle::Levels(): Very Easy .. Extreme
+    /// Puzzle pages, kMinPageCount..kMaxPageCount.
+    int PageCount = kDefaultPageCount;
+    int PuzzlesPerPage = 1;       ///< one of kPuzzlesPerPageChoices
     bool Candidates = false;      ///< print candidate digits (one puzzle per page only)
     std::string PdfPath;          ///< where the book is written (".pdf" added without a suffix)
     bool ReplaceExisting = false; ///< replace a file already at PdfPath (else fail)
@@ -26,5 +42,9 @@ struct TBookSettings
     /// True for a print-ready book: PrintReady or PdfX.
     bool IsPrintReady() const { return PrintReady || PdfX; }
 };
+
+/// Throws gq::Error naming the first of the page count, puzzles per page and level that is out
+/// of its range. Paper and title page are CheckPrintSettings' (book/BookLayout.h).
+void CheckBookSettings(const TBookSettings& settings);
 
 } // namespace gq::book

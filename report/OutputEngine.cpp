@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -162,7 +163,7 @@ void TOutputEngine::RunJob()
 void TOutputEngine::StartJob()
 {
     if (m_printing)
-        throw gq::Error("Invalid method call.  Output engine already printing.");
+        throw std::logic_error("Invalid method call.  Output engine already printing.");
     m_currentPage = 0;
     m_pagesOutput = 0;
     m_pageIsOutput = false;
@@ -301,7 +302,7 @@ void TOutputEngine::FireEvent(const TEngineEvent& event)
 void TOutputEngine::RequirePrinting() const
 {
     if (!m_printing)
-        throw gq::Error("Invalid method call.  Output engine is not printing.");
+        throw std::logic_error("Invalid method call.  Output engine is not printing.");
 }
 
 // ---- page metrics

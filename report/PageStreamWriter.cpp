@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <string_view>
 #include <unistd.h>
 
@@ -218,14 +219,14 @@ void TPageStreamWriter::OpenOutput()
         break;
     case TStreamMode::smFile:
         if (FileName().empty())
-            throw gq::Error("Cannot create the page-stream file: no file name is set");
+            throw std::logic_error("Cannot create the page-stream file: no file name is set");
         m_file = std::fopen(FileName().c_str(), "wb");
         if (!m_file)
             FailFile("create", FileName(), errno);
         break;
     case TStreamMode::smUser:
         if (!m_userStream)
-            throw gq::Error("StreamMode is smUser but Stream is nil");
+            throw std::logic_error("StreamMode is smUser but Stream is nil");
         m_userBase = 0;
         m_userStream->seekp(0);
         if (!*m_userStream)

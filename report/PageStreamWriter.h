@@ -25,7 +25,8 @@ inline constexpr std::size_t kStreamBufferSize = 16384;
 ///
 /// Failures: a medium that cannot be opened or written throws gq::Error naming the path; a text
 /// longer than 16383 bytes throws gq::Error (the job then ends, and FinishJob saves what was
-/// written).
+/// written). A medium left unset (smFile without a file name, smUser without a stream) is the
+/// caller's bug: std::logic_error.
 class TPageStreamWriter : public TOutputEngine
 {
   public:
@@ -35,7 +36,7 @@ class TPageStreamWriter : public TOutputEngine
     TStreamMode StreamMode() const { return m_streamMode; }
     void SetStreamMode(TStreamMode mode) { m_streamMode = mode; }
     /// smUser: the stream written from its start (it must support seekp). Not owned.
-    /// Without one the job fails with "StreamMode is smUser but Stream is nil".
+    /// Without one the job fails with std::logic_error "StreamMode is smUser but Stream is nil".
     std::ostream* Stream() const { return m_userStream; }
     void SetStream(std::ostream* stream) { m_userStream = stream; }
     /// smTempFile: the folder the "PS" file is made in; empty means $TMPDIR or /tmp.

@@ -9,6 +9,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -386,8 +387,8 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         return;
     }
     if (newParent != nullptr && !newParent->IsContainer()) {
-        throw gq::Error("Report item " + std::string(newParent->Name()) + " (" +
-                        std::string(newParent->ClassName()) + ") cannot hold child items");
+        throw std::logic_error("Report item " + std::string(newParent->Name()) + " (" +
+                               std::string(newParent->ClassName()) + ") cannot hold child items");
     }
     // Only this item or one below it would close a loop; an item without children has none below.
     if (newParent == this || ChildCount() > 0) {

@@ -174,7 +174,7 @@ class TRepComponent : public TComponent
     TRepComponent* Parent() const { return m_parent; }
 
     /// Leaves the old parent's child list and joins the end of the new one's (nullptr: no
-    /// parent). Throws gq::Error when `newParent` cannot hold children.
+    /// parent). Throws std::logic_error when `newParent` cannot hold children.
     void SetParent(TRepComponent* newParent);
 
     /// True for the classes that keep a child list.
@@ -202,8 +202,9 @@ class TRepComponent : public TComponent
     /// this item when it is a project item (a page), otherwise by this item's owner. Named with
     /// MakeUniqueName: "name|base" preferring `name` when given, else the base alone, where the
     /// base is the class name without its leading "T" and "Rep" ("TRepText" -> "Text"). Left and
-    /// Top are set; Width and Height only when not exactly 0. Throws gq::Error when this item
-    /// cannot hold children or the name cannot be given (the new control is then freed).
+    /// Top are set; Width and Height only when not exactly 0. Throws std::logic_error when this
+    /// item cannot hold children, gq::Error when the name cannot be given (the new control is
+    /// then freed).
     template <class T>
     T* AddChildControl(std::string_view name = {}, TRepUnits left = 0, TRepUnits top = 0,
                        TRepUnits width = 0, TRepUnits height = 0)

@@ -7,6 +7,7 @@
 #include "report/ReportRun.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -483,9 +484,8 @@ void TRepProject::RunReport(std::string_view name)
         return;
     }
     if (m_engine == nullptr) {
-        throw gq::Error("Report \"" + std::string(name) +
-                        "\" cannot run: the project has no "
-                        "output engine");
+        throw std::logic_error("Report \"" + std::string(name) +
+                               "\" cannot run: the project has no output engine");
     }
     m_manager->ActiveReport()->Execute(*m_engine);
 }

@@ -251,8 +251,8 @@ class TRepProject : public TRepBaseComponent
     /// Does nothing on an open project; a closed one opens empty (no project file is read).
     void OpenProject();
     /// Opens the project, makes the report named `name` active and runs it onto Engine. A name
-    /// that matches no report produces nothing. Throws gq::Error when there is no Engine, and
-    /// lets every error of the run through (the engine and the design report are left as they
+    /// that matches no report produces nothing. Throws std::logic_error when there is no Engine,
+    /// and lets every error of the run through (the engine and the design report are left as they
     /// were before the run).
     void RunReport(std::string_view name);
     /// Finds the report by name (with byFullName, FullName first) and makes it active.

@@ -196,7 +196,7 @@ void PrintGrid(std::ostream& out, const std::string& text)
 
 struct Options
 {
-    int Pages = 20;
+    int Pages = book::kDefaultPageCount;
     int PerPage = 1;
     std::string Level = "very-easy";
     bool Candidates = false;
@@ -325,13 +325,18 @@ int Run(int argc, char** argv)
     const std::string levelHelp = "very-easy, easy, standard, hard, expert or extreme";
 
     auto* bookCommand = app.add_subcommand("book", "make a puzzle book as a PDF file");
-    bookCommand->add_option("--pages", options.Pages, "puzzle pages, 1-200 (default 20)")
+    bookCommand
+        ->add_option("--pages", options.Pages,
+                     "puzzle pages, " + std::to_string(book::kMinPageCount) + "-" +
+                         std::to_string(book::kMaxPageCount) + " (default " +
+                         std::to_string(book::kDefaultPageCount) + ")")
         ->transform(kDecimalNumber)
-        ->check(CLI::Range(1, 200));
+        ->check(CLI::Range(book::kMinPageCount, book::kMaxPageCount));
     bookCommand
         ->add_option("--per-page", options.PerPage, "puzzles per page: 1, 2 or 4 (default 1)")
         ->transform(kDecimalNumber)
-        ->check(CLI::IsMember({1, 2, 4}));
+        ->check(CLI::IsMember(std::vector<int>(book::kPuzzlesPerPageChoices.begin(),
+                                               book::kPuzzlesPerPageChoices.end())));
     bookCommand
         ->add_option("--level", options.Level, "level: " + levelHelp + " (default very-easy)")
         ->check(CLI::IsMember(LevelNames()));
@@ -363,7 +368,7 @@ int Run(int argc, char** argv)
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand
         ->add_option("OUTPUT", options.Output,
-                     "the PDF file to write (.pdf is added to a name without '.')")
+                     "the PDF file to write (.pdf is added to a file name without a suffix)")
         ->required();
 
     auto* renderCommand = app.add_subcommand("render", "play a page-stream file into a PDF");

@@ -4,8 +4,10 @@
 #include "app/desktop/Desktop.h"
 #include "app/desktop/JpegImage.h"
 #include "app/desktop/SamplePages.h"
+#include "book/BookSettings.h"
 #include "book/Publisher.h"
 #include "gq/Error.h"
+#include "puzzle/Levels.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -27,7 +29,6 @@
 #include <QStyleFactory>
 #include <QUrl>
 
-#include <array>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -37,17 +38,12 @@ namespace gq::app
 namespace
 {
 
-constexpr int kMinPages = 1;
-constexpr int kMaxPages = 200;
-constexpr int kDefaultPages = 20;
-constexpr std::array<int, 3> kPuzzlesPerPage = {1, 2, 4};
-constexpr char kPageStreamName[] = "velmoraquill.pgs";
 /// Height of a caption line in the radio groups' layout, in pixels.
 constexpr int kCaptionHeight = 13;
 /// Longest stretch, in milliseconds, a run goes without letting paint events through.
 constexpr int kPumpIntervalMs = 15;
 
-/// The page-count box: digits only, and only a whole number 1..200 is taken. Anything else
+/// The page-count box: digits only, and only a whole number in its range is taken. Anything else
 /// typed (0, 250, an empty box) is undone when editing ends, leaving the previous count.
 class TPageCountBox final : public QSpinBox
 {
@@ -58,7 +54,7 @@ class TPageCountBox final : public QSpinBox
     {
         if (text.isEmpty())
             return QValidator::Intermediate;
-        if (text.size() > 3)
+        if (text.size() > QString::number(maximum()).size())
             return QValidator::Invalid;
         for (QChar c : text)
             if (c < QLatin1Char('0') || c > QLatin1Char('9'))
@@ -99,6 +95,16 @@ QGroupBox* MakeRadioGroup(QWidget& parent, const char* name, const QString& capt
     ArrangeRadioButtons(*group, buttons->buttons(), 2);
     buttons->button(0)->setChecked(true);
     return group;
+}
+
+/// The level group's items, in the order of puzzle::Levels().
+QStringList LevelCaptions()
+{
+    QStringList captions;
+    for (const puzzle::LevelInfo& level : puzzle::Levels())
+        captions << QString::fromLatin1(level.Caption.data(),
+                                        static_cast<qsizetype>(level.Caption.size()));
+    return captions;
 }
 
 /// A white page with a thin frame and the layout's name, shown when a sample picture is
@@ -255,7 +261,8 @@ void TForm1::CreateControls()
                     QStringLiteral("1 puzzle per page with candidates"));
     ShowPicture(m_image1);
 
-    m_groupBox1 = new QGroupBox(QStringLiteral("Number of Pages (Max:200)"), this);
+    m_groupBox1 =
+        new QGroupBox(QStringLiteral("Number of Pages (Max:%1)").arg(book::kMaxPageCount), this);
     m_groupBox1->setObjectName(QStringLiteral("GroupBox1"));
     m_groupBox1->setGeometry(424, 11, 257, 63);
     // The edit box and its up-down arrows are one spin box spanning both.
@@ -278,12 +285,8 @@ void TForm1::CreateControls()
     m_cbkCandidates->setGeometry(556, 144, 114, 17);
     connect(m_cbkCandidates, &QCheckBox::clicked, this, [this] { cbk_candidatesClick(); });
 
-    m_ndgroup =
-        MakeRadioGroup(*this, "ndgroup", QStringLiteral("Sudoku level"), {426, 185, 255, 130},
-                       {QStringLiteral("Very Easy Sudoku"), QStringLiteral("Easy Sudoku"),
-                        QStringLiteral("Standard Sudoku"), QStringLiteral("Hard Sudoku"),
-                        QStringLiteral("Expert Sudoku"), QStringLiteral("Extreme Sudoku")},
-                       m_ndButtons);
+    m_ndgroup = MakeRadioGroup(*this, "ndgroup", QStringLiteral("Sudoku level"),
+                               {426, 185, 255, 130}, LevelCaptions(), m_ndButtons);
 
     m_bitBtn2 = MakeButton(*this, "BitBtn2", QStringLiteral("Create Now"), {496, 322, 113, 33});
     m_bitBtn2->setIcon(OkGlyph());
@@ -330,7 +333,7 @@ void TForm1::FormCreate(const BookRunFactory& makeBookRun)
     } catch (const std::exception& failure) {
         m_desktop.ShowError(this, QString::fromUtf8(failure.what()));
         try {
-            m_bookRun = makeBookRun(kPageStreamName);
+            m_bookRun = makeBookRun(std::string(book::kPageStreamName));
         } catch (const std::exception& second) {
             m_desktop.ShowError(this, QString::fromUtf8(second.what()));
         }
@@ -345,8 +348,8 @@ void TForm1::FormCreate(const BookRunFactory& makeBookRun)
     }
 
     setWindowTitle(ApplicationTitle());
-    m_edit1->setRange(kMinPages, kMaxPages);
-    m_edit1->setValue(kDefaultPages);
+    m_edit1->setRange(book::kMinPageCount, book::kMaxPageCount);
+    m_edit1->setValue(book::kDefaultPageCount);
 
     if (!m_documentsFolder.isEmpty()) {
         std::error_code error;
@@ -415,7 +418,7 @@ book::TBookSettings TForm1::Settings() const
     settings.LevelIndex = m_ndButtons->checkedId();
     settings.PageCount = m_edit1->value();
     settings.PuzzlesPerPage =
-        kPuzzlesPerPage.at(static_cast<std::size_t>(m_manyButtons->checkedId()));
+        book::kPuzzlesPerPageChoices.at(static_cast<std::size_t>(m_manyButtons->checkedId()));
     settings.Candidates = m_cbkCandidates->isChecked();
     m_bookSetup.ApplyTo(settings);
     return settings;

@@ -2,8 +2,9 @@
 // read back from the page stream, compared under every Sudoku symmetry.
 #include "book/BookMaker.h"
 
-#include "PageStreamText.h"
 #include "book/SafeFile.h"
+#include "support/PageStreamText.h"
+#include "support/TempFolder.h"
 #include "tools/CanonicalForm.h"
 
 #include <gtest/gtest.h>
@@ -30,9 +31,8 @@ struct QuietProgress : IBookProgress
 
 TEST(BookDistinctTest, TheLargestBookOfEveryListHoldsOnlyDifferentPuzzles)
 {
-    char pattern[] = "/tmp/gq-distinct-XXXXXX";
-    const fs::path dir = mkdtemp(pattern);
-    TBookMaker maker((dir / "velmoraquill.pgs").string());
+    const testsupport::TTempFolder dir("gq-distinct");
+    TBookMaker maker((dir / kPageStreamName).string());
     maker.SetSeedSource(puzzle::SequenceSeedSource(2026));
     QuietProgress progress;
     // One level per list: Very Easy, Easy, Hard, Expert, Extreme.
@@ -59,7 +59,6 @@ TEST(BookDistinctTest, TheLargestBookOfEveryListHoldsOnlyDifferentPuzzles)
         }
         EXPECT_EQ(forms.size(), 800u);
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

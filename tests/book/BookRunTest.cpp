@@ -1,11 +1,12 @@
 #include "book/BookMaker.h"
 
-#include "../puzzle/GridTestUtil.h"
 #include "Interrupt.h"
-#include "PageStreamText.h"
 #include "book/SafeFile.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
+#include "support/PageStreamText.h"
+#include "support/PuzzleGrids.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,21 +57,17 @@ std::pair<std::string, int> RunCommand(const std::string& command)
     return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-class BookRunTest : public ::testing::Test
+class BookRunTest : public testsupport::TTempFolderTest
 {
   protected:
-    fs::path Dir;
     std::unique_ptr<TBookMaker> Maker;
     RecordingProgress Progress;
 
     void SetUp() override
     {
-        char pattern[] = "/tmp/gq-bookrun-XXXXXX";
-        Dir = mkdtemp(pattern);
-        Maker = std::make_unique<TBookMaker>((Dir / "velmoraquill.pgs").string());
+        Maker = std::make_unique<TBookMaker>((Dir / kPageStreamName).string());
         Maker->SetSeedSource(puzzle::SequenceSeedSource(77));
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
     std::string Make(int pages, int perPage, int level = 0, bool candidates = false,
                      std::string name = "book.pdf")

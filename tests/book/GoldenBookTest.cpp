@@ -7,6 +7,7 @@
 #include "book/BookMaker.h"
 
 #include "puzzle/PuzzleBank.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 namespace gq::book
 {
@@ -154,10 +153,10 @@ struct GoldenBook
 std::string MakeGoldenBook(const GoldenBook& golden, const TBookSettings* before = nullptr)
 {
     ::setenv("SOURCE_DATE_EPOCH", "1767225600", 1);
-    const fs::path made = fs::temp_directory_path() /
-                          ("gq-golden-" + std::to_string(::getpid()) + "-" + golden.Name + ".pdf");
+    const testsupport::TTempFolder folder("gq-golden");
+    const fs::path made = folder / (golden.Name + ".pdf");
     const puzzle::TPuzzleBank bank = GoldenBank();
-    TBookMaker maker(made.string() + ".pgs");
+    TBookMaker maker((folder / kPageStreamName).string());
     maker.SetPuzzleBank(bank);
     NullProgress progress;
     if (before) {
@@ -175,10 +174,7 @@ std::string MakeGoldenBook(const GoldenBook& golden, const TBookSettings* before
     settings.ReplaceExisting = true;
     maker.BuildBook(settings, progress);
     ::unsetenv("SOURCE_DATE_EPOCH");
-    std::string bytes = ReadBytes(made);
-    fs::remove(made);
-    fs::remove(made.string() + ".pgs");
-    return bytes;
+    return ReadBytes(made);
 }
 
 void ExpectGolden(const GoldenBook& golden, const std::string& actual)

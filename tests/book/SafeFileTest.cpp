@@ -3,6 +3,7 @@
 #include "Interrupt.h"
 #include "book/TempFolder.h"
 #include "gq/Error.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,9 @@ namespace
 
 namespace fs = std::filesystem;
 
-class SafeFileTest : public ::testing::Test
+class SafeFileTest : public testsupport::TTempFolderTest
 {
   protected:
-    fs::path Dir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/gq-safefile-XXXXXX";
-        Dir = mkdtemp(pattern);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
     static std::string Contents(const fs::path& path) { return ReadWholeFile(path.string()); }
     std::size_t EntryCount() const
     {

@@ -3,6 +3,7 @@
 // Runs the gridquill-cli executable as a user would, in a fresh folder of its own.
 
 #include "book/SafeFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,18 +30,16 @@ struct CliResult
 class CliFixture : public ::testing::Test
 {
   protected:
-    fs::path Dir;
+    testsupport::TTempFolder Folder{"gq-cli"};
+    const fs::path Dir = Folder.Path();
     std::string Program = GQ_CLI_PATH;
 
     void SetUp() override
     {
-        char pattern[] = "/tmp/gq-cli-XXXXXX";
-        Dir = mkdtemp(pattern);
         chmod(Dir.c_str(), 0755);
         fs::create_directory(Dir / "runtime");
         chmod((Dir / "runtime").c_str(), 0700);
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
     /// Runs gridquill-cli with `args` in Dir, its private temporary folder inside Dir.
     /// `environment` is put before the command ("NAME=value ..."); `shell` runs first in the

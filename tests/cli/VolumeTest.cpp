@@ -1,8 +1,8 @@
 // gridquill-cli book --volume: volumes of one level share no puzzle, and a volume beyond the
 // level's last is refused.
-#include "../book/PageStreamText.h"
 #include "CliRunner.h"
 #include "puzzle/PuzzleBank.h"
+#include "support/PageStreamText.h"
 #include "tools/CanonicalForm.h"
 
 #include <gtest/gtest.h>

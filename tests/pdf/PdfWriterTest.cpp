@@ -2,6 +2,7 @@
 
 #include "PdfTestSupport.h"
 #include "pdf/PdfError.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -140,15 +141,8 @@ TEST(PdfWriter, OneRendererWritesDocumentsOneAfterAnother)
 class PdfFile : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("gq-pdf-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::filesystem::path m_dir;
+    testsupport::TTempFolder m_folder{"gq-pdf"};
+    const std::filesystem::path m_dir = m_folder.Path();
 };
 
 TEST_F(PdfFile, NameWithoutDotGetsTheExtension)

@@ -4,6 +4,7 @@
 
 #include "PageStreamJobs.h"
 #include "PdfTestSupport.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -57,15 +58,6 @@ std::string Field(const std::string& listing, const std::string& label)
 class RoundTrip : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("gq-roundtrip-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
     std::string Write(const std::vector<std::uint8_t>& stream, bool embed = true)
     {
         TRenderPDF pdf;
@@ -77,7 +69,8 @@ class RoundTrip : public ::testing::Test
         return path;
     }
 
-    std::filesystem::path m_dir;
+    testsupport::TTempFolder m_folder{"gq-roundtrip"};
+    const std::filesystem::path m_dir = m_folder.Path();
 };
 
 TEST_F(RoundTrip, BookPagesPassThePdfReaders)

@@ -1,8 +1,8 @@
 #include "puzzle/BankRecord.h"
 
-#include "GridTestUtil.h"
 #include "gq/Error.h"
 #include "puzzle/BankFile.h"
+#include "support/PuzzleGrids.h"
 
 #include <gtest/gtest.h>
 

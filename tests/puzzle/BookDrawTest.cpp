@@ -1,8 +1,8 @@
 #include "puzzle/PuzzleBank.h"
 
-#include "GridTestUtil.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
+#include "support/PuzzleGrids.h"
 
 #include <gtest/gtest.h>
 

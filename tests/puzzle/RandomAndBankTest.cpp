@@ -1,11 +1,11 @@
 #include "puzzle/PuzzleBank.h"
 
-#include "GridTestUtil.h"
 #include "gq/Error.h"
 #include "puzzle/BankFile.h"
 #include "puzzle/Levels.h"
 #include "puzzle/Random.h"
 #include "puzzle/TQJ.h"
+#include "support/PuzzleGrids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "puzzle/TQJ.h"
 
-#include "GridTestUtil.h"
 #include "gq/Error.h"
 #include "puzzle/Grid.h"
+#include "support/PuzzleGrids.h"
 
 #include <gtest/gtest.h>
 

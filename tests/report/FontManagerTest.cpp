@@ -1,5 +1,7 @@
 #include "report/FontManager.h"
 
+#include "support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -157,7 +159,8 @@ TEST(FontManagerTest, AnUnknownFamilyIsSubstitutedNotRefused)
 
 TEST(FontManagerTest, AFileThatCannotBeLoadedIsAnErrorNamingTheFace)
 {
-    const auto path = std::filesystem::temp_directory_path() / "gq-not-a-font.ttf";
+    const testsupport::TTempFolder scratch("gq-fonts");
+    const auto path = scratch / "not-a-font.ttf";
     std::ofstream(path) << "this is not a font";
     for (const std::string& file : {path.string(), std::string("/nonexistent/font.ttf")}) {
         try {
@@ -169,7 +172,6 @@ TEST(FontManagerTest, AFileThatCannotBeLoadedIsAnErrorNamingTheFace)
             EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
         }
     }
-    std::filesystem::remove(path);
 }
 
 TEST(FontManagerTest, FaceDataForEmbedding)

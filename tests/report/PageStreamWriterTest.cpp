@@ -1,6 +1,7 @@
 #include "report/PageStreamWriter.h"
 
 #include "report/FontManager.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 namespace gq::report
 {
@@ -696,13 +698,6 @@ Bytes ReadFile(const fs::path& path)
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-fs::path TestFolder()
-{
-    const fs::path folder = fs::temp_directory_path() / "gq-pagestream-test";
-    fs::create_directories(folder);
-    return folder;
-}
-
 TEST(PageStreamWriterTest, EveryStreamModeWritesTheSameBytes)
 {
     const Bytes memory = RunJob(LargeJob);
@@ -710,7 +705,8 @@ TEST(PageStreamWriterTest, EveryStreamModeWritesTheSameBytes)
     const Stream s = Walker(memory).Walk();
     EXPECT_EQ(s.pages.size(), 3u);
 
-    const fs::path folder = TestFolder();
+    const testsupport::TTempFolder scratch("gq-pagestream");
+    const fs::path& folder = scratch.Path();
     {
         const fs::path path = folder / "memory.pgs";
         RunJob(LargeJob, [&](TPageStreamWriter& w) { w.SetFileName(path.string()); });
@@ -764,8 +760,6 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
         }
         EXPECT_FALSE(writer.Printing());
     };
-    expectError([](TPageStreamWriter& w) { w.SetStreamMode(TStreamMode::smUser); },
-                "StreamMode is smUser but Stream is nil");
     const std::string bad = "/nonexistent-folder/x/book.pgs";
     expectError(
         [&](TPageStreamWriter& w) {
@@ -782,9 +776,27 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
         "/nonexistent-folder");
 }
 
+TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
+{
+    auto expectBug = [](TStreamMode mode, const std::string& message) {
+        TPageStreamWriter writer(SharedFonts());
+        writer.SetStreamMode(mode);
+        try {
+            writer.RunJob();
+            ADD_FAILURE() << "no error, expected " << message;
+        } catch (const std::logic_error& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        EXPECT_FALSE(writer.Printing());
+    };
+    expectBug(TStreamMode::smUser, "StreamMode is smUser but Stream is nil");
+    expectBug(TStreamMode::smFile, "Cannot create the page-stream file: no file name is set");
+}
+
 TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
 {
-    const fs::path path = TestFolder() / "title.pgs";
+    const testsupport::TTempFolder scratch("gq-pagestream");
+    const fs::path path = scratch / "title.pgs";
     TPageStreamWriter writer(SharedFonts());
     writer.SetStreamMode(TStreamMode::smFile);
     writer.SetFileName(path.string());
@@ -794,7 +806,6 @@ TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
     writer.SetTitle("Grid Report");
     writer.RunJob();
     EXPECT_EQ(Slice(ReadFile(path), 0, 15), Slice(kThreePageHeader, 0, 15));
-    fs::remove(path);
 }
 
 // A page like the book's: a title, a grid of 10- and 5-pixel lines, centred digits.

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 namespace gq::report
@@ -525,10 +526,10 @@ TEST_F(RepModelTest, FreeingTheReportDropsItFromTheManager)
 TEST_F(RepModelTest, OnlyContainersTakeChildren)
 {
     auto* text = PageNo(1)->AddChildControl<TRepText>("TitleText");
-    EXPECT_THROW(text->AddChildControl<TRepHLine>(), gq::Error);
+    EXPECT_THROW(text->AddChildControl<TRepHLine>(), std::logic_error);
     EXPECT_EQ(PageNo(1)->ChildCount(), 1); // the refused control was freed
     EXPECT_EQ(PageNo(1)->ComponentCount(), 1);
-    EXPECT_THROW(PageNo(1)->SetParent(text), gq::Error);
+    EXPECT_THROW(PageNo(1)->SetParent(text), std::logic_error);
 }
 
 TEST_F(RepModelTest, SetParentMovesToTheEndOfTheNewList)
@@ -591,8 +592,8 @@ TEST_F(RepModelTest, ProjectSettings)
 
 TEST_F(RepModelTest, RunReportWithoutAMatchingReportDoesNothing)
 {
-    EXPECT_NO_THROW(project.RunReport("NoSuchReport")); // no engine needed either
-    EXPECT_THROW(project.RunReport("Report1"), gq::Error);
+    EXPECT_NO_THROW(project.RunReport("NoSuchReport"));           // no engine needed either
+    EXPECT_THROW(project.RunReport("Report1"), std::logic_error); // a bug, not a user error
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "report/PageStreamWriter.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -118,12 +119,12 @@ TEST(ReportStreamTest, ARunIntoAFileThatCannotBeWrittenFailsAndLeavesTheProjectU
     EXPECT_FALSE(writer.OnPrint);
     EXPECT_EQ(project.Manager(), project.DesignManager());
 
-    const fs::path file = fs::temp_directory_path() / "gq-report-stream-test.pgs";
+    const testsupport::TTempFolder scratch("gq-report-stream");
+    const fs::path file = scratch / "book-like.pgs";
     writer.SetFileName(file.string());
     project.RunReport("Report1");
     EXPECT_EQ(ReadFile(file),
               ReadFile(fs::path(GQ_TEST_DATA_DIR) / "pagestream" / "book-like.pgs"));
-    fs::remove(file);
 }
 
 } // namespace

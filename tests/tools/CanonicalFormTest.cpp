@@ -1,5 +1,6 @@
 #include "tools/CanonicalForm.h"
 
+#include "support/ToolsGrid.h"
 #include "tools/Rng.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,8 @@ namespace gq::tools
 namespace
 {
 
-Grid G(const char* text)
-{
-    Grid g{};
-    EXPECT_TRUE(ParsePuzzle(text, g)) << text;
-    return g;
-}
+/// Short, so that tables of puzzles stay one per line.
+constexpr auto& G = testsupport::GridFromText;
 
 const char* const kPuzzles[] = {
     "000000700008070906709500000300060000000240100165000030901000200000350090000000000",

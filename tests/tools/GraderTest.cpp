@@ -1,5 +1,6 @@
 #include "tools/Grader.h"
 
+#include "support/ToolsGrid.h"
 #include "tools/BankGenerator.h"
 #include "tools/Rng.h"
 #include "tools/Solver.h"
@@ -11,12 +12,8 @@ namespace gq::tools
 namespace
 {
 
-Grid G(const char* text)
-{
-    Grid g{};
-    EXPECT_TRUE(ParsePuzzle(text, g)) << text;
-    return g;
-}
+/// Short, so that tables of puzzles stay one per line.
+constexpr auto& G = testsupport::GridFromText;
 
 struct TechniqueCase
 {

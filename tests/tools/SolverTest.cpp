@@ -1,5 +1,7 @@
 #include "tools/Solver.h"
 
+#include "support/ToolsGrid.h"
+
 #include <gtest/gtest.h>
 
 namespace gq::tools
@@ -7,12 +9,8 @@ namespace gq::tools
 namespace
 {
 
-Grid G(const char* text)
-{
-    Grid g{};
-    EXPECT_TRUE(ParsePuzzle(text, g)) << text;
-    return g;
-}
+/// Short, so that tables of puzzles stay one per line.
+constexpr auto& G = testsupport::GridFromText;
 
 constexpr const char* kPuzzle =
     "000000700008070906709500000300060000000240100165000030901000200000350090000000000";

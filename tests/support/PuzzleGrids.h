@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers shared by the puzzle-core tests: a reference solved grid and validity checks.
+// Puzzle texts for tests: a reference solved grid, validity checks, givens and bank lines.
 
 #include "puzzle/Grid.h"
 #include "puzzle/TQJ.h"
