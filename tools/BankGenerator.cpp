@@ -52,9 +52,9 @@ std::string Fixed(double value, int decimals)
 
 } // namespace
 
-const std::array<ListSpec, 5>& BankLists()
+const std::array<ListRequirements, 5>& BankLists()
 {
-    static const std::array<ListSpec, 5> lists = {{
+    static const std::array<ListRequirements, 5> lists = {{
         {"tk0", "Very Easy", 1, 41, 51, false, true},
         {"tk1", "Easy, Standard (\"Gentle\")", 1, 22, 32, true, false},
         {"tk2", "Hard (\"Moderate\")", 2, 22, 30, false, false},
@@ -64,7 +64,7 @@ const std::array<ListSpec, 5>& BankLists()
     return lists;
 }
 
-bool Fits(const ListSpec& list, int givens, const GradeResult& grade)
+bool Fits(const ListRequirements& list, int givens, const GradeResult& grade)
 {
     if (!grade.Solved || grade.Tier > list.Tier || givens < list.MinGivens ||
         givens > list.MaxGivens)

@@ -15,7 +15,7 @@ namespace gq::tools
 {
 
 /// What one bank list accepts.
-struct ListSpec
+struct ListRequirements
 {
     std::string_view Name;   ///< "tk0" .. "tk4"
     std::string_view Levels; ///< level names that draw from the list
@@ -27,10 +27,10 @@ struct ListSpec
 };
 
 /// The five lists in order tk0..tk4.
-const std::array<ListSpec, 5>& BankLists();
+const std::array<ListRequirements, 5>& BankLists();
 
 /// True when a puzzle with `givens` givens and grade `grade` belongs in `list`.
-bool Fits(const ListSpec& list, int givens, const GradeResult& grade);
+bool Fits(const ListRequirements& list, int givens, const GradeResult& grade);
 
 /// One generated puzzle with its solution and grade.
 struct Candidate

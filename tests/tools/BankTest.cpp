@@ -58,7 +58,7 @@ std::string Where(const Entry& e)
 /// of its list, sound grading steps. Sets its canonical form.
 void Check(Entry& e)
 {
-    const ListSpec& spec = BankLists()[e.List];
+    const ListRequirements& wanted = BankLists()[e.List];
     Grid puzzle{}, solution{};
     if (!ParseBankLine(e.Text, puzzle, solution)) {
         e.Faults.push_back("not 81 characters of 1-9 and A-I");
@@ -73,11 +73,11 @@ void Check(Entry& e)
         e.Faults.push_back("letters do not spell the solution");
 
     const int givens = CountGivens(puzzle);
-    if (givens < spec.MinGivens || givens > spec.MaxGivens)
+    if (givens < wanted.MinGivens || givens > wanted.MaxGivens)
         e.Faults.push_back(std::to_string(givens) + " givens");
 
     const GradeResult grade = Grader::Grade(puzzle, Technique::AIC, &solution);
-    if (!Fits(spec, givens, grade))
+    if (!Fits(wanted, givens, grade))
         e.Faults.push_back("graded T" + std::to_string(grade.Tier) +
                            (grade.Solved ? "" : " (not solved)") +
                            (grade.Used(Technique::HiddenSingle) ? "" : " without hidden singles"));
