@@ -253,8 +253,8 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     report::TFontSpec startFont;
     startFont.Name = std::string(settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);
     m.PageStreamWriter1.ApplyFont(startFont);
-    m.RepProject1.RunReport("Report1");
-    m.RepProject1.CloseProject();
+    // The project is built to be printed once: the run prints its items without copying them.
+    m.RepProject1.RunReportAndClose("Report1");
     // The stream goes to a file of this run's own, is read back from that file (never from a
     // path another run may be writing) and only then replaces the one in the private folder.
     const auto& written = m.PageStreamWriter1.MemoryData();

@@ -237,7 +237,10 @@ void TRepReport::AssignReferences(const TRepComponent& source)
     SetPageList(std::move(pages));
 }
 
-void TRepReport::Execute(TOutputEngine& engine) { TReportRun(*this, engine).Execute(); }
+void TRepReport::Execute(TOutputEngine& engine, TRunItems items)
+{
+    TReportRun(*this, engine, items).Execute();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TRepProjectManager
@@ -477,17 +480,41 @@ bool TRepProject::ChooseReport(std::string_view name, bool byFullName)
     return true;
 }
 
-void TRepProject::RunReport(std::string_view name)
+TRepReport* TRepProject::ReportToRun(std::string_view name)
 {
     OpenProject();
     if (!ChooseReport(name, false)) {
-        return;
+        return nullptr;
     }
     if (m_engine == nullptr) {
         throw std::logic_error("Report \"" + std::string(name) +
                                "\" cannot run: the project has no output engine");
     }
-    m_manager->ActiveReport()->Execute(*m_engine);
+    return m_manager->ActiveReport();
+}
+
+void TRepProject::RunReport(std::string_view name)
+{
+    if (TRepReport* report = ReportToRun(name)) {
+        report->Execute(*m_engine);
+    }
+}
+
+void TRepProject::RunReportAndClose(std::string_view name)
+{
+    try {
+        if (TRepReport* report = ReportToRun(name)) {
+            report->Execute(*m_engine, TRunItems::DesignItems);
+        }
+    } catch (...) {
+        try {
+            CloseProject();
+        } catch (...) {
+            // The error that ended the run is the one the caller needs to see.
+        }
+        throw;
+    }
+    CloseProject();
 }
 
 void TRepProject::CloseProject()

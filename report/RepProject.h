@@ -97,6 +97,17 @@ class TRepPage : public TRepProjectItem
     TRepPage* m_gotoPage = nullptr;
 };
 
+/// What a report run prints.
+enum class TRunItems
+{
+    /// A copy of the report, so the design-time items never change (the default).
+    ExecutionCopy,
+    /// The design-time items themselves, for a caller that frees them right after the run: no
+    /// copy is made, which halves the memory and much of the time of a large report. The items
+    /// are left as the run leaves them (fitted bounds, finished flags).
+    DesignItems
+};
+
 /// A report: its pages, the page a run starts with and the run settings.
 class TRepReport : public TRepProjectItem
 {
@@ -132,8 +143,8 @@ class TRepReport : public TRepProjectItem
     void AssignProperties(const TRepComponent& source) override;
     void AssignReferences(const TRepComponent& source) override;
 
-    /// Runs this report onto `engine` through an execution copy; see TReportRun.
-    void Execute(TOutputEngine& engine);
+    /// Runs this report onto `engine`, by default through an execution copy; see TReportRun.
+    void Execute(TOutputEngine& engine, TRunItems items = TRunItems::ExecutionCopy);
 
   protected:
     void Notification(TComponent* freed) override;
@@ -255,6 +266,10 @@ class TRepProject : public TRepBaseComponent
     /// and lets every error of the run through (the engine and the design report are left as they
     /// were before the run).
     void RunReport(std::string_view name);
+    /// RunReport for a project built to be printed once: the run prints the design items
+    /// themselves (no execution copy) and the project is closed afterwards, whether the run
+    /// succeeds or fails.
+    void RunReportAndClose(std::string_view name);
     /// Finds the report by name (with byFullName, FullName first) and makes it active.
     bool ChooseReport(std::string_view name, bool byFullName);
     /// Frees every item of an open project and closes it.
@@ -278,6 +293,10 @@ class TRepProject : public TRepBaseComponent
     void SetRunManager(TRepProjectManager* copy) { m_runManager = copy; }
 
   private:
+    /// Opens the project and makes `name` the active report; nullptr when no report has that
+    /// name. Throws std::logic_error when there is no Engine.
+    TRepReport* ReportToRun(std::string_view name);
+
     TRepContainerControl* m_hidden = nullptr;
     TRepProjectManager* m_manager = nullptr;
     TRepProjectManager* m_runManager = nullptr;

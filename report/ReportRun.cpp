@@ -28,13 +28,15 @@ TRepProject* ProjectComponentOf(const TRepReport& report)
 class TRunGuard
 {
   public:
-    TRunGuard(TOutputEngine& engine, TRepProject* project, TRepProjectManager& copyManager)
+    /// `runManager` (the execution copy's manager, or nullptr when the run prints the design
+    /// items) is what the project's Manager returns while the run lasts.
+    TRunGuard(TOutputEngine& engine, TRepProject* project, TRepProjectManager* runManager)
         : m_engine(engine), m_project(project), m_unitsFactor(engine.UnitsFactor()),
           m_units(engine.Units()), m_onPrint(engine.OnPrint), m_onBeforePrint(engine.OnBeforePrint),
           m_onAfterPrint(engine.OnAfterPrint)
     {
-        if (m_project != nullptr) {
-            m_project->SetRunManager(&copyManager);
+        if (m_project != nullptr && runManager != nullptr) {
+            m_project->SetRunManager(runManager);
         }
     }
 
@@ -81,8 +83,8 @@ class TRunGuard
 // ---------------------------------------------------------------------------------------------
 // TReportRun
 
-TReportRun::TReportRun(TRepReport& report, TOutputEngine& engine)
-    : m_report(report), m_engine(engine)
+TReportRun::TReportRun(TRepReport& report, TOutputEngine& engine, TRunItems items)
+    : m_report(report), m_engine(engine), m_items(items)
 {}
 
 TReportRun::~TReportRun() = default;
@@ -156,16 +158,19 @@ std::unique_ptr<TRepProjectManager> TReportRun::MakeExecutionCopy(const TRepRepo
 
 void TReportRun::Execute()
 {
-    TRepReport* copy = nullptr;
-    std::unique_ptr<TRepProjectManager> copyManager = MakeExecutionCopy(m_report, copy);
-    TRepReport* found = copyManager->FindReport(m_report.FullName(), true);
-    if (found != nullptr) {
-        copy = found;
+    TRepReport* copy = &m_report;
+    std::unique_ptr<TRepProjectManager> copyManager;
+    if (m_items == TRunItems::ExecutionCopy) {
+        copyManager = MakeExecutionCopy(m_report, copy);
+        TRepReport* found = copyManager->FindReport(m_report.FullName(), true);
+        if (found != nullptr) {
+            copy = found;
+        }
+        copyManager->SetActiveReport(copy);
     }
-    copyManager->SetActiveReport(copy);
 
     copy->SaveDesignBounds();
-    TRunGuard guard(m_engine, ProjectComponentOf(m_report), *copyManager);
+    TRunGuard guard(m_engine, ProjectComponentOf(m_report), copyManager.get());
     try {
         copy->BeforeReport();
         m_engine.SetUnitsFactor(1.0);

@@ -12,10 +12,11 @@ class TOutputEngine;
 
 /// One run of a report onto an output engine.
 ///
-/// The run prints an execution copy of the report, so the design-time items never change: the
-/// copy carries every item of the report (and the project's global pages) with its name, class,
-/// child order and property values, with FirstPage, GotoPage, PageList and mirrors resolved to
-/// the copied items. While the run lasts, TRepProject::Manager returns the copy's manager.
+/// By default the run prints an execution copy of the report, so the design-time items never
+/// change: the copy carries every item of the report (and the project's global pages) with its
+/// name, class, child order and property values, with FirstPage, GotoPage, PageList and mirrors
+/// resolved to the copied items. While the run lasts, TRepProject::Manager returns the copy's
+/// manager.
 ///
 /// Execute hooks the engine (OnBeforePrint -> PrepareJob, OnPrint -> PrintPages, OnAfterPrint),
 /// forces its UnitsFactor to 1 and calls RunJob (or prints at once into the current page when
@@ -24,7 +25,8 @@ class TOutputEngine;
 class TReportRun
 {
   public:
-    TReportRun(TRepReport& report, TOutputEngine& engine);
+    TReportRun(TRepReport& report, TOutputEngine& engine,
+               TRunItems items = TRunItems::ExecutionCopy);
     ~TReportRun();
     TReportRun(const TReportRun&) = delete;
     TReportRun& operator=(const TReportRun&) = delete;
@@ -50,6 +52,7 @@ class TReportRun
 
     TRepReport& m_report;
     TOutputEngine& m_engine;
+    TRunItems m_items;
 };
 
 } // namespace gq::report

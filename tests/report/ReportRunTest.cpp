@@ -460,6 +460,45 @@ TEST_F(ReportRunTest, ReportHooksRunAroundTheRunEvenWhenItFails)
     EXPECT_EQ(calls, (std::vector<std::string>{"before TitleText", "after TitleText"}));
 }
 
+TEST_F(ReportRunTest, APrintOnceRunPrintsTheDesignItemsAlikeAndClosesTheProject)
+{
+    // The same report printed through a copy and, once more, on its own items: the output agrees
+    // (fitting, looping pages and all), the items themselves are the ones printed, and the
+    // project is closed afterwards.
+    MakeChain(3);
+    TRepPage* page = PageNo(3);
+    page->WasteFit = true;
+    page->SetGotoPage(page);
+    Report()->MaxPages = 5;
+    page->AddChildControl<TRepHLine>("", 8.0, 10.995, 1.0);
+    project.RunReport("Report1");
+    const std::vector<std::string> throughCopy = engine.Log;
+    engine.Log.clear();
+
+    TRepComponent* design = PageNo(1)->Child(0);
+    const TRepComponent* printed = nullptr;
+    design->Events().OnBeforePrint = [&](TRepComponent& sender) { printed = &sender; };
+    project.RunReportAndClose("Report1");
+    EXPECT_EQ(engine.Log, throughCopy);
+    EXPECT_EQ(printed, design);
+    EXPECT_FALSE(project.IsOpen());
+    EXPECT_FALSE(engine.Printing());
+}
+
+TEST_F(ReportRunTest, APrintOnceRunClosesTheProjectWhenItFails)
+{
+    MakeChain(2);
+    engine.SetUnitsFactor(25.4);
+    PageNo(2)->Child(0)->Events().OnBeforePrint = [](TRepComponent&) {
+        throw gq::Error("text failed");
+    };
+    EXPECT_THROW(project.RunReportAndClose("Report1"), gq::Error);
+    EXPECT_FALSE(project.IsOpen());
+    EXPECT_FALSE(engine.Printing());
+    EXPECT_EQ(engine.UnitsFactor(), 25.4);
+    EXPECT_EQ(PrintedPages(), (Pages{"P1"}));
+}
+
 TEST_F(ReportRunTest, ARunInsideAJobPrintsIntoTheCurrentPage)
 {
     MakeChain(2);

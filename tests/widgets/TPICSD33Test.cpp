@@ -1,5 +1,7 @@
 #include "widgets/TPICSD33.h"
 
+#include "puzzle/Grid.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -63,6 +65,35 @@ TEST(TPICSD33Test, CandidatesIgnoreOpenCellsButCountInitialOnes)
     grid.Cell(9, 5).State = csInitial;
     grid.Cell(9, 5).Text = "3";
     EXPECT_EQ(grid.GetCellCandidates(5, 5), "12456789");
+}
+
+TEST(TPICSD33Test, CandidatesAreTheDigitsNoFilledPeerHolds)
+{
+    // A scattered pattern of filled cells; every cell's candidates are checked against a search
+    // of the whole grid for peers (same row, column or box, not the cell itself).
+    TPICSD33 grid;
+    for (int row = 1; row <= 9; ++row)
+        for (int col = 1; col <= 9; ++col) {
+            TPicNode& cell = grid.Cell(row, col);
+            const bool filled = (row * 7 + col * 5) % 4 == 0;
+            cell.State = filled ? csGiven : csOpen;
+            cell.Text = filled ? std::to_string((row * 3 + (row - 1) / 3 + col) % 9 + 1) : "1";
+        }
+    for (int row = 1; row <= 9; ++row)
+        for (int col = 1; col <= 9; ++col) {
+            std::string expected;
+            for (char digit = '1'; digit <= '9'; ++digit) {
+                bool held = false;
+                for (int r = 1; r <= 9; ++r)
+                    for (int c = 1; c <= 9; ++c)
+                        held = held || (grid.Cell(r, c).State != csOpen &&
+                                        puzzle::ArePeers(row, col, r, c) &&
+                                        grid.Cell(r, c).Text[0] == digit);
+                if (!held)
+                    expected += digit;
+            }
+            EXPECT_EQ(grid.GetCellCandidates(row, col), expected) << row << "," << col;
+        }
 }
 
 TEST(TPICSD33Test, MarksFollowTextOnRefreshAndHide)
