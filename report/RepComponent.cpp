@@ -148,6 +148,13 @@ void TComponent::BeginDestroy()
 
 void Free(TComponent* item) { delete item; }
 
+TItemArena* ArenaOf(const TComponent* owner)
+{
+    const TRepComponent* item = owner != nullptr ? owner->AsRepComponent() : nullptr;
+    TRepProjectManager* project = item != nullptr ? item->Project() : nullptr;
+    return project != nullptr ? &project->ItemArena() : nullptr;
+}
+
 TComponent::TOwned& TComponent::Owned()
 {
     if (m_owned == nullptr) {

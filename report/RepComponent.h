@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/CompactString.h"
+#include "report/ItemArena.h"
 #include "report/ItemProperties.h"
 #include "report/NameIndex.h"
 
@@ -37,6 +38,16 @@ class TComponent
 
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
+
+    // Objects live in their project's item arena (see NewItem) or on the heap; delete frees
+    // either. Item classes must not need more than TItemArena::kAlignment.
+    static void* operator new(std::size_t size) { return TItemArena::AllocateOnHeap(size); }
+    static void* operator new(std::size_t size, TItemArena* arena)
+    {
+        return arena != nullptr ? arena->Allocate(size) : TItemArena::AllocateOnHeap(size);
+    }
+    static void operator delete(void* block) noexcept { TItemArena::Free(block); }
+    static void operator delete(void* block, TItemArena*) noexcept { TItemArena::Free(block); }
 
     /// The class name ("TRepText", ...); AddChildControl derives base names from it.
     virtual std::string_view ClassName() const { return "TComponent"; }
@@ -151,6 +162,17 @@ class TComponent
 /// Frees `item` and everything it owns; nullptr does nothing.
 void Free(TComponent* item);
 
+/// The item arena of the project `owner` belongs to, or nullptr outside a project.
+TItemArena* ArenaOf(const TComponent* owner);
+
+/// A new object of class T owned by `owner`, placed in the arena of owner's project when there
+/// is one.
+template <class T> T* NewItem(TComponent* owner)
+{
+    static_assert(alignof(T) <= TItemArena::kAlignment);
+    return new (ArenaOf(owner)) T(owner);
+}
+
 /// Base of every report item: a parent whose ordered child list gives the drawing order, a
 /// visible flag, the page, report and project found through the owner chain at creation, and
 /// the polymorphic print operations of a report run.
@@ -169,7 +191,10 @@ class TRepComponent : public TComponent
     virtual TRepPage* AsPage() { return nullptr; }
     virtual const TRepPage* AsPage() const { return nullptr; }
     /// A new, unnamed item of the same class owned by `owner` (the execution copy uses it).
-    virtual TRepComponent* NewInstance(TComponent* owner) const { return new TRepComponent(owner); }
+    virtual TRepComponent* NewInstance(TComponent* owner) const
+    {
+        return NewItem<TRepComponent>(owner);
+    }
 
     TRepComponent* Parent() const { return m_parent; }
 
@@ -209,7 +234,7 @@ class TRepComponent : public TComponent
     T* AddChildControl(std::string_view name = {}, TRepUnits left = 0, TRepUnits top = 0,
                        TRepUnits width = 0, TRepUnits height = 0)
     {
-        T* control = new T(ChildControlOwner());
+        T* control = NewItem<T>(ChildControlOwner());
         PlaceChildControl(control, name, left, top, width, height);
         return control;
     }
@@ -282,7 +307,7 @@ class TRepContainerComponent : public TRepComponent
     std::string_view ClassName() const override { return "TRepContainerComponent"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepContainerComponent(owner);
+        return NewItem<TRepContainerComponent>(owner);
     }
     bool IsContainer() const override { return true; }
 };
@@ -302,7 +327,10 @@ class TRepControl : public TRepComponent
   public:
     explicit TRepControl(TComponent* owner);
     std::string_view ClassName() const override { return "TRepControl"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepControl(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepControl>(owner);
+    }
     TRepControl* AsControl() override { return this; }
     const TRepControl* AsControl() const override { return this; }
 
@@ -404,7 +432,7 @@ class TRepContainerControl : public TRepControl
     std::string_view ClassName() const override { return "TRepContainerControl"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepContainerControl(owner);
+        return NewItem<TRepContainerControl>(owner);
     }
     bool IsContainer() const override { return true; }
 };

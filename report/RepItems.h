@@ -19,7 +19,7 @@ class TRepFontMaster : public TRepComponent
     std::string_view ClassName() const override { return "TRepFontMaster"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepFontMaster(owner);
+        return NewItem<TRepFontMaster>(owner);
     }
     void AssignProperties(const TRepComponent& source) override;
 
@@ -34,7 +34,7 @@ class TRepCustomText : public TRepControl
     std::string_view ClassName() const override { return "TRepCustomText"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepCustomText(owner);
+        return NewItem<TRepCustomText>(owner);
     }
 
     std::string Text() const override { return m_text.Str(); }
@@ -97,7 +97,10 @@ class TRepText : public TRepCustomText
   public:
     explicit TRepText(TComponent* owner);
     std::string_view ClassName() const override { return "TRepText"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepText(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepText>(owner);
+    }
     TRepUnits Height() const override;
 };
 
@@ -109,7 +112,7 @@ class TRepGraphicBase : public TRepControl
     std::string_view ClassName() const override { return "TRepGraphicBase"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepGraphicBase(owner);
+        return NewItem<TRepGraphicBase>(owner);
     }
 
     TColor Color() const override { return m_color; }
@@ -143,7 +146,10 @@ class TRepLine : public TRepGraphicBase
   public:
     explicit TRepLine(TComponent* owner);
     std::string_view ClassName() const override { return "TRepLine"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepLine(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepLine>(owner);
+    }
 
     /// False: from (AbsLeft, AbsTop) to (AbsRight, AbsBottom); true: from the bottom-left corner
     /// to the top-right one.
@@ -159,7 +165,10 @@ class TRepHLine : public TRepLine
   public:
     explicit TRepHLine(TComponent* owner);
     std::string_view ClassName() const override { return "TRepHLine"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepHLine(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepHLine>(owner);
+    }
 };
 
 /// A vertical line: width 0, 1 inch high at creation.
@@ -168,7 +177,10 @@ class TRepVLine : public TRepLine
   public:
     explicit TRepVLine(TComponent* owner);
     std::string_view ClassName() const override { return "TRepVLine"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepVLine(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepVLine>(owner);
+    }
 };
 
 } // namespace gq::report

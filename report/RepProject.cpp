@@ -151,7 +151,7 @@ TRepReport::TRepReport(TComponent* owner) : TRepProjectItem(owner) { m_report = 
 
 TRepPage* TRepReport::AddPage()
 {
-    auto* page = new TRepPage(this);
+    auto* page = NewItem<TRepPage>(this);
     try {
         page->SetParent(this);
         page->SetName(MakeUniqueName("Page"));
@@ -262,7 +262,7 @@ void TRepProjectManager::ResetToNewProject()
 
 TRepReport* TRepProjectManager::AddReport()
 {
-    auto* report = new TRepReport(this);
+    auto* report = NewItem<TRepReport>(this);
     try {
         report->SetParent(this);
         report->SetName(TComponent::MakeUniqueName("Report"));
@@ -296,7 +296,7 @@ void TRepProjectManager::RegisterGlobalPage(TRepPage* page)
 
 TRepPage* TRepProjectManager::AddGlobalPage()
 {
-    auto* page = new TRepPage(this);
+    auto* page = NewItem<TRepPage>(this);
     try {
         page->SetParent(this);
         page->SetName(TComponent::MakeUniqueName("GlobalPage"));

@@ -21,7 +21,7 @@ class TRepProjectItem : public TRepContainerComponent
     std::string_view ClassName() const override { return "TRepProjectItem"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepProjectItem(owner);
+        return NewItem<TRepProjectItem>(owner);
     }
 
     const std::string& FullName() const { return m_fullName; }
@@ -47,7 +47,10 @@ class TRepPage : public TRepProjectItem
   public:
     explicit TRepPage(TComponent* owner);
     std::string_view ClassName() const override { return "TRepPage"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepPage(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepPage>(owner);
+    }
     TRepPage* AsPage() override { return this; }
     const TRepPage* AsPage() const override { return this; }
 
@@ -114,7 +117,10 @@ class TRepReport : public TRepProjectItem
   public:
     explicit TRepReport(TComponent* owner);
     std::string_view ClassName() const override { return "TRepReport"; }
-    TRepComponent* NewInstance(TComponent* owner) const override { return new TRepReport(owner); }
+    TRepComponent* NewInstance(TComponent* owner) const override
+    {
+        return NewItem<TRepReport>(owner);
+    }
 
     /// Creates the page named "Page" with the first free number, owned and parented by this
     /// report, and activates it. Not linked into any chain.
@@ -164,7 +170,7 @@ class TRepProjectManager : public TRepProjectItem
     std::string_view ClassName() const override { return "TRepProjectManager"; }
     TRepComponent* NewInstance(TComponent* owner) const override
     {
-        return new TRepProjectManager(owner);
+        return NewItem<TRepProjectManager>(owner);
     }
 
     /// Sets FileName to "Project1.rpj", adds a report (with its first page) and marks the project
@@ -212,6 +218,9 @@ class TRepProjectManager : public TRepProjectItem
     /// The fonts of the project's text items.
     TRepFontTable& Fonts() { return m_fonts; }
 
+    /// Where the project's items are allocated (see NewItem).
+    TItemArena& ItemArena() { return m_itemArena; }
+
     /// Adds `report` (owned by this manager) to the report list; used by the execution copy.
     void RegisterReport(TRepReport* report);
     void RegisterGlobalPage(TRepPage* page);
@@ -226,6 +235,7 @@ class TRepProjectManager : public TRepProjectItem
     TPrintUnits m_units = TPrintUnits::unInch;
     double m_unitsFactor = 1.0;
     TRepFontTable m_fonts;
+    TItemArena m_itemArena;
 };
 
 /// Base of the project component: a component with a Version string.
