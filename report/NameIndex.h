@@ -47,7 +47,8 @@ class TNumberHints
 /// Items by name, ignoring ASCII case: an open-addressing table with linear probing whose slots
 /// point at the items, so a name is stored once (in the item) and found without a lower-case
 /// copy. Each slot keeps the name's hash (NameHash), so most mismatches are rejected without
-/// touching the item. At most three quarters of the slots are used.
+/// touching the item. At most half the slots are used: a name that is not there (every free
+/// name MakeUniqueName tries, every rename's check) is then found missing within a few slots.
 ///
 /// `Item` provides `NameView()`, convertible to std::string_view; an item's name must not change
 /// while it is in the table. The table does not own the items.
@@ -75,7 +76,7 @@ template <class Item> class TNameIndex
     /// Adds `item` under `hash`; `item` must not be in the table yet.
     void Insert(Item* item, std::uint32_t hash)
     {
-        if ((m_count + 1) * 4 > m_slots.size() * 3) {
+        if ((m_count + 1) * 2 > m_slots.size()) {
             Rehash(std::max<std::size_t>(m_slots.size() * 2, kMinSlots));
         }
         Place(item, hash);
@@ -117,7 +118,7 @@ template <class Item> class TNameIndex
     void Reserve(std::size_t count)
     {
         std::size_t size = kMinSlots;
-        while (size * 3 < count * 4) {
+        while (size < count * 2) {
             size *= 2;
         }
         if (size > m_slots.size()) {
