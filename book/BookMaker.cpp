@@ -18,8 +18,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <span>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -52,6 +56,52 @@ struct TFileSeams
 {
     bool AllowUnnamedFiles = true;
     std::function<void(const std::string&)> BeforeCommit;
+};
+
+/// Closes a report project on a thread of its own: freeing the items of a large book takes as
+/// long as writing its stream, and the book can go on meanwhile (nothing after the run touches
+/// the project). Finish, or the destructor, waits for it; Finish also passes on its error.
+/// Without a thread to be had, the project is closed at once.
+class TClosingProject
+{
+  public:
+    explicit TClosingProject(report::TRepProject& project) : m_project(project)
+    {
+        try {
+            m_thread = std::thread([this] { Close(); });
+        } catch (const std::system_error&) {
+            Close();
+        }
+    }
+    ~TClosingProject()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    TClosingProject(const TClosingProject&) = delete;
+    TClosingProject& operator=(const TClosingProject&) = delete;
+
+    void Finish()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_error)
+            std::rethrow_exception(std::exchange(m_error, nullptr));
+    }
+
+  private:
+    void Close()
+    {
+        try {
+            m_project.CloseProject();
+        } catch (...) {
+            m_error = std::current_exception();
+        }
+    }
+
+    report::TRepProject& m_project;
+    std::thread m_thread;
+    std::exception_ptr m_error;
 };
 
 /// Plays `stream` into a PDF and puts it at `pdfPath` once complete.
@@ -253,8 +303,15 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     report::TFontSpec startFont;
     startFont.Name = std::string(settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);
     m.PageStreamWriter1.ApplyFont(startFont);
-    // The project is built to be printed once: the run prints its items without copying them.
-    m.RepProject1.RunReportAndClose("Report1");
+    // The project is built to be printed once: the run prints its items without copying them,
+    // and they are freed while the stream is saved and the PDF made.
+    try {
+        m.RepProject1.RunReport("Report1", report::TRunItems::DesignItems);
+    } catch (...) {
+        m.RepProject1.CloseProject();
+        throw;
+    }
+    TClosingProject closing(m.RepProject1);
     // The stream goes to a file of this run's own, is read back from that file (never from a
     // path another run may be writing) and only then replaces the one in the private folder.
     const auto& written = m.PageStreamWriter1.MemoryData();
@@ -266,6 +323,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     progress.SetProgress(80);
     progress.Repaint();
     RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
+    closing.Finish();
     m.Facts = MakeFacts(m.RenderPDF, settings, layout);
     progress.SetProgress(100);
     progress.SetCaption("Done");

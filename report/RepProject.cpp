@@ -480,41 +480,17 @@ bool TRepProject::ChooseReport(std::string_view name, bool byFullName)
     return true;
 }
 
-TRepReport* TRepProject::ReportToRun(std::string_view name)
+void TRepProject::RunReport(std::string_view name, TRunItems items)
 {
     OpenProject();
     if (!ChooseReport(name, false)) {
-        return nullptr;
+        return;
     }
     if (m_engine == nullptr) {
         throw std::logic_error("Report \"" + std::string(name) +
                                "\" cannot run: the project has no output engine");
     }
-    return m_manager->ActiveReport();
-}
-
-void TRepProject::RunReport(std::string_view name)
-{
-    if (TRepReport* report = ReportToRun(name)) {
-        report->Execute(*m_engine);
-    }
-}
-
-void TRepProject::RunReportAndClose(std::string_view name)
-{
-    try {
-        if (TRepReport* report = ReportToRun(name)) {
-            report->Execute(*m_engine, TRunItems::DesignItems);
-        }
-    } catch (...) {
-        try {
-            CloseProject();
-        } catch (...) {
-            // The error that ended the run is the one the caller needs to see.
-        }
-        throw;
-    }
-    CloseProject();
+    m_manager->ActiveReport()->Execute(*m_engine, items);
 }
 
 void TRepProject::CloseProject()

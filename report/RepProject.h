@@ -271,15 +271,12 @@ class TRepProject : public TRepBaseComponent
     void NewProject();
     /// Does nothing on an open project; a closed one opens empty (no project file is read).
     void OpenProject();
-    /// Opens the project, makes the report named `name` active and runs it onto Engine. A name
-    /// that matches no report produces nothing. Throws std::logic_error when there is no Engine,
-    /// and lets every error of the run through (the engine and the design report are left as they
-    /// were before the run).
-    void RunReport(std::string_view name);
-    /// RunReport for a project built to be printed once: the run prints the design items
-    /// themselves (no execution copy) and the project is closed afterwards, whether the run
-    /// succeeds or fails.
-    void RunReportAndClose(std::string_view name);
+    /// Opens the project, makes the report named `name` active and runs it onto Engine: through an
+    /// execution copy (the engine and the design report are left as they were before the run),
+    /// or, with TRunItems::DesignItems, on the items themselves for a caller that closes the
+    /// project afterwards. A name that matches no report produces nothing. Throws
+    /// std::logic_error when there is no Engine, and lets every error of the run through.
+    void RunReport(std::string_view name, TRunItems items = TRunItems::ExecutionCopy);
     /// Finds the report by name (with byFullName, FullName first) and makes it active.
     bool ChooseReport(std::string_view name, bool byFullName);
     /// Frees every item of an open project and closes it.
@@ -303,10 +300,6 @@ class TRepProject : public TRepBaseComponent
     void SetRunManager(TRepProjectManager* copy) { m_runManager = copy; }
 
   private:
-    /// Opens the project and makes `name` the active report; nullptr when no report has that
-    /// name. Throws std::logic_error when there is no Engine.
-    TRepReport* ReportToRun(std::string_view name);
-
     TRepContainerControl* m_hidden = nullptr;
     TRepProjectManager* m_manager = nullptr;
     TRepProjectManager* m_runManager = nullptr;

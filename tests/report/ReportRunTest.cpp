@@ -460,11 +460,10 @@ TEST_F(ReportRunTest, ReportHooksRunAroundTheRunEvenWhenItFails)
     EXPECT_EQ(calls, (std::vector<std::string>{"before TitleText", "after TitleText"}));
 }
 
-TEST_F(ReportRunTest, APrintOnceRunPrintsTheDesignItemsAlikeAndClosesTheProject)
+TEST_F(ReportRunTest, ARunOnTheDesignItemsPrintsWhatACopyPrints)
 {
     // The same report printed through a copy and, once more, on its own items: the output agrees
-    // (fitting, looping pages and all), the items themselves are the ones printed, and the
-    // project is closed afterwards.
+    // (fitting, looping pages and all) and the items themselves are the ones printed.
     MakeChain(3);
     TRepPage* page = PageNo(3);
     page->WasteFit = true;
@@ -476,24 +475,26 @@ TEST_F(ReportRunTest, APrintOnceRunPrintsTheDesignItemsAlikeAndClosesTheProject)
     engine.Log.clear();
 
     TRepComponent* design = PageNo(1)->Child(0);
+    TRepProjectManager* designManager = project.Manager();
     const TRepComponent* printed = nullptr;
-    design->Events().OnBeforePrint = [&](TRepComponent& sender) { printed = &sender; };
-    project.RunReportAndClose("Report1");
+    design->Events().OnBeforePrint = [&](TRepComponent& sender) {
+        printed = &sender;
+        EXPECT_EQ(project.Manager(), designManager);
+    };
+    project.RunReport("Report1", TRunItems::DesignItems);
     EXPECT_EQ(engine.Log, throughCopy);
     EXPECT_EQ(printed, design);
-    EXPECT_FALSE(project.IsOpen());
     EXPECT_FALSE(engine.Printing());
 }
 
-TEST_F(ReportRunTest, APrintOnceRunClosesTheProjectWhenItFails)
+TEST_F(ReportRunTest, AFailingRunOnTheDesignItemsRestoresTheEngine)
 {
     MakeChain(2);
     engine.SetUnitsFactor(25.4);
     PageNo(2)->Child(0)->Events().OnBeforePrint = [](TRepComponent&) {
         throw gq::Error("text failed");
     };
-    EXPECT_THROW(project.RunReportAndClose("Report1"), gq::Error);
-    EXPECT_FALSE(project.IsOpen());
+    EXPECT_THROW(project.RunReport("Report1", TRunItems::DesignItems), gq::Error);
     EXPECT_FALSE(engine.Printing());
     EXPECT_EQ(engine.UnitsFactor(), 25.4);
     EXPECT_EQ(PrintedPages(), (Pages{"P1"}));
