@@ -274,13 +274,13 @@ void TComponent::SetName(std::string_view newName)
     if (m_owner != nullptr) {
         m_owner->UnindexName(this);
     }
-    std::string oldName = m_name.Str();
+    const TCompactString oldName = std::move(m_name);
     m_name.Assign(newName);
     m_nameHash = hash;
     if (m_owner != nullptr) {
         m_owner->IndexName(this);
     }
-    NameChanged(oldName, m_name.Str());
+    NameChanged(oldName.View(), m_name.View());
 }
 
 std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
@@ -345,7 +345,7 @@ void TComponent::FreeNotification(TComponent* other)
 
 void TComponent::Notification(TComponent*) {}
 
-void TComponent::NameChanged(const std::string&, const std::string&) {}
+void TComponent::NameChanged(std::string_view, std::string_view) {}
 
 // ---------------------------------------------------------------------------------------------
 // TRepComponent
@@ -432,8 +432,12 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
         if (owner == nullptr) {
             control->SetName({});
         } else {
-            control->SetName(owner->MakeUniqueName(
-                std::string(name) + "|" + std::string(BaseNameView(control->ClassName())), true));
+            const std::string_view base = BaseNameView(control->ClassName());
+            // "name|base" as MakeUniqueName reads it; a name holding a '|' takes that road itself.
+            control->SetName(
+                name.find('|') == std::string_view::npos
+                    ? owner->UniqueName(Trim(name), base)
+                    : owner->MakeUniqueName(std::string(name) + "|" + std::string(base), true));
         }
         if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);

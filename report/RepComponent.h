@@ -85,6 +85,11 @@ class TComponent
     /// 9999 are taken the last candidate is returned (and renaming to it then fails).
     std::string MakeUniqueName(std::string_view base, bool usePreferred = false);
 
+    /// MakeUniqueName with the preferred name and the base given apart (nothing is trimmed or
+    /// split): `preferred` when it is not empty and free, else `base` followed by the first free
+    /// number.
+    std::string UniqueName(std::string_view preferred, std::string_view base);
+
     /// Asks to be told (Notification) when `other` is freed, and tells `other` likewise.
     void FreeNotification(TComponent* other);
 
@@ -97,7 +102,7 @@ class TComponent
     virtual void Notification(TComponent* freed);
 
     /// Called after a rename succeeded (FullName follows Name in project items).
-    virtual void NameChanged(const std::string& oldName, const std::string& newName);
+    virtual void NameChanged(std::string_view oldName, std::string_view newName);
 
     /// First step of destruction, safe to call more than once: tells the objects that refer to
     /// this one, then frees everything owned. Subclasses whose owned objects touch their data
@@ -110,9 +115,6 @@ class TComponent
     void IndexName(TComponent* item);
     void UnindexName(TComponent* item);
     TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
-    /// MakeUniqueName with the preferred name and the base given apart: `preferred` when it is
-    /// not empty and free, else `base` followed by the first free number.
-    std::string UniqueName(std::string_view preferred, std::string_view base);
     /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
     void CopyNameFrom(const TComponent& source);
     /// Makes room in the name index for `count` owned objects.

@@ -25,7 +25,7 @@ void TRepProjectItem::AssignProperties(const TRepComponent& source)
     PIVars = item.PIVars;
 }
 
-void TRepProjectItem::NameChanged(const std::string& oldName, const std::string& newName)
+void TRepProjectItem::NameChanged(std::string_view oldName, std::string_view newName)
 {
     if (m_fullName == oldName) {
         m_fullName = newName;

@@ -35,7 +35,7 @@ class TRepProjectItem : public TRepContainerComponent
 
   protected:
     TComponent* ChildControlOwner() override { return this; }
-    void NameChanged(const std::string& oldName, const std::string& newName) override;
+    void NameChanged(std::string_view oldName, std::string_view newName) override;
 
   private:
     std::string m_fullName;

@@ -112,6 +112,13 @@ TEST_F(RepModelTest, ChildControlsTakePreferredNameThenBaseWithNumbersPerPage)
     EXPECT_EQ(first->Child(3)->Name(), "HLine1");
     EXPECT_EQ(first->Child(3)->Owner(), first);
     EXPECT_EQ(first->Child(3)->Parent(), first);
+
+    // A name holding '|' is read as "preferred|fallback" together with the base, as
+    // MakeUniqueName reads it: the part before the bar is preferred.
+    EXPECT_EQ(second->AddChildControl<TRepText>("Grid|Cell")->Name(), "Grid");
+    EXPECT_THROW(second->AddChildControl<TRepText>("Grid|Cell"), gq::Error)
+        << "the fallback \"Cell|Text\" is no identifier";
+    EXPECT_EQ(second->ChildCount(), 4) << "the refused control is freed";
 }
 
 TEST_F(RepModelTest, BaseNameDropsLeadingTAndRep)
