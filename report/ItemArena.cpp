@@ -60,14 +60,11 @@ static_assert(kHeader % TItemArena::kAlignment == 0);
 
 void* Place(char* at, void* chunk, [[maybe_unused]] std::size_t size)
 {
-    TBlockHeader header
-    {
-        chunk
+    TBlockHeader header{};
+    header.Chunk = chunk;
 #if defined(GQ_ARENA_ASAN)
-            ,
-            size
+    header.Size = size;
 #endif
-    };
     std::memcpy(at, &header, kHeader);
     return at + kHeader;
 }
