@@ -144,15 +144,18 @@ class TRisingProgress final : public IBookProgress
     int m_value = 0;
 };
 /// The document settings of one book: PDF/X, and its title and author in the information
-/// dictionary (a print-ready book always has a title).
-void ConfigureDocument(pdf::TRenderPDF& renderer, const TBookSettings& settings,
+/// dictionary (a print-ready book always has a title). They travel in the page stream, so that
+/// the stream alone makes the book's PDF again.
+void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& settings,
                        const TBookLayout& layout)
 {
-    renderer.PdfX = settings.PdfX;
-    renderer.DocInfo.Title = ToPageText(settings.Title, "the title");
-    if (renderer.DocInfo.Title.empty() && layout.Geometry().PrintReady())
-        renderer.DocInfo.Title = BookTitle(settings);
-    renderer.DocInfo.Author = ToPageText(settings.Author, "the author");
+    report::TDocumentSettings document;
+    document.PdfX = settings.PdfX;
+    document.Title = ToPageText(settings.Title, "the title");
+    if (document.Title.empty() && layout.Geometry().PrintReady())
+        document.Title = BookTitle(settings);
+    document.Author = ToPageText(settings.Author, "the author");
+    writer.SetDocumentSettings(std::move(document));
 }
 
 TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& settings,
@@ -293,7 +296,7 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
     layout.LayoutNotesPages();
-    ConfigureDocument(m.RenderPDF, settings, layout);
+    ConfigureDocument(m.PageStreamWriter1, settings, layout);
 
     progress.SetCaption("Save file to disk,Please wait");
     progress.SetProgress(50);

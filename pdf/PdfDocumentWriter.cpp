@@ -152,15 +152,16 @@ void TRenderPDF::WriteInfo(int number)
         if (!value.empty())
             out.FormatLine("/%s %s", {key, InfoString(value)});
     };
-    entry("Title", DocInfo.Title);
-    entry("Author", DocInfo.Author);
+    const report::TDocumentSettings& settings = m_doc->Settings;
+    entry("Title", settings.Title);
+    entry("Author", settings.Author);
     entry("Subject", DocInfo.Subject);
     entry("Keywords", DocInfo.KeyWords);
     entry("Creator", DocInfo.Creator);
     entry("Producer", DocInfo.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
     out.FormatLine("/CreationDate (D:%s)", {CreationDate(now)});
-    if (PdfX) {
+    if (settings.PdfX) {
         out.FormatLine("/ModDate (D:%s)", {CreationDate(now)});
         out.Line("/Trapped /False");
         out.Line("/GTS_PDFXVersion (PDF/X-1:2001)");
@@ -235,7 +236,7 @@ void TRenderPDF::EndDocument()
     doc.Body = "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n\r\n";
 
     TPdfWriteContext context(doc.Body);
-    context.PdfX = PdfX;
+    context.PdfX = doc.Settings.PdfX;
     context.EmbedFonts = EmbedFonts;
     context.FontEncoding = FontEncoding;
     context.Compress = UseCompression ? &OnCompress : nullptr;
@@ -279,7 +280,7 @@ void TRenderPDF::EndDocument()
     out.FormatLine("/Size %d", {count + 1});
     out.FormatLine("/Root %d 0 R", {doc.Catalog->Number});
     out.FormatLine("/Info %d 0 R", {infoNumber});
-    if (PdfX) {
+    if (doc.Settings.PdfX) {
         const std::string id = FileIdentifier(doc.Body);
         out.FormatLine("/ID [<%s> <%s>]", {id, id});
     }

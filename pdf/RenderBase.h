@@ -4,6 +4,7 @@
 #include "pdf/FontServices.h"
 #include "pdf/PdfFormat.h"
 #include "pdf/PlayerState.h"
+#include "report/PageStreamFormat.h"
 
 #include <cstdint>
 #include <fstream>
@@ -82,6 +83,11 @@ class TRenderBase
     virtual void TextInRect(const TDeviceRect& rect, double x, double y, const std::string& text);
     virtual void DrawRoundRect(double x1, double y1, double x2, double y2, double cornerWidth,
                                double cornerHeight);
+    /// The document settings a page stream carries (versions from kStreamVersionDocument on),
+    /// handed over after the job header is read and before BeginDocument; they hold for that one
+    /// document, over the renderer's own settings. Not called for older streams. The base
+    /// ignores them.
+    virtual void ApplyDocumentSettings(const report::TDocumentSettings& settings);
     virtual void BeginDocument();
     virtual void EndDocument();
     virtual void BeginPage();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace gq::pdf
 {
@@ -36,9 +37,20 @@ void TRenderPDF::SetFontManager(std::shared_ptr<report::TFontManager> fonts)
 
 TRenderPDF::~TRenderPDF() = default;
 
+void TRenderPDF::ApplyDocumentSettings(const report::TDocumentSettings& settings)
+{
+    m_streamSettings = settings;
+}
+
 void TRenderPDF::BeginDocument()
 {
     m_doc = std::make_unique<TDocument>();
+    // The stream's settings hold for this document only; the next stream without any gets the
+    // renderer's own again.
+    if (m_streamSettings)
+        m_doc->Settings = *std::exchange(m_streamSettings, std::nullopt);
+    else
+        m_doc->Settings = {PdfX, DocInfo.Title, DocInfo.Author};
     m_doc->Catalog = std::make_unique<TPDFCatalog>();
     m_doc->Pages = std::make_unique<TPDFPages>();
     m_doc->PageList.push_back(std::make_unique<TPDFPage>());
@@ -134,13 +146,13 @@ void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        WriteColorOperator(out, c.RequestedPenColor, true, PdfX);
+        WriteColorOperator(out, c.RequestedPenColor, true, m_doc->Settings.PdfX);
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        WriteColorOperator(out, c.RequestedBrushColor, false, PdfX);
+        WriteColorOperator(out, c.RequestedBrushColor, false, m_doc->Settings.PdfX);
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
@@ -164,7 +176,7 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         TOperatorWriter out(ActiveBuffer());
         WriteOperator_BT(out);
         if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-            WriteColorOperator(out, c.RequestedTextColor, false, PdfX);
+            WriteColorOperator(out, c.RequestedTextColor, false, m_doc->Settings.PdfX);
             c.EmittedTextColor = c.RequestedTextColor;
             c.TextColorValid = true;
             c.PenColorValid = false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,6 +68,8 @@ class TRenderPDF : public TRenderStream
     /// CGATS TR 001 in the catalog, a /TrimBox equal to the /MediaBox on every page, the PDF/X
     /// keys, /ModDate and /Trapped in the information dictionary and an /ID in the trailer.
     /// The caller sets DocInfo.Title and sets the text in fonts that are embedded.
+    /// A stream that carries document settings replaces PdfX, DocInfo.Title and DocInfo.Author
+    /// for its own document (ApplyDocumentSettings); these fields themselves stay as set.
     bool PdfX = false;
     /// DocInfo strings are Windows-1252 text, and those with bytes above 127 are written as
     /// UTF-16 text strings so that readers show those characters. Off: all bytes unchanged.
@@ -93,6 +96,8 @@ class TRenderPDF : public TRenderStream
     /// The name RenderToFile writes to for `fileName`.
     std::string OutputNameFor(const std::string& fileName) const;
 
+    /// Keeps `settings` for the document that begins next.
+    void ApplyDocumentSettings(const report::TDocumentSettings& settings) override;
     void BeginDocument() override;
     void BrushUpdated(const TPlayerBrush& brush) override;
     void PenUpdated(const TPlayerPen& pen) override;
@@ -183,6 +188,8 @@ class TRenderPDF : public TRenderStream
     std::string InfoString(const std::string& value) const;
 
     std::unique_ptr<TDocument> m_doc;
+    /// Settings of the stream being played, until BeginDocument takes them.
+    std::optional<report::TDocumentSettings> m_streamSettings;
     std::string* m_capture = nullptr; ///< where RenderToString takes the document
     std::unique_ptr<TEngineFontServices> m_engineFonts;
     std::vector<TDocumentFont> m_lastFonts;

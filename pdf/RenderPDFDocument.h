@@ -14,6 +14,8 @@ namespace gq::pdf
 /// The document state of TRenderPDF between BeginDocument and the end of EndDocument.
 struct TRenderPDF::TDocument
 {
+    /// PDF/X, title and author of this document: the stream's, or else the renderer's own.
+    report::TDocumentSettings Settings;
     std::string Body;
     std::unique_ptr<TPDFCatalog> Catalog;
     std::unique_ptr<TPDFOutlines> Outlines;

@@ -251,6 +251,35 @@ void TStreamPlayer::PlayPage(int pageNumber)
     });
 }
 
+namespace
+{
+
+// The document-settings block at the end of a job header. A flag this build does not know fails
+// at the flags Byte; Strings beyond those it knows are passed over.
+report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
+{
+    report::TDocumentSettings settings;
+    const std::size_t flagsAt = reader.Position();
+    const std::uint8_t flags = reader.ReadByte();
+    if ((flags & ~report::kKnownDocumentFlags) != 0)
+        TStreamReader::FailAt("Unknown document-settings flags [" + std::to_string(flags) +
+                                  "] found in report file.",
+                              flagsAt);
+    settings.PdfX = (flags & static_cast<std::uint8_t>(report::TDocumentFlag::PdfX)) != 0;
+    const int count = reader.ReadByte();
+    for (int i = 0; i < count; ++i) {
+        // As they stand: document data, not page text with macros.
+        std::string text = reader.ReadString();
+        if (i == static_cast<int>(report::TDocumentString::Title))
+            settings.Title = std::move(text);
+        else if (i == static_cast<int>(report::TDocumentString::Author))
+            settings.Author = std::move(text);
+    }
+    return settings;
+}
+
+} // namespace
+
 void TStreamPlayer::ReadHeader()
 {
     m_reader.Seek(0);
@@ -286,9 +315,13 @@ void TStreamPlayer::ReadHeader()
     m_header.PaperWidthCode = m_reader.ReadWord();
     m_header.PaperLengthCode = m_reader.ReadWord();
     m_header.OutputName = ReadText();
+    if (m_version >= report::kStreamVersionDocument)
+        m_header.Document = ReadDocumentSettings(m_reader);
     m_firstPagePosition = m_reader.Position();
     m_renderer.LeftWaste = m_header.LeftWaste;
     m_renderer.TopWaste = m_header.TopWaste;
+    if (m_header.Document)
+        m_renderer.ApplyDocumentSettings(*m_header.Document);
     m_pageNumber = 1;
 }
 

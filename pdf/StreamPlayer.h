@@ -3,9 +3,11 @@
 #include "pdf/Clock.h"
 #include "pdf/PlayerState.h"
 #include "pdf/StreamReader.h"
+#include "report/PageStreamFormat.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +40,9 @@ struct TStreamHeader
     std::uint16_t PaperWidthCode = 0;
     std::uint16_t PaperLengthCode = 0;
     std::string OutputName;
+    /// The document-settings block of streams from version kStreamVersionDocument on; nothing
+    /// for older streams, which leave the renderer's own settings in force.
+    std::optional<report::TDocumentSettings> Document;
 };
 
 /// Whether `code`, the first byte of a file, opens a page stream's job header.

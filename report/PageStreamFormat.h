@@ -5,6 +5,7 @@
 // drawn in docs/page-stream.md.
 
 #include <cstdint>
+#include <string>
 
 namespace gq::report
 {
@@ -89,8 +90,14 @@ enum class TStreamCode : std::uint8_t
 /// The code as the byte the stream carries.
 constexpr std::uint8_t CodeByte(TStreamCode code) { return static_cast<std::uint8_t>(code); }
 
-/// Version this build writes after TStreamCode::JobHeader.
+/// Version this build writes after TStreamCode::JobHeader when the document settings are the
+/// defaults; so a plain book's stream is what it has always been.
 inline constexpr std::uint16_t kStreamVersion = 2017;
+/// Version this build writes when some document setting differs from its default. It adds the
+/// document-settings block at the end of the job header (after the output name): a flags Byte
+/// (TDocumentFlag), a Byte count of the Strings that follow, and those Strings in the order of
+/// TDocumentString. Being above kStreamVersionFontCharset it also implies that version's record.
+inline constexpr std::uint16_t kStreamVersionDocument = 2019;
 /// Versions that imply a header without its version Word ('Q' and 'Y').
 inline constexpr std::uint16_t kStreamVersionQ = 1101;
 inline constexpr std::uint16_t kStreamVersionY = 2009;
@@ -99,6 +106,39 @@ inline constexpr std::uint16_t kStreamVersionY = 2009;
 inline constexpr std::uint16_t kStreamVersionPageSize = 2000;
 /// From this version on the whole-font record (TStreamCode::Font) carries a character set.
 inline constexpr std::uint16_t kStreamVersionFontCharset = 2018;
+
+/// Bits of the document-settings block's flags Byte. A reader refuses bits it does not know:
+/// each one changes how the document is made, and dropping one would make another document.
+enum class TDocumentFlag : std::uint8_t
+{
+    PdfX = 0x01 ///< the document is PDF/X-1a:2001
+};
+/// Every flag bit this build knows.
+inline constexpr std::uint8_t kKnownDocumentFlags = static_cast<std::uint8_t>(TDocumentFlag::PdfX);
+
+/// Position of each String of the document-settings block. A later version appends new ones
+/// (a subject, keywords) after these; a reader skips Strings beyond those it knows.
+enum class TDocumentString : std::uint8_t
+{
+    Title = 0,
+    Author = 1
+};
+/// Strings of the block this build writes.
+inline constexpr std::uint8_t kDocumentStringCount = 2;
+
+/// The settings of the document made from a page stream, carried in the job header from
+/// kStreamVersionDocument on. Texts are 8-bit page text (Windows-1252) like every String, at most
+/// 16383 bytes each; empty means the entry is absent from the document.
+struct TDocumentSettings
+{
+    bool PdfX = false;
+    std::string Title;
+    std::string Author;
+
+    bool operator==(const TDocumentSettings&) const = default;
+    /// Whether every setting is its default, so that the stream needs no settings block.
+    bool IsDefault() const { return *this == TDocumentSettings{}; }
+};
 
 /// Whole units per inch of polygon and polyline points once the player has read them.
 inline constexpr int kPolyUnitsPerInch = 1248;

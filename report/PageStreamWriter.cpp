@@ -212,6 +212,8 @@ void TPageStreamWriter::OpenOutput()
     m_variables.clear();
     m_memory.clear();
     CheckString(Title());
+    CheckString(m_documentSettings.Title);
+    CheckString(m_documentSettings.Author);
 
     switch (m_streamMode) {
     case TStreamMode::smMemory:
@@ -268,8 +270,9 @@ void TPageStreamWriter::OpenOutput()
 
 void TPageStreamWriter::WriteJobHeader()
 {
+    const bool withSettings = !m_documentSettings.IsDefault();
     PutCode(TStreamCode::JobHeader);
-    PutWord(kStreamVersion);
+    PutWord(withSettings ? kStreamVersionDocument : kStreamVersion);
     PutString(Title());
     m_pageCountOffset = m_sinkPosition + m_bufferUsed;
     PutWord(0);
@@ -288,6 +291,19 @@ void TPageStreamWriter::WriteJobHeader()
     PutWord(0); // paper width
     PutWord(0); // paper length
     PutString("");
+    if (withSettings)
+        WriteDocumentSettings();
+}
+
+void TPageStreamWriter::WriteDocumentSettings()
+{
+    const TDocumentSettings& settings = m_documentSettings;
+    PutByte(settings.PdfX ? static_cast<std::uint8_t>(TDocumentFlag::PdfX) : 0);
+    PutByte(kDocumentStringCount);
+    static_assert(static_cast<int>(TDocumentString::Title) == 0 &&
+                  static_cast<int>(TDocumentString::Author) == 1 && kDocumentStringCount == 2);
+    PutString(settings.Title);
+    PutString(settings.Author);
 }
 
 void TPageStreamWriter::CloseMedium(bool failed)

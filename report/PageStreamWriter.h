@@ -43,6 +43,13 @@ class TPageStreamWriter : public TOutputEngine
     const std::string& TempFolder() const { return m_tempFolder; }
     void SetTempFolder(std::string folder) { m_tempFolder = std::move(folder); }
 
+    /// Settings of the document made from the stream, written into the job header of the jobs
+    /// that start afterwards: with all defaults the header is version kStreamVersion as always,
+    /// otherwise version kStreamVersionDocument with the settings block. StartJob throws gq::Error
+    /// when a text is longer than a String holds.
+    const TDocumentSettings& DocumentSettings() const { return m_documentSettings; }
+    void SetDocumentSettings(TDocumentSettings settings) { m_documentSettings = std::move(settings); }
+
     /// smMemory: the bytes of the last (or current) job; kept after FinishJob.
     const std::vector<std::uint8_t>& MemoryData() const { return m_memory; }
 
@@ -118,6 +125,7 @@ class TPageStreamWriter : public TOutputEngine
     void Patch(std::uint64_t offset, const void* data, std::size_t size);
     void CloseMedium(bool failed);
     void WriteJobHeader();
+    void WriteDocumentSettings();
     double X(double inches) const;
     double Y(double inches) const;
 
@@ -128,6 +136,7 @@ class TPageStreamWriter : public TOutputEngine
     TStreamMode m_streamMode = TStreamMode::smMemory;
     std::ostream* m_userStream = nullptr;
     std::string m_tempFolder;
+    TDocumentSettings m_documentSettings;
 
     std::vector<std::uint8_t> m_memory;
     std::FILE* m_file = nullptr;

@@ -2,7 +2,8 @@
 // fixed bank, seed and date must match the PDFs checked in under tests/data/golden/. The default
 // ones were made before paper sizes and print-ready books existed, so any change to how a
 // default book comes out fails here; the print-ready one guards the font embedding, margins,
-// title and notes pages.
+// title and notes pages. Each book's page stream, played again through RenderPageStream (the
+// command line's "render"), must give that book's PDF byte for byte.
 //
 // To remake them after a deliberate change:
 //   GQ_UPDATE_GOLDEN=1 build/tests/book/book_GoldenBookTest
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -149,11 +151,17 @@ struct GoldenBook
     int PerPage;
     bool Candidates;
     std::string Paper = {}; ///< with a paper: a print-ready book on it
+    bool PdfX = false;
+    std::string Title = {}; ///< UTF-8; for a print-ready book "Golden Puzzles" when empty
 };
 
+void PrintTo(const GoldenBook& golden, std::ostream* out) { *out << golden.Name; }
+
 /// Makes the golden book `golden` with `maker` (after `before`, when given, with the same
-/// maker and seed) and returns its bytes.
-std::string MakeGoldenBook(const GoldenBook& golden, const TBookSettings* before = nullptr)
+/// maker and seed) and returns its bytes. With `fromStream`, the page stream the book left is
+/// played again into a PDF as the command line's "render" does, and its bytes are put there.
+std::string MakeGoldenBook(const GoldenBook& golden, const TBookSettings* before = nullptr,
+                           std::string* fromStream = nullptr)
 {
     ::setenv("SOURCE_DATE_EPOCH", "1767225600", 1);
     const testsupport::TTempFolder folder("gq-golden");
@@ -179,9 +187,17 @@ std::string MakeGoldenBook(const GoldenBook& golden, const TBookSettings* before
         settings.Title = "Golden Puzzles";
         settings.Author = "Gridquill Tests";
     }
+    settings.PdfX = golden.PdfX;
+    if (!golden.Title.empty())
+        settings.Title = golden.Title;
     settings.PdfPath = made.string();
     settings.ReplaceExisting = true;
     maker.BuildBook(settings, progress);
+    if (fromStream) {
+        const fs::path rendered = folder / "rendered.pdf";
+        RenderPageStream(maker.PageStreamPath(), rendered.string(), TReplace::Never);
+        *fromStream = ReadBytes(rendered);
+    }
     ::unsetenv("SOURCE_DATE_EPOCH");
     return ReadBytes(made);
 }
@@ -229,6 +245,34 @@ TEST_P(GoldenBookTest, BookAfterAPrintReadyOneIsUnchanged)
     printReady.PuzzlesPerPage = 4;
     printReady.Title = "Before";
     ExpectGolden(GetParam(), MakeGoldenBook(GetParam(), &printReady));
+}
+
+// The stream carries everything the PDF needs: played on its own it gives the book's bytes.
+TEST_P(GoldenBookTest, TheBooksPageStreamRendersToTheSameBytes)
+{
+    if (std::getenv("GQ_UPDATE_GOLDEN"))
+        GTEST_SKIP();
+    std::string fromStream;
+    const std::string book = MakeGoldenBook(GetParam(), nullptr, &fromStream);
+    EXPECT_TRUE(book == fromStream) << "the book has " << book.size()
+                                    << " bytes, its stream rendered " << fromStream.size();
+}
+
+// A PDF/X book, and a plain book with a title beyond ASCII: PDF/X, the trim boxes and the
+// information strings all come through the stream.
+TEST(GoldenBookStreamTest, PdfxAndTitledBooksRenderFromTheirStreams)
+{
+    for (const GoldenBook& golden :
+         {GoldenBook{"pdfx", 2, 4, false, "8x10", true},
+          GoldenBook{"titled", 0, 1, false, "", false, "Caf\xC3\xA9 Puzzles"}}) {
+        SCOPED_TRACE(golden.Name);
+        std::string fromStream;
+        const std::string book = MakeGoldenBook(golden, nullptr, &fromStream);
+        const char* mark = golden.PdfX ? "/GTS_PDFXVersion" : "/Title <FEFF00430061006600E9";
+        EXPECT_NE(book.find(mark), std::string::npos) << mark;
+        EXPECT_TRUE(book == fromStream) << "the book has " << book.size()
+                                        << " bytes, its stream rendered " << fromStream.size();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, GoldenBookTest,

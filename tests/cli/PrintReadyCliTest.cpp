@@ -378,6 +378,23 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
     EXPECT_EQ(fonts.find(" no  no  no "), std::string::npos) << fonts;
 }
 
+// "render" of the stream a PDF/X book left behind makes that book again, byte for byte: PDF/X,
+// title and author travel in the stream.
+TEST_F(PrintReadyCliTest, RenderingTheStreamOfAPdfxBookGivesTheSameBook)
+{
+    Outcome made =
+        Book("--pages 3 --per-page 2 --print-ready --pdfx --title T --author A", "book.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    gq::test::CliResult rendered =
+        Cli("render runtime/velmoraquill.pgs '" + Path("again.pdf") + "'",
+            "SOURCE_DATE_EPOCH=1767225600");
+    ASSERT_EQ(rendered.Exit, 0) << rendered.Out << rendered.Err;
+    const std::string book = gq::book::ReadWholeFile(Path("book.pdf"));
+    for (const char* key : {"/GTS_PDFXVersion", "/TrimBox", "/Title (T)", "/Author (A)"})
+        EXPECT_NE(book.find(key), std::string::npos) << key;
+    EXPECT_TRUE(book == gq::book::ReadWholeFile(Path("again.pdf")));
+}
+
 TEST_F(PrintReadyCliTest, TheGutterGrowsWithThePageCount)
 {
     // 200 pages of four puzzles: 2 + 200 + 200 pages, no notes needed.
