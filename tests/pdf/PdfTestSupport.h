@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -82,6 +83,20 @@ class TStreamBuilder
         Word(0);    // paper width
         Word(0);    // paper length
         String(""); // output name
+    }
+
+    /// Job header of version 2019 for a Letter page, ending in the document-settings block:
+    /// the `flags` Byte, the count of `strings` and the Strings.
+    void DocumentJobHeader(int pageCount, std::uint8_t flags,
+                           std::initializer_list<std::string_view> strings)
+    {
+        JobHeader(pageCount);
+        Bytes[1] = report::kStreamVersionDocument & 0xFF;
+        Bytes[2] = report::kStreamVersionDocument >> 8;
+        Byte(flags);
+        Byte(static_cast<std::uint8_t>(strings.size()));
+        for (std::string_view s : strings)
+            String(s);
     }
 
     /// Page record start: code 80, offsets, number, size. Links the previous record to this one.

@@ -85,5 +85,56 @@ TEST(PdfX, InformationBeyondAsciiIsWrittenAsUtf16WhenAsked)
     EXPECT_NE(bytes.find("/Author (\\(plain\\))\r\n"), std::string::npos);
 }
 
+// A stream's settings replace the renderer's PdfX, title and author for that document alone:
+// the next stream without settings is made with the renderer's own again.
+TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
+{
+    auto page = [](test::TStreamBuilder& b) {
+        b.PageHeader(1);
+        b.StateDump(12.0f);
+        b.LineMetrics();
+        b.Text(TCode::LeftText, 2.0f, "7", 1.0f);
+        b.EndPage();
+    };
+    test::TStreamBuilder x, plainTitled, old;
+    x.DocumentJobHeader(1, 0x01, {"Caf\xE9", ""});
+    plainTitled.DocumentJobHeader(1, 0x00, {"S", "A"});
+    old.JobHeader(1);
+    for (auto* b : {&x, &plainTitled, &old})
+        page(*b);
+
+    TRenderPDF pdf;
+    pdf.Clock = test::FixedDate;
+    pdf.UnicodeDocInfo = true;
+    pdf.DocInfo.Title = "Own";
+    pdf.DocInfo.Author = "Self";
+    const std::string fromX = pdf.RenderToString(x.Bytes);
+    EXPECT_EQ(fromX, [&] {
+        TRenderPDF configured; // the same document made by configuring the renderer
+        configured.Clock = test::FixedDate;
+        configured.UnicodeDocInfo = true;
+        configured.PdfX = true;
+        configured.DocInfo.Title = "Caf\xE9";
+        return configured.RenderToString(old.Bytes);
+    }());
+    EXPECT_NE(fromX.find("/Title <FEFF00430061006600E9>\r\n"), std::string::npos);
+    EXPECT_EQ(fromX.find("/Author"), std::string::npos); // empty in the stream: left out
+    EXPECT_FALSE(pdf.PdfX);
+    EXPECT_EQ(pdf.DocInfo.Title, "Own");
+
+    const std::string own = pdf.RenderToString(old.Bytes);
+    EXPECT_EQ(own.find("/GTS_"), std::string::npos);
+    EXPECT_NE(own.find("/Title (Own)\r\n/Author (Self)\r\n"), std::string::npos);
+
+    // The stream turns PDF/X off for its document as well as on.
+    pdf.PdfX = true;
+    const std::string titled = pdf.RenderToString(plainTitled.Bytes);
+    EXPECT_EQ(titled.find("/GTS_"), std::string::npos);
+    EXPECT_EQ(titled.find("/TrimBox"), std::string::npos);
+    EXPECT_NE(titled.find("0 0 0 rg"), std::string::npos);
+    EXPECT_NE(titled.find("/Title (S)\r\n/Author (A)\r\n"), std::string::npos);
+    EXPECT_NE(pdf.RenderToString(old.Bytes).find("/GTS_PDFXVersion"), std::string::npos);
+}
+
 } // namespace
 } // namespace gq::pdf

@@ -1,5 +1,6 @@
 #include "pdf/StreamPlayer.h"
 
+#include "PageStreamJobs.h"
 #include "PdfTestSupport.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderBase.h"
@@ -28,6 +29,11 @@ class TRecorder : public TRenderBase
 
     TRecorder() { Clock = test::FixedDate; }
 
+    void ApplyDocumentSettings(const report::TDocumentSettings& d) override
+    {
+        Log.push_back(std::string("Document") + (d.PdfX ? " X" : "") + " [" + d.Title + "] [" +
+                      d.Author + "]");
+    }
     void BeginDocument() override { Log.push_back("BeginDocument"); }
     void EndDocument() override { Log.push_back("EndDocument"); }
     void BeginPage() override
@@ -209,6 +215,77 @@ TEST(StreamPlayer, OlderVersionsReadTheirShorterRecords)
     b.Code(TCode::EndPage);
     EXPECT_EQ(Play(b.Bytes),
               (Calls{"BeginDocument", "BeginPage 0x0", "Left old 1 1", "EndPage", "EndDocument"}));
+}
+
+// The settings block reaches the renderer between the header and BeginDocument; Strings beyond
+// the title and author (a later version's) are passed over, fewer leave the rest empty.
+TEST(StreamPlayer, DocumentSettingsReachTheRendererBeforeTheDocumentBegins)
+{
+    struct Case
+    {
+        std::uint8_t Flags;
+        std::initializer_list<std::string_view> Strings;
+        std::string Call;
+    };
+    for (const Case& c : {Case{1, {"T", "A"}, "Document X [T] [A]"},
+                          Case{0, {"T", "A", "subject", "keywords"}, "Document [T] [A]"},
+                          Case{1, {"Only"}, "Document X [Only] []"},
+                          Case{0, {}, "Document [] []"}}) {
+        TStreamBuilder b;
+        b.DocumentJobHeader(1, c.Flags, c.Strings);
+        b.PageHeader(1);
+        b.Text(TCode::LeftText, 1, "p", 1);
+        b.EndPage();
+        EXPECT_EQ(Play(b.Bytes), (Calls{c.Call, "BeginDocument", "BeginPage 8.5x11", "Left p 1 1",
+                                        "EndPage", "EndDocument"}));
+    }
+    // A 2017 stream carries none: the renderer is not asked.
+    auto plain = Page();
+    plain.EndPage();
+    EXPECT_EQ(Play(plain.Bytes).front(), "BeginDocument");
+}
+
+TEST(StreamPlayer, AnUnknownDocumentFlagOrACutBlockFailsBeforeTheDocument)
+{
+    TStreamBuilder unknown;
+    unknown.DocumentJobHeader(1, 0x03, {"T"});
+    EXPECT_EQ(Play(unknown.Bytes),
+              (Calls{"! Unknown document-settings flags [3] found in report file. @59"}));
+
+    TStreamBuilder cut;
+    cut.DocumentJobHeader(1, 0x01, {"Title"});
+    cut.Bytes.resize(cut.Bytes.size() - 2); // the title's last bytes and everything after
+    Calls calls = Play(cut.Bytes);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_NE(calls[0].find("ends unexpectedly"), std::string::npos) << calls[0];
+}
+
+// What the engine's writer puts in the header, the player reads back; without settings the
+// header stays version 2017 and the renderer is not asked.
+TEST(StreamPlayer, DocumentSettingsRoundTripThroughTheWriter)
+{
+    report::TPageStreamWriter writer(test::SharedFonts());
+    for (const report::TDocumentSettings& settings :
+         {report::TDocumentSettings{true, "Caf\xE9 (Nord)", "A. Writer"},
+          report::TDocumentSettings{false, "", "Someone"}, report::TDocumentSettings{}}) {
+        writer.SetDocumentSettings(settings);
+        writer.StartJob();
+        writer.LeftText("x", 1);
+        writer.FinishJob();
+        TRecorder r;
+        TStreamPlayer player(writer.MemoryData(), r);
+        player.PlayAll();
+        if (settings.IsDefault()) {
+            EXPECT_EQ(player.Version(), report::kStreamVersion);
+            EXPECT_FALSE(player.Header().Document.has_value());
+            EXPECT_EQ(r.Log.front(), "BeginDocument");
+        } else {
+            EXPECT_EQ(player.Version(), report::kStreamVersionDocument);
+            EXPECT_EQ(player.Header().Document, settings);
+            EXPECT_EQ(r.Log.at(1), "BeginDocument");
+        }
+        EXPECT_EQ(r.Log.at(r.Log.size() - 3).rfind("Left x 1 ", 0), 0u); // the page follows
+    }
 }
 
 TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)

@@ -808,6 +808,56 @@ TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
     EXPECT_EQ(Slice(ReadFile(path), 0, 15), Slice(kThreePageHeader, 0, 15));
 }
 
+// Document settings turn the header into version 2019 with the settings block after the
+// output name; back at their defaults the header is 2017 again, byte for byte.
+TEST(PageStreamWriterTest, DocumentSettingsEndTheJobHeaderOfVersion2019)
+{
+    TPageStreamWriter writer(SharedFonts());
+    writer.SetCopies(2);
+    writer.OnPrint = [&](TOutputEngine& e) {
+        e.NextPage();
+        e.NextPage();
+    };
+    writer.SetDocumentSettings({true, "Caf\xE9", ""});
+    writer.RunJob();
+    Bytes data = writer.MemoryData();
+    Bytes expected = kThreePageHeader;
+    expected[1] = 0xE3; // 2019
+    // PDF/X, two Strings: the title, an empty author.
+    const Bytes block = {0x01, 0x02, 0x04, 'C', 'a', 'f', 0xE9, 0x00};
+    expected.insert(expected.end(), block.begin(), block.end());
+    EXPECT_EQ(Slice(data, 0, expected.size()), expected);
+    EXPECT_EQ(data[expected.size()], 80); // the first page follows at once
+
+    writer.SetDocumentSettings({false, "", "A"}); // one setting is enough
+    writer.RunJob();
+    EXPECT_EQ(writer.MemoryData()[1], 0xE3);
+    EXPECT_EQ(Slice(writer.MemoryData(), 59, 5), (Bytes{0x00, 0x02, 0x00, 0x01, 'A'}));
+
+    writer.SetDocumentSettings({});
+    writer.RunJob();
+    EXPECT_EQ(Slice(writer.MemoryData(), 0, 59), kThreePageHeader);
+    EXPECT_EQ(writer.MemoryData()[59], 80);
+}
+
+TEST(PageStreamWriterTest, ADocumentTextTooLongForTheHeaderFailsBeforeTheJobStarts)
+{
+    const testsupport::TTempFolder scratch("gq-pagestream");
+    const fs::path path = scratch / "author.pgs";
+    TPageStreamWriter writer(SharedFonts());
+    writer.SetStreamMode(TStreamMode::smFile);
+    writer.SetFileName(path.string());
+    writer.SetDocumentSettings({false, "", std::string(16384, 'a')});
+    try {
+        writer.RunJob();
+        ADD_FAILURE() << "an author of 16384 bytes was written";
+    } catch (const gq::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("16384 bytes"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(writer.Printing());
+    EXPECT_FALSE(fs::exists(path));
+}
+
 // A page like the book's: a title, a grid of 10- and 5-pixel lines, centred digits.
 void BookLikeJob(TPageStreamWriter& w)
 {
