@@ -29,12 +29,15 @@ inline report::TFontSpec Font(double size, const char* name = "Arial")
     return font;
 }
 
-/// Runs `pages` pages drawn by `draw(engine, page)` and returns the page-stream bytes.
+/// Runs `pages` pages drawn by `draw(engine, page)` and returns the page-stream bytes; the
+/// header carries `document` (a version 2019 header unless it is all defaults).
 inline std::vector<std::uint8_t>
-RunJob(int pages, const std::function<void(report::TPageStreamWriter&, int)>& draw)
+RunJob(int pages, const std::function<void(report::TPageStreamWriter&, int)>& draw,
+       report::TDocumentSettings document = {})
 {
     report::TPageStreamWriter writer(SharedFonts());
     writer.NoBufferLine = true;
+    writer.SetDocumentSettings(std::move(document));
     writer.StartJob();
     for (int page = 1; page <= pages; ++page) {
         if (page > 1)
@@ -217,6 +220,8 @@ inline std::vector<std::pair<std::string, std::vector<std::uint8_t>>> CorpusJobs
     jobs.emplace_back("shapes", RunJob(1, DrawShapePage));
     jobs.emplace_back("misc", RunJob(2, DrawMiscPage));
     jobs.emplace_back("empty-pages", RunJob(2, [](report::TPageStreamWriter&, int) {}));
+    jobs.emplace_back("document-settings",
+                      RunJob(2, DrawPuzzlePage, {true, "Puzzles at Caf\xE9 Nord", "A. Writer"}));
     return jobs;
 }
 
