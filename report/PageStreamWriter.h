@@ -48,7 +48,10 @@ class TPageStreamWriter : public TOutputEngine
     /// otherwise version kStreamVersionDocument with the settings block. StartJob throws gq::Error
     /// when a text is longer than a String holds.
     const TDocumentSettings& DocumentSettings() const { return m_documentSettings; }
-    void SetDocumentSettings(TDocumentSettings settings) { m_documentSettings = std::move(settings); }
+    void SetDocumentSettings(TDocumentSettings settings)
+    {
+        m_documentSettings = std::move(settings);
+    }
 
     /// smMemory: the bytes of the last (or current) job; kept after FinishJob.
     const std::vector<std::uint8_t>& MemoryData() const { return m_memory; }

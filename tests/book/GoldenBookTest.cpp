@@ -254,8 +254,8 @@ TEST_P(GoldenBookTest, TheBooksPageStreamRendersToTheSameBytes)
         GTEST_SKIP();
     std::string fromStream;
     const std::string book = MakeGoldenBook(GetParam(), nullptr, &fromStream);
-    EXPECT_TRUE(book == fromStream) << "the book has " << book.size()
-                                    << " bytes, its stream rendered " << fromStream.size();
+    EXPECT_TRUE(book == fromStream)
+        << "the book has " << book.size() << " bytes, its stream rendered " << fromStream.size();
 }
 
 // A PDF/X book, and a plain book with a title beyond ASCII: PDF/X, the trim boxes and the

@@ -12,7 +12,6 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -88,7 +87,7 @@ class TStreamBuilder
     /// Job header of version 2019 for a Letter page, ending in the document-settings block:
     /// the `flags` Byte, the count of `strings` and the Strings.
     void DocumentJobHeader(int pageCount, std::uint8_t flags,
-                           std::initializer_list<std::string_view> strings)
+                           const std::vector<std::string_view>& strings)
     {
         JobHeader(pageCount);
         Bytes[1] = report::kStreamVersionDocument & 0xFF;

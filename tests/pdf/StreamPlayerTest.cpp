@@ -224,13 +224,13 @@ TEST(StreamPlayer, DocumentSettingsReachTheRendererBeforeTheDocumentBegins)
     struct Case
     {
         std::uint8_t Flags;
-        std::initializer_list<std::string_view> Strings;
+        std::vector<std::string_view> Strings;
         std::string Call;
     };
-    for (const Case& c : {Case{1, {"T", "A"}, "Document X [T] [A]"},
-                          Case{0, {"T", "A", "subject", "keywords"}, "Document [T] [A]"},
-                          Case{1, {"Only"}, "Document X [Only] []"},
-                          Case{0, {}, "Document [] []"}}) {
+    for (const Case& c :
+         {Case{1, {"T", "A"}, "Document X [T] [A]"},
+          Case{0, {"T", "A", "subject", "keywords"}, "Document [T] [A]"},
+          Case{1, {"Only"}, "Document X [Only] []"}, Case{0, {}, "Document [] []"}}) {
         TStreamBuilder b;
         b.DocumentJobHeader(1, c.Flags, c.Strings);
         b.PageHeader(1);
