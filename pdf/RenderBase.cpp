@@ -40,7 +40,6 @@ void TRenderBase::FillRectangle(const TDeviceRect&) {}
 void TRenderBase::TextInRect(const TDeviceRect&, double, double, const std::string&) {}
 void TRenderBase::DrawRoundRect(double, double, double, double, double, double) {}
 void TRenderBase::ApplyDocumentSettings(const report::TDocumentSettings&) {}
-
 void TRenderBase::BeginDocument() {}
 void TRenderBase::EndDocument() {}
 void TRenderBase::BeginPage() {}
