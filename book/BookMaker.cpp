@@ -209,7 +209,7 @@ struct TBookMaker::Impl
     TBookFacts Facts;
 };
 
-TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + std::string(kPageStreamName)) {}
+TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder().Path + std::string(kPageStreamName)) {}
 
 TBookMaker::TBookMaker(std::string pageStreamPath)
     : m_impl(std::make_unique<Impl>(std::move(pageStreamPath)))

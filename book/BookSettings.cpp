@@ -22,4 +22,10 @@ void CheckBookSettings(const TBookSettings& settings)
         throw Error("there is no level " + std::to_string(settings.LevelIndex));
 }
 
+bool CandidatesAllowed(int) { return true; }
+bool IsBlankText(std::string_view) { return false; }
+TBookSettings WithoutBlankTexts(TBookSettings settings) { return settings; }
+int BookMemoryMegabytes(const TBookSettings&) { return 0; }
+int RenderMemoryMegabytes(std::uint64_t) { return 0; }
+
 } // namespace gq::book

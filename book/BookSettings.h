@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -46,5 +47,11 @@ struct TBookSettings
 /// Throws gq::Error naming the first of the page count, puzzles per page and level that is out
 /// of its range. Paper and title page are CheckPrintSettings' (book/BookLayout.h).
 void CheckBookSettings(const TBookSettings& settings);
+
+bool CandidatesAllowed(int puzzlesPerPage);
+bool IsBlankText(std::string_view text);
+TBookSettings WithoutBlankTexts(TBookSettings settings);
+int BookMemoryMegabytes(const TBookSettings& settings);
+int RenderMemoryMegabytes(std::uint64_t streamBytes);
 
 } // namespace gq::book

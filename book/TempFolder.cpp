@@ -39,7 +39,7 @@ void CheckPrivate(const std::string& folder, uid_t uid)
 
 } // namespace
 
-std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
+TPrivateFolder PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
 {
     // Only an absolute runtime folder counts: a relative one would depend on where the program
     // happens to be started.
@@ -49,17 +49,17 @@ std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t 
         while (folder.size() > 1 && folder.back() == '/')
             folder.pop_back();
         CheckPrivate(folder, uid);
-        return WithSlash(folder);
+        return {WithSlash(folder), {}};
     }
     std::string base = tmpDir && *tmpDir ? tmpDir : "/tmp";
     std::string folder = WithSlash(base) + "gridquill-" + std::to_string(uid);
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         throw Error("cannot create the temporary folder " + folder + ": " + std::strerror(errno));
     CheckPrivate(folder, uid);
-    return WithSlash(folder);
+    return {WithSlash(folder), {}};
 }
 
-std::string PrivateTempFolder()
+TPrivateFolder PrivateTempFolder()
 {
     return PrivateTempFolder(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), getuid());
 }

@@ -11,9 +11,14 @@ namespace gq::book
 /// path, else a folder "gridquill-<uid>" under $TMPDIR (or /tmp), created with mode 0700. Either
 /// must be a real directory (not a link) owned by the user and closed to everybody else, so that no
 /// other local user can plant files or links in it. Throws gq::Error naming the folder otherwise.
-std::string PrivateTempFolder();
+struct TPrivateFolder
+{
+    std::string Path;
+    std::string Fallback;
+};
+TPrivateFolder PrivateTempFolder();
 
 /// The same rule with its inputs given: `runtimeDir` and `tmpDir` may be null or empty.
-std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid);
+TPrivateFolder PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid);
 
 } // namespace gq::book
