@@ -68,13 +68,13 @@ TEST_F(SafeFileTest, PrivateFolderIsCreatedClosedAndReused)
 TEST_F(SafeFileTest, APlantedOrOpenFolderIsLeftForAFreshPrivateOne)
 {
     const std::string usual = (Dir / ("gridquill-" + std::to_string(getuid()))).string();
-    const std::string prefix = usual + ".";
     fs::create_directory(Dir / "elsewhere");
     auto expectFallback = [&](uid_t uid, const std::string& why) {
+        const std::string named = (Dir / ("gridquill-" + std::to_string(uid))).string();
         auto [folder, note] = Chosen(nullptr, Dir.c_str(), uid);
-        EXPECT_EQ(folder.rfind(prefix, 0), 0u) << folder;
+        EXPECT_EQ(folder.rfind(named + ".", 0), 0u) << folder;
         EXPECT_TRUE(IsPrivateFolder(folder)) << folder;
-        EXPECT_NE(note.find(usual + " " + why), std::string::npos) << note;
+        EXPECT_NE(note.find(named + " " + why), std::string::npos) << note;
         EXPECT_NE(Chosen(nullptr, Dir.c_str(), uid).first, folder) << "a fresh folder each time";
     };
     fs::create_directory_symlink(Dir / "elsewhere", usual);
@@ -283,10 +283,14 @@ TEST_F(SafeFileTest, TheFileNamesSuffixDecidesAboutPdf)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"book", "book.pdf"},     {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
-        {"/d/x.txt", "/d/x.txt"}, {".hidden", ".hidden.pdf"}, {"a.", "a..pdf"},
+        {"/d/x.txt", "/d/x.txt"}, {".hidden", ".hidden.pdf"}, {"a.", "a.pdf"},
+        {"d/book.", "d/book.pdf"},
     };
     for (const auto& [given, expected] : cases)
         EXPECT_EQ(PdfPathFor(given), expected) << given;
+    // A name that is only the suffix names no book.
+    for (const char* suffix : {".pdf", "d/.PDF"})
+        EXPECT_THROW(PdfPathFor(suffix), Error) << suffix;
 }
 
 } // namespace
