@@ -17,8 +17,8 @@ inline constexpr int kDefaultPageCount = 20;
 /// Puzzles a page may hold, in the order the front ends offer them.
 inline constexpr std::array<int, 3> kPuzzlesPerPageChoices = {1, 2, 4};
 
-/// File name of the page stream in the user's private temporary folder (or, when that folder
-/// cannot be used, in the current folder).
+/// File name of the page stream in the user's private temporary folder (PrivateTempFolder,
+/// book/TempFolder.h; the window falls back to the current folder when no folder can be made).
 inline constexpr std::string_view kPageStreamName = "velmoraquill.pgs";
 
 /// What a book run reads from its front end when it starts.

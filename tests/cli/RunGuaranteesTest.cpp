@@ -310,6 +310,10 @@ TEST_F(RunGuaranteesTest, RunningOutOfMemoryIsSaidInWords)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
 #endif
     // 30 MB of address space start the program but do not hold the largest book (64 MB).
     CliResult book =
