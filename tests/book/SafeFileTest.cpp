@@ -282,8 +282,8 @@ TEST_F(SafeFileTest, ErrorsNameTheUsersPathAndTheReason)
 TEST_F(SafeFileTest, TheFileNamesSuffixDecidesAboutPdf)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"book", "book.pdf"},     {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
-        {"/d/x.txt", "/d/x.txt"}, {".hidden", ".hidden.pdf"}, {"a.", "a.pdf"},
+        {"book", "book.pdf"},      {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
+        {"/d/x.txt", "/d/x.txt"},  {".hidden", ".hidden.pdf"}, {"a.", "a.pdf"},
         {"d/book.", "d/book.pdf"},
     };
     for (const auto& [given, expected] : cases)
