@@ -207,12 +207,18 @@ struct TBookMaker::Impl
     pdf::TRenderPDF RenderPDF;
     std::unique_ptr<puzzle::TPuzzleBatch> Batch = std::make_unique<puzzle::TPuzzleBatch>();
     std::string PageStreamPath;
+    std::string PageStreamFallback;
     TFileSeams Seams;
     const puzzle::TPuzzleBank* Bank = &puzzle::TPuzzleBank::BuiltIn();
     TBookFacts Facts;
 };
 
-TBookMaker::TBookMaker() : TBookMaker(PrivateTempFolder() + std::string(kPageStreamName)) {}
+TBookMaker::TBookMaker() : TBookMaker(std::string(kPageStreamName))
+{
+    TPrivateFolder folder = PrivateTempFolder();
+    m_impl->PageStreamPath = folder.Path + std::string(kPageStreamName);
+    m_impl->PageStreamFallback = std::move(folder.Fallback);
+}
 
 TBookMaker::TBookMaker(std::string pageStreamPath)
     : m_impl(std::make_unique<Impl>(std::move(pageStreamPath)))
@@ -240,6 +246,8 @@ void TBookMaker::SetMessagePump(std::function<void()> pump)
 
 const std::string& TBookMaker::PageStreamPath() const { return m_impl->PageStreamPath; }
 
+const std::string& TBookMaker::PageStreamFallback() const { return m_impl->PageStreamFallback; }
+
 const TBookFacts& TBookMaker::LastBookFacts() const { return m_impl->Facts; }
 
 const puzzle::TPuzzleBatch& TBookMaker::PuzzleBatch() const { return *m_impl->Batch; }
@@ -254,8 +262,9 @@ void TBookMaker::DeleteOldPages()
         report::Free(project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
 }
 
-void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userProgress)
+void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& userProgress)
 {
+    const TBookSettings settings = WithoutBlankTexts(givenSettings);
     CheckBookSettings(settings);
     CheckPrintSettings(settings);
     Impl& m = *m_impl;
@@ -315,17 +324,18 @@ void TBookMaker::BuildBook(const TBookSettings& settings, IBookProgress& userPro
         throw;
     }
     TClosingProject closing(m.RepProject1);
-    // The stream goes to a file of this run's own, is read back from that file (never from a
-    // path another run may be writing) and only then replaces the one in the private folder.
+    // The stream goes to a file of this run's own and is read back from that file (never from
+    // a path another run may be writing). It replaces the one in the private folder only after
+    // the PDF is in place, so that the stream there is always the last finished book's.
     const auto& written = m.PageStreamWriter1.MemoryData();
     TNewFile streamFile(m.PageStreamPath, TFileAudience::Private, m.Seams.AllowUnnamedFiles);
     streamFile.Write(
         std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
     std::string stream = streamFile.ReadBack();
-    streamFile.Commit(TReplace::Always);
     progress.SetProgress(80);
     progress.Repaint();
     RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
+    streamFile.Commit(TReplace::Always);
     closing.Finish();
     m.Facts = MakeFacts(m.RenderPDF, settings, layout);
     progress.SetProgress(100);

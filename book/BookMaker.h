@@ -54,8 +54,9 @@ struct TBookFacts
 class TBookMaker
 {
   public:
-    /// The page stream goes to "velmoraquill.pgs" in the user's private temporary folder.
-    /// Throws gq::Error when that folder cannot be made safe to use.
+    /// The page stream goes to "velmoraquill.pgs" in the user's private temporary folder
+    /// (PrivateTempFolder, book/TempFolder.h). Throws gq::Error when no folder can be made
+    /// safe to use.
     TBookMaker();
     /// The page stream goes to `pageStreamPath`.
     explicit TBookMaker(std::string pageStreamPath);
@@ -82,16 +83,21 @@ class TBookMaker
     void SetMessagePump(std::function<void()> pump);
 
     const std::string& PageStreamPath() const;
+    /// Why the page stream is not in the usual private folder, or "" when it is (see
+    /// TPrivateFolder::Fallback).
+    const std::string& PageStreamFallback() const;
 
     /// Frees pages "Report1.Page1".."Report1.Page200" left open by a failed run.
     void DeleteOldPages();
 
     /// Makes the whole book described by `settings` and writes it to PdfPathFor(settings.PdfPath).
-    /// The page stream is written to a new file, read back from that file and rendered, then put
-    /// at PageStreamPath in one step. The PDF appears only once it is complete; an existing file
-    /// there is replaced only with settings.ReplaceExisting (else TFileExistsError, checked
-    /// before any work and again at the moment of creation). Throws gq::Error on any failure;
-    /// nothing is left behind then.
+    /// The page stream is written to a new file, read back from that file and rendered; once
+    /// the PDF is in place the stream is put at PageStreamPath in one step, so a failed run
+    /// leaves the last finished book's stream there. The PDF appears only once it is complete; an
+    /// existing file there is replaced only with settings.ReplaceExisting (else TFileExistsError,
+    /// checked before any work and again at the moment of creation). Throws gq::Error on any
+    /// failure; nothing is left behind then. A blank title or author counts as none
+    /// (WithoutBlankTexts).
     void BuildBook(const TBookSettings& settings, IBookProgress& progress);
 
     /// What the last book made is.

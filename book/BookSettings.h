@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,8 @@ inline constexpr int kDefaultPageCount = 20;
 /// Puzzles a page may hold, in the order the front ends offer them.
 inline constexpr std::array<int, 3> kPuzzlesPerPageChoices = {1, 2, 4};
 
-/// File name of the page stream in the user's private temporary folder (or, when that folder
-/// cannot be used, in the current folder).
+/// File name of the page stream in the user's private temporary folder (PrivateTempFolder,
+/// book/TempFolder.h; the window falls back to the current folder when no folder can be made).
 inline constexpr std::string_view kPageStreamName = "velmoraquill.pgs";
 
 /// What a book run reads from its front end when it starts.
@@ -44,7 +45,25 @@ struct TBookSettings
 };
 
 /// Throws gq::Error naming the first of the page count, puzzles per page and level that is out
-/// of its range. Paper and title page are CheckPrintSettings' (book/BookLayout.h).
+/// of its range, or candidates asked for where CandidatesAllowed says no. Paper and title page
+/// are CheckPrintSettings' (book/BookLayout.h).
 void CheckBookSettings(const TBookSettings& settings);
+
+/// Whether candidate digits can be printed with `puzzlesPerPage` puzzles on a page: only a
+/// page of one puzzle has cells large enough.
+bool CandidatesAllowed(int puzzlesPerPage);
+
+/// True for a title or author that is empty or only spaces: the book has none then.
+bool IsBlankText(std::string_view text);
+
+/// `settings` with a blank (IsBlankText) Title or Author made empty.
+TBookSettings WithoutBlankTexts(TBookSettings settings);
+
+/// About how much memory, in MB, making the book `settings` describe takes at its peak
+/// (measured for fresh runs: 8 MB for one page, 64 MB for 800 puzzles).
+int BookMemoryMegabytes(const TBookSettings& settings);
+
+/// About how much memory, in MB, rendering a page stream of `streamBytes` takes at its peak.
+int RenderMemoryMegabytes(std::uint64_t streamBytes);
 
 } // namespace gq::book

@@ -34,6 +34,8 @@ void RemoveAndReraise(int signal)
     std::raise(signal);
 }
 
+void DoNothing(int) {}
+
 } // namespace
 
 void InstallInterruptCleanup()
@@ -51,7 +53,15 @@ void InstallInterruptCleanup()
             continue;
         sigaction(signal, &action, nullptr);
     }
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A handler that does nothing rather than SIG_IGN: an ignored signal would stay ignored in
+    // every program started from here, a handled one is reset to the default by exec.
+    struct sigaction nothing;
+    std::memset(&nothing, 0, sizeof nothing);
+    nothing.sa_handler = DoNothing;
+    nothing.sa_flags = SA_RESTART;
+    sigemptyset(&nothing.sa_mask);
+    for (int signal : {SIGPIPE, SIGXFSZ})
+        sigaction(signal, &nothing, nullptr);
 }
 
 int RegisterForCleanup(const std::string& path)

@@ -4,6 +4,7 @@
 #include "pdf/StreamPlayer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -267,9 +268,18 @@ std::string PdfPathFor(const std::string& path)
     std::string_view name =
         std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
     std::string::size_type dot = name.rfind('.');
-    if (name.empty() || (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()))
+    // "." and ".." are folders, which CheckDocumentPath refuses by that name.
+    if (name.empty() || name == "." || name == "..")
         return path;
-    return path + ".pdf";
+    std::string lower(name);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == ".pdf")
+        throw Error("\"" + path + "\" has no file name before its suffix: name the book, as in " +
+                    "book.pdf");
+    if (dot == std::string_view::npos || dot == 0)
+        return path + ".pdf";
+    return dot + 1 == name.size() ? path + "pdf" : path;
 }
 
 std::string ReadWholeFile(const std::string& path)

@@ -89,7 +89,9 @@ void WriteNewFile(const std::string& target, std::string_view bytes, TFileAudien
 /// naming the path.
 void CheckDocumentPath(const std::string& path);
 
-/// The name a book gets for `path`: ".pdf" is added when the file name has no suffix.
+/// The name a book gets for `path`: ".pdf" is added when the file name has no suffix, "pdf"
+/// when it ends in a bare '.' ("book." becomes "book.pdf"). Throws gq::Error for a file name
+/// that is only the suffix (".pdf" in any case): it names no book.
 std::string PdfPathFor(const std::string& path);
 
 /// Reads the whole file at `path`. Throws gq::Error naming the path.

@@ -22,24 +22,25 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
-/// Throws unless `folder` is a directory (not a link) owned by `uid` with no group or other
-/// access.
-void CheckPrivate(const std::string& folder, uid_t uid)
+/// Why `folder` is not a directory (not a link) owned by `uid` with no group or other access,
+/// or "" when it is one.
+std::string WhyNotPrivate(const std::string& folder, uid_t uid)
 {
     struct stat info;
     if (lstat(folder.c_str(), &info) != 0)
-        throw Error("cannot use the temporary folder " + folder + ": " + std::strerror(errno));
+        return "cannot use the temporary folder " + folder + ": " + std::strerror(errno);
     if (S_ISLNK(info.st_mode) || !S_ISDIR(info.st_mode))
-        throw Error("the temporary folder " + folder + " is not a directory of its own");
+        return "the temporary folder " + folder + " is not a directory of its own";
     if (info.st_uid != uid)
-        throw Error("the temporary folder " + folder + " belongs to another user");
+        return "the temporary folder " + folder + " belongs to another user";
     if ((info.st_mode & 077) != 0)
-        throw Error("the temporary folder " + folder + " is open to other users");
+        return "the temporary folder " + folder + " is open to other users";
+    return {};
 }
 
-} // namespace
-
-std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
+/// The usual folder, or "" with `why` set when it cannot be used.
+std::string UsualFolder(const char* runtimeDir, const std::string& base, uid_t uid,
+                        std::string& why)
 {
     // Only an absolute runtime folder counts: a relative one would depend on where the program
     // happens to be started.
@@ -48,18 +49,37 @@ std::string PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t 
         // lstat("link/") would follow the link: check the name itself.
         while (folder.size() > 1 && folder.back() == '/')
             folder.pop_back();
-        CheckPrivate(folder, uid);
-        return WithSlash(folder);
+        why = WhyNotPrivate(folder, uid);
+        return why.empty() ? WithSlash(folder) : std::string();
     }
-    std::string base = tmpDir && *tmpDir ? tmpDir : "/tmp";
     std::string folder = WithSlash(base) + "gridquill-" + std::to_string(uid);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        throw Error("cannot create the temporary folder " + folder + ": " + std::strerror(errno));
-    CheckPrivate(folder, uid);
-    return WithSlash(folder);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        why = "cannot create the temporary folder " + folder + ": " + std::strerror(errno);
+        return {};
+    }
+    why = WhyNotPrivate(folder, uid);
+    return why.empty() ? WithSlash(folder) : std::string();
 }
 
-std::string PrivateTempFolder()
+} // namespace
+
+TPrivateFolder PrivateTempFolder(const char* runtimeDir, const char* tmpDir, uid_t uid)
+{
+    const std::string base = tmpDir && *tmpDir ? tmpDir : "/tmp";
+    std::string why;
+    std::string usual = UsualFolder(runtimeDir, base, uid, why);
+    if (!usual.empty())
+        return {usual, {}};
+    // mkdtemp makes a new folder of mode 0700 that nobody else can have prepared.
+    std::string fresh = WithSlash(base) + "gridquill-" + std::to_string(uid) + ".XXXXXX";
+    if (mkdtemp(fresh.data()))
+        return {WithSlash(fresh), why};
+    throw Error(why + ", and no private folder can be made in " + base + ": " +
+                std::strerror(errno) +
+                "; set TMPDIR or XDG_RUNTIME_DIR to a folder of your own for the page stream");
+}
+
+TPrivateFolder PrivateTempFolder()
 {
     return PrivateTempFolder(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), getuid());
 }

@@ -6,6 +6,7 @@
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
+#include "puzzle/PuzzleBank.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,10 +17,12 @@
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -35,6 +38,49 @@ struct UsageError : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
+
+/// `text` as it may be shown on a terminal: control characters (C0, DEL and C1) and bytes that
+/// are not UTF-8 are written as "\x1b", so that user text can neither drive the terminal nor
+/// break a message into lines. Every line the program prints goes through here.
+std::string TerminalText(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    auto escape = [&](unsigned char byte) {
+        shown += "\\x";
+        shown += kHex[byte >> 4];
+        shown += kHex[byte & 0xF];
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
+        bool whole = length > 0 && at + length <= text.size();
+        for (std::size_t i = 1; whole && i < length; ++i)
+            whole = (static_cast<unsigned char>(text[at + i]) & 0xC0) == 0x80;
+        const bool control =
+            lead < 0x20 || lead == 0x7F ||
+            (whole && lead == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0);
+        if (!whole || control) {
+            for (std::size_t i = 0; i < (whole ? length : 1); ++i)
+                escape(static_cast<unsigned char>(text[at + i]));
+            at += whole ? length : 1;
+            continue;
+        }
+        shown.append(text.substr(at, length));
+        at += length;
+    }
+    return shown;
+}
+
+/// Prints one line of failure on stderr.
+void PrintError(std::string_view message)
+{
+    std::cerr << "gridquill-cli: " << TerminalText(message) << '\n';
+}
 
 /// Numbers are plain decimal digits: no sign, spaces, "0x" or octal. Leading zeros are dropped
 /// here, so that the parser that follows cannot take "010" for an octal 8.
@@ -121,11 +167,17 @@ std::vector<std::string> LevelNames()
     return names;
 }
 
-/// An OUTPUT must name something; the rest of what it may be is the book code's to check.
+/// An OUTPUT must name something and be a name a book can have (book::PdfPathFor); the rest of
+/// what it may be is the book code's to check.
 void RequireOutputName(const std::string& output)
 {
     if (output.empty())
         throw UsageError("OUTPUT is empty: name the PDF file to write");
+    try {
+        book::PdfPathFor(output);
+    } catch (const Error& e) {
+        throw UsageError(e.what());
+    }
 }
 
 /// Adds the command line's advice to a refusal to replace a file.
@@ -213,12 +265,8 @@ struct Options
     std::string Author;
 };
 
-int RunBook(const Options& options)
+book::TBookSettings SettingsOf(const Options& options)
 {
-    if (options.Candidates && options.PerPage != 1)
-        throw UsageError("--candidates needs one puzzle per page (--per-page 1)");
-
-    RequireOutputName(options.Output);
     book::TBookSettings settings;
     settings.LevelIndex = puzzle::LevelIndexOfName(options.Level);
     settings.PageCount = options.Pages;
@@ -232,6 +280,27 @@ int RunBook(const Options& options)
     settings.Title = options.Title;
     settings.Author = options.Author;
     settings.Volume = options.Volume;
+    return settings;
+}
+
+/// Refuses, as a usage error, settings the book code would refuse: asked here so that the
+/// rules keep one home.
+void CheckUsage(const book::TBookSettings& settings)
+{
+    try {
+        book::CheckBookSettings(settings);
+        if (settings.Volume > 0)
+            puzzle::TBookDraw(puzzle::TPuzzleBank::BuiltIn(), settings.LevelIndex, settings.Volume);
+    } catch (const Error& e) {
+        throw UsageError(e.what());
+    }
+}
+
+int RunBook(const Options& options)
+{
+    const book::TBookSettings settings = SettingsOf(options);
+    CheckUsage(settings);
+    RequireOutputName(options.Output);
 
     book::TBookMaker maker;
     if (options.Seed)
@@ -243,11 +312,14 @@ int RunBook(const Options& options)
     } catch (const book::TFileExistsError& error) {
         ExplainExisting(error);
     }
-    const std::string written = book::PdfPathFor(options.Output);
-    if (settings.IsPrintReady())
-        std::cout << written << ": " << PrintReadySummary(maker.LastBookFacts()) << '\n';
-    else
-        std::cout << written << ": " << book::BookPageCount(settings) << " pages\n";
+    std::string line =
+        book::PdfPathFor(options.Output) + ": " +
+        (settings.IsPrintReady() ? PrintReadySummary(maker.LastBookFacts())
+                                 : std::to_string(book::BookPageCount(settings)) + " pages");
+    if (!maker.PageStreamFallback().empty())
+        line += "; page stream kept in " + maker.PageStreamPath() + " (" +
+                maker.PageStreamFallback() + ")";
+    std::cout << TerminalText(line) << '\n';
     return 0;
 }
 
@@ -255,9 +327,9 @@ int RunRender(const Options& options)
 {
     RequireOutputName(options.Output);
     try {
-        std::cout << book::RenderPageStream(options.PageStream, options.Output,
-                                            options.Force ? book::TReplace::Always
-                                                          : book::TReplace::Never)
+        std::cout << TerminalText(book::RenderPageStream(options.PageStream, options.Output,
+                                                         options.Force ? book::TReplace::Always
+                                                                       : book::TReplace::Never))
                   << '\n';
     } catch (const book::TFileExistsError& error) {
         ExplainExisting(error);
@@ -289,6 +361,21 @@ int RunPuzzle(const Options& options)
     return 0;
 }
 
+/// What to say when memory ran out: how much the book, or the rendering, takes.
+std::string OutOfMemory(const Options& options, bool book, bool render)
+{
+    if (book)
+        return "not enough memory to make this book (about " +
+               std::to_string(book::BookMemoryMegabytes(SettingsOf(options))) + " MB needed)";
+    struct stat info;
+    if (render && stat(options.PageStream.c_str(), &info) == 0)
+        return "not enough memory to render " + options.PageStream + " (about " +
+               std::to_string(
+                   book::RenderMemoryMegabytes(static_cast<std::uint64_t>(info.st_size))) +
+               " MB needed)";
+    return "not enough memory";
+}
+
 /// Flushes standard output and says whether everything printed reached it (a full disk or a
 /// closed descriptor shows only here).
 bool StandardOutputWritten()
@@ -297,9 +384,8 @@ bool StandardOutputWritten()
     std::cout.flush();
     bool written = std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written)
-        std::cerr << "gridquill-cli: cannot write to standard output"
-                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string())
-                  << '\n';
+        PrintError(std::string("cannot write to standard output: ") +
+                   (errno != 0 ? std::strerror(errno) : "the write failed"));
     return written;
 }
 
@@ -315,6 +401,36 @@ std::optional<std::string> UnknownCommand(int argc, char** argv,
     return std::string(argv[1]);
 }
 
+/// What is wrong with the arguments `command` was given beyond what the parser checks: an
+/// option it does not have, a repeated option, one file too many, a missing one. Empty when
+/// nothing is.
+std::string ArgumentProblem(const CLI::App& command, std::string_view files)
+{
+    const std::string name = command.get_name();
+    for (const std::string& extra : command.remaining()) {
+        if (extra == "--")
+            continue;
+        if (extra == "--version")
+            return "--version is an option of gridquill-cli, not of " + name +
+                   ": use gridquill-cli --version";
+        if (extra.size() > 1 && extra[0] == '-') {
+            std::string problem = name + " has no option " + extra;
+            if (extra.rfind("--", 0) != 0)
+                problem += "; a file name starting with '-' goes after '--' (" + name + " -- " +
+                           extra + ")";
+            return problem;
+        }
+        return name + " " + std::string(files) + ": \"" + extra + "\" is one too many";
+    }
+    for (const CLI::Option* option : command.get_options())
+        if (option->count() > 1)
+            return option->get_name() + " was given twice";
+    for (const CLI::Option* option : command.get_options())
+        if (option->get_positional() && option->count() == 0)
+            return option->get_name() + " is required";
+    return {};
+}
+
 int Run(int argc, char** argv)
 {
     CLI::App app{"Gridquill: printable Sudoku puzzle books", "gridquill-cli"};
@@ -324,6 +440,9 @@ int Run(int argc, char** argv)
     Options options;
     const std::string levelHelp = "very-easy, easy, standard, hard, expert or extreme";
 
+    // Unknown and repeated options are looked at after parsing (ArgumentProblem), which says
+    // more than the parser would: an option may be given once, and so may a file name.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     auto* bookCommand = app.add_subcommand("book", "make a puzzle book as a PDF file");
     bookCommand
         ->add_option("--pages", options.Pages,
@@ -366,16 +485,14 @@ int Run(int argc, char** argv)
         ->check(TitlePageCheck("the author", book::kMaxAuthorLength));
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
-    bookCommand
-        ->add_option("OUTPUT", options.Output,
-                     "the PDF file to write (.pdf is added to a file name without a suffix)")
-        ->required();
+    bookCommand->add_option(
+        "OUTPUT", options.Output,
+        "the PDF file to write (.pdf is added to a file name without a suffix)");
 
     auto* renderCommand = app.add_subcommand("render", "play a page-stream file into a PDF");
     renderCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
-    renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play")
-        ->required();
-    renderCommand->add_option("OUTPUT", options.Output, "the PDF file to write")->required();
+    renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play");
+    renderCommand->add_option("OUTPUT", options.Output, "the PDF file to write");
 
     auto* puzzleCommand =
         app.add_subcommand("puzzle", "draw one puzzle and print it with its solution");
@@ -386,9 +503,17 @@ int Run(int argc, char** argv)
         ->transform(kDecimalNumber)
         ->check(kSeedCheck);
 
+    const std::pair<CLI::App*, std::string_view> commands[] = {
+        {bookCommand, "writes one file"},
+        {renderCommand, "takes PAGESTREAM and OUTPUT"},
+        {puzzleCommand, "takes no file"},
+    };
+    for (const auto& [command, files] : commands)
+        command->allow_extras();
+
     if (auto unknown = UnknownCommand(argc, argv, {"book", "render", "puzzle"})) {
-        std::cerr << "gridquill-cli: unknown command \"" << *unknown
-                  << "\"; the commands are book, render and puzzle (see --help)\n";
+        PrintError("unknown command \"" + *unknown +
+                   "\"; the commands are book, render and puzzle (see --help)");
         return kExitUsage;
     }
     try {
@@ -400,8 +525,16 @@ int Run(int argc, char** argv)
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "gridquill-cli: " << e.what() << " (see --help)\n";
+        PrintError(std::string(e.what()) + " (see --help)");
         return kExitUsage;
+    }
+    for (const auto& [command, files] : commands) {
+        if (!*command)
+            continue;
+        if (std::string problem = ArgumentProblem(*command, files); !problem.empty()) {
+            PrintError(problem + " (see --help)");
+            return kExitUsage;
+        }
     }
 
     try {
@@ -411,10 +544,13 @@ int Run(int argc, char** argv)
             return RunRender(options);
         return RunPuzzle(options);
     } catch (const UsageError& e) {
-        std::cerr << "gridquill-cli: " << e.what() << '\n';
+        PrintError(e.what());
         return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        PrintError(OutOfMemory(options, bookCommand->parsed(), renderCommand->parsed()));
+        return kExitFailure;
     } catch (const std::exception& e) {
-        std::cerr << "gridquill-cli: " << e.what() << '\n';
+        PrintError(e.what());
         return kExitFailure;
     }
 }

@@ -49,7 +49,8 @@ class TSystemDesktop final : public IDesktop
 /// warning of its own, opened on `start` (a folder ending in a separator, or a file path).
 std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& start);
 
-/// `path` with ".pdf" appended when its file name has no extension.
+/// The name a book gets for `path` (book::PdfPathFor): ".pdf" appended when its file name has
+/// no extension. Throws gq::Error for a file name that is only the suffix (".pdf").
 QString WithDefaultSuffix(const QString& path);
 
 } // namespace gq::app

@@ -370,24 +370,17 @@ void TForm1::ShowPicture(QLabel* picture)
 
 void TForm1::manygroupClick()
 {
-    switch (m_manyButtons->checkedId()) {
-    case 0:
-        ShowPicture(m_image1);
-        m_cbkCandidates->setEnabled(true);
-        break;
-    case 1:
-        ShowPicture(m_image2);
+    const int item = m_manyButtons->checkedId();
+    if (item < 0 || item >= static_cast<int>(book::kPuzzlesPerPageChoices.size()))
+        return;
+    QLabel* const pictures[] = {m_image1, m_image2, m_image4};
+    ShowPicture(pictures[item]);
+    // The box follows the book's rule; a box that cannot apply is cleared, not just greyed.
+    const bool allowed =
+        book::CandidatesAllowed(book::kPuzzlesPerPageChoices[static_cast<std::size_t>(item)]);
+    if (!allowed)
         m_cbkCandidates->setChecked(false);
-        m_cbkCandidates->setEnabled(false);
-        break;
-    case 2:
-        ShowPicture(m_image4);
-        m_cbkCandidates->setChecked(false);
-        m_cbkCandidates->setEnabled(false);
-        break;
-    default:
-        break;
-    }
+    m_cbkCandidates->setEnabled(allowed);
 }
 
 void TForm1::cbk_candidatesClick()
@@ -433,7 +426,12 @@ void TForm1::BitBtn2Click()
     QString path = m_desktop.AskPdfPath(this, m_saveDialogStart);
     if (path.isEmpty())
         return;
-    path = WithDefaultSuffix(path);
+    try {
+        path = WithDefaultSuffix(path);
+    } catch (const std::exception& refused) {
+        m_desktop.ShowError(this, QString::fromUtf8(refused.what()));
+        return;
+    }
     m_saveDialogStart = path;
     // A file that appears there during the run is not replaced: only what the user agreed to.
     const bool replace = QFileInfo::exists(path);

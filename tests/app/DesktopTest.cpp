@@ -649,6 +649,20 @@ class TDesktopTest : public QObject
         QCOMPARE(WithDefaultSuffix("/d/book"), QString("/d/book.pdf"));
         QCOMPARE(WithDefaultSuffix("/d/book.PDF"), QString("/d/book.PDF"));
         QCOMPARE(WithDefaultSuffix("/d.x/book"), QString("/d.x/book.pdf"));
+        QCOMPARE(WithDefaultSuffix("/d/book."), QString("/d/book.pdf"));
+        QVERIFY_THROWS_EXCEPTION(Error, WithDefaultSuffix("/d/.pdf"));
+    }
+
+    void aNameThatIsOnlyTheSuffixIsRefused()
+    {
+        MakeForm();
+        m_desktop->SaveAnswers << Docs(".pdf");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->Errors.size(), 1);
+        QVERIFY2(m_desktop->Errors.constFirst().contains("has no file name before its suffix"),
+                 qPrintable(m_desktop->Errors.constFirst()));
+        QVERIFY(m_run->Calls.isEmpty());
+        QVERIFY(Find<QGroupBox>("gpb")->isHidden());
     }
 
     void screenshots()

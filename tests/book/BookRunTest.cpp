@@ -262,6 +262,59 @@ TEST_F(BookRunTest, AFileThatAppearsDuringTheRunIsNotReplaced)
     EXPECT_EQ(ReadWholeFile(target.string()).rfind("%PDF-1.3", 0), 0u);
 }
 
+TEST_F(BookRunTest, ARunWhosePdfFailsLeavesTheLastBooksStream)
+{
+    Make(1, 1, 0, false, "first.pdf");
+    const std::string lastStream = ReadWholeFile(Maker->PageStreamPath());
+
+    fs::path target = Dir / "second.pdf";
+    Maker->SetFileSeams(true, [&](const std::string& path) {
+        if (path == target.string())
+            std::ofstream(target) << "somebody else's book";
+    });
+    TBookSettings settings;
+    settings.PageCount = 3;
+    settings.PdfPath = target.string();
+    EXPECT_THROW(Maker->BuildBook(settings, Progress), TFileExistsError);
+    EXPECT_TRUE(ReadWholeFile(Maker->PageStreamPath()) == lastStream)
+        << "the stream left is the last finished book's";
+    std::size_t entries = 0;
+    for ([[maybe_unused]] auto& entry : fs::directory_iterator(Dir))
+        ++entries;
+    EXPECT_EQ(entries, 3u) << "first.pdf, second.pdf and the stream; no temporary file";
+}
+
+TEST_F(BookRunTest, TheBookItselfRefusesCandidatesWithMoreThanOnePuzzlePerPage)
+{
+    TBookSettings settings;
+    settings.PuzzlesPerPage = 2;
+    settings.Candidates = true;
+    settings.PdfPath = (Dir / "two.pdf").string();
+    EXPECT_THROW(Maker->BuildBook(settings, Progress), Error);
+    EXPECT_FALSE(fs::exists(Dir / "two.pdf"));
+}
+
+TEST_F(BookRunTest, ABlankTitleOrAuthorIsNone)
+{
+    TBookSettings settings;
+    settings.PageCount = 1;
+    settings.Title = "   ";
+    settings.Author = " ";
+    settings.PdfPath = (Dir / "blank.pdf").string();
+    Maker->BuildBook(settings, Progress);
+    std::string pdf = ReadWholeFile(settings.PdfPath);
+    EXPECT_EQ(pdf.find("/Title"), std::string::npos);
+    EXPECT_EQ(pdf.find("/Author"), std::string::npos);
+
+    settings.PrintReady = true;
+    settings.ReplaceExisting = true;
+    Maker->BuildBook(settings, Progress);
+    auto [text, status] = RunCommand("pdftotext -l 1 '" + settings.PdfPath + "' -");
+    ASSERT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("Very Easy Sudoku"), std::string::npos) << "the level names the book";
+    EXPECT_EQ(text.find("by "), std::string::npos) << text;
+}
+
 TEST_F(BookRunTest, ABookInterruptedWhileItsPdfIsWrittenLeavesNoFile)
 {
     for (bool unnamed : {true, false}) {

@@ -63,5 +63,60 @@ TEST(BookSettingsTest, ValuesJustOutsideTheLimitsAreRefusedByName)
         EXPECT_EQ(Refusal(c.Settings), c.Message);
 }
 
+TEST(BookSettingsTest, CandidatesNeedOnePuzzlePerPage)
+{
+    EXPECT_EQ(Refusal(With([](auto& s) { s.Candidates = true; })), "");
+    for (int perPage : {2, 4}) {
+        EXPECT_FALSE(CandidatesAllowed(perPage)) << perPage;
+        EXPECT_EQ(Refusal(With([&](auto& s) {
+                      s.Candidates = true;
+                      s.PuzzlesPerPage = perPage;
+                  })),
+                  "candidates are printed only with one puzzle per page, not with " +
+                      std::to_string(perPage));
+        EXPECT_EQ(Refusal(With([&](auto& s) { s.PuzzlesPerPage = perPage; })), "");
+    }
+    EXPECT_TRUE(CandidatesAllowed(1));
+}
+
+TEST(BookSettingsTest, ATitleOrAuthorOfSpacesOnlyIsNone)
+{
+    const struct
+    {
+        std::string Text;
+        bool Blank;
+    } cases[] = {{"", true}, {" ", true}, {"     ", true}, {" a ", false}, {"\t", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IsBlankText(c.Text), c.Blank) << '"' << c.Text << '"';
+
+    TBookSettings settings = WithoutBlankTexts(With([](auto& s) {
+        s.Title = "   ";
+        s.Author = " A. Writer ";
+    }));
+    EXPECT_EQ(settings.Title, "");
+    EXPECT_EQ(settings.Author, " A. Writer ") << "only a blank text changes";
+}
+
+TEST(BookSettingsTest, MemoryEstimatesCoverWhatBooksWereMeasuredToTake)
+{
+    // Peak resident sizes measured for fresh runs: (pages, per page) -> MB.
+    const struct
+    {
+        int Pages, PerPage, MeasuredMb;
+    } books[] = {{1, 1, 8}, {20, 1, 10}, {200, 1, 22}, {200, 2, 36}, {200, 4, 64}};
+    for (const auto& b : books) {
+        int estimate = BookMemoryMegabytes(With([&](auto& s) {
+            s.PageCount = b.Pages;
+            s.PuzzlesPerPage = b.PerPage;
+        }));
+        EXPECT_GE(estimate, b.MeasuredMb) << b.Pages << " x " << b.PerPage;
+        EXPECT_LE(estimate, b.MeasuredMb * 5 / 4) << b.Pages << " x " << b.PerPage;
+    }
+    // Rendering: a 500 KB stream took 8 MB, the largest book's 3.9 MB stream 25 MB.
+    EXPECT_GE(RenderMemoryMegabytes(500'000), 8);
+    EXPECT_GE(RenderMemoryMegabytes(3'900'000), 25);
+    EXPECT_LE(RenderMemoryMegabytes(3'900'000), 32);
+}
+
 } // namespace
 } // namespace gq::book

@@ -12,7 +12,9 @@
 #include <fstream>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace gq::book
@@ -33,35 +35,79 @@ class SafeFileTest : public testsupport::TTempFolderTest
     }
 };
 
+/// The folder PrivateTempFolder chooses, and the note it gives.
+std::pair<std::string, std::string> Chosen(const char* runtimeDir, const char* tmpDir, uid_t uid)
+{
+    TPrivateFolder folder = PrivateTempFolder(runtimeDir, tmpDir, uid);
+    return {folder.Path, folder.Fallback};
+}
+
+/// Whether `folder` is a directory (no link) of this user's that nobody else may use.
+bool IsPrivateFolder(const std::string& folder)
+{
+    struct stat info;
+    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+           (info.st_mode & 0777) == 0700;
+}
+
 TEST_F(SafeFileTest, PrivateFolderIsCreatedClosedAndReused)
 {
-    std::string folder = PrivateTempFolder(nullptr, Dir.c_str(), getuid());
+    auto [folder, note] = Chosen(nullptr, Dir.c_str(), getuid());
     EXPECT_EQ(folder, (Dir / ("gridquill-" + std::to_string(getuid()))).string() + "/");
-    struct stat info;
-    ASSERT_EQ(lstat(folder.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_EQ(PrivateTempFolder("", Dir.c_str(), getuid()), folder)
+    EXPECT_EQ(note, "") << "the usual folder needs no word";
+    EXPECT_TRUE(IsPrivateFolder(folder));
+    EXPECT_EQ(Chosen("", Dir.c_str(), getuid()).first, folder)
         << "an existing private folder is reused";
 
     std::string runtime = (Dir / "runtime").string();
     fs::create_directory(runtime);
     chmod(runtime.c_str(), 0700);
-    EXPECT_EQ(PrivateTempFolder(runtime.c_str(), "/nonexistent", getuid()), runtime + "/");
+    EXPECT_EQ(Chosen(runtime.c_str(), "/nonexistent", getuid()).first, runtime + "/");
 }
 
-TEST_F(SafeFileTest, PlantedOrOpenFoldersAreRefused)
+TEST_F(SafeFileTest, APlantedOrOpenFolderIsLeftForAFreshPrivateOne)
 {
-    std::string expected = (Dir / ("gridquill-" + std::to_string(getuid()))).string();
+    const std::string usual = (Dir / ("gridquill-" + std::to_string(getuid()))).string();
     fs::create_directory(Dir / "elsewhere");
-    fs::create_directory_symlink(Dir / "elsewhere", expected);
-    EXPECT_THROW(PrivateTempFolder(nullptr, Dir.c_str(), getuid()), Error) << "a planted link";
-    fs::remove(expected);
+    auto expectFallback = [&](uid_t uid, const std::string& why) {
+        const std::string named = (Dir / ("gridquill-" + std::to_string(uid))).string();
+        auto [folder, note] = Chosen(nullptr, Dir.c_str(), uid);
+        EXPECT_EQ(folder.rfind(named + ".", 0), 0u) << folder;
+        EXPECT_TRUE(IsPrivateFolder(folder)) << folder;
+        EXPECT_NE(note.find(named + " " + why), std::string::npos) << note;
+        EXPECT_NE(Chosen(nullptr, Dir.c_str(), uid).first, folder) << "a fresh folder each time";
+    };
+    fs::create_directory_symlink(Dir / "elsewhere", usual);
+    expectFallback(getuid(), "is not a directory of its own");
+    fs::remove(usual);
+    std::ofstream(usual) << "a file in the way";
+    expectFallback(getuid(), "is not a directory of its own");
+    fs::remove(usual);
 
-    fs::create_directory(expected);
-    chmod(expected.c_str(), 0777);
-    EXPECT_THROW(PrivateTempFolder(nullptr, Dir.c_str(), getuid()), Error) << "open to others";
-    chmod(expected.c_str(), 0700);
-    EXPECT_THROW(PrivateTempFolder(nullptr, Dir.c_str(), getuid() + 1), Error) << "someone else's";
+    fs::create_directory(usual);
+    chmod(usual.c_str(), 0777);
+    expectFallback(getuid(), "is open to other users");
+    chmod(usual.c_str(), 0700);
+    expectFallback(getuid() + 1, "belongs to another user");
+    EXPECT_TRUE(fs::is_empty(Dir / "elsewhere")) << "nothing went through the link";
+}
+
+TEST_F(SafeFileTest, WithoutAnyUsableFolderTheMessageSaysHowToChooseOne)
+{
+    fs::create_directory(Dir / "runtime");
+    chmod((Dir / "runtime").c_str(), 0777);
+    try {
+        PrivateTempFolder((Dir / "runtime").c_str(), (Dir / "absent").c_str(), getuid());
+        FAIL() << "no folder can be used";
+    } catch (const Error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find((Dir / "runtime").string() + " is open to other users"),
+                  std::string::npos)
+            << message;
+        EXPECT_NE(message.find((Dir / "absent").string()), std::string::npos) << message;
+        EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+        EXPECT_NE(message.find("set TMPDIR or XDG_RUNTIME_DIR"), std::string::npos) << message;
+    }
 }
 
 TEST_F(SafeFileTest, ARuntimeFolderMustBeAbsoluteAndNoLinkEvenWithATrailingSlash)
@@ -69,12 +115,66 @@ TEST_F(SafeFileTest, ARuntimeFolderMustBeAbsoluteAndNoLinkEvenWithATrailingSlash
     std::string runtime = (Dir / "runtime").string();
     fs::create_directory(runtime);
     chmod(runtime.c_str(), 0700);
-    EXPECT_EQ(PrivateTempFolder((runtime + "//").c_str(), "/nonexistent", getuid()), runtime + "/");
-    EXPECT_EQ(PrivateTempFolder("runtime", Dir.c_str(), getuid()),
+    EXPECT_EQ(Chosen((runtime + "//").c_str(), "/nonexistent", getuid()).first, runtime + "/");
+    EXPECT_EQ(Chosen("runtime", Dir.c_str(), getuid()).first,
               (Dir / ("gridquill-" + std::to_string(getuid()))).string() + "/")
         << "a relative folder is not used";
     fs::create_directory_symlink(runtime, Dir / "link");
-    EXPECT_THROW(PrivateTempFolder((Dir / "link/").c_str(), nullptr, getuid()), Error);
+    auto [folder, note] = Chosen((Dir / "link/").c_str(), Dir.c_str(), getuid());
+    EXPECT_NE(folder, runtime + "/");
+    EXPECT_TRUE(IsPrivateFolder(folder)) << folder;
+    EXPECT_NE(note.find("link is not a directory of its own"), std::string::npos) << note;
+}
+
+TEST_F(SafeFileTest, ProgramsStartedAfterTheHandlersAreInstalledIgnoreNoSignal)
+{
+    // An ignored signal stays ignored across exec; a handled one is reset to the default.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstallInterruptCleanup();
+        const std::string out = (Dir / "status").string();
+        execl("/bin/sh", "sh", "-c", ("grep ^SigIgn /proc/self/status >'" + out + "'").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string line = Contents(Dir / "status");
+    ASSERT_EQ(line.rfind("SigIgn:", 0), 0u) << line;
+    const unsigned long long ignored = std::stoull(line.substr(7), nullptr, 16);
+    for (int signal : {SIGPIPE, SIGXFSZ})
+        EXPECT_EQ(ignored & (1ull << (signal - 1)), 0u) << "signal " << signal << ": " << line;
+}
+
+TEST_F(SafeFileTest, WritesPastTheFileSizeLimitOrToAClosedPipeFailWithAReason)
+{
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstallInterruptCleanup();
+        struct rlimit limit = {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string message;
+        try {
+            WriteNewFile((Dir / "big.pdf").string(), std::string(8192, 'x'),
+                         TFileAudience::Document, TReplace::Never);
+        } catch (const Error& e) {
+            message = e.what();
+        }
+        int ends[2];
+        if (pipe(ends) != 0)
+            _exit(2);
+        close(ends[0]);
+        const bool pipeFailed = write(ends[1], "x", 1) < 0 && errno == EPIPE;
+        _exit(message.find("big.pdf: File too large") != std::string::npos && pipeFailed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(fs::exists(Dir / "big.pdf"));
 }
 
 /// A new file, written with either kind of temporary file.
@@ -182,11 +282,15 @@ TEST_F(SafeFileTest, ErrorsNameTheUsersPathAndTheReason)
 TEST_F(SafeFileTest, TheFileNamesSuffixDecidesAboutPdf)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"book", "book.pdf"},     {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
-        {"/d/x.txt", "/d/x.txt"}, {".hidden", ".hidden.pdf"}, {"a.", "a..pdf"},
+        {"book", "book.pdf"},      {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
+        {"/d/x.txt", "/d/x.txt"},  {".hidden", ".hidden.pdf"}, {"a.", "a.pdf"},
+        {"d/book.", "d/book.pdf"},
     };
     for (const auto& [given, expected] : cases)
         EXPECT_EQ(PdfPathFor(given), expected) << given;
+    // A name that is only the suffix names no book.
+    for (const char* suffix : {".pdf", "d/.PDF"})
+        EXPECT_THROW(PdfPathFor(suffix), Error) << suffix;
 }
 
 } // namespace

@@ -42,6 +42,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing)
         "book --seed -4 out.pdf",
         "book --seed 1.5 out.pdf",
         "book --seed 99999999999999999999 out.pdf",
+        "book --volume 16 out.pdf",
+        "book .pdf",
+        "book --pages 2 --pages 3 out.pdf",
     };
     for (const char* args : cases) {
         Result result = Cli(args);
@@ -50,8 +53,94 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing)
         EXPECT_EQ(result.Err.rfind("gridquill-cli: ", 0), 0u) << result.Err;
         EXPECT_EQ(UserFiles(), 0u) << args;
     }
-    EXPECT_NE(Cli("book --candidates --per-page 4 out.pdf").Err.find("--candidates"),
+    EXPECT_NE(Cli("book --candidates --per-page 4 out.pdf").Err.find("one puzzle per page"),
               std::string::npos);
+}
+
+TEST_F(CliTest, MisplacedAndRepeatedOptionsSayWhatIsWrong)
+{
+    const struct
+    {
+        const char* Args;
+        const char* Message;
+    } cases[] = {
+        {"book --version", "--version is an option of gridquill-cli, not of book: use "
+                           "gridquill-cli --version"},
+        {"book -x.pdf", "book has no option -x.pdf; a file name starting with '-' goes after "
+                        "'--' (book -- -x.pdf)"},
+        {"book --pages 2 --colour red out.pdf", "book has no option --colour"},
+        {"book --pages 2 --pages 3 out.pdf", "--pages was given twice"},
+        {"book --quiet --level hard --quiet out.pdf", "--quiet was given twice"},
+        {"book --pages=2 --pages 3 out.pdf", "--pages was given twice"},
+        {"book one.pdf two.pdf", "book writes one file: \"two.pdf\" is one too many"},
+        {"book --quiet", "OUTPUT is required"},
+    };
+    for (const auto& c : cases) {
+        Result result = Cli(c.Args);
+        EXPECT_EQ(result.Exit, 2) << c.Args;
+        EXPECT_EQ(result.Err, std::string("gridquill-cli: ") + c.Message + " (see --help)\n")
+            << c.Args;
+    }
+    EXPECT_EQ(UserFiles(), 0u);
+
+    Result dashed = Cli("book --quiet --pages 1 -- -x.pdf");
+    EXPECT_EQ(dashed.Exit, 0) << dashed.Err;
+    EXPECT_EQ(dashed.Out, "-x.pdf: 2 pages\n");
+}
+
+/// A shell word holding what printf makes of `format` ("\\033" for ESC), as a user may type it.
+std::string Typed(const std::string& format) { return "\"$(printf '" + format + "')\""; }
+
+TEST_F(CliTest, UserTextReachesTheTerminalEscaped)
+{
+    auto expectEscaped = [](const Result& result, const std::string& shown) {
+        for (const std::string* text : {&result.Out, &result.Err}) {
+            for (char c : *text)
+                EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n')
+                    << "raw control character in: " << *text;
+            EXPECT_TRUE(text->empty() || IsOneLine(*text)) << *text;
+        }
+        EXPECT_NE((result.Out + result.Err).find(shown), std::string::npos)
+            << result.Out << result.Err;
+    };
+    expectEscaped(Cli("book --quiet --title " + Typed("\\033[31mRed") + " r.pdf"), "\"\\x1b\"");
+    expectEscaped(Cli("book --level " + Typed("hard\\033[2J") + " r.pdf"), "hard\\x1b[2J");
+    expectEscaped(Cli(Typed("bo\\007ok") + " r.pdf"), "\"bo\\x07ok\"");
+    expectEscaped(Cli("book --quiet " + Typed("no\\033]0;x\\007/r.pdf")), "no\\x1b]0;x\\x07/r.pdf");
+
+    Result newline = Cli("book --quiet --pages 1 " + Typed("two\\nlines.pdf"));
+    ASSERT_EQ(newline.Exit, 0) << newline.Err;
+    EXPECT_EQ(newline.Out, "two\\x0alines.pdf: 2 pages\n");
+    EXPECT_TRUE(fs::exists(Dir / "two\nlines.pdf"));
+}
+
+TEST_F(CliTest, FileNamesThatAreOnlyASuffix)
+{
+    Result dot = Cli("book --quiet --pages 1 book.");
+    ASSERT_EQ(dot.Exit, 0) << dot.Err;
+    EXPECT_EQ(dot.Out, "book.pdf: 2 pages\n");
+    EXPECT_TRUE(fs::exists(Dir / "book.pdf"));
+
+    fs::create_directory(Dir / "sub");
+    for (const char* name : {".pdf", "sub/.pdf", ".PDF"}) {
+        Result result = Cli(std::string("book --quiet --pages 1 ") + name);
+        EXPECT_EQ(result.Exit, 2) << name;
+        EXPECT_EQ(result.Err, std::string("gridquill-cli: \"") + name +
+                                  "\" has no file name before its suffix: name the book, as "
+                                  "in book.pdf\n");
+        Result render = Cli(std::string("render absent.pgs ") + name);
+        EXPECT_EQ(render.Exit, 2) << name << ": " << render.Err;
+    }
+    EXPECT_TRUE(fs::is_empty(Dir / "sub"));
+}
+
+TEST_F(CliTest, ABlankTitleIsNoTitle)
+{
+    Result blank = Cli("book --quiet --pages 1 --title '   ' --author ' ' blank.pdf");
+    ASSERT_EQ(blank.Exit, 0) << blank.Err;
+    std::string pdf = Contents("blank.pdf");
+    EXPECT_EQ(pdf.find("/Title"), std::string::npos);
+    EXPECT_EQ(pdf.find("/Author"), std::string::npos);
 }
 
 TEST_F(CliTest, HelpAndVersion)

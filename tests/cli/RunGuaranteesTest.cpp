@@ -2,13 +2,20 @@
 // interruptions, size limits, permissions, odd names and odd input.
 #include "CliRunner.h"
 
+#include "book/BookSettings.h"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <future>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -226,6 +233,111 @@ TEST_F(RunGuaranteesTest, StandardOutputFailuresAreFailures)
     EXPECT_NE(closed.Err.find("standard output"), std::string::npos) << closed.Err;
 }
 
+/// Runs gridquill-cli with `args` in `dir`, its standard output a pipe that nobody reads any
+/// more, as in `gridquill-cli ... | true`. Standard error goes to `errors`.
+int RunIntoClosedPipe(const fs::path& dir, const std::vector<std::string>& args,
+                      const fs::path& errors)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return -1;
+    close(ends[0]);
+    pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL); // as a shell starts a program
+        int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (err < 0 || chdir(dir.c_str()) != 0 || dup2(ends[1], 1) < 0 || dup2(err, 2) < 0)
+            _exit(126);
+        setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(GQ_CLI_PATH)};
+        for (const auto& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(GQ_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(RunGuaranteesTest, AClosedPipeOnStandardOutputIsAWriteFailure)
+{
+    const fs::path errors = Folder.Path().parent_path() / ("err-" + Dir.filename().string());
+    EXPECT_EQ(RunIntoClosedPipe(Dir, {"book", "--quiet", "--pages", "3", "x.pdf"}, errors), 1)
+        << "not ended by SIGPIPE";
+    EXPECT_EQ(gq::book::ReadWholeFile(errors.string()),
+              "gridquill-cli: cannot write to standard output: Broken pipe\n");
+    EXPECT_EQ(Contents("x.pdf").rfind("%PDF-1.3", 0), 0u) << "the book is written all the same";
+    fs::remove(errors);
+}
+
+TEST_F(RunGuaranteesTest, AnotherUsersFolderInTheWayDoesNotBlockBooks)
+{
+    // Somebody else made $TMPDIR/gridquill-<uid> first (here: a file, which is no folder
+    // either): the stream goes to a fresh private folder beside it, named in the success line.
+    fs::create_directory(Dir / "tmp");
+    const fs::path usual = Dir / "tmp" / ("gridquill-" + std::to_string(geteuid()));
+    std::ofstream(usual) << "in the way";
+    const std::string tmp = "XDG_RUNTIME_DIR= TMPDIR='" + (Dir / "tmp").string() + "'";
+    CliResult result = Cli("book --quiet --pages 1 b.pdf", tmp);
+    ASSERT_EQ(result.Exit, 0) << result.Err;
+    const std::string prefix = "b.pdf: 2 pages; page stream kept in ";
+    ASSERT_EQ(result.Out.rfind(prefix, 0), 0u) << result.Out;
+    EXPECT_TRUE(IsOneLine(result.Out)) << result.Out;
+    const std::string stream =
+        result.Out.substr(prefix.size(), result.Out.find(' ', prefix.size()) - prefix.size());
+    EXPECT_EQ(stream.rfind(usual.string() + ".", 0), 0u) << stream;
+    EXPECT_TRUE(fs::exists(stream)) << stream;
+    EXPECT_EQ(fs::status(fs::path(stream).parent_path()).permissions(), fs::perms::owner_all);
+    EXPECT_NE(result.Out.find("(the temporary folder " + usual.string() +
+                              " is not a directory of its own)"),
+              std::string::npos)
+        << result.Out;
+
+    // When no folder can be made at all, the message says how to choose one.
+    CliResult nowhere = Cli("book --quiet --pages 1 c.pdf",
+                            "XDG_RUNTIME_DIR= TMPDIR='" + (Dir / "absent").string() + "'");
+    EXPECT_EQ(nowhere.Exit, 1);
+    EXPECT_TRUE(IsOneLine(nowhere.Err)) << nowhere.Err;
+    EXPECT_NE(nowhere.Err.find("set TMPDIR or XDG_RUNTIME_DIR"), std::string::npos) << nowhere.Err;
+    EXPECT_FALSE(fs::exists(Dir / "c.pdf"));
+}
+
+TEST_F(RunGuaranteesTest, RunningOutOfMemoryIsSaidInWords)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+#endif
+    // 30 MB of address space start the program but do not hold the largest book (64 MB).
+    CliResult book =
+        Cli("book --quiet --pages 200 --per-page 4 big.pdf", "", "", "prlimit --as=31457280");
+    EXPECT_EQ(book.Exit, 1);
+    EXPECT_EQ(book.Err, "gridquill-cli: not enough memory to make this book (about " +
+                            std::to_string(gq::book::BookMemoryMegabytes([] {
+                                gq::book::TBookSettings settings;
+                                settings.PageCount = 200;
+                                settings.PuzzlesPerPage = 4;
+                                return settings;
+                            }())) +
+                            " MB needed)\n");
+    EXPECT_EQ(UserFiles(), 0u);
+
+    ASSERT_EQ(Cli("book --quiet --pages 200 --per-page 4 big.pdf").Exit, 0);
+    fs::copy_file(Dir / "runtime" / "velmoraquill.pgs", Dir / "big.pgs");
+    CliResult render = Cli("render big.pgs again.pdf", "", "", "prlimit --as=20971520");
+    EXPECT_EQ(render.Exit, 1);
+    EXPECT_NE(render.Err.find("not enough memory to render big.pgs (about "), std::string::npos)
+        << render.Err;
+    EXPECT_FALSE(fs::exists(Dir / "again.pdf"));
+}
+
 TEST_F(RunGuaranteesTest, EnvironmentIsCheckedNotGuessed)
 {
     for (const char* epoch : {"abc", "-1", "1.5", "253402300800", " 5"}) {
@@ -244,15 +356,22 @@ TEST_F(RunGuaranteesTest, EnvironmentIsCheckedNotGuessed)
     EXPECT_TRUE(
         fs::exists(Dir / "tmp" / ("gridquill-" + std::to_string(geteuid())) / "velmoraquill.pgs"));
 
-    // A link to a private folder is refused, with or without a trailing slash.
+    // A link to a private folder is not used, with or without a trailing slash: the stream
+    // goes to a fresh private folder, and the success line says where and why.
     fs::create_directory_symlink(Dir / "runtime", Dir / "link");
+    fs::remove(Dir / "runtime" / "velmoraquill.pgs");
     for (const char* link : {"link", "link/"}) {
         CliResult linked =
-            Cli("book --quiet --pages 1 l.pdf", "XDG_RUNTIME_DIR='" + (Dir / link).string() + "'");
-        EXPECT_EQ(linked.Exit, 1) << link;
-        EXPECT_NE(linked.Err.find("is not a directory of its own"), std::string::npos)
-            << linked.Err;
+            Cli("book --quiet --pages 1 --force l.pdf",
+                "XDG_RUNTIME_DIR='" + (Dir / link).string() + "' TMPDIR='" + Dir.string() + "'");
+        EXPECT_EQ(linked.Exit, 0) << link << ": " << linked.Err;
+        EXPECT_NE(linked.Out.find("is not a directory of its own"), std::string::npos)
+            << linked.Out;
+        EXPECT_NE(linked.Out.find("; page stream kept in " + Dir.string() + "/gridquill-"),
+                  std::string::npos)
+            << linked.Out;
     }
+    EXPECT_FALSE(fs::exists(Dir / "runtime" / "velmoraquill.pgs"));
 
     CliResult unknown = Cli("bok out.pdf");
     EXPECT_EQ(unknown.Exit, 2);

@@ -60,7 +60,7 @@ TEST_F(VolumeTest, AVolumePastTheLastIsRefused)
     ASSERT_EQ(last.Exit, 0) << last.Err;
     gq::test::CliResult past =
         Cli("book --quiet --level extreme --volume " + std::to_string(volumes + 1) + " past.pdf");
-    EXPECT_EQ(past.Exit, 1);
+    EXPECT_EQ(past.Exit, 2) << "a usage error, like every number out of its range";
     EXPECT_EQ(past.Err, "gridquill-cli: Extreme Sudoku offers " + std::to_string(volumes) +
                             " volumes; there is no volume " + std::to_string(volumes + 1) + "\n");
     EXPECT_FALSE(fs::exists(Dir / "past.pdf"));
