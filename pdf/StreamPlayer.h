@@ -2,10 +2,10 @@
 
 #include "pdf/Clock.h"
 #include "pdf/PlayerState.h"
+#include "pdf/StreamMacros.h"
 #include "pdf/StreamReader.h"
 
 #include <cstdint>
-#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -82,11 +82,6 @@ class TStreamPlayer
     std::string ExpandMacros(std::string text) const;
 
   private:
-    struct TNoCaseLess
-    {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-
     void ReadHeader();
     /// Reads the code of a page record; throws TPageStreamError at it when it is another.
     void ReadPageCode();
@@ -94,7 +89,20 @@ class TStreamPlayer
     /// Reads the header, BeginDocument, runs `body`, EndDocument; when `body` throws, the
     /// document is still ended and the failure rethrown.
     template <class TBody> void PlayDocument(TBody&& body);
+    /// Plays the command `code` whose code byte stands at `commandOffset`; the handlers below
+    /// each take one family of commands and return whether `code` was theirs.
     void PlayCommand(report::TStreamCode code, std::size_t commandOffset);
+    bool PlayShapeCommand(report::TStreamCode code);
+    bool PlayTextCommand(report::TStreamCode code);
+    bool PlayFontCommand(report::TStreamCode code);
+    bool PlayPenCommand(report::TStreamCode code);
+    bool PlayBrushCommand(report::TStreamCode code);
+    bool PlayPictureCommand(report::TStreamCode code);
+    /// Variables, drawing mode, line metrics and the commands that draw nothing.
+    bool PlayStateCommand(report::TStreamCode code, std::size_t commandOffset);
+    void PlayPolyCommand(report::TStreamCode code);
+    /// The whole-font record (code 50).
+    void PlayWholeFont();
     std::string ReadText();
     TPicture ReadGraphic();
     TDeviceRect ReadRect();
@@ -102,7 +110,6 @@ class TStreamPlayer
     void PlayText(report::TStreamCode code, const std::string& text, double x, double y);
     void PlaySegmentedText(report::TStreamCode code, const std::string& text, double x, double y);
     void DrawPlainText(report::TStreamCode code, const std::string& text, double x, double y);
-    std::string MacroValue(int number) const;
 
     /// Sets the font name, cut to the longest name a font may have, like SetFontField.
     void SetFontName(std::string name);
@@ -142,7 +149,7 @@ class TStreamPlayer
     double m_x = 0.0;
     double m_y = 0.0;
     double m_lineMetrics[3] = {0.0, 0.0, 0.0};
-    std::map<std::string, std::string, TNoCaseLess> m_variables;
+    TStreamVariables m_variables;
 };
 
 } // namespace gq::pdf
