@@ -1,5 +1,8 @@
 #include "pdf/StreamMacros.h"
 
+#include "report/PageStreamFormat.h"
+
+#include <algorithm>
 #include <string_view>
 
 namespace gq::pdf
@@ -13,7 +16,7 @@ namespace
 constexpr int kMaxReplacements = 4096;
 constexpr std::size_t kMaxExpandedLength = 1 << 16;
 
-constexpr char kMarker = '\xFD';
+constexpr char kMarker = report::kMacroMarker;
 constexpr std::string_view kMacroTag = "$PGCM";
 constexpr std::string_view kVariableTag = "$PGCV";
 constexpr char kNameOpen = '\xFC';
@@ -121,9 +124,12 @@ std::string MacroValue(int number, const TMacroSource& source)
 std::optional<std::string> ExpandMacros(std::string text, const TMacroSource& source)
 {
     // Markers are replaced first to last. A replacement can complete a marker that starts up to
-    // seven bytes before it, so the scan resumes there rather than at the start of the text.
+    // seven bytes before it, so the scan resumes there rather than at the start of the text;
+    // but never at or before a literal marker byte put back from its escape: the scan resumes
+    // no lower than `floor`.
     constexpr std::size_t kLongestMarker = 1 + kMacroTag.size() + 2;
     std::size_t pos = 0;
+    std::size_t floor = 0;
     for (int replacements = 0;; ++replacements) {
         pos = text.find(kMarker, pos);
         while (pos != std::string::npos) {
@@ -142,7 +148,12 @@ std::optional<std::string> ExpandMacros(std::string text, const TMacroSource& so
         std::string_view rest = std::string_view(text).substr(pos + 1);
         if (rest.starts_with(kMacroTag)) {
             int number = (rest[kMacroTag.size()] - '0') * 10 + (rest[kMacroTag.size() + 1] - '0');
-            text.replace(pos, kLongestMarker, MacroValue(number, source));
+            if (number == report::kLiteralMarkerMacro) {
+                text.replace(pos, kLongestMarker, 1, kMarker);
+                floor = pos + 1;
+            } else {
+                text.replace(pos, kLongestMarker, MacroValue(number, source));
+            }
         } else {
             std::size_t end = pos + 1 + kVariableTag.size();
             std::string name;
@@ -160,7 +171,7 @@ std::optional<std::string> ExpandMacros(std::string text, const TMacroSource& so
             }
             text.replace(pos, end - pos, value ? *value : std::string());
         }
-        pos = pos >= kLongestMarker - 1 ? pos - (kLongestMarker - 1) : 0;
+        pos = std::max(floor, pos >= kLongestMarker - 1 ? pos - (kLongestMarker - 1) : 0);
     }
 }
 

@@ -37,12 +37,14 @@ struct TMacroSource
 
 /// The value of macro number `number` (0..99): 0..7 the report date and time in eight forms,
 /// 8 first page, 9 last page, 10 page count, 11 and 12 the current page, 13..15 "Render",
-/// 16..35 the renderer's macros, anything else nothing.
+/// 16..35 the renderer's macros, anything else nothing (the literal marker byte of
+/// report::kLiteralMarkerMacro is ExpandMacros' business).
 std::string MacroValue(int number, const TMacroSource& source);
 
 /// `text` with its macros and variable references replaced, first to last, values that hold
-/// markers themselves included. Nothing when the replacements do not come to an end (too many,
-/// or the text grows too long).
+/// markers themselves included. Macro report::kLiteralMarkerMacro becomes the marker byte
+/// itself, and no marker is read at or before that byte again. Nothing when the replacements do
+/// not come to an end (too many, or the text grows too long).
 std::optional<std::string> ExpandMacros(std::string text, const TMacroSource& source);
 
 } // namespace gq::pdf

@@ -113,6 +113,24 @@ TEST_F(CliTest, RenderPlaysABooksPageStreamAgain)
     EXPECT_NE(text.find("Pages:           11\n"), std::string::npos) << text;
 }
 
+// A title is printed as typed, even when it looks like one of the page stream's macros ("ý" is
+// the marker byte 0xFD in the pages' encoding).
+TEST_F(CliTest, TitlesArePrintedAsTyped)
+{
+    for (const std::string title : {"Sudoku ý$PGCM10", "ý$PGCV Sudoku"}) {
+        Result made = Cli("book --quiet --print-ready --pages 1 --force --title '" + title +
+                          "' titled.pdf");
+        ASSERT_EQ(made.Exit, 0) << made.Err;
+        FILE* pipe = popen(("pdftotext '" + (Dir / "titled.pdf").string() + "' -").c_str(), "r");
+        std::string text;
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            text.append(buffer, n);
+        pclose(pipe);
+        EXPECT_NE(text.find(title), std::string::npos) << text;
+    }
+}
+
 TEST_F(CliTest, ASeedAndAFixedDateGiveTheSameBytes)
 {
     const std::string epoch = "SOURCE_DATE_EPOCH=1700000000";

@@ -1,5 +1,6 @@
 #include "pdf/StreamPlayer.h"
 
+#include "PageStreamJobs.h"
 #include "PdfTestSupport.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderBase.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <stdexcept>
 
 namespace gq::pdf
 {
@@ -330,6 +332,68 @@ TEST(StreamPlayer, AReplacementCanCompleteAMarkerBeforeIt)
     r.Macros = {"M08"};
     Calls calls = Play(b.Bytes, r);
     EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 4), (Calls{"Left [1] 1 1", "Left ab 1 1"}));
+}
+
+// Texts handed to the engine are data: whatever they hold that looks like a macro or a variable
+// reference, written by the engine's writer and played back, they come out exactly as given.
+TEST(StreamPlayer, WriterTextsPlayBackExactlyAsGiven)
+{
+    std::vector<std::string> texts;
+    for (int n = 0; n <= 35; ++n)
+        texts.push_back("m" + std::to_string(n) + " \xFD$PGCM" + (n < 10 ? "0" : "") +
+                        std::to_string(n) + " end");
+    for (const char* text : {
+             "\xFD$PGCM40",                       // a number that gives nothing
+             "\xFD$PGCM99",                       // the escape itself, typed by a user
+             "\xFD$PGCM99\xFD$PGCM99 twice",       //
+             "\xFD$PGCV\xFCTitle\xFB!",           // a variable reference
+             "\xFD$PGCV\xFCTitle no close",        //
+             "\xFD$PGCV without a name",           //
+             "Sudoku \xFD",                        // a lone marker at the end
+             "\xFD\xFD$PGCM10",                    //
+             "\xFD$PGC\xFD$PGCM16",                 // a value that would complete a marker
+             "\xFD\xFD\xFD",                       //
+             "Sudoku \xFD$PGCM10",                 //
+         })
+        texts.push_back(text);
+
+    auto stream = test::RunJob(1, [&](report::TPageStreamWriter& e, int) {
+        e.DefineVariable("Title", 8, "VALUE");
+        e.ApplyFont(test::Font(12));
+        for (const std::string& text : texts)
+            e.LeftText(text, 1);
+    });
+    struct TTexts : TRenderBase
+    {
+        std::vector<std::string> Seen;
+        void TextLeft(const std::string& text, double, double) override { Seen.push_back(text); }
+    } played;
+    played.Macros = {"M08"}; // macro 16 would make "\xFD$PGCM08" of the text before it
+    played.RenderStream(stream);
+    EXPECT_EQ(played.Seen, texts);
+}
+
+TEST(StreamPlayer, EscapedTextsMustFitAString)
+{
+    // 2048 marker bytes take 16384 bytes once escaped: one more than a String holds.
+    for (std::size_t markers : {2047u, 2048u}) {
+        report::TPageStreamWriter writer(test::SharedFonts());
+        writer.StartJob();
+        writer.ApplyFont(test::Font(12));
+        const std::string text(markers, '\xFD');
+        if (markers == 2047u) {
+            EXPECT_NO_THROW(writer.LeftText(text, 1));
+        } else {
+            try {
+                writer.LeftText(text, 1);
+                ADD_FAILURE() << "no error";
+            } catch (const gq::Error& e) {
+                EXPECT_NE(std::string(e.what()).find("16384 bytes once"), std::string::npos)
+                    << e.what();
+            }
+        }
+        writer.FinishJob();
+    }
 }
 
 TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
