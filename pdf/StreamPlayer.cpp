@@ -59,10 +59,102 @@ template <class TBody> void TStreamPlayer::PlayDocument(TBody&& body)
 void TStreamPlayer::PlayAll()
 {
     PlayDocument([this] {
-        do
-            PlayOnePage();
-        while (m_pageNumber < m_header.PageCount);
+        // The pages must be the ones the writer lays out: as many as the header counts (a
+        // Word), numbered 1, 2, 3 ..., each linked to its neighbours, and nothing after the
+        // last. Playing fewer or more would make a document that silently differs.
+        const int pageCount = static_cast<std::uint16_t>(m_header.PageCount);
+        std::size_t previousStart = 0;
+        for (int page = 1;; ++page) {
+            const std::size_t start = m_reader.Position();
+            if (page > pageCount)
+                FailPageCount(page, start);
+            ReadPageHeader();
+            CheckPageHeader(page, start, previousStart);
+            PlayPageCommands();
+            if (page == pageCount) {
+                CheckLastPageEnd(page, start);
+                return;
+            }
+            CheckNextPage(page, start);
+            previousStart = start;
+        }
     });
+}
+
+namespace
+{
+
+// Where the fields of a page record stand, from its code byte.
+constexpr std::size_t kPreviousPageField = 1;
+constexpr std::size_t kNextPageField = 5;
+constexpr std::size_t kPageNumberField = 9;
+
+std::string Counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+void TStreamPlayer::FailPageCount(int page, std::size_t offset) const
+{
+    TStreamReader::FailAt(
+        "the job header says the stream holds " +
+            Counted(static_cast<std::uint16_t>(m_header.PageCount), "page", "pages") +
+            ", but page " + std::to_string(page) + " follows",
+        offset);
+}
+
+void TStreamPlayer::CheckPageHeader(int page, std::size_t start, std::size_t previousStart) const
+{
+    const std::string name = "page " + std::to_string(page);
+    if (static_cast<std::uint16_t>(m_pageNumber) != page)
+        TStreamReader::FailAt(name + " is numbered " +
+                                  std::to_string(static_cast<std::uint16_t>(m_pageNumber)) +
+                                  "; pages are numbered 1, 2, 3 ... in stream order",
+                              start + kPageNumberField);
+    if (m_previousPage != static_cast<std::int64_t>(previousStart)) {
+        std::string expected = page == 1
+                                   ? "not 0"
+                                   : "but page " + std::to_string(page - 1) +
+                                         " begins at byte offset " + std::to_string(previousStart);
+        TStreamReader::FailAt(name + "'s previous-page offset is " +
+                                  std::to_string(m_previousPage) + ", " + expected,
+                              start + kPreviousPageField);
+    }
+}
+
+void TStreamPlayer::CheckNextPage(int page, std::size_t start) const
+{
+    const std::size_t end = m_reader.Position();
+    if (m_reader.AtEnd())
+        TStreamReader::FailAt(
+            "the job header says the stream holds " +
+                Counted(static_cast<std::uint16_t>(m_header.PageCount), "page", "pages") +
+                ", but it ends after page " + std::to_string(page),
+            end);
+    if (m_nextPage != static_cast<std::int64_t>(end))
+        TStreamReader::FailAt("page " + std::to_string(page) + "'s next-page offset is " +
+                                  std::to_string(m_nextPage) + ", but page " +
+                                  std::to_string(page + 1) + " begins at byte offset " +
+                                  std::to_string(end),
+                              start + kNextPageField);
+}
+
+void TStreamPlayer::CheckLastPageEnd(int page, std::size_t start) const
+{
+    const std::size_t end = m_reader.Position();
+    if (!m_reader.AtEnd() && m_input[end] == CodeByte(C::PageHeader))
+        FailPageCount(page + 1, end);
+    if (m_nextPage != 0)
+        TStreamReader::FailAt("page " + std::to_string(page) +
+                                  " is the last page, but its next-page offset is " +
+                                  std::to_string(m_nextPage) + ", not 0",
+                              start + kNextPageField);
+    if (!m_reader.AtEnd())
+        TStreamReader::FailAt(Counted(m_input.size() - end, "byte follows", "bytes follow") +
+                                  " the end of the last page",
+                              end);
 }
 
 void TStreamPlayer::PlayPage(int pageNumber)
@@ -139,6 +231,12 @@ void TStreamPlayer::ReadPageCode()
 
 void TStreamPlayer::PlayOnePage()
 {
+    ReadPageHeader();
+    PlayPageCommands();
+}
+
+void TStreamPlayer::ReadPageHeader()
+{
     ReadPageCode();
     m_previousPage = m_reader.ReadLong();
     m_nextPage = m_reader.ReadLong();
@@ -149,6 +247,10 @@ void TStreamPlayer::PlayOnePage()
         m_renderer.PageWidth = m_reader.ReadSingle();
         m_renderer.PageHeight = m_reader.ReadSingle();
     }
+}
+
+void TStreamPlayer::PlayPageCommands()
+{
     m_renderer.BeginPage();
     for (;;) {
         std::size_t commandOffset = m_reader.Position();

@@ -58,9 +58,12 @@ class TStreamPlayer
     TStreamPlayer(const TStreamPlayer&) = delete;
     TStreamPlayer& operator=(const TStreamPlayer&) = delete;
 
-    /// Reads the header, then BeginDocument, pages while the last page number played is below
-    /// the header's page count, EndDocument. EndDocument runs also when a page fails; the
-    /// failure is rethrown afterwards. A bad header throws before BeginDocument.
+    /// Reads the header, then BeginDocument, every page, EndDocument. The pages must be as the
+    /// writer lays them out: the header's page count of them, numbered 1, 2, 3 ..., their
+    /// previous and next offsets linking each to its neighbours (0 before the first and after
+    /// the last), and nothing after the last page's end code; otherwise TPageStreamError.
+    /// EndDocument runs also when a page fails; the failure is rethrown afterwards. A bad
+    /// header throws before BeginDocument.
     void PlayAll();
     /// Plays page `pageNumber` alone between BeginDocument and EndDocument, found by following
     /// the next-page offsets. Throws TPageStreamError when there is no such page.
@@ -86,6 +89,21 @@ class TStreamPlayer
     /// Reads the code of a page record; throws TPageStreamError at it when it is another.
     void ReadPageCode();
     void PlayOnePage();
+    /// Reads a page record's header, from its code through the page size.
+    void ReadPageHeader();
+    /// BeginPage, the page's commands through code 82, EndPage.
+    void PlayPageCommands();
+    /// Throws TPageStreamError at `offset`: page `page` follows the header's last page.
+    [[noreturn]] void FailPageCount(int page, std::size_t offset) const;
+    /// The header just read, of the record at `start`, is page `page`, and its previous-page
+    /// offset is `previousStart`, where the page before it began (0 for page 1).
+    void CheckPageHeader(int page, std::size_t start, std::size_t previousStart) const;
+    /// Page `page` (at `start`), just played, is not the last: page + 1 follows at once, and
+    /// its next-page offset says so.
+    void CheckNextPage(int page, std::size_t start) const;
+    /// Page `page` (at `start`), just played, is the last: its next-page offset is 0 and the
+    /// stream ends with it.
+    void CheckLastPageEnd(int page, std::size_t start) const;
     /// Reads the header, BeginDocument, runs `body`, EndDocument; when `body` throws, the
     /// document is still ended and the failure rethrown.
     template <class TBody> void PlayDocument(TBody&& body);

@@ -118,8 +118,8 @@ TEST_F(CliTest, RenderPlaysABooksPageStreamAgain)
 TEST_F(CliTest, TitlesArePrintedAsTyped)
 {
     for (const std::string title : {"Sudoku ý$PGCM10", "ý$PGCV Sudoku"}) {
-        Result made = Cli("book --quiet --print-ready --pages 1 --force --title '" + title +
-                          "' titled.pdf");
+        Result made =
+            Cli("book --quiet --print-ready --pages 1 --force --title '" + title + "' titled.pdf");
         ASSERT_EQ(made.Exit, 0) << made.Err;
         FILE* pipe = popen(("pdftotext '" + (Dir / "titled.pdf").string() + "' -").c_str(), "r");
         std::string text;
@@ -128,6 +128,26 @@ TEST_F(CliTest, TitlesArePrintedAsTyped)
             text.append(buffer, n);
         pclose(pipe);
         EXPECT_NE(text.find(title), std::string::npos) << text;
+    }
+}
+
+// A stream whose pages disagree with its header is refused as a whole: no shorter PDF, no
+// success.
+TEST_F(CliTest, RenderRefusesAStreamThatDropsOrAddsPages)
+{
+    ASSERT_EQ(Cli("book --quiet --pages 3 first.pdf").Exit, 0);
+    const std::string stream = Contents("runtime/velmoraquill.pgs");
+    ASSERT_EQ(stream.substr(15, 2), std::string("\x04\x00", 2)) << "3 puzzle pages, 1 answer page";
+
+    std::string oneDeclared = stream;
+    oneDeclared[15] = 1;
+    std::string padded = stream + std::string(1 << 20, '\0');
+    for (const auto& [name, bytes] : {std::pair{"one.pgs", oneDeclared}, {"padded.pgs", padded}}) {
+        std::ofstream(Dir / name, std::ios::binary) << bytes;
+        Result render = Cli("render --force " + std::string(name) + " out.pdf");
+        EXPECT_EQ(render.Exit, 1) << name;
+        EXPECT_TRUE(IsOneLine(render.Err)) << render.Err;
+        EXPECT_FALSE(fs::exists(Dir / "out.pdf")) << name;
     }
 }
 
