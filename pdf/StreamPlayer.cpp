@@ -173,7 +173,7 @@ void TStreamPlayer::PlayPage(int pageNumber)
             if (next <= 0 || static_cast<std::size_t>(next) <= pos ||
                 static_cast<std::size_t>(next) >= m_input.size())
                 TStreamReader::FailAt(
-                    "Page " + std::to_string(pageNumber) + " is not in the page stream.", pos);
+                    "page " + std::to_string(pageNumber) + " is not in the stream", pos);
             pos = static_cast<std::size_t>(next);
         }
         m_reader.Seek(pos);
@@ -186,8 +186,9 @@ void TStreamPlayer::ReadHeader()
     m_reader.Seek(0);
     std::uint8_t code = m_reader.ReadByte();
     if (!IsJobHeaderCode(code))
-        TStreamReader::FailAt(
-            "Unexpected header code [" + std::to_string(code) + "] found in report file.", 0);
+        TStreamReader::FailAt("unexpected header code " + std::to_string(code) +
+                                  "; a page stream begins with 'Z', 'Y' or 'Q'",
+                              0);
     if (code == CodeByte(C::JobHeaderQ))
         m_version = report::kStreamVersionQ;
     else if (code == CodeByte(C::JobHeaderY))
@@ -225,8 +226,12 @@ void TStreamPlayer::ReadHeader()
 void TStreamPlayer::ReadPageCode()
 {
     const std::size_t start = m_reader.Position();
-    if (m_reader.ReadByte() != CodeByte(C::PageHeader))
-        TStreamReader::FailAt("Unexpected code found in report file.", start);
+    const std::uint8_t code = m_reader.ReadByte();
+    if (code != CodeByte(C::PageHeader))
+        TStreamReader::FailAt("unexpected code " + std::to_string(code) +
+                                  " where a page record begins (" +
+                                  std::to_string(CodeByte(C::PageHeader)) + ")",
+                              start);
 }
 
 void TStreamPlayer::PlayOnePage()
@@ -294,9 +299,8 @@ TPicture TStreamPlayer::ReadGraphic()
         std::int32_t position = m_reader.ReadLong();
         // A reference names the size field of a picture written in full earlier on.
         if (position < 0 || static_cast<std::size_t>(position) >= start)
-            TStreamReader::FailAt("The picture at byte offset " + std::to_string(start) +
-                                      " refers to byte offset " + std::to_string(position) +
-                                      ", which is not an earlier picture.",
+            TStreamReader::FailAt("the picture refers to byte offset " + std::to_string(position) +
+                                      ", which is not an earlier picture",
                                   start);
         std::size_t resume = m_reader.Position();
         m_reader.Seek(static_cast<std::size_t>(position));
@@ -308,6 +312,18 @@ TPicture TStreamPlayer::ReadGraphic()
     return picture;
 }
 
+namespace
+{
+
+[[noreturn]] void FailLongValue(std::uint8_t length, std::uint8_t capacity, std::size_t offset)
+{
+    TStreamReader::FailAt("the variable value of " + std::to_string(length) +
+                              " bytes is longer than its room of " + std::to_string(capacity),
+                          offset);
+}
+
+} // namespace
+
 void TStreamPlayer::ReadVariable(std::size_t commandOffset)
 {
     std::string name = ReadText();
@@ -318,9 +334,7 @@ void TStreamPlayer::ReadVariable(std::size_t commandOffset)
     std::string value;
     if (length >= 254) {
         if (capacity < 4)
-            TStreamReader::FailAt("The variable reference at byte offset " +
-                                      std::to_string(valueOffset) + " holds no position.",
-                                  valueOffset);
+            TStreamReader::FailAt("the variable reference holds no position", valueOffset);
         std::int64_t raw = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) |
                                                      (static_cast<std::uint32_t>(bytes[1]) << 8) |
                                                      (static_cast<std::uint32_t>(bytes[2]) << 16) |
@@ -328,9 +342,8 @@ void TStreamPlayer::ReadVariable(std::size_t commandOffset)
         std::uint64_t position = static_cast<std::uint64_t>(raw < 0 ? -raw : raw);
         // The value must have been written before this command; that also rules out cycles.
         if (position >= commandOffset)
-            TStreamReader::FailAt("The variable at byte offset " + std::to_string(commandOffset) +
-                                      " refers to byte offset " + std::to_string(position) +
-                                      ", which is not an earlier value.",
+            TStreamReader::FailAt("the variable refers to byte offset " + std::to_string(position) +
+                                      ", which is not an earlier value",
                                   commandOffset);
         std::size_t resume = m_reader.Position();
         m_reader.Seek(static_cast<std::size_t>(position));
@@ -338,16 +351,12 @@ void TStreamPlayer::ReadVariable(std::size_t commandOffset)
         std::uint8_t refLength = m_reader.ReadByte();
         auto refBytes = m_reader.ReadBytes(refCapacity);
         if (refLength > refCapacity)
-            TStreamReader::FailAt("The variable value at byte offset " + std::to_string(position) +
-                                      " is longer than its room.",
-                                  static_cast<std::size_t>(position));
+            FailLongValue(refLength, refCapacity, static_cast<std::size_t>(position));
         value.assign(reinterpret_cast<const char*>(refBytes.data()), refLength);
         m_reader.Seek(resume);
     } else {
         if (length > capacity)
-            TStreamReader::FailAt("The variable value at byte offset " +
-                                      std::to_string(valueOffset) + " is longer than its room.",
-                                  valueOffset);
+            FailLongValue(length, capacity, valueOffset);
         value.assign(reinterpret_cast<const char*>(bytes.data()), length);
     }
     m_variables[name] = std::move(value);
@@ -365,8 +374,7 @@ std::string TStreamPlayer::ExpandMacros(std::string text) const
     source.Variables = &m_variables;
     std::optional<std::string> expanded = pdf::ExpandMacros(std::move(text), source);
     if (!expanded)
-        m_reader.Fail("The text macros before byte offset " + std::to_string(m_reader.Position()) +
-                      " do not come to an end.");
+        m_reader.Fail("the text macros of the text before this offset do not come to an end");
     return std::move(*expanded);
 }
 

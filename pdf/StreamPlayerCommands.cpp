@@ -29,9 +29,7 @@ void TStreamPlayer::PlayCommand(C code, std::size_t commandOffset)
         PlayPenCommand(code) || PlayBrushCommand(code) || PlayPictureCommand(code) ||
         PlayStateCommand(code, commandOffset))
         return;
-    TStreamReader::FailAt("Unexpected code [" + std::to_string(CodeByte(code)) +
-                              "] found in report file.",
-                          commandOffset);
+    TStreamReader::FailAt("unknown command code " + std::to_string(CodeByte(code)), commandOffset);
 }
 
 bool TStreamPlayer::PlayShapeCommand(C code)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <string>
 
 namespace
@@ -147,8 +148,35 @@ TEST_F(CliTest, RenderRefusesAStreamThatDropsOrAddsPages)
         Result render = Cli("render --force " + std::string(name) + " out.pdf");
         EXPECT_EQ(render.Exit, 1) << name;
         EXPECT_TRUE(IsOneLine(render.Err)) << render.Err;
+        EXPECT_NE(render.Err.find(std::string(name) + ": page stream error at byte offset "),
+                  std::string::npos)
+            << render.Err;
         EXPECT_FALSE(fs::exists(Dir / "out.pdf")) << name;
     }
+}
+
+// Whatever is wrong with a stream, the message names the user's file, and where in it.
+TEST_F(CliTest, RenderMessagesNameTheStreamFile)
+{
+    ASSERT_EQ(Cli("book --quiet --pages 1 first.pdf").Exit, 0);
+    std::string stream = Contents("runtime/velmoraquill.pgs");
+    stream.pop_back(); // the last end-of-page code
+    std::ofstream(Dir / "cut.pgs", std::ios::binary) << stream;
+    std::ofstream(Dir / "empty.pgs", std::ios::binary);
+    const std::map<std::string, std::string> expected = {
+        {"cut.pgs", "gridquill-cli: cut.pgs: page stream error at byte offset " +
+                        std::to_string(stream.size()) +
+                        ": the stream ends unexpectedly: 1 byte needed, 0 left\n"},
+        {"empty.pgs", "gridquill-cli: empty.pgs: page stream error at byte offset 0: the file is "
+                      "empty\n"},
+        {"absent.pgs", "gridquill-cli: Cannot read absent.pgs: No such file or directory\n"},
+    };
+    for (const auto& [name, message] : expected) {
+        Result render = Cli("render " + name + " out.pdf");
+        EXPECT_EQ(render.Exit, 1) << name;
+        EXPECT_EQ(render.Err, message);
+    }
+    EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }
 
 TEST_F(CliTest, ASeedAndAFixedDateGiveTheSameBytes)

@@ -270,27 +270,34 @@ TEST(StreamPlayer, OlderVersionsReadTheirShorterRecords)
 TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
 {
     // A bad first byte fails before the document begins.
-    EXPECT_EQ(Play({'A', 0, 0}), (Calls{"! Unexpected header code [65] found in report file. @0"}));
+    EXPECT_EQ(Play({'A', 0, 0}),
+              (Calls{"! page stream error at byte offset 0: unexpected header code 65; a page "
+                     "stream begins with 'Z', 'Y' or 'Q' @0"}));
 
     auto noPage = Page();
     noPage.Bytes[59] = 81; // the page record's code byte
     // EndDocument runs before the failure reaches the caller.
-    EXPECT_EQ(Play(noPage.Bytes), (Calls{"BeginDocument", "EndDocument",
-                                         "! Unexpected code found in report file. @59"}));
+    EXPECT_EQ(Play(noPage.Bytes),
+              (Calls{"BeginDocument", "EndDocument",
+                     "! page stream error at byte offset 59: unexpected code 81 where a page "
+                     "record begins (80) @59"}));
 
     auto unknown = Page();
     std::size_t at = unknown.Bytes.size();
     unknown.Byte(44);
     auto calls = Play(unknown.Bytes);
     EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
-    EXPECT_EQ(calls.back(), "! Unexpected code [44] found in report file. @" + std::to_string(at));
+    EXPECT_EQ(calls.back(), "! page stream error at byte offset " + std::to_string(at) +
+                                ": unknown command code 44 @" + std::to_string(at));
 
     auto truncated = Page();
     truncated.Code(TCode::LeftText), truncated.Single(1), truncated.Byte(10),
         truncated.Bytes.push_back('x');
     calls = Play(truncated.Bytes);
     EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
-    EXPECT_NE(calls.back().find("ends unexpectedly"), std::string::npos);
+    EXPECT_NE(calls.back().find(": the stream ends unexpectedly: 10 bytes needed, 1 left @"),
+              std::string::npos)
+        << calls.back();
 
     // Every size field is checked the same way, at the offset of the size itself.
     auto negativeSize = [](auto writeBefore, const char* what) {
@@ -299,12 +306,25 @@ TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
         const std::size_t sizeAt = b.Bytes.size();
         b.Long(-1);
         auto played = Play(b.Bytes);
-        EXPECT_EQ(played.back(), std::string("! Negative ") + what + " size at byte offset " +
-                                     std::to_string(sizeAt) + ". @" + std::to_string(sizeAt));
+        EXPECT_EQ(played.back(), "! page stream error at byte offset " + std::to_string(sizeAt) +
+                                     ": negative " + what + " size -1 @" + std::to_string(sizeAt));
     };
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::RawData); }, "raw-data");
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::EncodedImage); }, "image");
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::Draw), b.Byte(1); }, "picture");
+}
+
+// One form for every message: where in which file, then what is wrong.
+TEST(StreamPlayer, ErrorsSayWhereAndWhatInOneForm)
+{
+    const TPageStreamError error("unknown command code 44", 80);
+    EXPECT_STREQ(error.what(), "page stream error at byte offset 80: unknown command code 44");
+    const TPageStreamError named = error.InFile("saved/book.pgs");
+    EXPECT_STREQ(named.what(),
+                 "saved/book.pgs: page stream error at byte offset 80: unknown command code 44");
+    EXPECT_EQ(named.Offset, 80u);
+    EXPECT_EQ(named.Problem, error.Problem);
+    EXPECT_EQ(named.Path, "saved/book.pgs");
 }
 
 TEST(StreamPlayer, TextMacrosAndVariables)
@@ -362,7 +382,7 @@ TEST(StreamPlayer, ReferencesMustPointBackwards)
     Calls calls = Play(pictures.Bytes);
     EXPECT_EQ(calls[2], "Graphic ok");
     EXPECT_EQ(calls[3], "Graphic ok");
-    EXPECT_NE(calls.back().find("is not an earlier picture. @" + std::to_string(forward + 1)),
+    EXPECT_NE(calls.back().find("is not an earlier picture @" + std::to_string(forward + 1)),
               std::string::npos)
         << calls.back();
 }
