@@ -4,6 +4,7 @@
 #include "pdf/RenderBase.h"
 #include "pdf/SegmentedText.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <vector>
@@ -40,6 +41,9 @@ const std::string* TStreamPlayer::Variable(std::string_view name) const
 template <class TBody> void TStreamPlayer::PlayDocument(TBody&& body)
 {
     m_reportDate = m_renderer.Clock ? m_renderer.Clock() : SystemClockNow();
+    m_outputLimit =
+        std::min(kMaxOutputBytes, kOutputFloorBytes + kOutputPerStreamByte * m_input.size());
+    m_finishedOutput = 0;
     ReadHeader();
     m_renderer.BeginDocument();
     try {
@@ -257,14 +261,33 @@ void TStreamPlayer::ReadPageHeader()
 void TStreamPlayer::PlayPageCommands()
 {
     m_renderer.BeginPage();
-    for (;;) {
+    for (std::size_t commands = 0;; ++commands) {
         std::size_t commandOffset = m_reader.Position();
         const auto code = static_cast<C>(m_reader.ReadByte());
         if (code == C::EndPage)
             break;
+        if (commands == kMaxCommandsPerPage)
+            TStreamReader::FailAt("page " + std::to_string(m_pageNumber) + " holds more than " +
+                                      std::to_string(kMaxCommandsPerPage) +
+                                      " commands, the most a page may hold",
+                                  commandOffset);
         PlayCommand(code, commandOffset);
+        if (m_finishedOutput + m_renderer.PageContentSize() > m_outputLimit)
+            FailOutputLimit(commandOffset);
     }
+    m_finishedOutput += m_renderer.PageContentSize();
     m_renderer.EndPage();
+}
+
+void TStreamPlayer::FailOutputLimit(std::size_t offset) const
+{
+    TStreamReader::FailAt(
+        "the document made from it passes " + std::to_string(m_outputLimit) +
+            " bytes of page content, the most a stream of " + std::to_string(m_input.size()) +
+            " bytes may make (" + std::to_string(kOutputFloorBytes >> 20) + " MiB and " +
+            std::to_string(kOutputPerStreamByte) + " bytes per byte of stream, at most " +
+            std::to_string(kMaxOutputBytes >> 20) + " MiB)",
+        offset);
 }
 
 std::string TStreamPlayer::ReadText()

@@ -40,6 +40,20 @@ struct TStreamHeader
     std::string OutputName;
 };
 
+/// What one page stream may make, so that a crafted stream cannot make a huge document or take
+/// memory without end; playback stops as soon as a bound is passed. The books' streams make
+/// about twice their size in PDF (at most 2.2 times; 7.3 MB for the largest book, a 1-page
+/// print-ready book 185 KB with its fonts) and hold at most about 900 commands on a page. An
+/// ellipse, the writer's most expansive command, makes 15 times its size.
+///
+/// Page content, all pages together: at most kOutputFloorBytes + kOutputPerStreamByte bytes
+/// per byte of stream, and never more than kMaxOutputBytes (nine times the largest book).
+inline constexpr std::uint64_t kOutputFloorBytes = 4u << 20;
+inline constexpr std::uint64_t kOutputPerStreamByte = 16;
+inline constexpr std::uint64_t kMaxOutputBytes = 64u << 20;
+/// Commands on one page, its state dump included.
+inline constexpr std::size_t kMaxCommandsPerPage = 100'000;
+
 /// Whether `code`, the first byte of a file, opens a page stream's job header.
 bool IsJobHeaderCode(std::uint8_t code);
 
@@ -49,8 +63,9 @@ bool IsJobHeaderCode(std::uint8_t code);
 ///
 /// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
 /// versions), then page records: 'P', previous and next record offsets, page number, page size,
-/// commands up to code 82. Every read is bounds-checked; a malformed stream throws
-/// TPageStreamError carrying the byte offset.
+/// commands up to code 82. Every read is bounds-checked; a malformed stream, or one that would
+/// make more than its size allows (kOutputPerStreamByte), throws TPageStreamError carrying the
+/// byte offset.
 class TStreamPlayer
 {
   public:
@@ -91,8 +106,12 @@ class TStreamPlayer
     void PlayOnePage();
     /// Reads a page record's header, from its code through the page size.
     void ReadPageHeader();
-    /// BeginPage, the page's commands through code 82, EndPage.
+    /// BeginPage, the page's commands through code 82, EndPage. Throws TPageStreamError when the
+    /// page holds more than kMaxCommandsPerPage commands or the document's content passes
+    /// m_outputLimit, as soon as it does.
     void PlayPageCommands();
+    /// Throws TPageStreamError at `offset`: the content made passes m_outputLimit.
+    [[noreturn]] void FailOutputLimit(std::size_t offset) const;
     /// Throws TPageStreamError at `offset`: page `page` follows the header's last page.
     [[noreturn]] void FailPageCount(int page, std::size_t offset) const;
     /// The header just read, of the record at `start`, is page `page`, and its previous-page
@@ -158,6 +177,9 @@ class TStreamPlayer
     std::uint16_t m_version = 0;
     TDateTime m_reportDate;
     std::size_t m_firstPagePosition = 0;
+    /// The most page content this stream may make, and what the pages played so far made.
+    std::uint64_t m_outputLimit = 0;
+    std::uint64_t m_finishedOutput = 0;
     int m_pageNumber = 0;
     std::int32_t m_previousPage = 0;
     std::int32_t m_nextPage = 0;
