@@ -7,6 +7,7 @@
 #include "book/TextEncoding.h"
 #include "gq/Error.h"
 #include "pdf/Clock.h"
+#include "pdf/PdfError.h"
 #include "pdf/RenderPDF.h"
 #include "puzzle/PuzzleBank.h"
 #include "puzzle/TQJ.h"
@@ -353,7 +354,11 @@ std::string RenderPageStream(const std::string& pageStreamPath, const std::strin
     std::string stream = ReadPageStreamFile(pageStreamPath);
     pdf::TRenderPDF renderer;
     ConfigureRenderer(renderer);
-    RenderToNewFile(renderer, stream, target, replace, {});
+    try {
+        RenderToNewFile(renderer, stream, target, replace, {});
+    } catch (const pdf::TPageStreamError& error) {
+        throw error.InFile(pageStreamPath); // the player knows bytes, not where they came from
+    }
     return target;
 }
 

@@ -116,7 +116,8 @@ class TBookMaker
 int BookPageCount(const TBookSettings& settings);
 
 /// Plays the page-stream file at `pageStreamPath` into a PDF at PdfPathFor(pdfPath), made as
-/// BuildBook makes its PDF. Returns the PDF's path. Throws gq::Error naming what was wrong.
+/// BuildBook makes its PDF. Returns the PDF's path. Throws gq::Error naming what was wrong;
+/// a stream that cannot be played is a pdf::TPageStreamError carrying `pageStreamPath`.
 std::string RenderPageStream(const std::string& pageStreamPath, const std::string& pdfPath,
                              TReplace replace);
 

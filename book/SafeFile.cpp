@@ -1,6 +1,7 @@
 #include "book/SafeFile.h"
 
 #include "book/InterruptCleanup.h"
+#include "pdf/PdfError.h"
 #include "pdf/StreamPlayer.h"
 
 #include <algorithm>
@@ -337,12 +338,13 @@ std::string ReadPageStreamFile(const std::string& path)
         if (n == 0)
             break; // shrunk while being read: the player reports the stream's early end
         if (done == 0 && !pdf::IsJobHeaderCode(static_cast<std::uint8_t>(bytes[0])))
-            throw Error(path + " is not a page-stream file: it does not begin with a job header");
+            throw pdf::TPageStreamError("not a page stream: it does not begin with a job header", 0,
+                                        path);
         done += static_cast<std::size_t>(n);
     }
     bytes.resize(done);
     if (bytes.empty())
-        throw Error(path + " is empty, not a page-stream file");
+        throw pdf::TPageStreamError("the file is empty", 0, path);
     return bytes;
 }
 

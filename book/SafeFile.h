@@ -99,7 +99,8 @@ std::string ReadWholeFile(const std::string& path);
 
 /// Reads a page-stream file, refusing at once what is not a regular file, a file larger than
 /// kMaxPageStreamBytes and one that does not begin with a job header. Throws gq::Error naming
-/// the path.
+/// the path and the system's reason, or pdf::TPageStreamError with the path for an empty file
+/// or one that is not a page stream.
 std::string ReadPageStreamFile(const std::string& path);
 
 /// The largest page-stream file read: the largest book's stream is about 4 MB.

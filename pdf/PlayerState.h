@@ -2,6 +2,7 @@
 
 #include "report/PageStreamFormat.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,6 +35,9 @@ struct TUnitPoint
     int X = 0;
     int Y = 0;
 };
+
+/// The longest font name the player keeps, in bytes; longer names are cut.
+inline constexpr std::size_t kMaxFontName = 60;
 
 /// The font as the player keeps it from the stream's font commands. Colour is 0x00BBGGRR.
 struct TPlayerFont

@@ -92,6 +92,9 @@ class TRenderBase
     virtual void EndDocument();
     virtual void BeginPage();
     virtual void EndPage();
+    /// Bytes of drawing the current page holds so far; the player bounds a document's size
+    /// by it. None in the base.
+    virtual std::size_t PageContentSize() const { return 0; }
     /// Device units per inch of rectangle payloads.
     virtual double ResolutionX() const;
     virtual double ResolutionY() const;
@@ -127,6 +130,9 @@ class TRenderStream : public TRenderBase
 
     /// Sends the finished document to `stream` (not owned) instead of a file.
     void SetOutputStream(std::ostream* stream) { m_output = stream; }
+
+    /// The size of the active buffer.
+    std::size_t PageContentSize() const override { return m_active ? m_active->size() : 0; }
 
   protected:
     /// The buffer drawing writes to; without one, a scratch buffer whose bytes are dropped.

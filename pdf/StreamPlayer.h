@@ -2,11 +2,11 @@
 
 #include "pdf/Clock.h"
 #include "pdf/PlayerState.h"
+#include "pdf/StreamMacros.h"
 #include "pdf/StreamReader.h"
 #include "report/PageStreamFormat.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -45,6 +45,20 @@ struct TStreamHeader
     std::optional<report::TDocumentSettings> Document;
 };
 
+/// What one page stream may make, so that a crafted stream cannot make a huge document or take
+/// memory without end; playback stops as soon as a bound is passed. The books' streams make
+/// about twice their size in PDF (at most 2.2 times; 7.3 MB for the largest book, a 1-page
+/// print-ready book 185 KB with its fonts) and hold at most about 900 commands on a page. An
+/// ellipse, the writer's most expansive command, makes 15 times its size.
+///
+/// Page content, all pages together: at most kOutputFloorBytes + kOutputPerStreamByte bytes
+/// per byte of stream, and never more than kMaxOutputBytes (nine times the largest book).
+inline constexpr std::uint64_t kOutputFloorBytes = 4u << 20;
+inline constexpr std::uint64_t kOutputPerStreamByte = 16;
+inline constexpr std::uint64_t kMaxOutputBytes = 64u << 20;
+/// Commands on one page, its state dump included.
+inline constexpr std::size_t kMaxCommandsPerPage = 100'000;
+
 /// Whether `code`, the first byte of a file, opens a page stream's job header.
 bool IsJobHeaderCode(std::uint8_t code);
 
@@ -54,8 +68,9 @@ bool IsJobHeaderCode(std::uint8_t code);
 ///
 /// Stream layout: a job header (first byte 'Z' then the version Word, or 'Q' / 'Y' for older
 /// versions), then page records: 'P', previous and next record offsets, page number, page size,
-/// commands up to code 82. Every read is bounds-checked; a malformed stream throws
-/// TPageStreamError carrying the byte offset.
+/// commands up to code 82. Every read is bounds-checked; a malformed stream, or one that would
+/// make more than its size allows (kOutputPerStreamByte), throws TPageStreamError carrying the
+/// byte offset.
 class TStreamPlayer
 {
   public:
@@ -63,9 +78,12 @@ class TStreamPlayer
     TStreamPlayer(const TStreamPlayer&) = delete;
     TStreamPlayer& operator=(const TStreamPlayer&) = delete;
 
-    /// Reads the header, then BeginDocument, pages while the last page number played is below
-    /// the header's page count, EndDocument. EndDocument runs also when a page fails; the
-    /// failure is rethrown afterwards. A bad header throws before BeginDocument.
+    /// Reads the header, then BeginDocument, every page, EndDocument. The pages must be as the
+    /// writer lays them out: the header's page count of them, numbered 1, 2, 3 ..., their
+    /// previous and next offsets linking each to its neighbours (0 before the first and after
+    /// the last), and nothing after the last page's end code; otherwise TPageStreamError.
+    /// EndDocument runs also when a page fails; the failure is rethrown afterwards. A bad
+    /// header throws before BeginDocument.
     void PlayAll();
     /// Plays page `pageNumber` alone between BeginDocument and EndDocument, found by following
     /// the next-page offsets. Throws TPageStreamError when there is no such page.
@@ -87,19 +105,46 @@ class TStreamPlayer
     std::string ExpandMacros(std::string text) const;
 
   private:
-    struct TNoCaseLess
-    {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-
     void ReadHeader();
     /// Reads the code of a page record; throws TPageStreamError at it when it is another.
     void ReadPageCode();
     void PlayOnePage();
+    /// Reads a page record's header, from its code through the page size.
+    void ReadPageHeader();
+    /// BeginPage, the page's commands through code 82, EndPage. Throws TPageStreamError when the
+    /// page holds more than kMaxCommandsPerPage commands or the document's content passes
+    /// m_outputLimit, as soon as it does.
+    void PlayPageCommands();
+    /// Throws TPageStreamError at `offset`: the content made passes m_outputLimit.
+    [[noreturn]] void FailOutputLimit(std::size_t offset) const;
+    /// Throws TPageStreamError at `offset`: page `page` follows the header's last page.
+    [[noreturn]] void FailPageCount(int page, std::size_t offset) const;
+    /// The header just read, of the record at `start`, is page `page`, and its previous-page
+    /// offset is `previousStart`, where the page before it began (0 for page 1).
+    void CheckPageHeader(int page, std::size_t start, std::size_t previousStart) const;
+    /// Page `page` (at `start`), just played, is not the last: page + 1 follows at once, and
+    /// its next-page offset says so.
+    void CheckNextPage(int page, std::size_t start) const;
+    /// Page `page` (at `start`), just played, is the last: its next-page offset is 0 and the
+    /// stream ends with it.
+    void CheckLastPageEnd(int page, std::size_t start) const;
     /// Reads the header, BeginDocument, runs `body`, EndDocument; when `body` throws, the
     /// document is still ended and the failure rethrown.
     template <class TBody> void PlayDocument(TBody&& body);
+    /// Plays the command `code` whose code byte stands at `commandOffset`; the handlers below
+    /// each take one family of commands and return whether `code` was theirs.
     void PlayCommand(report::TStreamCode code, std::size_t commandOffset);
+    bool PlayShapeCommand(report::TStreamCode code);
+    bool PlayTextCommand(report::TStreamCode code);
+    bool PlayFontCommand(report::TStreamCode code);
+    bool PlayPenCommand(report::TStreamCode code);
+    bool PlayBrushCommand(report::TStreamCode code);
+    bool PlayPictureCommand(report::TStreamCode code);
+    /// Variables, drawing mode, line metrics and the commands that draw nothing.
+    bool PlayStateCommand(report::TStreamCode code, std::size_t commandOffset);
+    void PlayPolyCommand(report::TStreamCode code);
+    /// The whole-font record (code 50).
+    void PlayWholeFont();
     std::string ReadText();
     TPicture ReadGraphic();
     TDeviceRect ReadRect();
@@ -107,7 +152,6 @@ class TStreamPlayer
     void PlayText(report::TStreamCode code, const std::string& text, double x, double y);
     void PlaySegmentedText(report::TStreamCode code, const std::string& text, double x, double y);
     void DrawPlainText(report::TStreamCode code, const std::string& text, double x, double y);
-    std::string MacroValue(int number) const;
 
     /// Sets the font name, cut to the longest name a font may have, like SetFontField.
     void SetFontName(std::string name);
@@ -138,6 +182,9 @@ class TStreamPlayer
     std::uint16_t m_version = 0;
     TDateTime m_reportDate;
     std::size_t m_firstPagePosition = 0;
+    /// The most page content this stream may make, and what the pages played so far made.
+    std::uint64_t m_outputLimit = 0;
+    std::uint64_t m_finishedOutput = 0;
     int m_pageNumber = 0;
     std::int32_t m_previousPage = 0;
     std::int32_t m_nextPage = 0;
@@ -147,7 +194,7 @@ class TStreamPlayer
     double m_x = 0.0;
     double m_y = 0.0;
     double m_lineMetrics[3] = {0.0, 0.0, 0.0};
-    std::map<std::string, std::string, TNoCaseLess> m_variables;
+    TStreamVariables m_variables;
 };
 
 } // namespace gq::pdf

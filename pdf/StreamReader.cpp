@@ -9,24 +9,25 @@ namespace gq::pdf
 
 TStreamReader::TStreamReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
-void TStreamReader::FailAt(const std::string& message, std::size_t offset)
+void TStreamReader::FailAt(const std::string& problem, std::size_t offset)
 {
-    throw TPageStreamError(message, offset);
+    throw TPageStreamError(problem, offset);
 }
 
-void TStreamReader::Fail(const std::string& message) const { FailAt(message, m_pos); }
+void TStreamReader::Fail(const std::string& problem) const { FailAt(problem, m_pos); }
 
 void TStreamReader::FailShort(std::size_t count) const
 {
-    Fail("The page stream ends unexpectedly at byte offset " + std::to_string(m_pos) + " (" +
-         std::to_string(count) + " more bytes needed).");
+    const std::size_t left = m_bytes.size() - m_pos;
+    Fail("the stream ends unexpectedly: " + std::to_string(count) +
+         (count == 1 ? " byte" : " bytes") + " needed, " + std::to_string(left) + " left");
 }
 
 void TStreamReader::Seek(std::size_t position)
 {
     if (position > m_bytes.size())
-        Fail("The page stream refers to byte offset " + std::to_string(position) +
-             ", beyond its end.");
+        Fail("an offset points to byte " + std::to_string(position) +
+             ", beyond the end of the stream (" + std::to_string(m_bytes.size()) + " bytes)");
     m_pos = position;
 }
 
@@ -35,9 +36,7 @@ std::size_t TStreamReader::ReadSize(std::string_view what)
     const std::size_t offset = m_pos;
     const std::int32_t size = ReadLong();
     if (size < 0)
-        FailAt("Negative " + std::string(what) + " size at byte offset " + std::to_string(offset) +
-                   ".",
-               offset);
+        FailAt("negative " + std::string(what) + " size " + std::to_string(size), offset);
     return static_cast<std::size_t>(size);
 }
 

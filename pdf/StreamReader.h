@@ -52,8 +52,8 @@ class TStreamReader
     {
         return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(ReadLong())));
     }
-    /// A Long holding the byte count of what follows; throws TPageStreamError "Negative `what`
-    /// size at byte offset N." (N the Long's offset) when it is negative.
+    /// A Long holding the byte count of what follows; throws TPageStreamError "negative `what`
+    /// size N" at the Long's offset when it is negative.
     std::size_t ReadSize(std::string_view what);
     /// A length-prefixed text: one byte L < 192, or 0xC0 + (L >> 8) and L & 0xFF.
     std::string ReadString();
@@ -62,10 +62,11 @@ class TStreamReader
     /// Skips `count` bytes.
     void Skip(std::size_t count);
 
-    /// Throws TPageStreamError with `message` at the current position.
-    [[noreturn]] void Fail(const std::string& message) const;
-    /// Throws TPageStreamError with `message` at `offset`.
-    [[noreturn]] static void FailAt(const std::string& message, std::size_t offset);
+    /// Throws TPageStreamError: `problem` (a phrase, see TPageStreamError) at the current
+    /// position.
+    [[noreturn]] void Fail(const std::string& problem) const;
+    /// Throws TPageStreamError: `problem` at `offset`.
+    [[noreturn]] static void FailAt(const std::string& problem, std::size_t offset);
 
   private:
     void Require(std::size_t count) const

@@ -4,8 +4,10 @@
 // (pdf/StreamPlayer) and the tests that build streams by hand. The layout of every record is
 // drawn in docs/page-stream.md.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gq::report
 {
@@ -142,6 +144,42 @@ struct TDocumentSettings
 
 /// Whole units per inch of polygon and polyline points once the player has read them.
 inline constexpr int kPolyUnitsPerInch = 1248;
+
+/// Text macros. In every String the player reads, a marker byte opens a macro:
+///
+///   0xFD "$PGCM" d d                 macro number dd: a date, a page number, a renderer text
+///   0xFD "$PGCV" [0xFC name 0xFB]    the value of a stream variable
+///
+/// The engine never writes a macro: a 0xFD in a text (the letter y-acute in Windows-1252) is
+/// written as kEscapedMarker, the macro that stands for the marker byte itself. The player
+/// puts the byte back and never reads a marker at or before it again, so a text prints as
+/// given.
+inline constexpr char kMacroMarker = '\xFD';
+/// The macro number of a literal marker byte.
+inline constexpr int kLiteralMarkerMacro = 99;
+inline constexpr std::string_view kEscapedMarker = "\xFD$PGCM99";
+
+/// The size of `text` once every marker byte is escaped.
+inline std::size_t EscapedSize(std::string_view text)
+{
+    const auto markers =
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), kMacroMarker));
+    return text.size() + markers * (kEscapedMarker.size() - 1);
+}
+
+/// `text` with every marker byte written as kEscapedMarker.
+inline std::string EscapeMacroMarkers(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(EscapedSize(text));
+    for (char c : text) {
+        if (c == kMacroMarker)
+            escaped += kEscapedMarker;
+        else
+            escaped += c;
+    }
+    return escaped;
+}
 
 /// Font pitch, the operand of TStreamCode::FontPitch.
 enum class TFontPitch : std::uint8_t

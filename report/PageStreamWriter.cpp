@@ -31,11 +31,16 @@ constexpr std::uint16_t kNoPrinterBin = 265;
 
 void CheckString(const std::string& text)
 {
-    if (text.size() > kMaxStreamString)
-        throw gq::Error("Text of " + std::to_string(text.size()) +
-                        " bytes cannot be written to the page stream: at most " +
-                        std::to_string(kMaxStreamString) + " bytes fit (text begins \"" +
-                        text.substr(0, 20) + "\")");
+    const std::size_t size = EscapedSize(text);
+    if (size <= kMaxStreamString)
+        return;
+    const std::string escaped = size == text.size() ? ""
+                                                    : " (" + std::to_string(size) +
+                                                          " bytes once its 0xFD bytes are escaped)";
+    throw gq::Error("Text of " + std::to_string(text.size()) + " bytes" + escaped +
+                    " cannot be written to the page stream: at most " +
+                    std::to_string(kMaxStreamString) + " bytes fit (text begins \"" +
+                    text.substr(0, 20) + "\")");
 }
 
 std::string SystemMessage(int error) { return std::strerror(error); }
@@ -129,8 +134,23 @@ void TPageStreamWriter::PutSingle(double value)
 
 void TPageStreamWriter::PutString(const std::string& text)
 {
+    // A text is data: a marker byte in it is escaped, so that the player prints it as it stands
+    // instead of reading a macro. Most texts hold none and are written as they are.
+    if (text.find(kMacroMarker) != std::string::npos) {
+        const std::string escaped = EscapeMacroMarkers(text);
+        PutString(escaped.data(), escaped.size());
+        return;
+    }
+    PutString(text.data(), text.size());
+}
+
+void TPageStreamWriter::PutString(const char* bytes, std::size_t length)
+{
     // Callers check the length before writing the command code, so a command is never cut.
-    const std::size_t length = text.size();
+    if (length > kMaxStreamString)
+        throw std::logic_error(
+            "INTERNAL ERROR: TPageStreamWriter::PutString called with a text of " +
+            std::to_string(length) + " bytes");
     if (length < 192)
         PutByte(static_cast<std::uint8_t>(length));
     else {
@@ -138,7 +158,7 @@ void TPageStreamWriter::PutString(const std::string& text)
                                         static_cast<std::uint8_t>(length & 0xFF)};
         Put(prefix, 2);
     }
-    Put(text.data(), length);
+    Put(bytes, length);
 }
 
 double TPageStreamWriter::X(double inches) const { return inches * ScaleX() / 100.0; }

@@ -118,7 +118,10 @@ class TPageStreamWriter : public TOutputEngine
     void PutWord(std::uint16_t value);
     void PutLong(std::int32_t value);
     void PutSingle(double value);
+    /// Writes `text` as a String, its marker bytes escaped (report::EscapeMacroMarkers).
     void PutString(const std::string& text);
+    /// Writes the length prefix and `length` bytes as they are.
+    void PutString(const char* bytes, std::size_t length);
     void PutPoint(double x, double y);
     void PutPixelRect(const TPixelRect& rect);
     void PutGraphic(const TPictureRef& picture);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <string>
 
 namespace
@@ -200,6 +201,71 @@ TEST_F(CliTest, RenderPlaysABooksPageStreamAgain)
         text.append(buffer, n);
     pclose(info);
     EXPECT_NE(text.find("Pages:           11\n"), std::string::npos) << text;
+}
+
+// A title is printed as typed, even when it looks like one of the page stream's macros ("ý" is
+// the marker byte 0xFD in the pages' encoding).
+TEST_F(CliTest, TitlesArePrintedAsTyped)
+{
+    for (const std::string title : {"Sudoku ý$PGCM10", "ý$PGCV Sudoku"}) {
+        Result made =
+            Cli("book --quiet --print-ready --pages 1 --force --title '" + title + "' titled.pdf");
+        ASSERT_EQ(made.Exit, 0) << made.Err;
+        FILE* pipe = popen(("pdftotext '" + (Dir / "titled.pdf").string() + "' -").c_str(), "r");
+        std::string text;
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            text.append(buffer, n);
+        pclose(pipe);
+        EXPECT_NE(text.find(title), std::string::npos) << text;
+    }
+}
+
+// A stream whose pages disagree with its header is refused as a whole: no shorter PDF, no
+// success.
+TEST_F(CliTest, RenderRefusesAStreamThatDropsOrAddsPages)
+{
+    ASSERT_EQ(Cli("book --quiet --pages 3 first.pdf").Exit, 0);
+    const std::string stream = Contents("runtime/velmoraquill.pgs");
+    ASSERT_EQ(stream.substr(15, 2), std::string("\x04\x00", 2)) << "3 puzzle pages, 1 answer page";
+
+    std::string oneDeclared = stream;
+    oneDeclared[15] = 1;
+    std::string padded = stream + std::string(1 << 20, '\0');
+    for (const auto& [name, bytes] : {std::pair{"one.pgs", oneDeclared}, {"padded.pgs", padded}}) {
+        std::ofstream(Dir / name, std::ios::binary) << bytes;
+        Result render = Cli("render --force " + std::string(name) + " out.pdf");
+        EXPECT_EQ(render.Exit, 1) << name;
+        EXPECT_TRUE(IsOneLine(render.Err)) << render.Err;
+        EXPECT_NE(render.Err.find(std::string(name) + ": page stream error at byte offset "),
+                  std::string::npos)
+            << render.Err;
+        EXPECT_FALSE(fs::exists(Dir / "out.pdf")) << name;
+    }
+}
+
+// Whatever is wrong with a stream, the message names the user's file, and where in it.
+TEST_F(CliTest, RenderMessagesNameTheStreamFile)
+{
+    ASSERT_EQ(Cli("book --quiet --pages 1 first.pdf").Exit, 0);
+    std::string stream = Contents("runtime/velmoraquill.pgs");
+    stream.pop_back(); // the last end-of-page code
+    std::ofstream(Dir / "cut.pgs", std::ios::binary) << stream;
+    std::ofstream(Dir / "empty.pgs", std::ios::binary);
+    const std::map<std::string, std::string> expected = {
+        {"cut.pgs", "gridquill-cli: cut.pgs: page stream error at byte offset " +
+                        std::to_string(stream.size()) +
+                        ": the stream ends unexpectedly: 1 byte needed, 0 left\n"},
+        {"empty.pgs", "gridquill-cli: empty.pgs: page stream error at byte offset 0: the file is "
+                      "empty\n"},
+        {"absent.pgs", "gridquill-cli: Cannot read absent.pgs: No such file or directory\n"},
+    };
+    for (const auto& [name, message] : expected) {
+        Result render = Cli("render " + name + " out.pdf");
+        EXPECT_EQ(render.Exit, 1) << name;
+        EXPECT_EQ(render.Err, message);
+    }
+    EXPECT_FALSE(fs::exists(Dir / "out.pdf"));
 }
 
 TEST_F(CliTest, ASeedAndAFixedDateGiveTheSameBytes)

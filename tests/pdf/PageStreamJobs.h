@@ -164,7 +164,9 @@ inline void DrawShapePage(report::TPageStreamWriter& e, int)
 }
 
 /// Pictures (each drawn twice, so that the stream refers back to the first copy), variables and
-/// the commands that draw nothing.
+/// the commands that draw nothing. Its texts hold macro and variable markers, which the writer
+/// escapes; the seed corpus's misc.pgs holds them unescaped, so that fuzzing reaches the
+/// player's macro expansion too.
 inline void DrawMiscPage(report::TPageStreamWriter& e, int page)
 {
     auto bitmap = std::make_shared<report::TPicture>();

@@ -6,6 +6,7 @@
 
 #include "PdfTestSupport.h"
 #include "pdf/PdfError.h"
+#include "pdf/StreamPlayer.h"
 #include "report/FontManager.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <random>
 
 namespace gq::pdf
@@ -155,6 +157,78 @@ TEST(PlayerRobustness, FailuresCarryTheOffsetOfTheFault)
         EXPECT_EQ(e.Offset, bytes.size());
         EXPECT_NE(std::string(e.what()).find(std::to_string(bytes.size())), std::string::npos);
     }
+}
+
+// Plays `bytes` into a PDF in memory and returns the failure, or nothing when it played.
+std::optional<TPageStreamError> PlayError(const TBytes& bytes)
+{
+    TRenderPDF pdf;
+    pdf.Clock = test::FixedDate;
+    try {
+        pdf.RenderToString(bytes);
+    } catch (const TPageStreamError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+// One page drawing `lines` line segments, each a single 9-byte command.
+TBytes PageOfLines(std::size_t lines)
+{
+    test::TStreamBuilder b;
+    b.JobHeader(1);
+    b.PageHeader(1);
+    for (std::size_t i = 0; i < lines; ++i)
+        b.LineTo(static_cast<float>(i % 8), 1);
+    b.EndPage();
+    return b.Bytes;
+}
+
+TEST(PlayerRobustness, APageHoldsABoundedNumberOfCommands)
+{
+    // The books' fullest page holds about 900 commands.
+    EXPECT_FALSE(PlayError(PageOfLines(kMaxCommandsPerPage)));
+    TBytes tooMany = PageOfLines(kMaxCommandsPerPage + 1);
+    auto error = PlayError(tooMany);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Offset, tooMany.size() - 10) << "the command beyond the limit";
+    EXPECT_NE(error->Problem.find("page 1 holds more than 100000 commands"), std::string::npos)
+        << error->what();
+}
+
+TEST(PlayerRobustness, ATinyStreamCannotMakeAHugeDocument)
+{
+    // Each text names a variable 80 times whose value names another three times: 730 bytes of
+    // stream print 57600 bytes. Books make about twice their stream's size.
+    test::TStreamBuilder b;
+    b.JobHeader(1);
+    b.PageHeader(1);
+    b.StateDump(12);
+    auto define = [&](const char* name, const std::string& value) {
+        b.Code(test::TCode::Variable), b.String(name),
+            b.Byte(static_cast<std::uint8_t>(value.size()));
+        b.Byte(static_cast<std::uint8_t>(value.size()));
+        for (char c : value)
+            b.Byte(static_cast<std::uint8_t>(c));
+    };
+    const std::string refW = "\xFD$PGCV\xFCw\xFB", refV = "\xFD$PGCV\xFCv\xFB";
+    define("w", std::string(240, 'x'));
+    define("v", refW + refW + refW);
+    std::string text;
+    for (int i = 0; i < 80; ++i)
+        text += refV;
+    for (int i = 0; i < 400; ++i)
+        b.Text(test::TCode::LeftText, 5, text, 0);
+    b.EndPage();
+    auto error = PlayError(b.Bytes);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->Problem.find("the most a stream of " + std::to_string(b.Bytes.size()) +
+                                  " bytes may make"),
+              std::string::npos)
+        << error->what();
+    // Stopped while playing, as soon as the document passed the bound.
+    const std::uint64_t bound = kOutputFloorBytes + kOutputPerStreamByte * b.Bytes.size();
+    EXPECT_LT(error->Offset, b.Bytes.size() * (bound + 200'000) / (400 * 57'600));
 }
 
 } // namespace

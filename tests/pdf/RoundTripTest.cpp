@@ -191,10 +191,13 @@ TEST_F(RoundTrip, CorpusJobsPlayIntoValidDocuments)
         TRun check = RunTool("qpdf --check '" + path + "'");
         EXPECT_EQ(check.Status, 0) << name << "\n" << check.Output;
         if (name == "misc") {
-            // Macros and variables are replaced before the texts are drawn.
+            // The engine's texts are data: what looks like a macro or a variable is printed
+            // as written (0xFD, 0xFC and 0xFB are y-acute, u-umlaut and u-circumflex).
             TRun text = RunTool("pdftotext '" + path + "' -");
-            EXPECT_NE(text.Output.find("Variable: Puzzle 1."), std::string::npos) << text.Output;
-            EXPECT_NE(text.Output.find("Page 2 of 2, printed"), std::string::npos) << text.Output;
+            EXPECT_NE(text.Output.find("Variable: ý$PGCVüTitleû."), std::string::npos)
+                << text.Output;
+            EXPECT_NE(text.Output.find("Page ý$PGCM11 of ý$PGCM10, printed"), std::string::npos)
+                << text.Output;
         }
     }
 }

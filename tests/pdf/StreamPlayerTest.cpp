@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <functional>
+#include <stdexcept>
 
 namespace gq::pdf
 {
@@ -140,23 +142,76 @@ TEST(StreamPlayer, LineWithoutMoveStartsAtTheLastPointAcrossPages)
                      "BeginPage 11x8.5", "Move 1 2", "Line 3 4", "EndPage", "EndDocument"}));
 }
 
-TEST(StreamPlayer, PageNumbersAgainstThePageCountEndPlayback)
+// Three empty pages as the writer lays them out: the 59-byte job header, then records of 20
+// bytes at 59, 79 and 99, the stream ending at 119.
+TStreamBuilder ThreePages()
 {
-    // The header says one page: a second record is not played.
-    TStreamBuilder one;
-    one.JobHeader(1);
-    one.PageHeader(1), one.EndPage();
-    one.PageHeader(2), one.EndPage();
-    EXPECT_EQ(Play(one.Bytes),
-              (Calls{"BeginDocument", "BeginPage 8.5x11", "EndPage", "EndDocument"}));
+    TStreamBuilder b;
+    b.JobHeader(3);
+    for (int page = 1; page <= 3; ++page)
+        b.PageHeader(page), b.EndPage();
+    return b;
+}
 
-    // A page whose number is not below the count ends playback after it.
-    TStreamBuilder jump;
-    jump.JobHeader(3);
-    jump.PageHeader(1), jump.EndPage();
-    jump.PageHeader(5), jump.EndPage();
-    jump.PageHeader(3), jump.EndPage();
-    EXPECT_EQ(Play(jump.Bytes).size(), 6u);
+void PatchWord(TStreamBuilder& b, std::size_t at, std::uint16_t v)
+{
+    b.Bytes[at] = static_cast<std::uint8_t>(v & 0xFF);
+    b.Bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+TEST(StreamPlayer, PagesMustAgreeWithTheHeaderAndTheirChain)
+{
+    constexpr std::size_t kCountAt = 15, kPage1 = 59, kPage2 = 79, kPage3 = 99, kEnd = 119;
+    EXPECT_EQ(Play(ThreePages().Bytes).size(), 8u) << "three pages between Begin/EndDocument";
+
+    struct TCase
+    {
+        const char* What;
+        std::function<void(TStreamBuilder&)> Damage;
+        std::size_t Offset;
+        const char* Message;
+    };
+    const TCase cases[] = {
+        {"count 1", [](auto& b) { PatchWord(b, kCountAt, 1); }, kPage2,
+         "the job header says the stream holds 1 page, but page 2 follows"},
+        {"count 0", [](auto& b) { PatchWord(b, kCountAt, 0); }, kPage1,
+         "the job header says the stream holds 0 pages, but page 1 follows"},
+        {"count -1", [](auto& b) { PatchWord(b, kCountAt, 0xFFFF); }, kEnd,
+         "the job header says the stream holds 65535 pages, but it ends after page 3"},
+        {"count 24", [](auto& b) { PatchWord(b, kCountAt, 24); }, kEnd,
+         "the job header says the stream holds 24 pages, but it ends after page 3"},
+        {"page 3 numbered 25", [](auto& b) { PatchWord(b, kPage3 + 9, 25); }, kPage3 + 9,
+         "page 3 is numbered 25"},
+        {"page 1 numbered 0", [](auto& b) { PatchWord(b, kPage1 + 9, 0); }, kPage1 + 9,
+         "page 1 is numbered 0"},
+        {"previous of page 1", [](auto& b) { b.PatchLong(kPage1 + 1, 59); }, kPage1 + 1,
+         "page 1's previous-page offset is 59, not 0"},
+        {"previous of page 3", [](auto& b) { b.PatchLong(kPage3 + 1, kPage1); }, kPage3 + 1,
+         "page 3's previous-page offset is 59, but page 2 begins at byte offset 79"},
+        {"next of page 1", [](auto& b) { b.PatchLong(kPage1 + 5, kPage3); }, kPage1 + 5,
+         "page 1's next-page offset is 99, but page 2 begins at byte offset 79"},
+        {"next of page 3", [](auto& b) { b.PatchLong(kPage3 + 5, kPage3); }, kPage3 + 5,
+         "page 3 is the last page, but its next-page offset is 99, not 0"},
+        {"one byte after the end", [](auto& b) { b.Byte(0); }, kEnd,
+         "1 byte follows the end of the last page"},
+        {"64 KiB of zeros after the end", [](auto& b) { b.Bytes.resize(kEnd + 65536); }, kEnd,
+         "65536 bytes follow the end of the last page"},
+        {"a fourth page the header leaves out", [](auto& b) { b.PageHeader(4), b.EndPage(); }, kEnd,
+         "the job header says the stream holds 3 pages, but page 4 follows"},
+    };
+    for (const TCase& c : cases) {
+        TStreamBuilder b = ThreePages();
+        c.Damage(b);
+        TRecorder r;
+        try {
+            r.RenderStream(b.Bytes);
+            ADD_FAILURE() << c.What << ": played";
+        } catch (const TPageStreamError& e) {
+            EXPECT_EQ(e.Offset, c.Offset) << c.What;
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos)
+                << c.What << ": " << e.what();
+        }
+    }
 }
 
 TEST(StreamPlayer, FontSizesRoundHalvesToEven)
@@ -291,27 +346,34 @@ TEST(StreamPlayer, DocumentSettingsRoundTripThroughTheWriter)
 TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
 {
     // A bad first byte fails before the document begins.
-    EXPECT_EQ(Play({'A', 0, 0}), (Calls{"! Unexpected header code [65] found in report file. @0"}));
+    EXPECT_EQ(Play({'A', 0, 0}),
+              (Calls{"! page stream error at byte offset 0: unexpected header code 65; a page "
+                     "stream begins with 'Z', 'Y' or 'Q' @0"}));
 
     auto noPage = Page();
     noPage.Bytes[59] = 81; // the page record's code byte
     // EndDocument runs before the failure reaches the caller.
-    EXPECT_EQ(Play(noPage.Bytes), (Calls{"BeginDocument", "EndDocument",
-                                         "! Unexpected code found in report file. @59"}));
+    EXPECT_EQ(Play(noPage.Bytes),
+              (Calls{"BeginDocument", "EndDocument",
+                     "! page stream error at byte offset 59: unexpected code 81 where a page "
+                     "record begins (80) @59"}));
 
     auto unknown = Page();
     std::size_t at = unknown.Bytes.size();
     unknown.Byte(44);
     auto calls = Play(unknown.Bytes);
     EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
-    EXPECT_EQ(calls.back(), "! Unexpected code [44] found in report file. @" + std::to_string(at));
+    EXPECT_EQ(calls.back(), "! page stream error at byte offset " + std::to_string(at) +
+                                ": unknown command code 44 @" + std::to_string(at));
 
     auto truncated = Page();
     truncated.Code(TCode::LeftText), truncated.Single(1), truncated.Byte(10),
         truncated.Bytes.push_back('x');
     calls = Play(truncated.Bytes);
     EXPECT_EQ(calls[calls.size() - 2], "EndDocument");
-    EXPECT_NE(calls.back().find("ends unexpectedly"), std::string::npos);
+    EXPECT_NE(calls.back().find(": the stream ends unexpectedly: 10 bytes needed, 1 left @"),
+              std::string::npos)
+        << calls.back();
 
     // Every size field is checked the same way, at the offset of the size itself.
     auto negativeSize = [](auto writeBefore, const char* what) {
@@ -320,17 +382,30 @@ TEST(StreamPlayer, MalformedStreamsFailWithTheirOffset)
         const std::size_t sizeAt = b.Bytes.size();
         b.Long(-1);
         auto played = Play(b.Bytes);
-        EXPECT_EQ(played.back(), std::string("! Negative ") + what + " size at byte offset " +
-                                     std::to_string(sizeAt) + ". @" + std::to_string(sizeAt));
+        EXPECT_EQ(played.back(), "! page stream error at byte offset " + std::to_string(sizeAt) +
+                                     ": negative " + what + " size -1 @" + std::to_string(sizeAt));
     };
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::RawData); }, "raw-data");
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::EncodedImage); }, "image");
     negativeSize([](TStreamBuilder& b) { b.Code(TCode::Draw), b.Byte(1); }, "picture");
 }
 
+// One form for every message: where in which file, then what is wrong.
+TEST(StreamPlayer, ErrorsSayWhereAndWhatInOneForm)
+{
+    const TPageStreamError error("unknown command code 44", 80);
+    EXPECT_STREQ(error.what(), "page stream error at byte offset 80: unknown command code 44");
+    const TPageStreamError named = error.InFile("saved/book.pgs");
+    EXPECT_STREQ(named.what(),
+                 "saved/book.pgs: page stream error at byte offset 80: unknown command code 44");
+    EXPECT_EQ(named.Offset, 80u);
+    EXPECT_EQ(named.Problem, error.Problem);
+    EXPECT_EQ(named.Path, "saved/book.pgs");
+}
+
 TEST(StreamPlayer, TextMacrosAndVariables)
 {
-    auto b = Page(3);
+    auto b = Page(2);
     auto macro = [](const char* nn) { return std::string("\xFD$PGCM") + nn; };
     b.Text(TCode::LeftText, 1, "p" + macro("11") + "/" + macro("10"), 1);
     b.Text(TCode::LeftText, 1, macro("02") + " " + macro("07") + " " + macro("13"), 1);
@@ -346,11 +421,12 @@ TEST(StreamPlayer, TextMacrosAndVariables)
            "COPY\xFB|\xFD$PGCV\xFCnone\xFB>",
            1);
     b.EndPage();
+    b.PageHeader(2), b.EndPage();
     TRecorder r;
     r.Macros = {"first"};
     Calls calls = Play(b.Bytes, r);
     EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 6),
-              (Calls{"Left p1/3 1 1", "Left 01/02/26 03:04 Render 1 1", "Left [first] 1 1",
+              (Calls{"Left p1/2 1 1", "Left 01/02/26 03:04 Render 1 1", "Left [first] 1 1",
                      "Left <abc|abc|> 1 1"}))
         << calls.back();
 }
@@ -382,7 +458,7 @@ TEST(StreamPlayer, ReferencesMustPointBackwards)
     Calls calls = Play(pictures.Bytes);
     EXPECT_EQ(calls[2], "Graphic ok");
     EXPECT_EQ(calls[3], "Graphic ok");
-    EXPECT_NE(calls.back().find("is not an earlier picture. @" + std::to_string(forward + 1)),
+    EXPECT_NE(calls.back().find("is not an earlier picture @" + std::to_string(forward + 1)),
               std::string::npos)
         << calls.back();
 }
@@ -407,6 +483,68 @@ TEST(StreamPlayer, AReplacementCanCompleteAMarkerBeforeIt)
     r.Macros = {"M08"};
     Calls calls = Play(b.Bytes, r);
     EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 4), (Calls{"Left [1] 1 1", "Left ab 1 1"}));
+}
+
+// Texts handed to the engine are data: whatever they hold that looks like a macro or a variable
+// reference, written by the engine's writer and played back, they come out exactly as given.
+TEST(StreamPlayer, WriterTextsPlayBackExactlyAsGiven)
+{
+    std::vector<std::string> texts;
+    for (int n = 0; n <= 35; ++n)
+        texts.push_back("m" + std::to_string(n) + " \xFD$PGCM" + (n < 10 ? "0" : "") +
+                        std::to_string(n) + " end");
+    for (const char* text : {
+             "\xFD$PGCM40",                  // a number that gives nothing
+             "\xFD$PGCM99",                  // the escape itself, typed by a user
+             "\xFD$PGCM99\xFD$PGCM99 twice", //
+             "\xFD$PGCV\xFCTitle\xFB!",      // a variable reference
+             "\xFD$PGCV\xFCTitle no close",  //
+             "\xFD$PGCV without a name",     //
+             "Sudoku \xFD",                  // a lone marker at the end
+             "\xFD\xFD$PGCM10",              //
+             "\xFD$PGC\xFD$PGCM16",          // a value that would complete a marker
+             "\xFD\xFD\xFD",                 //
+             "Sudoku \xFD$PGCM10",           //
+         })
+        texts.push_back(text);
+
+    auto stream = test::RunJob(1, [&](report::TPageStreamWriter& e, int) {
+        e.DefineVariable("Title", 8, "VALUE");
+        e.ApplyFont(test::Font(12));
+        for (const std::string& text : texts)
+            e.LeftText(text, 1);
+    });
+    struct TTexts : TRenderBase
+    {
+        std::vector<std::string> Seen;
+        void TextLeft(const std::string& text, double, double) override { Seen.push_back(text); }
+    } played;
+    played.Macros = {"M08"}; // macro 16 would make "\xFD$PGCM08" of the text before it
+    played.RenderStream(stream);
+    EXPECT_EQ(played.Seen, texts);
+}
+
+TEST(StreamPlayer, EscapedTextsMustFitAString)
+{
+    // 2048 marker bytes take 16384 bytes once escaped: one more than a String holds.
+    for (std::size_t markers : {2047u, 2048u}) {
+        report::TPageStreamWriter writer(test::SharedFonts());
+        writer.StartJob();
+        writer.ApplyFont(test::Font(12));
+        const std::string text(markers, '\xFD');
+        if (markers == 2047u) {
+            EXPECT_NO_THROW(writer.LeftText(text, 1));
+        } else {
+            try {
+                writer.LeftText(text, 1);
+                ADD_FAILURE() << "no error";
+            } catch (const gq::Error& e) {
+                EXPECT_NE(std::string(e.what()).find("16384 bytes once"), std::string::npos)
+                    << e.what();
+            }
+        }
+        writer.FinishJob();
+    }
 }
 
 TEST(StreamPlayer, SegmentedTextsAreDrawnRunByRun)
@@ -468,8 +606,7 @@ TEST(StreamPlayer, OnePageAloneFollowsTheNextPageOffsets)
     // A next-page offset that points back at its own record cannot loop.
     b.PatchLong(59 + 5, 59);
     TRecorder looped;
-    looped.RenderStream(b.Bytes);
-    looped.Log.clear();
+    EXPECT_THROW(looped.RenderStream(b.Bytes), TPageStreamError) << "the chain is broken";
     EXPECT_THROW(looped.RenderPages(3), TPageStreamError);
 }
 
