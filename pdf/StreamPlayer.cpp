@@ -196,8 +196,8 @@ report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
     const std::size_t flagsAt = reader.Position();
     const std::uint8_t flags = reader.ReadByte();
     if ((flags & ~report::kKnownDocumentFlags) != 0)
-        TStreamReader::FailAt("Unknown document-settings flags [" + std::to_string(flags) +
-                                  "] found in report file.",
+        TStreamReader::FailAt("unknown document-settings flags " + std::to_string(flags) +
+                                  "; this program knows only flag 1 (PDF/X)",
                               flagsAt);
     settings.PdfX = (flags & static_cast<std::uint8_t>(report::TDocumentFlag::PdfX)) != 0;
     const int count = reader.ReadByte();

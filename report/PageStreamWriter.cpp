@@ -322,8 +322,9 @@ void TPageStreamWriter::WriteDocumentSettings()
     PutByte(kDocumentStringCount);
     static_assert(static_cast<int>(TDocumentString::Title) == 0 &&
                   static_cast<int>(TDocumentString::Author) == 1 && kDocumentStringCount == 2);
-    PutString(settings.Title);
-    PutString(settings.Author);
+    // Document data, read back as it stands (no macros are expanded in it): written unescaped.
+    PutString(settings.Title.data(), settings.Title.size());
+    PutString(settings.Author.data(), settings.Author.size());
 }
 
 void TPageStreamWriter::CloseMedium(bool failed)

@@ -304,8 +304,9 @@ TEST(StreamPlayer, AnUnknownDocumentFlagOrACutBlockFailsBeforeTheDocument)
 {
     TStreamBuilder unknown;
     unknown.DocumentJobHeader(1, 0x03, {"T"});
-    EXPECT_EQ(Play(unknown.Bytes),
-              (Calls{"! Unknown document-settings flags [3] found in report file. @59"}));
+    EXPECT_EQ(
+        Play(unknown.Bytes),
+        (Calls{"! unknown document-settings flags 3; this program knows only flag 1 (PDF/X) @59"}));
 
     TStreamBuilder cut;
     cut.DocumentJobHeader(1, 0x01, {"Title"});
@@ -321,7 +322,7 @@ TEST(StreamPlayer, DocumentSettingsRoundTripThroughTheWriter)
 {
     report::TPageStreamWriter writer(test::SharedFonts());
     for (const report::TDocumentSettings& settings :
-         {report::TDocumentSettings{true, "Caf\xE9 (Nord)", "A. Writer"},
+         {report::TDocumentSettings{true, "Caf\xE9 (Nord) \xFD$PGCM10", "A. Writer \xFD$PGCV"},
           report::TDocumentSettings{false, "", "Someone"}, report::TDocumentSettings{}}) {
         writer.SetDocumentSettings(settings);
         writer.StartJob();
