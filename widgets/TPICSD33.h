@@ -113,7 +113,9 @@ class TPICSD33
     void HideMarks();
     /// Text of every State 1 cell, '0' for every other cell, in row-major order.
     std::string GetPuzzleString() const;
-    /// Candidate list of cell (row, col): digits 1..9 that no peer outside State 3 holds.
+    /// Candidate list of cell (row, col) by puzzle::CandidateList: the digits 1..9 that no peer
+    /// holds, where a cell outside State 3 whose Text is one digit 1..9 counts as a given (so
+    /// such a cell itself yields every digit but its own). The book asks only for open cells.
     std::string GetCellCandidates(int row, int col) const;
 
     /// Sets the colours and fonts the main window's grid control uses.
