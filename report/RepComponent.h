@@ -267,7 +267,9 @@ class TRepComponent : public TComponent
     /// The item's own drawing; nothing for the base.
     virtual void DrawSelf(TOutputEngine& engine);
 
-    /// Run-time hooks of an item; none is set unless a caller asks for them.
+    /// Run-time hooks of an item, fired by the run around the whole report and around each
+    /// print. Kept for the tests of the report run, which watch the order of a run through them;
+    /// the book never sets one, and an item without hooks carries no storage for them.
     struct TEvents
     {
         std::function<void(TRepComponent&)> OnBeforeReport;
@@ -277,9 +279,6 @@ class TRepComponent : public TComponent
     };
     /// The item's hooks, created on first use.
     TEvents& Events();
-
-    bool Locked = false;    ///< designer flag, no effect on output
-    bool DevLocked = false; ///< designer flag, no effect on output
 
   protected:
     /// Owner of controls created by AddChildControl on this item.
@@ -357,8 +356,6 @@ class TRepControl : public TRepComponent
     /// Another control whose children are printed in this one's place; nullptr for none.
     TRepControl* Mirror() const { return m_mirror; }
     void SetMirror(TRepControl* mirror);
-
-    int Anchor = 0; ///< 0: no anchoring
 
     // Properties that only some controls have; here they do nothing and read as empty or 0.
     virtual std::string Text() const { return {}; }
