@@ -12,7 +12,7 @@ namespace gq::puzzle
 /// One puzzle-bank entry: its full solution and which cells the puzzle gives.
 struct BankEntry
 {
-    /// The solution digit 1..9 of every cell, row-major (cell (row, col) at (row - 1) * 9 + col - 1).
+    /// The solution digit 1..9 of every cell in row-major order (CellIndex in puzzle/Grid.h).
     std::array<std::uint8_t, 81> Solution{};
     /// Bit i set: cell i is a given (its digit is printed); clear: the cell is open.
     std::bitset<81> Given;

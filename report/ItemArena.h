@@ -14,8 +14,8 @@ namespace gq::report
 /// (or, when it is the chunk being filled, is reused from its start; see Double frees below).
 ///
 /// Every block, from a chunk or from the heap, is preceded by a word naming its chunk (none for
-/// the heap), so Free needs no arena: the arena may even go before its blocks; a chunk then goes back
-/// with its last block.
+/// the heap), so Free needs no arena: the arena may even go before its blocks; a chunk then goes
+/// back with its last block.
 ///
 /// Alignment: every block, from a chunk or from the heap, is aligned to kAlignment, which is
 /// alignof(std::max_align_t), as the heap's own blocks are. A report item class that needs more

@@ -50,8 +50,7 @@ class TComponent
     {
         return arena != nullptr ? arena->Allocate(size) : TItemArena::AllocateOnHeap(size);
     }
-    template <class Never = void>
-    static void* operator new(std::size_t size, std::align_val_t)
+    template <class Never = void> static void* operator new(std::size_t size, std::align_val_t)
     {
         static_assert(sizeof(Never*) == 0, "a report item needs more than TItemArena::kAlignment");
         return TItemArena::AllocateOnHeap(size);
