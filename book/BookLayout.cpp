@@ -123,7 +123,7 @@ constexpr int kPageNumberSize = 9;
 
 /// Nothing printed in a print-ready book is smaller than this (points).
 constexpr int kMinPrintReadyText = 7;
-/// Pen widths in device pixels (600 dpi): box and cell lines of the described book (1.2 and
+/// Pen widths in device pixels (600 dpi): box and cell lines of a plain book (1.2 and
 /// 0.6 pt), and of a print-ready one (2.04 and 0.84 pt).
 constexpr int kThickLine = 10;
 constexpr int kThinLine = 5;

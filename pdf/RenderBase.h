@@ -31,7 +31,8 @@ class TRenderBase
 
     bool Active = true;
     std::string DisplayName = "Renderer";
-    /// A filter pattern such as "*.pdf"; RenderToFile takes the extension from it.
+    /// A filter pattern such as "*.pdf"; RenderToFile takes the extension from it (the book,
+    /// which never calls RenderToFile, does not depend on it).
     std::string FileExtension;
     /// Texts of the macros 16..35 of the page stream's text macros, in order.
     std::vector<std::string> Macros;
@@ -105,7 +106,9 @@ class TRenderBase
     virtual void RenderStream(std::span<const std::uint8_t> input);
     /// Plays page `page` alone, or every page for 0, of the stream given to RenderStream.
     virtual void RenderPages(int page);
-    /// Stores the file name and plays `input`.
+    /// Stores the file name and plays `input`. Kept for the PDF tests and the PDF benchmark,
+    /// which write straight to a file; the book never calls it: it plays the stream into memory
+    /// (TRenderPDF::RenderToString) and puts the finished file in place itself.
     virtual void RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName);
 
     /// Round(ResolutionX x (x - left waste)), clamped to the int range.

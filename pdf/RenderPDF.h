@@ -46,11 +46,11 @@ struct TDocumentFont
 /// picks and creates the font resources, PdfDocumentWriter.cpp numbers the objects and writes
 /// them, the cross-reference table, the trailer and the file.
 ///
-/// Typical use:
+/// Typical use (the book's; the tests and the benchmark also call RenderToFile):
 ///   TRenderPDF pdf;                       // optionally: pdf.Clock = fixedClock;
 ///   pdf.EmbedFonts = true;
 ///   pdf.DocInfo.KeyWords = "...";
-///   pdf.RenderToFile(streamBytes, "/path/book.pdf");
+///   std::string bytes = pdf.RenderToString(streamBytes);
 class TRenderPDF : public TRenderStream
 {
   public:
@@ -87,13 +87,16 @@ class TRenderPDF : public TRenderStream
     /// "." gets the extension of FileExtension (".pdf"). The file is created (truncated) first
     /// and written when the document ends; a playback failure still writes the pages so far.
     /// Throws TOutputFileError naming the path when the file cannot be created or written, and
-    /// TPageStreamError for a malformed stream.
+    /// TPageStreamError for a malformed stream. Kept for the PDF tests and the PDF benchmark; the
+    /// book never calls it (see RenderToString).
     void RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName) override;
 
     /// Plays `input` and returns the PDF bytes, for callers that keep the document in memory.
+    /// The book renders this way and writes the bytes to a new file it puts in place only once
+    /// complete.
     std::string RenderToString(std::span<const std::uint8_t> input);
 
-    /// The name RenderToFile writes to for `fileName`.
+    /// The name RenderToFile writes to for `fileName` (RenderToFile's rule, checked by the tests).
     std::string OutputNameFor(const std::string& fileName) const;
 
     /// Keeps `settings` for the document that begins next.

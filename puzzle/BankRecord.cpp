@@ -1,6 +1,7 @@
 #include "puzzle/BankRecord.h"
 
 #include "gq/Error.h"
+#include "puzzle/BankLine.h"
 
 namespace gq::puzzle
 {
@@ -30,44 +31,24 @@ std::uint32_t GetBits(std::span<const std::uint8_t, kBankRecordSize> record, int
     return (window >> (first % 8)) & ((1u << count) - 1);
 }
 
-/// Digit 1..9 of a BankLine character, or 0 when it is none; `given` tells which kind it was.
-int DigitOf(char c, bool& given)
-{
-    given = c >= '1' && c <= '9';
-    if (given)
-        return c - '0';
-    if (c >= 'A' && c <= 'I')
-        return c - 'A' + 1;
-    return 0;
-}
-
 } // namespace
 
 BankRecord PackBankLine(std::string_view line)
 {
-    if (line.size() != 81)
-        throw Error("a bank line has 81 characters, not " + std::to_string(line.size()));
+    const BankEntry entry = ParseBankLine(line);
     BankRecord record{};
     for (int row = 0; row < 9; ++row) {
         // Lehmer code: for each place, how many unused digits are smaller than the one there.
         bool used[10] = {};
         std::uint32_t rank = 0;
         for (int col = 0; col < 9; ++col) {
-            bool given = false;
-            const int d = DigitOf(line[9 * row + col], given);
-            if (d == 0)
-                throw Error("a bank line holds '" + std::string(1, line[9 * row + col]) +
-                            "' at position " + std::to_string(9 * row + col + 1) +
-                            "; only 1-9 and A-I are allowed");
-            if (used[d])
-                throw Error("row " + std::to_string(row + 1) + " of a bank line holds the digit " +
-                            std::to_string(d) + " twice");
+            const int d = entry.Solution[9 * row + col];
             int smaller = 0;
             for (int e = 1; e < d; ++e)
                 smaller += !used[e];
             used[d] = true;
             rank = rank * (9 - col) + smaller;
-            if (given)
+            if (entry.Given.test(9 * row + col))
                 SetBits(record, 9 * row + col, 1, 1);
         }
         SetBits(record, kMaskBits + kRankBits * row, kRankBits, rank);
@@ -79,7 +60,7 @@ std::string UnpackBankLine(std::span<const std::uint8_t, kBankRecordSize> record
 {
     if (GetBits(record, kUsedBits, 8 * kBankRecordSize - kUsedBits) != 0)
         throw Error("a packed bank entry has unused bits set");
-    std::string line(81, ' ');
+    BankEntry entry;
     for (int row = 0; row < 9; ++row) {
         std::uint32_t rank = GetBits(record, kMaskBits + kRankBits * row, kRankBits);
         if (rank >= kPermutations)
@@ -98,11 +79,11 @@ std::string UnpackBankLine(std::span<const std::uint8_t, kBankRecordSize> record
                 if (!used[d] && skip-- == 0)
                     break;
             used[d] = true;
-            const bool given = GetBits(record, 9 * row + col, 1) != 0;
-            line[9 * row + col] = static_cast<char>(given ? '0' + d : 'A' + d - 1);
+            entry.Solution[9 * row + col] = static_cast<std::uint8_t>(d);
+            entry.Given.set(9 * row + col, GetBits(record, 9 * row + col, 1) != 0);
         }
     }
-    return line;
+    return FormatBankLine(entry);
 }
 
 } // namespace gq::puzzle

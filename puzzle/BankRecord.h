@@ -22,9 +22,8 @@ constexpr std::size_t kBankRecordSize = 32;
 ///   bit 252 .. 255   zero
 using BankRecord = std::array<std::uint8_t, kBankRecordSize>;
 
-/// Packs a BankLine ('1'..'9' a given, 'A'..'I' an open cell whose solution is 1..9). Throws
-/// gq::Error naming the fault when the line is not 81 such characters or a row's solution
-/// digits are not 1..9 once each.
+/// Packs a BankLine (puzzle/BankLine.h). Throws gq::Error naming the fault when ParseBankLine
+/// refuses the line.
 BankRecord PackBankLine(std::string_view line);
 
 /// The 81-character BankLine of a packed record. Throws gq::Error when a row's rank is out of

@@ -71,9 +71,9 @@ constexpr int kVolumeBlockSize = kMaxBookPuzzles + 1;
 /// no two volumes of any levels share an entry. Throws std::out_of_range for a bad level.
 int VolumeCount(const TPuzzleBank& bank, int levelIndex);
 
-/// The draws of one book from one level's list: the described draw (DrawBankEntry) from the
-/// whole list, or from the block of one volume, drawn again whenever it takes an entry this
-/// book already holds. So a book never holds one entry twice. Holds a reference to the bank.
+/// The draws of one book from one level's list: the bank's draw (DrawBankEntry, as
+/// PickBankPuzzle makes it) from the whole list, or from the block of one volume, drawn again
+/// whenever it takes an entry this book already holds. So a book never holds one entry twice. Holds a reference to the bank.
 class TBookDraw
 {
   public:

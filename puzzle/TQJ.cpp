@@ -1,6 +1,8 @@
 #include "puzzle/TQJ.h"
 
 #include "gq/Error.h"
+#include "puzzle/BankLine.h"
+#include "puzzle/Candidates.h"
 #include "puzzle/Grid.h"
 
 #include <utility>
@@ -18,15 +20,6 @@ std::string_view TrimControlChars(std::string_view text)
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
         text.remove_suffix(1);
     return text;
-}
-
-std::string Printable(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    if (u > 32 && u < 127)
-        return std::string("'") + c + "'";
-    static const char* hex = "0123456789ABCDEF";
-    return std::string("byte 0x") + hex[u >> 4] + hex[u & 15];
 }
 
 } // namespace
@@ -50,7 +43,7 @@ void TQJ::LoadPuzzleString(std::string_view text)
         for (int col = 1; col <= 9; ++col) {
             char c = text[CellIndex(row, col)];
             if (c < '0' || c > '9')
-                throw Error("puzzle text holds " + Printable(c) + " at position " +
+                throw Error("puzzle text holds " + PrintableChar(c) + " at position " +
                             std::to_string(CellIndex(row, col) + 1) +
                             "; only digits 0-9 are allowed");
             TNode& node = Nodes[row][col];
@@ -75,26 +68,14 @@ std::string TQJ::GetSolutionString() const
 
 void TQJ::LoadBankLine(std::string_view text)
 {
+    const BankEntry entry = ParseBankLine(text);
     for (int row = 1; row <= 9; ++row)
         for (int col = 1; col <= 9; ++col) {
             TNode& node = Nodes[row][col];
             node.Row = row;
             node.Col = col;
-            std::size_t index = CellIndex(row, col);
-            if (index >= text.size())
-                throw Error("bank line is " + std::to_string(text.size()) +
-                            " characters long; 81 are needed");
-            char c = text[index];
-            if (c >= 'A' && c <= 'I') {
-                node.Given = false;
-                node.Value = c - 'A' + 1;
-            } else if (c >= '0' && c <= '9') {
-                node.Given = true;
-                node.Value = c - '0';
-            } else {
-                throw Error("bank line holds " + Printable(c) + " at position " +
-                            std::to_string(index + 1) + "; only 1-9 and A-I are allowed");
-            }
+            node.Value = entry.Solution[CellIndex(row, col)];
+            node.Given = entry.Given.test(CellIndex(row, col));
         }
     Shuffle(200);
 }
@@ -164,24 +145,12 @@ void TQJ::ApplyShuffleMove(const ShuffleMove& move)
 
 std::string TQJ::GetCandidates(int row, int col) const
 {
-    bool seen[10] = {};
-    const TNode& self = Nodes[row][col];
-    if (self.Given) {
-        if (self.Value >= 0 && self.Value <= 9)
-            seen[self.Value] = true;
-    } else {
-        for (int r = 1; r <= 9; ++r)
-            for (int c = 1; c <= 9; ++c) {
-                const TNode& peer = Nodes[r][c];
-                if (ArePeers(row, col, r, c) && peer.Given && peer.Value >= 0 && peer.Value <= 9)
-                    seen[peer.Value] = true;
-            }
-    }
-    std::string result;
-    for (int digit = 1; digit <= 9; ++digit)
-        if (!seen[digit])
-            result += static_cast<char>('0' + digit);
-    return result;
+    GivenDigits givens{};
+    for (int r = 1; r <= 9; ++r)
+        for (int c = 1; c <= 9; ++c)
+            if (const TNode& node = Nodes[r][c]; node.Given && node.Value >= 1 && node.Value <= 9)
+                givens[CellIndex(r, c)] = static_cast<std::uint8_t>(node.Value);
+    return CandidateList(givens, row, col);
 }
 
 } // namespace gq::puzzle

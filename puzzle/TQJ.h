@@ -53,9 +53,10 @@ class TQJ
     /// The 81 values as digits in row-major order, or "" when any value is outside 1..9.
     std::string GetSolutionString() const;
 
-    /// Reads a BankLine ('1'..'9' given, 'A'..'I' open cell whose solution is 1..9), sets every
-    /// cell's Row and Col, then shuffles by 200 moves. Throws gq::Error at the first cell that is
-    /// missing or holds another character; no shuffle takes place then.
+    /// Reads a BankLine (ParseBankLine, puzzle/BankLine.h: 81 characters, '1'..'9' a given,
+    /// 'A'..'I' an open cell whose solution is 1..9), sets every cell's Row and Col, then
+    /// shuffles by 200 moves. Throws gq::Error naming the fault when the line is refused; the
+    /// cells are then left as they were and no shuffle takes place.
     void LoadBankLine(std::string_view text);
 
     /// Reseeds the generator, then applies `moves` random symmetry moves (none when below 1).
@@ -68,8 +69,9 @@ class TQJ
     /// Applies one move given by its raw draws.
     void ApplyShuffleMove(const ShuffleMove& move);
 
-    /// Candidate list of cell (row, col): the digits 1..9, ascending, that no given peer holds.
-    /// For a given cell: every digit but its own.
+    /// Candidate list of cell (row, col) by CandidateList (puzzle/Candidates.h): the digits 1..9,
+    /// ascending, that no given peer holds; for a given cell every digit but its own. Only cells
+    /// with Given set and a Value 1..9 rule digits out; open cells' values are ignored.
     std::string GetCandidates(int row, int col) const;
 
   private:

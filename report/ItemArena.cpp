@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define GQ_ARENA_ASAN 1
@@ -16,6 +17,12 @@
 #endif
 #if defined(GQ_ARENA_ASAN)
 #include <sanitizer/asan_interface.h>
+#endif
+#if !defined(NDEBUG)
+#define GQ_ARENA_CHECKS 1
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace gq::report
@@ -28,7 +35,7 @@ struct TItemArena::TChunk
     TChunk* Prev;
     TChunk* Next;
     std::size_t Size; ///< bytes mapped
-    std::size_t Used; ///< bytes handed out from the chunk's start, this record included
+    std::size_t Used; ///< offset of the next block's header from the chunk's start
     std::size_t Live; ///< blocks not yet freed
 };
 
@@ -56,7 +63,17 @@ constexpr std::size_t RoundUp(std::size_t value, std::size_t step)
     return (value + step - 1) / step * step;
 }
 
-static_assert(kHeader % TItemArena::kAlignment == 0);
+// Block layout. Blocks start at multiples of kAlignment; each header sits just before its block:
+//
+//   chunk:  | TChunk | pad | header | block ... | header | block ... | ...
+//                          ^ kFirstHeader       ^ every header at kFirstHeader + n * kAlignment
+//   heap:   | pad | header | block ... |         (the heap gives kAlignment-aligned memory)
+//           ^ from operator new, kHeapOffset before the block
+//
+// A block with its header takes a multiple of kAlignment bytes, so the next header stays where
+// the next block is aligned.
+constexpr std::size_t kHeapOffset = RoundUp(kHeader, TItemArena::kAlignment);
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= TItemArena::kAlignment);
 
 void* Place(char* at, void* chunk, [[maybe_unused]] std::size_t size)
 {
@@ -76,7 +93,28 @@ TBlockHeader HeaderOf(const void* block)
     return header;
 }
 
+#if defined(GQ_ARENA_CHECKS)
+// What a freed block's header names instead of its chunk; no chunk lies at this address.
+void* FreedMark() { return reinterpret_cast<void*>(std::uintptr_t{1}); }
+
+void MarkFreed(void* block)
+{
+    void* mark = FreedMark();
+    std::memcpy(static_cast<char*>(block) - kHeader, &mark, sizeof mark);
+}
+
+[[noreturn]] void DoubleFree(const void* block) noexcept
+{
+    std::fprintf(stderr, "internal error: TItemArena::Free called twice for the block at %p\n",
+                 block);
+    std::abort();
+}
+#endif
+
 } // namespace
+
+const std::size_t TItemArena::kFirstHeader =
+    RoundUp(sizeof(TChunk) + kHeader, kAlignment) - kHeader;
 
 TItemArena::~TItemArena()
 {
@@ -114,7 +152,8 @@ void* TItemArena::Allocate(std::size_t size)
 
 void* TItemArena::AllocateOnHeap(std::size_t size)
 {
-    return Place(static_cast<char*>(::operator new(size + kHeader)), nullptr, size);
+    auto* memory = static_cast<char*>(::operator new(size + kHeapOffset));
+    return Place(memory + kHeapOffset - kHeader, nullptr, size);
 }
 
 void TItemArena::Free(void* block) noexcept
@@ -123,11 +162,19 @@ void TItemArena::Free(void* block) noexcept
         return;
     }
     const TBlockHeader header = HeaderOf(block);
+#if defined(GQ_ARENA_CHECKS)
+    if (header.Chunk == FreedMark()) {
+        DoubleFree(block);
+    }
+#endif
     if (header.Chunk == nullptr) {
-        ::operator delete(static_cast<char*>(block) - kHeader);
+        ::operator delete(static_cast<char*>(block) - kHeapOffset);
         return;
     }
     auto* chunk = static_cast<TChunk*>(header.Chunk);
+#if defined(GQ_ARENA_CHECKS)
+    MarkFreed(block);
+#endif
 #if defined(GQ_ARENA_ASAN)
     ASAN_POISON_MEMORY_REGION(static_cast<char*>(block) - kHeader, header.Size + kHeader);
 #endif
@@ -156,9 +203,14 @@ std::size_t TItemArena::LiveBlocks() const
 
 void TItemArena::AddChunk(std::size_t minimum)
 {
+    // A chunk being filled that holds no block any more is not kept beside the new one.
+    if (m_current != nullptr && m_current->Live == 0) {
+        Unlink(m_current);
+        Unmap(std::exchange(m_current, nullptr));
+    }
     static const std::size_t kPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     const std::size_t size = RoundUp(
-        std::max(m_nextChunkSize == 0 ? kFirstChunk : m_nextChunkSize, minimum + sizeof(TChunk)),
+        std::max(m_nextChunkSize == 0 ? kFirstChunk : m_nextChunkSize, minimum + kFirstHeader),
         kPage);
     // MAP_POPULATE: the kernel provides every page now, in one call, instead of one fault per
     // page as the items are made.
@@ -167,7 +219,7 @@ void TItemArena::AddChunk(std::size_t minimum)
     if (memory == MAP_FAILED) {
         throw std::bad_alloc();
     }
-    auto* chunk = new (memory) TChunk{this, nullptr, m_first, size, sizeof(TChunk), 0};
+    auto* chunk = new (memory) TChunk{this, nullptr, m_first, size, kFirstHeader, 0};
     if (m_first != nullptr) {
         m_first->Prev = chunk;
     }
@@ -184,14 +236,23 @@ void TItemArena::ChunkEmptied(TChunk* chunk) noexcept
         return;
     }
     if (chunk == arena->m_current) {
-        chunk->Used = sizeof(TChunk); // filled again from its start
+#if !defined(GQ_ARENA_CHECKS)
+        // Filled again from its start. A debug build goes on after the freed blocks instead,
+        // so that their marks stay for the double-free check; AddChunk drops the chunk later.
+        chunk->Used = kFirstHeader;
+#endif
         return;
     }
-    (chunk->Prev != nullptr ? chunk->Prev->Next : arena->m_first) = chunk->Next;
+    arena->Unlink(chunk);
+    Unmap(chunk);
+}
+
+void TItemArena::Unlink(TChunk* chunk) noexcept
+{
+    (chunk->Prev != nullptr ? chunk->Prev->Next : m_first) = chunk->Next;
     if (chunk->Next != nullptr) {
         chunk->Next->Prev = chunk->Prev;
     }
-    Unmap(chunk);
 }
 
 void TItemArena::Unmap(TChunk* chunk) noexcept

@@ -11,16 +11,35 @@ namespace gq::report
 /// general heap costs a page fault for every 4 KiB first touched and a free-list update per item
 /// on the way in and out. The arena hands out blocks from large chunks mapped with their pages
 /// already present, and a chunk goes back to the system as soon as the last block in it is freed
-/// (or, when it is the chunk being filled, is reused from its start).
+/// (or, when it is the chunk being filled, is reused from its start; see Double frees below).
 ///
-/// Every block, from a chunk or from the heap, starts with a word naming its chunk (none for the
-/// heap), so Free needs no arena: the arena may even go before its blocks; a chunk then goes back
-/// with its last block. Blocks are aligned to kAlignment. Not thread-safe: one arena serves one
-/// project on one thread.
+/// Every block, from a chunk or from the heap, is preceded by a word naming its chunk (none for
+/// the heap), so Free needs no arena: the arena may even go before its blocks; a chunk then goes
+/// back with its last block.
+///
+/// Alignment: every block, from a chunk or from the heap, is aligned to kAlignment, which is
+/// alignof(std::max_align_t), as the heap's own blocks are. A report item class that needs more
+/// is refused at compile time on every path that can place it (NewItem, and TComponent's
+/// operator new with or without an arena: see RepComponent.h).
+///
+/// Threads: not thread-safe, and no lock is taken. Allocate and Free of one arena's blocks must
+/// not run at the same time on two threads. The book frees a project's items on a helper thread
+/// (TClosingProject in book/BookMaker.cpp), which is sound because the project is handed over
+/// whole: the book thread makes the items, runs the report and then starts the helper, which
+/// closes the project (every Free), while the book thread touches neither the project nor its
+/// arena; the book thread joins the helper before it uses the project again (the next
+/// NewProject allocates here). Starting a std::thread and joining it order the two threads'
+/// accesses, so the arena's counts and links are never read half-written. A new use of the
+/// project from the book thread between those two points would be a data race.
+///
+/// Double frees: a debug build (NDEBUG not defined) marks a freed block and stops the program
+/// with "internal error: ..." on stderr when the same block is freed again while its chunk is
+/// still mapped; a debug build also never refills an emptied chunk, so a stale block cannot be
+/// mistaken for a new one. A release build does neither.
 class TItemArena
 {
   public:
-    static constexpr std::size_t kAlignment = 8;
+    static constexpr std::size_t kAlignment = alignof(std::max_align_t);
 
     TItemArena() = default;
     ~TItemArena();
@@ -34,7 +53,8 @@ class TItemArena
     /// A block of at least `size` bytes from the general heap, freed by Free like any other.
     static void* AllocateOnHeap(std::size_t size);
 
-    /// Gives back a block from Allocate or AllocateOnHeap; nullptr does nothing.
+    /// Gives back a block from Allocate or AllocateOnHeap; nullptr does nothing. Freeing a
+    /// block twice is a bug: a debug build stops the program naming it (see above).
     static void Free(void* block) noexcept;
 
     /// Chunks mapped now, and blocks handed out from them and not yet freed.
@@ -43,11 +63,15 @@ class TItemArena
 
   private:
     struct TChunk;
+    /// Offset in a chunk of the first block's header (see the picture in ItemArena.cpp).
+    static const std::size_t kFirstHeader;
 
     /// Maps a new chunk (at least `minimum` bytes of room) and makes it the one being filled.
     void AddChunk(std::size_t minimum);
     /// Called by Free when `chunk` holds no block any more.
     static void ChunkEmptied(TChunk* chunk) noexcept;
+    /// Takes `chunk` out of this arena's list of chunks.
+    void Unlink(TChunk* chunk) noexcept;
     static void Unmap(TChunk* chunk) noexcept;
 
     TChunk* m_first = nullptr;   ///< all chunks, linked

@@ -43,30 +43,6 @@ enum class TLineWidthType : std::uint8_t
     wtPixels      ///< output-device pixels
 };
 
-enum class TRepPrinterCollate : std::uint8_t
-{
-    pcFalse = 0,
-    pcTrue,
-    pcDefault
-};
-
-enum class TRepPrinterDuplex : std::uint8_t
-{
-    pdSimplex = 0,
-    pdHorizontal,
-    pdVertical,
-    pdDefault
-};
-
-enum class TRepPrinterResolution : std::uint8_t
-{
-    prDraft = 0,
-    prLow,
-    prMedium,
-    prHigh,
-    prDefault
-};
-
 /// Fill style of items that paint an area (none of the items here does).
 enum class TFillStyle : std::uint8_t
 {

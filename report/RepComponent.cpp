@@ -458,8 +458,6 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
 void TRepComponent::AssignProperties(const TRepComponent& source)
 {
     m_visible = source.m_visible;
-    Locked = source.Locked;
-    DevLocked = source.DevLocked;
     if (source.m_events != nullptr) {
         m_events = std::make_unique<TEvents>(*source.m_events);
     }
@@ -681,7 +679,6 @@ void TRepControl::AssignProperties(const TRepComponent& source)
         m_held.reset();
     }
     m_displayOn = control.m_displayOn;
-    Anchor = control.Anchor;
 }
 
 void TRepControl::AssignReferences(const TRepComponent& source)

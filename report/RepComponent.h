@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,11 +41,25 @@ class TComponent
     TComponent& operator=(const TComponent&) = delete;
 
     // Objects live in their project's item arena (see NewItem) or on the heap; delete frees
-    // either. Item classes must not need more than TItemArena::kAlignment.
+    // either. Both give blocks aligned to TItemArena::kAlignment (alignof(std::max_align_t)).
+    // A class that needs more makes a new-expression pick one of the aligned forms below, which
+    // refuse it at compile time. (They are templates rather than deleted functions because one
+    // compiler quietly falls back to the unaligned form when the aligned one is deleted.)
     static void* operator new(std::size_t size) { return TItemArena::AllocateOnHeap(size); }
     static void* operator new(std::size_t size, TItemArena* arena)
     {
         return arena != nullptr ? arena->Allocate(size) : TItemArena::AllocateOnHeap(size);
+    }
+    template <class Never = void> static void* operator new(std::size_t size, std::align_val_t)
+    {
+        static_assert(sizeof(Never*) == 0, "a report item needs more than TItemArena::kAlignment");
+        return TItemArena::AllocateOnHeap(size);
+    }
+    template <class Never = void>
+    static void* operator new(std::size_t size, std::align_val_t, TItemArena*)
+    {
+        static_assert(sizeof(Never*) == 0, "a report item needs more than TItemArena::kAlignment");
+        return TItemArena::AllocateOnHeap(size);
     }
     static void operator delete(void* block) noexcept { TItemArena::Free(block); }
     static void operator delete(void* block, TItemArena*) noexcept { TItemArena::Free(block); }
@@ -171,7 +186,8 @@ TItemArena* ArenaOf(const TComponent* owner);
 /// is one.
 template <class T> T* NewItem(TComponent* owner)
 {
-    static_assert(alignof(T) <= TItemArena::kAlignment);
+    static_assert(alignof(T) <= TItemArena::kAlignment,
+                  "a report item needs more than TItemArena::kAlignment");
     return new (ArenaOf(owner)) T(owner);
 }
 
@@ -267,7 +283,9 @@ class TRepComponent : public TComponent
     /// The item's own drawing; nothing for the base.
     virtual void DrawSelf(TOutputEngine& engine);
 
-    /// Run-time hooks of an item; none is set unless a caller asks for them.
+    /// Run-time hooks of an item, fired by the run around the whole report and around each
+    /// print. Kept for the tests of the report run, which watch the order of a run through them;
+    /// the book never sets one, and an item without hooks carries no storage for them.
     struct TEvents
     {
         std::function<void(TRepComponent&)> OnBeforeReport;
@@ -277,9 +295,6 @@ class TRepComponent : public TComponent
     };
     /// The item's hooks, created on first use.
     TEvents& Events();
-
-    bool Locked = false;    ///< designer flag, no effect on output
-    bool DevLocked = false; ///< designer flag, no effect on output
 
   protected:
     /// Owner of controls created by AddChildControl on this item.
@@ -357,8 +372,6 @@ class TRepControl : public TRepComponent
     /// Another control whose children are printed in this one's place; nullptr for none.
     TRepControl* Mirror() const { return m_mirror; }
     void SetMirror(TRepControl* mirror);
-
-    int Anchor = 0; ///< 0: no anchoring
 
     // Properties that only some controls have; here they do nothing and read as empty or 0.
     virtual std::string Text() const { return {}; }

@@ -11,7 +11,8 @@
 namespace gq::report
 {
 
-/// An item that lends its font to text items through their FontMirror.
+/// An item that lends its font to text items through their FontMirror. Kept for the report
+/// tests; the book never makes one.
 class TRepFontMaster : public TRepComponent
 {
   public:
@@ -27,6 +28,10 @@ class TRepFontMaster : public TRepComponent
 };
 
 /// Base of text items: the text, its font and how it sits in the field [Left, Left + Width].
+///
+/// The book sets Text, the bounds, FontJustify and the font's size and name. Rotation,
+/// Truncate, FontMirror and OnGetText change the output when set; they are kept for the report
+/// tests, and the book never sets them.
 class TRepCustomText : public TRepControl
 {
   public:
@@ -52,10 +57,11 @@ class TRepCustomText : public TRepControl
     void SetFontSize(int points);
     void SetFontName(std::string_view name);
 
+    // Not used by the book (see above).
+
     /// When set, that item's font is printed instead of Font; nullptr for none.
     TRepFontMaster* FontMirror() const { return m_fontMirror; }
     void SetFontMirror(TRepFontMaster* master);
-
     /// Degrees, taken modulo 360 when printed.
     int Rotation = 0;
     /// True: characters are dropped from the end until the text fits Width.

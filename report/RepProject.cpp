@@ -20,9 +20,6 @@ void TRepProjectItem::AssignProperties(const TRepComponent& source)
     TRepContainerComponent::AssignProperties(source);
     const auto& item = static_cast<const TRepProjectItem&>(source);
     m_fullName = item.m_fullName;
-    Description = item.Description;
-    Parameters = item.Parameters;
-    PIVars = item.PIVars;
 }
 
 void TRepProjectItem::NameChanged(std::string_view oldName, std::string_view newName)
@@ -86,12 +83,9 @@ void TRepPage::AssignProperties(const TRepComponent& source)
     m_pageHeight = page.m_pageHeight;
     m_orientation = page.m_orientation;
     PaperSize = page.PaperSize;
-    Bin = page.Bin;
     BinCustom = page.BinCustom;
     GotoMode = page.GotoMode;
     WasteFit = page.WasteFit;
-    GridLines = page.GridLines;
-    GridSpacing = page.GridSpacing;
 }
 
 void TRepPage::AssignReferences(const TRepComponent& source)
@@ -160,9 +154,6 @@ TRepPage* TRepReport::AddPage()
         throw;
     }
     page->Activate();
-    if (Project() != nullptr) {
-        Project()->Modified = true;
-    }
     return page;
 }
 
@@ -215,13 +206,7 @@ void TRepReport::AssignProperties(const TRepComponent& source)
     TRepProjectItem::AssignProperties(source);
     const auto& report = static_cast<const TRepReport&>(source);
     Copies = report.Copies;
-    Collate = report.Collate;
-    Duplex = report.Duplex;
-    Resolution = report.Resolution;
-    Printer = report.Printer;
     MaxPages = report.MaxPages;
-    AlwaysGenerate = report.AlwaysGenerate;
-    Category = report.Category;
 }
 
 void TRepReport::AssignReferences(const TRepComponent& source)
@@ -257,7 +242,6 @@ void TRepProjectManager::ResetToNewProject()
 {
     FileName = "Project1.rpj";
     AddReport();
-    Modified = false;
 }
 
 TRepReport* TRepProjectManager::AddReport()
@@ -305,7 +289,6 @@ TRepPage* TRepProjectManager::AddGlobalPage()
         throw;
     }
     RegisterGlobalPage(page);
-    Modified = true;
     return page;
 }
 
@@ -426,12 +409,7 @@ TRepProject::TRepProject(TComponent* owner) : TRepBaseComponent(owner)
     m_manager->SetParent(m_hidden);
 }
 
-TRepProject::~TRepProject()
-{
-    if (OnDestroy) {
-        OnDestroy(*this);
-    }
-}
+TRepProject::~TRepProject() = default;
 
 TRepProjectManager* TRepProject::Manager() const
 {
@@ -440,19 +418,11 @@ TRepProjectManager* TRepProject::Manager() const
 
 void TRepProject::NewProject()
 {
-    bool wasOpen = m_isOpen;
-    if (wasOpen) {
+    if (m_isOpen) {
         m_manager->ClearItems();
-    } else if (OnBeforeOpen) {
-        OnBeforeOpen(*this);
     }
     m_manager->ResetToNewProject();
-    if (!wasOpen) {
-        m_isOpen = true;
-        if (OnAfterOpen) {
-            OnAfterOpen(*this);
-        }
-    }
+    m_isOpen = true;
 }
 
 void TRepProject::OpenProject()
@@ -461,13 +431,7 @@ void TRepProject::OpenProject()
         return;
     }
     // Projects are never loaded from a file here: a closed project opens empty.
-    if (OnBeforeOpen) {
-        OnBeforeOpen(*this);
-    }
     m_isOpen = true;
-    if (OnAfterOpen) {
-        OnAfterOpen(*this);
-    }
 }
 
 bool TRepProject::ChooseReport(std::string_view name, bool byFullName)
@@ -498,14 +462,8 @@ void TRepProject::CloseProject()
     if (!m_isOpen) {
         return;
     }
-    if (OnBeforeClose) {
-        OnBeforeClose(*this);
-    }
     m_manager->ClearItems();
     m_isOpen = false;
-    if (OnAfterClose) {
-        OnAfterClose(*this);
-    }
 }
 
 void TRepProject::SetProjectFile(std::string_view file)

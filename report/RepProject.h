@@ -27,10 +27,6 @@ class TRepProjectItem : public TRepContainerComponent
     const std::string& FullName() const { return m_fullName; }
     void SetFullName(std::string_view fullName) { m_fullName = std::string(fullName); }
 
-    std::string Description; ///< no effect on output
-    std::string Parameters;  ///< no effect on output
-    std::string PIVars;      ///< no effect on output
-
     void AssignProperties(const TRepComponent& source) override;
 
   protected:
@@ -68,7 +64,6 @@ class TRepPage : public TRepProjectItem
     TOrientation Orientation() const { return m_orientation; }
     void SetOrientation(TOrientation orientation);
 
-    int Bin = -1;          ///< paper tray identifier; -1 keeps the engine's tray
     std::string BinCustom; ///< paper tray name; empty keeps the engine's tray
 
     /// The page printed after this one; nullptr ends the chain. Cleared when that page is freed.
@@ -78,8 +73,6 @@ class TRepPage : public TRepProjectItem
     TGotoMode GotoMode = TGotoMode::gmGotoDone;
     /// True: controls are clipped to the engine's printable area before the page prints.
     bool WasteFit = false;
-    int GridLines = 5;           ///< designer grid, no effect on output
-    TRepUnits GridSpacing = 0.1; ///< designer grid, no effect on output
 
     void AssignProperties(const TRepComponent& source) override;
     void AssignReferences(const TRepComponent& source) override;
@@ -101,13 +94,18 @@ class TRepPage : public TRepProjectItem
 };
 
 /// What a report run prints.
+///
+/// The book runs with DesignItems (TBookMaker::BuildBook, book/BookMaker.cpp): it closes the
+/// project right after the run, so a copy would only cost time and memory.
 enum class TRunItems
 {
-    /// A copy of the report, so the design-time items never change (the default).
+    /// A copy of the report, so the design-time items never change (the default of RunReport
+    /// and Execute). Kept for the tests of the report run and the report benchmark, which run a
+    /// report more than once or look at its items afterwards; the book never uses it.
     ExecutionCopy,
     /// The design-time items themselves, for a caller that frees them right after the run: no
     /// copy is made, which halves the memory and much of the time of a large report. The items
-    /// are left as the run leaves them (fitted bounds, finished flags).
+    /// are left as the run leaves them (fitted bounds, finished flags). What the book uses.
     DesignItems
 };
 
@@ -134,14 +132,8 @@ class TRepReport : public TRepProjectItem
     const std::vector<TRepPage*>& PageList() const { return m_pageList; }
     void SetPageList(std::vector<TRepPage*> pages);
 
-    int Copies = 0; ///< above 0: the engine's copy count at the start of a run
-    TRepPrinterCollate Collate = TRepPrinterCollate::pcDefault;
-    TRepPrinterDuplex Duplex = TRepPrinterDuplex::pdDefault;
-    TRepPrinterResolution Resolution = TRepPrinterResolution::prDefault;
-    std::string Printer; ///< empty keeps the engine's printer
-    int MaxPages = 0;    ///< above 0: stop after that many pages
-    bool AlwaysGenerate = false;
-    std::string Category;
+    int Copies = 0;   ///< above 0: the engine's copy count at the start of a run
+    int MaxPages = 0; ///< above 0: stop after that many pages
 
     void Activate() override;
     void Deactivate() override;
@@ -149,7 +141,8 @@ class TRepReport : public TRepProjectItem
     void AssignProperties(const TRepComponent& source) override;
     void AssignReferences(const TRepComponent& source) override;
 
-    /// Runs this report onto `engine`, by default through an execution copy; see TReportRun.
+    /// Runs this report onto `engine`, by default through an execution copy (see TRunItems for
+    /// which the book uses); see TReportRun.
     void Execute(TOutputEngine& engine, TRunItems items = TRunItems::ExecutionCopy);
 
   protected:
@@ -205,10 +198,13 @@ class TRepProjectManager : public TRepProjectItem
     /// Creates a global page owned and parented by the manager.
     TRepPage* AddGlobalPage();
 
-    std::string FileName;
-    bool Modified = false;
+    // Designer settings, with no effect on the output: kept for the report tests, which check
+    // that a new project and a run leave them as they should; the book never reads them.
 
-    /// Designer display units; never change the inch values stored in items.
+    /// The project's file name, "Project1.rpj" in a new project; no file is ever read or written.
+    std::string FileName;
+    /// Designer display units; never change the inch values stored in items (a run prints in
+    /// inches whatever they say).
     TPrintUnits Units() const { return m_units; }
     void SetUnits(TPrintUnits units);
     double UnitsFactor() const { return m_unitsFactor; }
@@ -238,13 +234,12 @@ class TRepProjectManager : public TRepProjectItem
     TItemArena m_itemArena;
 };
 
-/// Base of the project component: a component with a Version string.
+/// Base of the project component.
 class TRepBaseComponent : public TComponent
 {
   public:
     using TComponent::TComponent;
     std::string_view ClassName() const override { return "TRepBaseComponent"; }
-    std::string Version = "2.2.0";
 };
 
 /// The project component: owns the project manager (through a hidden container control) and
@@ -274,8 +269,8 @@ class TRepProject : public TRepBaseComponent
     /// Opens the project, makes the report named `name` active and runs it onto Engine: through an
     /// execution copy (the engine and the design report are left as they were before the run),
     /// or, with TRunItems::DesignItems, on the items themselves for a caller that closes the
-    /// project afterwards. A name that matches no report produces nothing. Throws
-    /// std::logic_error when there is no Engine, and lets every error of the run through.
+    /// project afterwards, as the book does. A name that matches no report produces nothing.
+    /// Throws std::logic_error when there is no Engine, and lets every error of the run through.
     void RunReport(std::string_view name, TRunItems items = TRunItems::ExecutionCopy);
     /// Finds the report by name (with byFullName, FullName first) and makes it active.
     bool ChooseReport(std::string_view name, bool byFullName);
@@ -285,16 +280,10 @@ class TRepProject : public TRepBaseComponent
     TOutputEngine* Engine() const { return m_engine; }
     void SetEngine(TOutputEngine* engine) { m_engine = engine; }
 
-    /// A value without "." gets ".rpj" appended.
+    /// A design-time path; a value without "." gets ".rpj" appended. Kept for the report tests;
+    /// the book never sets it and nothing reads a file from it.
     const std::string& ProjectFile() const { return m_projectFile; }
     void SetProjectFile(std::string_view file);
-
-    std::string DLLFile;
-    bool LoadDesigner = false;
-    bool StoreRAV = false;
-
-    std::function<void(TRepProject&)> OnCreate, OnDestroy, OnBeforeOpen, OnAfterOpen, OnBeforeClose,
-        OnAfterClose, OnDesignerShow, OnDesignerSave, OnDesignerSaveAs;
 
     /// Set by a report run for its duration: Manager returns `copy` while it is not nullptr.
     void SetRunManager(TRepProjectManager* copy) { m_runManager = copy; }

@@ -1,5 +1,7 @@
 #include "tools/GridTables.h"
 
+#include "puzzle/BankLine.h"
+
 namespace gq::tools
 {
 
@@ -58,31 +60,21 @@ bool ParsePuzzle(std::string_view text, Grid& out)
     return true;
 }
 
-bool ParseBankLine(std::string_view line, Grid& puzzle, Grid& solution)
+void ParseBankLine(std::string_view line, Grid& puzzle, Grid& solution)
 {
-    if (line.size() != 81)
-        return false;
-    for (int i = 0; i < 81; ++i) {
-        const char c = line[i];
-        if (c >= '1' && c <= '9') {
-            puzzle[i] = static_cast<std::uint8_t>(c - '0');
-            solution[i] = puzzle[i];
-        } else if (c >= 'A' && c <= 'I') {
-            puzzle[i] = 0;
-            solution[i] = static_cast<std::uint8_t>(c - 'A' + 1);
-        } else
-            return false;
-    }
-    return true;
+    const puzzle::BankEntry entry = puzzle::ParseBankLine(line);
+    solution = entry.Solution;
+    for (std::size_t i = 0; i < 81; ++i)
+        puzzle[i] = entry.Given.test(i) ? entry.Solution[i] : 0;
 }
 
 std::string MakeBankLine(const Grid& puzzle, const Grid& solution)
 {
-    std::string line(81, ' ');
-    for (int i = 0; i < 81; ++i)
-        line[i] = puzzle[i] != 0 ? static_cast<char>('0' + puzzle[i])
-                                 : static_cast<char>('A' + solution[i] - 1);
-    return line;
+    puzzle::BankEntry entry;
+    entry.Solution = solution;
+    for (std::size_t i = 0; i < 81; ++i)
+        entry.Given.set(i, puzzle[i] != 0);
+    return puzzle::FormatBankLine(entry);
 }
 
 std::string PuzzleText(const Grid& grid)

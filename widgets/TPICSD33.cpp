@@ -1,13 +1,11 @@
 #include "widgets/TPICSD33.h"
 
+#include "puzzle/Candidates.h"
 #include "puzzle/Grid.h"
-
-#include <array>
 
 namespace gq::widgets
 {
 
-using puzzle::ArePeers;
 using puzzle::BoxOf;
 
 void Tmousepanel::MouseEnter()
@@ -179,30 +177,13 @@ std::string TPICSD33::GetPuzzleString() const
 
 std::string TPICSD33::GetCellCandidates(int row, int col) const
 {
-    // One flag per digit seen in a filled peer (its row, column and box), rather than a string of
-    // them to search.
-    std::array<bool, 10> seen{};
-    auto see = [&](int r, int c) {
-        const TPicNode& cell = Cell(r, c);
-        if (cell.State != csOpen && (r != row || c != col))
-            for (char ch : cell.Text)
-                if (ch >= '1' && ch <= '9')
-                    seen[static_cast<std::size_t>(ch - '0')] = true;
-    };
-    for (int i = 1; i <= 9; ++i) {
-        see(row, i);
-        see(i, col);
-    }
-    const int top = (row - 1) / 3 * 3 + 1;
-    const int left = (col - 1) / 3 * 3 + 1;
-    for (int r = top; r < top + 3; ++r)
-        for (int c = left; c < left + 3; ++c)
-            see(r, c);
-    std::string result;
-    for (char digit = '1'; digit <= '9'; ++digit)
-        if (!seen[static_cast<std::size_t>(digit - '0')])
-            result += digit;
-    return result;
+    puzzle::GivenDigits givens{};
+    for (int r = 1; r <= 9; ++r)
+        for (int c = 1; c <= 9; ++c)
+            if (const TPicNode& cell = Cell(r, c); cell.State != csOpen && cell.Text.size() == 1 &&
+                                                   cell.Text[0] >= '1' && cell.Text[0] <= '9')
+                givens[puzzle::CellIndex(r, c)] = static_cast<std::uint8_t>(cell.Text[0] - '0');
+    return puzzle::CandidateList(givens, row, col);
 }
 
 } // namespace gq::widgets

@@ -79,25 +79,29 @@ class TPICSD33
   public:
     TPICSD33();
 
-    TColor FoucsColor1 = 12043517;
-    TColor UNFoucsColor1 = RGB(255, 255, 255);
-    TColor FoucsColor2 = 14538713;
-    TColor UNFoucsColor2 = 16759739;
-    int FONTSize1 = 25;
-    int FONTSize2 = 25;
-    int FONTSize3 = 12;
+    // Display settings (docs/names.md explains the short names). RefreshCells reads them; the
+    // book never calls it, so none of them reaches a page.
+    TColor UNFoucsColor1 = RGB(255, 255, 255); ///< background of odd-numbered boxes
+    TColor UNFoucsColor2 = 16759739;           ///< background of even-numbered boxes
+    int FONTSize1 = 25;                        ///< a given
     TColor FONTColor1 = 0;
+    int FONTSize2 = 25; ///< a one-digit Text in a cell that is not a given
     TColor FONTColor2 = RGB(0, 0, 255);
+    int FONTSize3 = 12; ///< pencil digits
     TColor FONTColor3 = 128;
+    TColor errorcolor = 732916; ///< background of a cell with Error set
+
+    // Settings the main window gives the control and no operation reads.
+    TColor FoucsColor1 = 12043517;
+    TColor FoucsColor2 = 14538713;
     int nd = 0;
-    TColor errorcolor = 732916;
     TColor highcolor = 11654065;
     bool autotranzt = false;
 
     int Width = 422;
     int Height = 422;
     TColor Color = 0;
-    bool Enabled = true;
+    bool Enabled = true; ///< set by the book after filling the control; nothing reads it
 
     TPicNode& Cell(int row, int col) { return *Cells[row][col]; }
     const TPicNode& Cell(int row, int col) const { return *Cells[row][col]; }
@@ -113,7 +117,9 @@ class TPICSD33
     void HideMarks();
     /// Text of every State 1 cell, '0' for every other cell, in row-major order.
     std::string GetPuzzleString() const;
-    /// Candidate list of cell (row, col): digits 1..9 that no peer outside State 3 holds.
+    /// Candidate list of cell (row, col) by puzzle::CandidateList: the digits 1..9 that no peer
+    /// holds, where a cell outside State 3 whose Text is one digit 1..9 counts as a given (so
+    /// such a cell itself yields every digit but its own). The book asks only for open cells.
     std::string GetCellCandidates(int row, int col) const;
 
     /// Sets the colours and fonts the main window's grid control uses.

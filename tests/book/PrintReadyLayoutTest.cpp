@@ -38,7 +38,7 @@ TEST(PrintRulesTest, PrintReadyBooksAreEvenWithAtLeast24PagesAndFrontMatter)
         int Front, Notes, Total;
     };
     const Case cases[] = {
-        {20, 1, false, 0, 0, 25},  // the described book: no front matter, no notes
+        {20, 1, false, 0, 0, 25},  // a plain book: no front matter, no notes
         {1, 1, true, 2, 20, 24},   // 2 + 1 + 1 pages padded to 24
         {21, 1, true, 2, 1, 30},   // 2 + 21 + 6 = 29: one notes page makes it even
         {20, 1, true, 2, 1, 28},   // 2 + 20 + 5 = 27

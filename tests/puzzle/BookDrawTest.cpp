@@ -47,7 +47,9 @@ TEST(BookDrawTest, GivesEveryDrawableEntryOnceThenRefuses)
     EXPECT_THROW(draw.Next(random), Error);
 }
 
-TEST(BookDrawTest, FirstDrawIsTheDescribedDraw)
+// With nothing drawn yet, a book's draw from the whole list takes the entry a single
+// PickBankPuzzle draw (Randomize, then DrawBankEntry) takes from the same seed.
+TEST(BookDrawTest, FirstDrawMatchesAPlainBankDrawFromTheSameSeed)
 {
     const TPuzzleBank& bank = TPuzzleBank::BuiltIn();
     for (std::uint64_t seed = 0; seed < 20; ++seed) {

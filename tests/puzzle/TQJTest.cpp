@@ -135,7 +135,15 @@ TEST_F(TQJTest, LoadBankLineRejectsMalformedLinesWithoutShuffling)
     EXPECT_THROW(Model.LoadBankLine(lower), Error) << "lower-case letters are not open cells";
     EXPECT_THROW(Model.LoadBankLine(line.substr(0, 80)), Error);
     EXPECT_THROW(Model.LoadBankLine(line.substr(0, 40) + "J" + line.substr(41)), Error);
+    // A longer line and a '0' were once read as far as 81 characters, the '0' as a given 0.
+    EXPECT_THROW(Model.LoadBankLine("0" + line + "123456789ABC"), Error);
+    EXPECT_THROW(Model.LoadBankLine(line + "\r"), Error);
     EXPECT_EQ(seeds.Calls, 0) << "no shuffle after a failed read";
+    for (int row = 1; row <= 9; ++row)
+        for (int col = 1; col <= 9; ++col) {
+            EXPECT_EQ(Model.Node(row, col).Value, 0) << "a refused line changes no cell";
+            EXPECT_EQ(Model.Node(row, col).Row, 0);
+        }
 }
 
 // Draws are given raw, as Random yields them plus one; the move adjusts y and d2 itself.

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -35,6 +36,58 @@ TEST(ItemArenaTest, BlocksAreAlignedDistinctAndWritable)
         TItemArena::Free(block);
     EXPECT_EQ(arena.LiveBlocks(), 0u);
 }
+
+/// True when `item` lies where a T may live.
+template <class T> bool AlignedFor(const T* item)
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(item);
+    return address % alignof(T) == 0 && address % TItemArena::kAlignment == 0;
+}
+
+// An item with a member that needs the most alignment an ordinary type can (16 on x86-64).
+struct TWidestItem : TRepComponent
+{
+    using TRepComponent::TRepComponent;
+    long double Value = 0;
+    std::max_align_t Widest{};
+};
+
+TEST(ItemArenaTest, ItemsOfEveryKindAreAlignedInTheArenaAndOnTheHeap)
+{
+    static_assert(TItemArena::kAlignment == alignof(std::max_align_t));
+    TRepProject project;
+    project.NewProject();
+    TRepProjectManager& manager = *project.Manager();
+    auto* page = manager.ReportList().front()->AddPage();
+    const std::size_t before = manager.ItemArena().LiveBlocks();
+    // Mixed sizes one after another, so that a block of one kind starts where another ended.
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_TRUE(AlignedFor(page->AddChildControl<TRepText>()));
+        EXPECT_TRUE(AlignedFor(page->AddChildControl<TRepHLine>()));
+        EXPECT_TRUE(AlignedFor(page->AddChildControl<TRepVLine>()));
+        EXPECT_TRUE(AlignedFor(NewItem<TRepFontMaster>(page)));
+        EXPECT_TRUE(AlignedFor(manager.ReportList().front()->AddPage()));
+        EXPECT_TRUE(AlignedFor(manager.AddGlobalPage()));
+        EXPECT_TRUE(AlignedFor(NewItem<TWidestItem>(page)));
+    }
+    EXPECT_EQ(manager.ItemArena().LiveBlocks(), before + 350) << "all of them in the arena";
+
+    // Outside a project, with and without an owner.
+    TRepText loose(nullptr);
+    auto* onHeap = NewItem<TRepLine>(&loose);
+    auto* plain = new TRepContainerControl(nullptr);
+    auto* widest = new TWidestItem(nullptr);
+    EXPECT_TRUE(AlignedFor(onHeap));
+    EXPECT_TRUE(AlignedFor(plain));
+    EXPECT_TRUE(AlignedFor(widest));
+    delete widest;
+    delete plain;
+    delete onHeap;
+    project.CloseProject();
+}
+
+// A class that needs more than the arena gives is refused at compile time; OverAlignedItem.cpp,
+// compiled by the tests report_OverAlignedItem*, shows it for every path.
 
 TEST(ItemArenaTest, ChunksGoBackWithTheirLastBlockAndTheCurrentOneIsReused)
 {
@@ -112,6 +165,28 @@ TEST(ItemArenaTest, ProjectItemsLiveInTheProjectsArenaUntilTheProjectCloses)
     EXPECT_EQ(manager.ItemArena().LiveBlocks(), 0u);
     EXPECT_LE(manager.ItemArena().ChunkCount(), 1u);
 }
+
+#ifndef NDEBUG
+// Only a debug build checks; a release build (CMAKE_BUILD_TYPE Release defines NDEBUG for the
+// library and the tests alike) leaves this test out. Under AddressSanitizer the second Free
+// reads a poisoned header, which the sanitizer reports first.
+TEST(ItemArenaDeathTest, ADoubleFreeStopsADebugBuild)
+{
+    const char* expected = "internal error: TItemArena::Free called twice|use-after-poison";
+    TItemArena arena;
+    void* block = arena.Allocate(48);
+    void* neighbour = arena.Allocate(48); // keeps the chunk's count above zero
+    TItemArena::Free(block);
+    EXPECT_DEATH(TItemArena::Free(block), expected);
+    TItemArena::Free(neighbour);
+    // The chunk being filled is now empty; its blocks still are not handed out again.
+    EXPECT_DEATH(TItemArena::Free(neighbour), expected);
+    void* next = arena.Allocate(48);
+    EXPECT_NE(next, block);
+    EXPECT_NE(next, neighbour);
+    TItemArena::Free(next);
+}
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 TEST(ItemArenaDeathTest, AddressSanitizerStillCatchesUseAfterFree)

@@ -1,5 +1,6 @@
 // Re-checks the shipped bank (puzzle/bank/tk0.txt .. tk4.txt). Built twice: tools_BankTest
 // checks every entry, tools_BankSampleTest (for the sanitizer pass) every GQ_BANK_STRIDE-th.
+#include "gq/Error.h"
 #include "puzzle/BankFile.h"
 #include "tools/BankGenerator.h"
 #include "tools/CanonicalForm.h"
@@ -60,8 +61,10 @@ void Check(Entry& e)
 {
     const ListRequirements& wanted = BankLists()[e.List];
     Grid puzzle{}, solution{};
-    if (!ParseBankLine(e.Text, puzzle, solution)) {
-        e.Faults.push_back("not 81 characters of 1-9 and A-I");
+    try {
+        ParseBankLine(e.Text, puzzle, solution);
+    } catch (const Error& error) {
+        e.Faults.push_back(error.what());
         return;
     }
     Grid solved{};

@@ -1,5 +1,6 @@
 #include "tools/Solver.h"
 
+#include "gq/Error.h"
 #include "support/ToolsGrid.h"
 
 #include <gtest/gtest.h>
@@ -97,18 +98,18 @@ TEST(SolverTest, RandomSolutionIsValidAndRepeatsForTheSameSeed)
 TEST(SolverTest, ParsesBankLines)
 {
     Grid puzzle{}, solution{};
-    ASSERT_TRUE(ParseBankLine(
+    ParseBankLine(
         "H4362579A7I14835F262E197H34319G4H2565682A9347274C5F91815B834F794C79621H5I8657142C", puzzle,
-        solution));
+        solution);
     EXPECT_EQ(PuzzleText(solution), kSolved);
     EXPECT_EQ(CountGivens(puzzle), 64);
     EXPECT_EQ(MakeBankLine(puzzle, solution),
               "H4362579A7I14835F262E197H34319G4H2565682A9347274C5F91815B834F794C79621H5I8657142C");
     // Lower-case letters, '0', a short line: not bank lines.
-    EXPECT_FALSE(ParseBankLine(std::string(81, 'a'), puzzle, solution));
-    EXPECT_FALSE(ParseBankLine(std::string(81, '0'), puzzle, solution));
-    EXPECT_FALSE(ParseBankLine(std::string(80, 'A'), puzzle, solution));
-    EXPECT_FALSE(ParseBankLine(std::string(81, 'J'), puzzle, solution));
+    EXPECT_THROW(ParseBankLine(std::string(81, 'a'), puzzle, solution), Error);
+    EXPECT_THROW(ParseBankLine(std::string(81, '0'), puzzle, solution), Error);
+    EXPECT_THROW(ParseBankLine(std::string(80, 'A'), puzzle, solution), Error);
+    EXPECT_THROW(ParseBankLine(std::string(81, 'J'), puzzle, solution), Error);
 }
 
 } // namespace

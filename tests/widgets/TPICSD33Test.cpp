@@ -65,6 +65,8 @@ TEST(TPICSD33Test, CandidatesIgnoreOpenCellsButCountInitialOnes)
     grid.Cell(9, 5).State = csInitial;
     grid.Cell(9, 5).Text = "3";
     EXPECT_EQ(grid.GetCellCandidates(5, 5), "12456789");
+    grid.Cell(9, 5).Text = "34";
+    EXPECT_EQ(grid.GetCellCandidates(5, 5), "123456789") << "only a one-digit Text is a given";
 }
 
 TEST(TPICSD33Test, CandidatesAreTheDigitsNoFilledPeerHolds)
@@ -81,6 +83,7 @@ TEST(TPICSD33Test, CandidatesAreTheDigitsNoFilledPeerHolds)
         }
     for (int row = 1; row <= 9; ++row)
         for (int col = 1; col <= 9; ++col) {
+            const TPicNode& self = grid.Cell(row, col);
             std::string expected;
             for (char digit = '1'; digit <= '9'; ++digit) {
                 bool held = false;
@@ -89,6 +92,9 @@ TEST(TPICSD33Test, CandidatesAreTheDigitsNoFilledPeerHolds)
                         held = held || (grid.Cell(r, c).State != csOpen &&
                                         puzzle::ArePeers(row, col, r, c) &&
                                         grid.Cell(r, c).Text[0] == digit);
+                // A filled cell rules out only its own digit, as on the printed pages.
+                if (self.State != csOpen)
+                    held = self.Text[0] == digit;
                 if (!held)
                     expected += digit;
             }
