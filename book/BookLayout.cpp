@@ -256,7 +256,7 @@ TRepPage& TBookLayout::SetUpPage(int number)
     auto* page =
         dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
     if (!page)
-        throw std::logic_error("INTERNAL ERROR: the book's page " + std::to_string(number) +
+        throw gq::InternalError("the book's page " + std::to_string(number) +
                                " is missing from its report");
     page->WasteFit = true;
     // Every page carries its size, so the engine never keeps the size of an earlier book.

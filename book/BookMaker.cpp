@@ -285,7 +285,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     report::TRepProjectManager& project = *m.RepProject1.Manager();
     auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
     if (!report)
-        throw std::logic_error("INTERNAL ERROR: the new report project has no Report1");
+        throw gq::InternalError("the new report project has no Report1");
     const int pageCount = BookPageCount(settings);
     for (int n = 2; n <= pageCount; ++n)
         report->AddPage();
@@ -295,7 +295,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
         auto* next = dynamic_cast<report::TRepPage*>(
             project.FindByPath("Report1.Page" + std::to_string(n + 1)));
         if (!page || !next)
-            throw std::logic_error("INTERNAL ERROR: the book's pages are not numbered 1 to " +
+            throw gq::InternalError("the book's pages are not numbered 1 to " +
                                    std::to_string(pageCount));
         page->SetGotoPage(next);
     }

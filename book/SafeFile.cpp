@@ -1,5 +1,6 @@
 #include "book/SafeFile.h"
 
+#include "gq/Error.h"
 #include "book/InterruptCleanup.h"
 #include "pdf/PdfError.h"
 #include "pdf/StreamPlayer.h"
@@ -120,7 +121,7 @@ void TNewFile::Fail(int error) const
 void TNewFile::Write(std::string_view bytes)
 {
     if (m_committed)
-        throw std::logic_error("TNewFile::Write called after Commit for " + m_target);
+        throw gq::InternalError("TNewFile::Write called after Commit for " + m_target);
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
@@ -170,7 +171,7 @@ bool TNewFile::SetPermissions(TReplace replace)
 void TNewFile::Commit(TReplace replace)
 {
     if (m_committed)
-        throw std::logic_error("TNewFile::Commit called twice for " + m_target);
+        throw gq::InternalError("TNewFile::Commit called twice for " + m_target);
     // A replaced document must be on disk before its name points at the new file, or a crash
     // could leave an empty file where the old one was. A new name risks nothing old, and is
     // spared the wait.

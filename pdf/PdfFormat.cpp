@@ -1,5 +1,7 @@
 #include "pdf/PdfFormat.h"
 
+#include "gq/Error.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -20,7 +22,7 @@ void ToChars(Sink&& sink, double value, std::chars_format fmt, int precision)
     char buffer[400];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, fmt, precision);
     if (ec != std::errc())
-        throw std::logic_error("number does not fit the format buffer");
+        throw gq::InternalError("number does not fit the format buffer");
     sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
@@ -110,7 +112,7 @@ long long AsInteger(const TFormatArg& arg)
 {
     if (const auto* i = std::get_if<long long>(&arg.Value))
         return *i;
-    throw std::logic_error("integer conversion without an integer argument");
+    throw gq::InternalError("integer conversion without an integer argument");
 }
 
 double AsReal(const TFormatArg& arg)
@@ -119,7 +121,7 @@ double AsReal(const TFormatArg& arg)
         return *d;
     if (const auto* i = std::get_if<long long>(&arg.Value))
         return static_cast<double>(*i);
-    throw std::logic_error("real conversion without a numeric argument");
+    throw gq::InternalError("real conversion without a numeric argument");
 }
 
 } // namespace
@@ -209,7 +211,7 @@ void AppendFormatPdf(std::string& out, std::string_view format,
     auto next = args.begin();
     auto take = [&]() -> const TFormatArg& {
         if (next == args.end())
-            throw std::logic_error("too few format arguments");
+            throw gq::InternalError("too few format arguments");
         return *next++;
     };
     std::size_t i = 0;
@@ -231,7 +233,7 @@ void AppendFormatPdf(std::string& out, std::string_view format,
             const TFormatArg& arg = take();
             const auto* text = std::get_if<std::string_view>(&arg.Value);
             if (!text)
-                throw std::logic_error("text conversion without a text argument");
+                throw gq::InternalError("text conversion without a text argument");
             out += *text;
             i = percent + 2;
         } else if (rest.starts_with(".4f")) {
@@ -244,11 +246,11 @@ void AppendFormatPdf(std::string& out, std::string_view format,
             AppendInteger(out, AsInteger(take()), 4);
             i = percent + 4;
         } else {
-            throw std::logic_error("unsupported format conversion");
+            throw gq::InternalError("unsupported format conversion");
         }
     }
     if (next != args.end())
-        throw std::logic_error("too many format arguments");
+        throw gq::InternalError("too many format arguments");
 }
 
 std::string FormatPdf(std::string_view format, std::initializer_list<TFormatArg> args)

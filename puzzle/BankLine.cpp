@@ -71,8 +71,7 @@ std::string FormatBankLine(const BankEntry& entry)
     for (std::size_t i = 0; i < 81; ++i) {
         const int digit = entry.Solution[i];
         if (digit < 1 || digit > 9)
-            throw std::logic_error(
-                "internal error: FormatBankLine called with the solution digit " +
+            throw gq::InternalError("FormatBankLine called with the solution digit " +
                 std::to_string(digit) + " at position " + std::to_string(i + 1));
         line[i] = static_cast<char>(entry.Given.test(i) ? '0' + digit : 'A' + digit - 1);
     }

@@ -118,7 +118,7 @@ void TOutputEngine::SetBackgroundColor(TColor color)
 void TOutputEngine::SetDevice(std::shared_ptr<TBaseDevice> device)
 {
     if (m_printing)
-        throw std::logic_error("TOutputEngine::SetDevice during a job");
+        throw gq::InternalError("TOutputEngine::SetDevice during a job");
     m_ownDevice = std::move(device);
     m_measureDevice.reset();
     m_fontList.clear();
@@ -163,7 +163,7 @@ void TOutputEngine::RunJob()
 void TOutputEngine::StartJob()
 {
     if (m_printing)
-        throw std::logic_error("Invalid method call.  Output engine already printing.");
+        throw gq::InternalError("Invalid method call.  Output engine already printing.");
     m_currentPage = 0;
     m_pagesOutput = 0;
     m_pageIsOutput = false;
@@ -302,7 +302,7 @@ void TOutputEngine::FireEvent(const TEngineEvent& event)
 void TOutputEngine::RequirePrinting() const
 {
     if (!m_printing)
-        throw std::logic_error("Invalid method call.  Output engine is not printing.");
+        throw gq::InternalError("Invalid method call.  Output engine is not printing.");
 }
 
 // ---- page metrics

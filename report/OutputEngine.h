@@ -66,8 +66,8 @@ using TEnginePageEvent = std::function<bool(TOutputEngine& sender)>;
 /// UnitsFactor is 1, as during a report run). Page coordinates run from the top-left corner.
 /// This base class records state only; TPageStreamWriter serialises every call.
 ///
-/// Drawing outside a job throws std::logic_error "Invalid method call.  Output engine is not
-/// printing." (a caller's bug).
+/// Drawing outside a job throws gq::InternalError "internal error: Invalid method call.  Output
+/// engine is not printing." (a caller's bug).
 /// Font failures throw TFontError. Not thread-safe: one job runs on one thread.
 class TOutputEngine
 {
@@ -174,8 +174,8 @@ class TOutputEngine
     /// it returns false), then FinishJob. FinishJob also runs when an error ends the job; the
     /// error then propagates.
     void RunJob();
-    /// Throws std::logic_error "Invalid method call.  Output engine already printing." during a
-    /// job.
+    /// Throws gq::InternalError ("internal error: Invalid method call.  Output engine already
+    /// printing.") during a job.
     void StartJob();
     void NextPage();
     void FinishJob();

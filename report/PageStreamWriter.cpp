@@ -148,8 +148,7 @@ void TPageStreamWriter::PutString(const char* bytes, std::size_t length)
 {
     // Callers check the length before writing the command code, so a command is never cut.
     if (length > kMaxStreamString)
-        throw std::logic_error(
-            "INTERNAL ERROR: TPageStreamWriter::PutString called with a text of " +
+        throw gq::InternalError("TPageStreamWriter::PutString called with a text of " +
             std::to_string(length) + " bytes");
     if (length < 192)
         PutByte(static_cast<std::uint8_t>(length));
@@ -241,14 +240,14 @@ void TPageStreamWriter::OpenOutput()
         break;
     case TStreamMode::smFile:
         if (FileName().empty())
-            throw std::logic_error("Cannot create the page-stream file: no file name is set");
+            throw gq::InternalError("Cannot create the page-stream file: no file name is set");
         m_file = std::fopen(FileName().c_str(), "wb");
         if (!m_file)
             FailFile("create", FileName(), errno);
         break;
     case TStreamMode::smUser:
         if (!m_userStream)
-            throw std::logic_error("StreamMode is smUser but Stream is nil");
+            throw gq::InternalError("StreamMode is smUser but Stream is nil");
         m_userBase = 0;
         m_userStream->seekp(0);
         if (!*m_userStream)

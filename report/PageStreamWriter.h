@@ -36,7 +36,8 @@ class TPageStreamWriter : public TOutputEngine
     TStreamMode StreamMode() const { return m_streamMode; }
     void SetStreamMode(TStreamMode mode) { m_streamMode = mode; }
     /// smUser: the stream written from its start (it must support seekp). Not owned.
-    /// Without one the job fails with std::logic_error "StreamMode is smUser but Stream is nil".
+    /// Without one the job fails with gq::InternalError ("... StreamMode is smUser but Stream is
+    /// nil").
     std::ostream* Stream() const { return m_userStream; }
     void SetStream(std::ostream* stream) { m_userStream = stream; }
     /// smTempFile: the folder the "PS" file is made in; empty means $TMPDIR or /tmp.

@@ -1,5 +1,6 @@
 #include "report/RenderDevice.h"
 
+#include "gq/Error.h"
 #include "report/FontManager.h"
 #include "report/OutputEngine.h"
 
@@ -23,7 +24,7 @@ TRenderDevice::TRenderDevice(std::shared_ptr<TFontManager> fontManager)
     : m_fontManager(std::move(fontManager))
 {
     if (!m_fontManager)
-        throw std::logic_error("TRenderDevice needs a font manager");
+        throw gq::InternalError("TRenderDevice needs a font manager");
 }
 
 int TRenderDevice::PageWidth() const
@@ -71,7 +72,7 @@ void TRenderDevice::SelectFont(const TDeviceFont& font)
 int TRenderDevice::TextWidth(const std::string& text) const
 {
     if (!m_handler)
-        throw std::logic_error("TRenderDevice::TextWidth before SelectFont");
+        throw gq::InternalError("TRenderDevice::TextWidth before SelectFont");
     return m_handler->TextWidth(text, m_pixelHeight);
 }
 

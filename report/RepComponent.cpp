@@ -394,14 +394,14 @@ void TRepComponent::SetParent(TRepComponent* newParent)
         return;
     }
     if (newParent != nullptr && !newParent->IsContainer()) {
-        throw std::logic_error("Report item " + std::string(newParent->Name()) + " (" +
+        throw gq::InternalError("Report item " + std::string(newParent->Name()) + " (" +
                                std::string(newParent->ClassName()) + ") cannot hold child items");
     }
     // Only this item or one below it would close a loop; an item without children has none below.
     if (newParent == this || ChildCount() > 0) {
         for (auto* p = newParent; p != nullptr; p = p->m_parent) {
             if (p == this) {
-                throw std::logic_error("report item made a child of itself");
+                throw gq::InternalError("report item made a child of itself");
             }
         }
     }

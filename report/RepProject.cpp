@@ -352,7 +352,7 @@ std::string TRepProjectManager::MakeUniqueName(std::string_view base, TComponent
                                                bool usePreferred)
 {
     if (owner == nullptr) {
-        throw std::logic_error("MakeUniqueName needs an owner");
+        throw gq::InternalError("MakeUniqueName needs an owner");
     }
     return owner->MakeUniqueName(base, usePreferred);
 }
@@ -451,7 +451,7 @@ void TRepProject::RunReport(std::string_view name, TRunItems items)
         return;
     }
     if (m_engine == nullptr) {
-        throw std::logic_error("Report \"" + std::string(name) +
+        throw gq::InternalError("Report \"" + std::string(name) +
                                "\" cannot run: the project has no output engine");
     }
     m_manager->ActiveReport()->Execute(*m_engine, items);

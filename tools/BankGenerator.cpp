@@ -1,5 +1,6 @@
 #include "tools/BankGenerator.h"
 
+#include "gq/Error.h"
 #include "tools/CanonicalForm.h"
 #include "tools/Rng.h"
 #include "tools/Solver.h"
@@ -211,7 +212,7 @@ void BankGenerator::Offer(Candidate&& c)
             !Fits(lists[i], c.Givens, c.Grade))
             continue;
         if (c.Form.empty())
-            throw std::logic_error("INTERNAL ERROR: BankGenerator::Offer got a fitting candidate "
+            throw gq::InternalError("BankGenerator::Offer got a fitting candidate "
                                    "without its canonical form");
         if (!m_forms.insert(c.Form).second) {
             ++m_duplicates;

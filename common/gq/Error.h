@@ -14,4 +14,12 @@ class Error : public std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+/// A broken invariant: a bug in the program, never the user's doing. The message starts with
+/// "internal error: ", so that whoever reads it knows to report it rather than change their input.
+class InternalError : public std::logic_error
+{
+  public:
+    explicit InternalError(const std::string& what) : std::logic_error("internal error: " + what) {}
+};
+
 } // namespace gq

@@ -304,9 +304,9 @@ TEST(StreamPlayer, AnUnknownDocumentFlagOrACutBlockFailsBeforeTheDocument)
 {
     TStreamBuilder unknown;
     unknown.DocumentJobHeader(1, 0x03, {"T"});
-    EXPECT_EQ(
-        Play(unknown.Bytes),
-        (Calls{"! unknown document-settings flags 3; this program knows only flag 1 (PDF/X) @59"}));
+    EXPECT_EQ(Play(unknown.Bytes), (Calls{"! page stream error at byte offset 59: unknown "
+                                          "document-settings flags 3; this program knows only "
+                                          "flag 1 (PDF/X) @59"}));
 
     TStreamBuilder cut;
     cut.DocumentJobHeader(1, 0x01, {"Title"});

@@ -238,7 +238,7 @@ TEST(OutputEngineTest, MeasureAndTruncate)
 TEST(OutputEngineTest, CallsOutOfJobOrderAreBugs)
 {
     TRecordingEngine engine;
-    const std::string notPrinting = "Invalid method call.  Output engine is not printing.";
+    const std::string notPrinting = "internal error: Invalid method call.  Output engine is not printing.";
     auto expectMessage = [](auto&& call, const std::string& message) {
         try {
             call();
@@ -256,7 +256,7 @@ TEST(OutputEngineTest, CallsOutOfJobOrderAreBugs)
     expectMessage([&] { engine.FinishJob(); }, notPrinting);
     engine.StartJob();
     expectMessage([&] { engine.StartJob(); },
-                  "Invalid method call.  Output engine already printing.");
+                  "internal error: Invalid method call.  Output engine already printing.");
     engine.FinishJob();
     EXPECT_FALSE(engine.Printing());
 }

@@ -789,8 +789,8 @@ TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
         }
         EXPECT_FALSE(writer.Printing());
     };
-    expectBug(TStreamMode::smUser, "StreamMode is smUser but Stream is nil");
-    expectBug(TStreamMode::smFile, "Cannot create the page-stream file: no file name is set");
+    expectBug(TStreamMode::smUser, "internal error: StreamMode is smUser but Stream is nil");
+    expectBug(TStreamMode::smFile, "internal error: Cannot create the page-stream file: no file name is set");
 }
 
 TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
