@@ -434,7 +434,8 @@ std::string TStreamPlayer::ExpandMacros(std::string text) const
     source.Variables = &m_state->Variables;
     std::optional<std::string> expanded = pdf::ExpandMacros(std::move(text), source);
     if (!expanded)
-        m_state->Reader.Fail("the text macros of the text before this offset do not come to an end");
+        m_state->Reader.Fail(
+            "the text macros of the text before this offset do not come to an end");
     return std::move(*expanded);
 }
 
