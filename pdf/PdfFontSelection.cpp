@@ -3,6 +3,7 @@
 
 #include "pdf/RenderPDF.h"
 
+#include "pdf/FontServices.h"
 #include "pdf/FontWidths.h"
 #include "pdf/RenderPDFDocument.h"
 #include "report/Rounding.h"

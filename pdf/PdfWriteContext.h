@@ -1,9 +1,8 @@
 #pragma once
 
 #include "pdf/PdfFormat.h"
+#include "pdf/PdfOptions.h"
 
-#include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -16,22 +15,8 @@ namespace gq::pdf
 class TPDFPage;
 class TPDFFont;
 
-/// Encoding named in the font dictionaries.
-enum class TPDFFontEncoding : std::uint8_t
-{
-    feMacRomanEncoding,
-    feMacExpertEncoding,
-    feWinAnsiEncoding,
-    fePDFDocEncoding,
-    feStandardEncoding
-};
-
 /// The encoding's PDF name, e.g. "WinAnsiEncoding".
 std::string_view EncodingName(TPDFFontEncoding encoding);
-
-/// Compresses a content stream: gets the bytes, returns the compressed bytes and may change
-/// `filter` (preset "FlateDecode").
-using TCompressEvent = std::function<std::string(std::string_view content, std::string& filter)>;
 
 /// What the document's objects need while they serialise themselves at the end of a document:
 /// the file's bytes to append to, the writer's options and the numbers of the objects they

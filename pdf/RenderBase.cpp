@@ -1,5 +1,6 @@
 #include "pdf/RenderBase.h"
 
+#include "pdf/FontServices.h"
 #include "pdf/StreamPlayer.h"
 #include "report/Rounding.h"
 

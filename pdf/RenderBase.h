@@ -1,8 +1,6 @@
 #pragma once
 
 #include "pdf/Clock.h"
-#include "pdf/FontServices.h"
-#include "pdf/PdfFormat.h"
 #include "pdf/PlayerState.h"
 #include "report/PageStreamFormat.h"
 
@@ -17,6 +15,9 @@
 
 namespace gq::pdf
 {
+
+class TFontServices;
+class TStandardFontServices;
 
 /// Base of every renderer a page stream is played into. The player calls the drawing
 /// operations in stream order with coordinates in inches from the page's top-left corner, Y

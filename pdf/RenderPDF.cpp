@@ -3,6 +3,7 @@
 
 #include "pdf/RenderPDF.h"
 
+#include "pdf/EngineFontServices.h"
 #include "pdf/OperatorWriter.h"
 #include "pdf/PdfOperators.h"
 #include "pdf/RenderPDFDocument.h"

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "pdf/EngineFontServices.h"
-#include "pdf/PdfFonts.h"
-#include "pdf/PdfObjects.h"
-#include "pdf/PdfOperators.h"
+#include "pdf/PdfOptions.h"
 #include "pdf/RenderBase.h"
 
 #include <cstdint>
@@ -15,10 +12,19 @@
 #include <string_view>
 #include <vector>
 
+namespace gq::report
+{
+class TFontManager;
+}
+
 namespace gq::pdf
 {
 
+class TEngineFontServices;
 class TOperatorWriter;
+class TPDFFont;
+class TPDFObject;
+class TPdfWriteContext;
 
 /// The document information dictionary; empty entries are left out.
 struct TPDFDocInfo

@@ -3,6 +3,8 @@
 #include "pdf/PdfError.h"
 #include "pdf/RenderBase.h"
 #include "pdf/SegmentedText.h"
+#include "pdf/StreamMacros.h"
+#include "pdf/StreamPlayerState.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,13 +31,15 @@ bool IsJobHeaderCode(std::uint8_t code)
 }
 
 TStreamPlayer::TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer)
-    : m_input(input), m_renderer(renderer), m_reader(input)
+    : m_input(input), m_renderer(renderer), m_state(std::make_unique<TState>(input))
 {}
+
+TStreamPlayer::~TStreamPlayer() = default;
 
 const std::string* TStreamPlayer::Variable(std::string_view name) const
 {
-    auto it = m_variables.find(std::string(name));
-    return it == m_variables.end() ? nullptr : &it->second;
+    auto it = m_state->Variables.find(std::string(name));
+    return it == m_state->Variables.end() ? nullptr : &it->second;
 }
 
 template <class TBody> void TStreamPlayer::PlayDocument(TBody&& body)
@@ -69,7 +73,7 @@ void TStreamPlayer::PlayAll()
         const int pageCount = static_cast<std::uint16_t>(m_header.PageCount);
         std::size_t previousStart = 0;
         for (int page = 1;; ++page) {
-            const std::size_t start = m_reader.Position();
+            const std::size_t start = m_state->Reader.Position();
             if (page > pageCount)
                 FailPageCount(page, start);
             ReadPageHeader();
@@ -130,8 +134,8 @@ void TStreamPlayer::CheckPageHeader(int page, std::size_t start, std::size_t pre
 
 void TStreamPlayer::CheckNextPage(int page, std::size_t start) const
 {
-    const std::size_t end = m_reader.Position();
-    if (m_reader.AtEnd())
+    const std::size_t end = m_state->Reader.Position();
+    if (m_state->Reader.AtEnd())
         TStreamReader::FailAt(
             "the job header says the stream holds " +
                 Counted(static_cast<std::uint16_t>(m_header.PageCount), "page", "pages") +
@@ -147,15 +151,15 @@ void TStreamPlayer::CheckNextPage(int page, std::size_t start) const
 
 void TStreamPlayer::CheckLastPageEnd(int page, std::size_t start) const
 {
-    const std::size_t end = m_reader.Position();
-    if (!m_reader.AtEnd() && m_input[end] == CodeByte(C::PageHeader))
+    const std::size_t end = m_state->Reader.Position();
+    if (!m_state->Reader.AtEnd() && m_input[end] == CodeByte(C::PageHeader))
         FailPageCount(page + 1, end);
     if (m_nextPage != 0)
         TStreamReader::FailAt("page " + std::to_string(page) +
                                   " is the last page, but its next-page offset is " +
                                   std::to_string(m_nextPage) + ", not 0",
                               start + kNextPageField);
-    if (!m_reader.AtEnd())
+    if (!m_state->Reader.AtEnd())
         TStreamReader::FailAt(Counted(m_input.size() - end, "byte follows", "bytes follow") +
                                   " the end of the last page",
                               end);
@@ -166,11 +170,11 @@ void TStreamPlayer::PlayPage(int pageNumber)
     PlayDocument([this, pageNumber] {
         std::size_t pos = m_firstPagePosition;
         for (;;) {
-            m_reader.Seek(pos);
+            m_state->Reader.Seek(pos);
             ReadPageCode();
-            m_reader.ReadLong();
-            std::int32_t next = m_reader.ReadLong();
-            int number = m_reader.ReadSignedWord();
+            m_state->Reader.ReadLong();
+            std::int32_t next = m_state->Reader.ReadLong();
+            int number = m_state->Reader.ReadSignedWord();
             if (number == pageNumber)
                 break;
             // Following the chain must move forward, or a damaged stream could loop.
@@ -180,7 +184,7 @@ void TStreamPlayer::PlayPage(int pageNumber)
                     "page " + std::to_string(pageNumber) + " is not in the stream", pos);
             pos = static_cast<std::size_t>(next);
         }
-        m_reader.Seek(pos);
+        m_state->Reader.Seek(pos);
         PlayOnePage();
     });
 }
@@ -216,8 +220,8 @@ report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
 
 void TStreamPlayer::ReadHeader()
 {
-    m_reader.Seek(0);
-    std::uint8_t code = m_reader.ReadByte();
+    m_state->Reader.Seek(0);
+    std::uint8_t code = m_state->Reader.ReadByte();
     if (!IsJobHeaderCode(code))
         TStreamReader::FailAt("unexpected header code " + std::to_string(code) +
                                   "; a page stream begins with 'Z', 'Y' or 'Q'",
@@ -227,32 +231,32 @@ void TStreamPlayer::ReadHeader()
     else if (code == CodeByte(C::JobHeaderY))
         m_version = report::kStreamVersionY;
     else
-        m_version = m_reader.ReadWord();
+        m_version = m_state->Reader.ReadWord();
     if (m_version > report::kStreamVersionY)
         m_header.Title = ReadText();
-    m_header.PageCount = m_reader.ReadSignedWord();
-    m_header.FirstPage = m_reader.ReadSignedWord();
-    m_header.LastPage = m_reader.ReadSignedWord();
-    m_header.PaperWidth = m_reader.ReadSingle();
-    m_header.PaperHeight = m_reader.ReadSingle();
-    m_header.LeftWaste = m_reader.ReadSingle();
-    m_header.RightWaste = m_reader.ReadSingle();
-    m_header.TopWaste = m_reader.ReadSingle();
-    m_header.BottomWaste = m_reader.ReadSingle();
-    m_header.Orientation = m_reader.ReadByte();
+    m_header.PageCount = m_state->Reader.ReadSignedWord();
+    m_header.FirstPage = m_state->Reader.ReadSignedWord();
+    m_header.LastPage = m_state->Reader.ReadSignedWord();
+    m_header.PaperWidth = m_state->Reader.ReadSingle();
+    m_header.PaperHeight = m_state->Reader.ReadSingle();
+    m_header.LeftWaste = m_state->Reader.ReadSingle();
+    m_header.RightWaste = m_state->Reader.ReadSingle();
+    m_header.TopWaste = m_state->Reader.ReadSingle();
+    m_header.BottomWaste = m_state->Reader.ReadSingle();
+    m_header.Orientation = m_state->Reader.ReadByte();
     if (m_version >= report::kStreamVersionPageSize) {
-        m_header.Bin = m_reader.ReadWord();
-        m_header.Collate = m_reader.ReadByte();
-        m_header.Duplex = m_reader.ReadByte();
+        m_header.Bin = m_state->Reader.ReadWord();
+        m_header.Collate = m_state->Reader.ReadByte();
+        m_header.Duplex = m_state->Reader.ReadByte();
     }
-    m_header.Copies = m_reader.ReadWord();
-    m_header.PaperSize = m_reader.ReadWord();
-    m_header.PaperWidthCode = m_reader.ReadWord();
-    m_header.PaperLengthCode = m_reader.ReadWord();
+    m_header.Copies = m_state->Reader.ReadWord();
+    m_header.PaperSize = m_state->Reader.ReadWord();
+    m_header.PaperWidthCode = m_state->Reader.ReadWord();
+    m_header.PaperLengthCode = m_state->Reader.ReadWord();
     m_header.OutputName = ReadText();
     if (m_version >= report::kStreamVersionDocument)
-        m_header.Document = ReadDocumentSettings(m_reader);
-    m_firstPagePosition = m_reader.Position();
+        m_header.Document = ReadDocumentSettings(m_state->Reader);
+    m_firstPagePosition = m_state->Reader.Position();
     m_renderer.LeftWaste = m_header.LeftWaste;
     m_renderer.TopWaste = m_header.TopWaste;
     if (m_header.Document)
@@ -262,8 +266,8 @@ void TStreamPlayer::ReadHeader()
 
 void TStreamPlayer::ReadPageCode()
 {
-    const std::size_t start = m_reader.Position();
-    const std::uint8_t code = m_reader.ReadByte();
+    const std::size_t start = m_state->Reader.Position();
+    const std::uint8_t code = m_state->Reader.ReadByte();
     if (code != CodeByte(C::PageHeader))
         TStreamReader::FailAt("unexpected code " + std::to_string(code) +
                                   " where a page record begins (" +
@@ -280,14 +284,14 @@ void TStreamPlayer::PlayOnePage()
 void TStreamPlayer::ReadPageHeader()
 {
     ReadPageCode();
-    m_previousPage = m_reader.ReadLong();
-    m_nextPage = m_reader.ReadLong();
-    m_pageNumber = m_reader.ReadSignedWord();
+    m_previousPage = m_state->Reader.ReadLong();
+    m_nextPage = m_state->Reader.ReadLong();
+    m_pageNumber = m_state->Reader.ReadSignedWord();
     if (m_version < report::kStreamVersionPageSize) {
-        m_reader.ReadByte(); // orientation
+        m_state->Reader.ReadByte(); // orientation
     } else {
-        m_renderer.PageWidth = m_reader.ReadSingle();
-        m_renderer.PageHeight = m_reader.ReadSingle();
+        m_renderer.PageWidth = m_state->Reader.ReadSingle();
+        m_renderer.PageHeight = m_state->Reader.ReadSingle();
     }
 }
 
@@ -295,8 +299,8 @@ void TStreamPlayer::PlayPageCommands()
 {
     m_renderer.BeginPage();
     for (std::size_t commands = 0;; ++commands) {
-        std::size_t commandOffset = m_reader.Position();
-        const auto code = static_cast<C>(m_reader.ReadByte());
+        std::size_t commandOffset = m_state->Reader.Position();
+        const auto code = static_cast<C>(m_state->Reader.ReadByte());
         if (code == C::EndPage)
             break;
         if (commands == kMaxCommandsPerPage)
@@ -325,7 +329,7 @@ void TStreamPlayer::FailOutputLimit(std::size_t offset) const
 
 std::string TStreamPlayer::ReadText()
 {
-    std::string text = m_reader.ReadString();
+    std::string text = m_state->Reader.ReadString();
     if (text.find(kMarker) == std::string::npos) // most texts hold no macro
         return text;
     return ExpandMacros(std::move(text));
@@ -334,10 +338,10 @@ std::string TStreamPlayer::ReadText()
 TDeviceRect TStreamPlayer::ReadRect()
 {
     TDeviceRect rect;
-    double left = m_reader.ReadSingle();
-    double top = m_reader.ReadSingle();
-    double right = m_reader.ReadSingle();
-    double bottom = m_reader.ReadSingle();
+    double left = m_state->Reader.ReadSingle();
+    double top = m_state->Reader.ReadSingle();
+    double right = m_state->Reader.ReadSingle();
+    double bottom = m_state->Reader.ReadSingle();
     rect.Left = m_renderer.DeviceX(left);
     rect.Top = m_renderer.DeviceY(top);
     rect.Right = m_renderer.DeviceX(right);
@@ -347,23 +351,23 @@ TDeviceRect TStreamPlayer::ReadRect()
 
 TPicture TStreamPlayer::ReadGraphic()
 {
-    std::size_t start = m_reader.Position();
-    std::uint8_t kind = m_reader.ReadByte();
+    std::size_t start = m_state->Reader.Position();
+    std::uint8_t kind = m_state->Reader.ReadByte();
     TPicture picture;
     picture.Kind = static_cast<std::uint8_t>(kind & 0x7F);
     if (kind & 0x80) {
-        std::int32_t position = m_reader.ReadLong();
+        std::int32_t position = m_state->Reader.ReadLong();
         // A reference names the size field of a picture written in full earlier on.
         if (position < 0 || static_cast<std::size_t>(position) >= start)
             TStreamReader::FailAt("the picture refers to byte offset " + std::to_string(position) +
                                       ", which is not an earlier picture",
                                   start);
-        std::size_t resume = m_reader.Position();
-        m_reader.Seek(static_cast<std::size_t>(position));
-        picture.Data = m_reader.ReadBytes(m_reader.ReadSize("picture"));
-        m_reader.Seek(resume);
+        std::size_t resume = m_state->Reader.Position();
+        m_state->Reader.Seek(static_cast<std::size_t>(position));
+        picture.Data = m_state->Reader.ReadBytes(m_state->Reader.ReadSize("picture"));
+        m_state->Reader.Seek(resume);
     } else {
-        picture.Data = m_reader.ReadBytes(m_reader.ReadSize("picture"));
+        picture.Data = m_state->Reader.ReadBytes(m_state->Reader.ReadSize("picture"));
     }
     return picture;
 }
@@ -383,10 +387,10 @@ namespace
 void TStreamPlayer::ReadVariable(std::size_t commandOffset)
 {
     std::string name = ReadText();
-    std::size_t valueOffset = m_reader.Position();
-    std::uint8_t capacity = m_reader.ReadByte();
-    std::uint8_t length = m_reader.ReadByte();
-    auto bytes = m_reader.ReadBytes(capacity);
+    std::size_t valueOffset = m_state->Reader.Position();
+    std::uint8_t capacity = m_state->Reader.ReadByte();
+    std::uint8_t length = m_state->Reader.ReadByte();
+    auto bytes = m_state->Reader.ReadBytes(capacity);
     std::string value;
     if (length >= 254) {
         if (capacity < 4)
@@ -401,21 +405,21 @@ void TStreamPlayer::ReadVariable(std::size_t commandOffset)
             TStreamReader::FailAt("the variable refers to byte offset " + std::to_string(position) +
                                       ", which is not an earlier value",
                                   commandOffset);
-        std::size_t resume = m_reader.Position();
-        m_reader.Seek(static_cast<std::size_t>(position));
-        std::uint8_t refCapacity = m_reader.ReadByte();
-        std::uint8_t refLength = m_reader.ReadByte();
-        auto refBytes = m_reader.ReadBytes(refCapacity);
+        std::size_t resume = m_state->Reader.Position();
+        m_state->Reader.Seek(static_cast<std::size_t>(position));
+        std::uint8_t refCapacity = m_state->Reader.ReadByte();
+        std::uint8_t refLength = m_state->Reader.ReadByte();
+        auto refBytes = m_state->Reader.ReadBytes(refCapacity);
         if (refLength > refCapacity)
             FailLongValue(refLength, refCapacity, static_cast<std::size_t>(position));
         value.assign(reinterpret_cast<const char*>(refBytes.data()), refLength);
-        m_reader.Seek(resume);
+        m_state->Reader.Seek(resume);
     } else {
         if (length > capacity)
             FailLongValue(length, capacity, valueOffset);
         value.assign(reinterpret_cast<const char*>(bytes.data()), length);
     }
-    m_variables[name] = std::move(value);
+    m_state->Variables[name] = std::move(value);
 }
 
 std::string TStreamPlayer::ExpandMacros(std::string text) const
@@ -427,10 +431,11 @@ std::string TStreamPlayer::ExpandMacros(std::string text) const
     source.PageCount = m_header.PageCount;
     source.CurrentPage = m_pageNumber;
     source.RendererMacros = m_renderer.Macros;
-    source.Variables = &m_variables;
+    source.Variables = &m_state->Variables;
     std::optional<std::string> expanded = pdf::ExpandMacros(std::move(text), source);
     if (!expanded)
-        m_reader.Fail("the text macros of the text before this offset do not come to an end");
+        m_state->Reader.Fail(
+            "the text macros of the text before this offset do not come to an end");
     return std::move(*expanded);
 }
 

@@ -2,11 +2,11 @@
 
 #include "pdf/Clock.h"
 #include "pdf/PlayerState.h"
-#include "pdf/StreamMacros.h"
-#include "pdf/StreamReader.h"
 #include "report/PageStreamFormat.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -75,6 +75,7 @@ class TStreamPlayer
 {
   public:
     TStreamPlayer(std::span<const std::uint8_t> input, TRenderBase& renderer);
+    ~TStreamPlayer();
     TStreamPlayer(const TStreamPlayer&) = delete;
     TStreamPlayer& operator=(const TStreamPlayer&) = delete;
 
@@ -105,6 +106,9 @@ class TStreamPlayer
     std::string ExpandMacros(std::string text) const;
 
   private:
+    /// The reader over the stream and the stream's variables, kept out of this header.
+    struct TState;
+
     void ReadHeader();
     /// Reads the code of a page record; throws TPageStreamError at it when it is another.
     void ReadPageCode();
@@ -177,7 +181,7 @@ class TStreamPlayer
 
     std::span<const std::uint8_t> m_input;
     TRenderBase& m_renderer;
-    TStreamReader m_reader;
+    std::unique_ptr<TState> m_state;
     TStreamHeader m_header;
     std::uint16_t m_version = 0;
     TDateTime m_reportDate;
@@ -194,7 +198,6 @@ class TStreamPlayer
     double m_x = 0.0;
     double m_y = 0.0;
     double m_lineMetrics[3] = {0.0, 0.0, 0.0};
-    TStreamVariables m_variables;
 };
 
 } // namespace gq::pdf

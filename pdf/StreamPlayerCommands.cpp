@@ -5,6 +5,7 @@
 
 #include "pdf/PdfError.h"
 #include "pdf/RenderBase.h"
+#include "pdf/StreamPlayerState.h"
 #include "report/Rounding.h"
 
 #include <vector>
@@ -34,7 +35,7 @@ void TStreamPlayer::PlayCommand(C code, std::size_t commandOffset)
 
 bool TStreamPlayer::PlayShapeCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::LineTo: {
         double x = r.ReadSingle();
@@ -97,7 +98,7 @@ bool TStreamPlayer::PlayShapeCommand(C code)
 
 void TStreamPlayer::PlayPolyCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     int last = r.ReadWord();
     std::vector<TUnitPoint> points(static_cast<std::size_t>(last) + 1);
     double firstX = 0.0, firstY = 0.0;
@@ -120,7 +121,7 @@ void TStreamPlayer::PlayPolyCommand(C code)
 
 bool TStreamPlayer::PlayTextCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::CenterText:
     case C::LeftText:
@@ -155,7 +156,7 @@ bool TStreamPlayer::PlayTextCommand(C code)
 
 bool TStreamPlayer::PlayFontCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::Font:
         PlayWholeFont();
@@ -214,7 +215,7 @@ bool TStreamPlayer::PlayFontCommand(C code)
 
 void TStreamPlayer::PlayWholeFont()
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     std::string name = ReadText();
     std::int32_t color = r.ReadLong();
     std::uint8_t pitch = r.ReadByte();
@@ -242,7 +243,7 @@ void TStreamPlayer::PlayWholeFont()
 
 bool TStreamPlayer::PlayPenCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::Pen:
         m_pen.Color = r.ReadLong();
@@ -271,7 +272,7 @@ bool TStreamPlayer::PlayPenCommand(C code)
 
 bool TStreamPlayer::PlayBrushCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::Brush: {
         m_brush.Color = r.ReadLong();
@@ -320,7 +321,7 @@ bool TStreamPlayer::PlayBrushCommand(C code)
 
 bool TStreamPlayer::PlayPictureCommand(C code)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::Draw: {
         TPicture picture = ReadGraphic();
@@ -369,7 +370,7 @@ bool TStreamPlayer::PlayPictureCommand(C code)
 
 bool TStreamPlayer::PlayStateCommand(C code, std::size_t commandOffset)
 {
-    auto& r = m_reader;
+    auto& r = m_state->Reader;
     switch (code) {
     case C::Variable:
         ReadVariable(commandOffset);

@@ -1,6 +1,8 @@
 #include "pdf/RenderPDF.h"
 
 #include "PdfTestSupport.h"
+#include "pdf/PdfFormat.h"
+#include "pdf/PdfOperators.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "pdf/PdfFonts.h"
 
 #include "PdfTestSupport.h"
+#include "pdf/FontServices.h"
 #include "pdf/FontWidths.h"
 #include "pdf/RenderPDF.h"
 

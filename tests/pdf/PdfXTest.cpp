@@ -3,6 +3,7 @@
 #include "pdf/RenderPDF.h"
 
 #include "PdfTestSupport.h"
+#include "pdf/PdfOperators.h"
 
 #include <gtest/gtest.h>
 

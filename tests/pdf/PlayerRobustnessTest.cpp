@@ -5,6 +5,7 @@
 #include "pdf/RenderPDF.h"
 
 #include "PdfTestSupport.h"
+#include "pdf/EngineFontServices.h"
 #include "pdf/PdfError.h"
 #include "pdf/StreamPlayer.h"
 #include "report/FontManager.h"

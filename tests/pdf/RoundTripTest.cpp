@@ -4,6 +4,7 @@
 
 #include "PageStreamJobs.h"
 #include "PdfTestSupport.h"
+#include "pdf/PdfFormat.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

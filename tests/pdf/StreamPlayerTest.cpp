@@ -3,6 +3,7 @@
 #include "PageStreamJobs.h"
 #include "PdfTestSupport.h"
 #include "pdf/PdfError.h"
+#include "pdf/PdfFormat.h"
 #include "pdf/RenderBase.h"
 
 #include <gtest/gtest.h>
