@@ -1,5 +1,6 @@
 #include "book/BookLayout.h"
 
+#include "book/Isbn.h"
 #include "book/Publisher.h"
 #include "book/TextEncoding.h"
 #include "gq/Error.h"
@@ -106,8 +107,12 @@ constexpr double kBlockWidth = TPageGeometry::kDesignWidth;
 constexpr TextSpot kTitlePageTitle{kBlockLeft, 3.2, 36}; // Left/width: the block, centred
 constexpr int kTitlePageSmallestTitle = 20;
 constexpr TextSpot kTitlePageAuthor{kBlockLeft, 0.9, 20}; // Top: below the title
+constexpr TextSpot kTitlePageVolume{kBlockLeft, 0.5, 18}; // Top: below the author
 constexpr TextSpot kTitlePagePublisher{kBlockLeft, 9.3, 16};
-constexpr TextSpot kTitlePageAddress{kBlockLeft, 9.75, 12};
+constexpr TextSpot kCopyrightText{0.5, 1.0, 11}; // Top of the first line
+constexpr double kCopyrightParagraphGap = 0.12;
+/// The running head: its size, and the smallest it shrinks to before a long title is cut.
+constexpr int kRunningHeadSmallest = 8;
 constexpr TextSpot kRulesHeading{0.5, 0.8, 24};
 constexpr TextSpot kRulesText{0.5, 1.8, 14}; // Top of the first line
 constexpr double kRulesParagraphGap = 0.25;
@@ -133,6 +138,19 @@ constexpr int kPrintReadyThinLine = 7;
 const PageLayout& PuzzleLayout(int perPage)
 {
     return perPage == 1 ? kOnePerPage : perPage == 2 ? kTwoPerPage : kFourPerPage;
+}
+
+/// The left and right outer edges of a layout's grids, inches: where the running head aligns.
+std::pair<double, double> GridSpan(const PageLayout& layout)
+{
+    double left = layout.Grids[0].X0;
+    double right = left;
+    for (int k = 0; k < layout.GridCount; ++k) {
+        const GridSpot& grid = layout.Grids[static_cast<std::size_t>(k)];
+        left = std::min(left, grid.X0);
+        right = std::max(right, grid.X0 + 9 * grid.C);
+    }
+    return {left, right};
 }
 
 std::vector<std::string> RulesText(bool candidates)
@@ -174,7 +192,7 @@ TBookPlan PlanBook(const TBookSettings& settings)
     plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
     plan.AnswerPages = RoundUp(static_cast<double>(plan.PuzzlePages * settings.PuzzlesPerPage) / 4);
     if (settings.IsPrintReady()) {
-        plan.FrontPages = 2;
+        plan.FrontPages = 3; // title, copyright, "How to play"
         int body = plan.Total();
         int total = std::max(kMinPrintReadyPages, body + body % 2);
         plan.NotesPages = total - body;
@@ -195,6 +213,11 @@ void CheckPrintSettings(const TBookSettings& settings)
     BookGeometry(settings);
     CheckTitlePageText(settings.Title, "the title", kMaxTitleLength);
     CheckTitlePageText(settings.Author, "the author", kMaxAuthorLength);
+    CheckTitlePageText(settings.Publisher, "the publisher", kMaxPublisherLength);
+    CheckTitlePageText(settings.Website, "the website", kMaxWebsiteLength);
+    CheckTitlePageText(settings.Edition, "the edition", kMaxEditionLength);
+    if (!settings.Isbn.empty())
+        IsbnDigits(settings.Isbn);
 }
 
 TPageGeometry BookGeometry(const TBookSettings& settings)
@@ -242,8 +265,15 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
       m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
       m_bookTitle(
           ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title")),
-      m_bookAuthor(ToPageText(settings.Author, "the author"))
-{}
+      m_bookAuthor(ToPageText(settings.Author, "the author")), m_runningHead(m_bookTitle),
+      m_volume(settings.Volume), m_publisher(ToPageText(settings.Publisher, "the publisher")),
+      m_website(ToPageText(settings.Website, "the website")),
+      m_edition(ToPageText(settings.Edition, "the edition")),
+      m_isbn(ToPageText(settings.Isbn, "the ISBN"))
+{
+    if (m_volume > 0)
+        m_runningHead += " - Volume " + std::to_string(m_volume);
+}
 
 void TBookLayout::ShowProgress(int value)
 {
@@ -257,7 +287,7 @@ TRepPage& TBookLayout::SetUpPage(int number)
         dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
     if (!page)
         throw gq::InternalError("the book's page " + std::to_string(number) +
-                               " is missing from its report");
+                                " is missing from its report");
     page->WasteFit = true;
     // Every page carries its size, so the engine never keeps the size of an earlier book.
     page->SetPageWidth(m_geometry.PageWidth());
@@ -301,9 +331,42 @@ TRepText& TBookLayout::AddText(TRepPage& page, const TPageTransform& frame, std:
     return *item;
 }
 
-void TBookLayout::AddPageTitle(TRepPage& page, const TPageTransform& frame)
+void TBookLayout::AddPageTitle(TRepPage& page, const TPageTransform& frame, int number, double left,
+                               double right)
 {
-    AddText(page, frame, m_title, kPageTitle.Left, kPageTitle.Top, kPageTitle.Size);
+    if (!m_printReady) {
+        AddText(page, frame, m_title, kPageTitle.Left, kPageTitle.Top, kPageTitle.Size);
+        return;
+    }
+    // A title too wide for the grids' span shrinks, and below kRunningHeadSmallest it is cut
+    // at a word with "...", so the head never runs past the grids into the gutter.
+    const double width = frame.Length(right - left);
+    int size = kPageTitle.Size;
+    auto fits = [&](const std::string& text) {
+        return Measure(text, static_cast<int>(std::lround(size * frame.Scale))) <= width;
+    };
+    while (size > kRunningHeadSmallest && !fits(m_runningHead))
+        --size;
+    std::string head = m_runningHead;
+    while (!fits(head) && head.size() > 3) {
+        std::size_t cut = head.find_last_of(' ', head.size() - 4);
+        head = head.substr(0, cut == std::string::npos || cut == 0 ? head.size() - 4 : cut) + "...";
+    }
+    const bool oddPage = number % 2 == 1;
+    TRepText& item = AddText(page, frame, head, left, kPageTitle.Top, size);
+    item.SetWidth(width);
+    item.SetFontJustify(oddPage ? report::TPrintJustify::pjRight : report::TPrintJustify::pjLeft);
+}
+
+void TBookLayout::AddFooter(TRepPage& page, const TPageTransform& frame, double left, double top,
+                            int size, int number)
+{
+    // A plain book's footer is our web address; a print-ready book carries its page number
+    // instead, and no address the user did not give.
+    if (m_printReady)
+        AddPageNumber(page, number);
+    else
+        AddText(page, frame, kPublisherWebAddress, left, top, size);
 }
 
 void TBookLayout::AddPageNumber(TRepPage& page, int number)
@@ -403,7 +466,7 @@ double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std:
     return top;
 }
 
-void TBookLayout::LayoutFrontMatter()
+void TBookLayout::LayoutFrontMatter(int year)
 {
     if (!m_printReady)
         return;
@@ -422,18 +485,46 @@ void TBookLayout::LayoutFrontMatter()
         top = AddWrapped(titlePage, titleFrame, "by " + m_bookAuthor,
                          top + kTitlePageAuthor.Top - kTitlePageAuthor.Size / 60.0,
                          kTitlePageAuthor.Size, true);
-    TRepText& publisher = AddText(titlePage, titleFrame, kPublisherName, kTitlePagePublisher.Left,
-                                  kTitlePagePublisher.Top, kTitlePagePublisher.Size);
-    TRepText& address = AddText(titlePage, titleFrame, kPublisherWebAddress, kTitlePageAddress.Left,
-                                kTitlePageAddress.Top, kTitlePageAddress.Size);
-    for (TRepText* item : {&publisher, &address}) {
-        item->SetFontJustify(report::TPrintJustify::pjCenter);
-        item->SetWidth(titleFrame.Length(kBlockWidth));
-    }
+    const std::string volume = m_volume > 0 ? "Volume " + std::to_string(m_volume) : "";
+    if (!volume.empty())
+        AddWrapped(titlePage, titleFrame, volume,
+                   top + kTitlePageVolume.Top - kTitlePageVolume.Size / 60.0, kTitlePageVolume.Size,
+                   true);
+    // The imprint only when the user names a publisher: the book is theirs, not ours.
+    if (!m_publisher.empty())
+        AddWrapped(titlePage, titleFrame, m_publisher, kTitlePagePublisher.Top,
+                   kTitlePagePublisher.Size, true);
 
-    // Page 2: the rules.
-    TRepPage& rulesPage = SetUpPage(2);
-    const TPageTransform rulesFrame = m_geometry.Frame(2);
+    // Page 2, the back of the title page: copyright and the book's particulars.
+    TRepPage& copyrightPage = SetUpPage(2);
+    const TPageTransform copyrightFrame = m_geometry.Frame(2);
+    std::string holder = m_bookAuthor.empty() ? m_publisher : m_bookAuthor;
+    std::string notice = "Copyright \xA9 " + std::to_string(year);
+    if (!holder.empty())
+        notice += " " + holder;
+    if (notice.back() != '.')
+        notice += '.';
+    notice += " All rights reserved.";
+    std::vector<std::string> particulars = {notice};
+    if (!m_edition.empty())
+        particulars.push_back(m_edition);
+    if (!m_isbn.empty())
+        particulars.push_back("ISBN " + m_isbn);
+    if (!volume.empty())
+        particulars.push_back(volume);
+    if (!m_website.empty())
+        particulars.push_back(m_website);
+    if (!m_publisher.empty())
+        particulars.push_back("Printed by " + m_publisher);
+    top = kCopyrightText.Top;
+    for (const std::string& paragraph : particulars)
+        top =
+            AddWrapped(copyrightPage, copyrightFrame, paragraph, top, kCopyrightText.Size, false) +
+            kCopyrightParagraphGap;
+
+    // Page 3: the rules.
+    TRepPage& rulesPage = SetUpPage(3);
+    const TPageTransform rulesFrame = m_geometry.Frame(3);
     AddText(rulesPage, rulesFrame, "How to play", kRulesHeading.Left, kRulesHeading.Top,
             kRulesHeading.Size);
     top = kRulesText.Top;
@@ -454,6 +545,7 @@ void TBookLayout::LayoutPuzzlePages()
 {
     const int Q = m_pages;
     const PageLayout& layout = PuzzleLayout(m_perPage);
+    const auto span = GridSpan(layout);
     // One pass per grid position; every page receives the title, each label with its grid in
     // table order, and the footer.
     for (int k = 1; k <= layout.GridCount; ++k)
@@ -466,16 +558,14 @@ void TBookLayout::LayoutPuzzlePages()
             const int n = m_perPage * (q - 1) + k;
             TRepPage& page = SetUpPage(number);
             if (k == 1)
-                AddPageTitle(page, frame);
+                AddPageTitle(page, frame, number, span.first, span.second);
             AddText(page, frame, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
                     at.Label.Size);
             AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S, m_batch.Puzzles[n],
                           m_perPage == 1 && m_candidates, frame});
-            if (k == layout.GridCount) {
-                AddText(page, frame, kPublisherWebAddress, layout.Footer.Left, layout.Footer.Top,
-                        layout.Footer.Size);
-                AddPageNumber(page, number);
-            }
+            if (k == layout.GridCount)
+                AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
+                          number);
         }
 }
 
@@ -484,6 +574,7 @@ void TBookLayout::LayoutAnswerPages()
     const int Q = m_pages;
     const int R = m_plan.AnswerPages;
     const PageLayout& layout = kFourPerPage;
+    const auto span = GridSpan(layout);
     for (int k = 1; k <= 4; ++k)
         for (int a = 1; a <= R; ++a) {
             if (k == 1)
@@ -492,7 +583,7 @@ void TBookLayout::LayoutAnswerPages()
             const TPageTransform frame = m_geometry.Frame(number);
             TRepPage& page = SetUpPage(number);
             if (k == 1) {
-                AddPageTitle(page, frame);
+                AddPageTitle(page, frame, number, span.first, span.second);
                 AddText(page, frame, "Answers", kHeading.Left, kHeading.Top, kHeading.Size);
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
@@ -501,11 +592,9 @@ void TBookLayout::LayoutAnswerPages()
             AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
                           n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : "", false,
                           frame});
-            if (k == 4) {
-                AddText(page, frame, kPublisherWebAddress, layout.Footer.Left, layout.Footer.Top,
-                        layout.Footer.Size);
-                AddPageNumber(page, number);
-            }
+            if (k == 4)
+                AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
+                          number);
         }
 }
 
@@ -515,7 +604,7 @@ void TBookLayout::LayoutNotesPages()
     for (int number = first; number < first + m_plan.NotesPages; ++number) {
         const TPageTransform frame = m_geometry.Frame(number);
         TRepPage& page = SetUpPage(number);
-        AddPageTitle(page, frame);
+        AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
         AddText(page, frame, "Notes", kHeading.Left, kHeading.Top, kHeading.Size);
         for (int i = 0; i < kNotesLines; ++i) {
             auto* line = page.AddChildControl<TRepHLine>();

@@ -43,7 +43,7 @@ inline constexpr int kMinPrintReadyPages = 24;
 /// The pages of a book, in print order: front matter, puzzle pages, answer pages, notes pages.
 struct TBookPlan
 {
-    int FrontPages = 0;  ///< title and "How to play" pages (print-ready only)
+    int FrontPages = 0;  ///< title, copyright and "How to play" pages (print-ready only)
     int PuzzlePages = 0; ///< Q
     int AnswerPages = 0; ///< R = RoundUp(puzzles / 4)
     int NotesPages = 0;  ///< pad a print-ready book to an even count of at least 24
@@ -60,13 +60,18 @@ TPageGeometry BookGeometry(const TBookSettings& settings);
 /// The longest title and author a title page takes, in characters.
 inline constexpr std::size_t kMaxTitleLength = 120;
 inline constexpr std::size_t kMaxAuthorLength = 80;
+/// The longest publisher, website and edition the copyright page takes, in characters.
+inline constexpr std::size_t kMaxPublisherLength = 80;
+inline constexpr std::size_t kMaxWebsiteLength = 80;
+inline constexpr std::size_t kMaxEditionLength = 80;
 
 /// Throws gq::Error naming `what` ("the title") when `text` (UTF-8) holds a character the pages
 /// cannot print or is longer than `limit` characters.
 void CheckTitlePageText(std::string_view text, std::string_view what, std::size_t limit);
 
-/// Throws gq::Error when the paper size is unknown, or the title or author holds a character
-/// the pages cannot print (naming it) or is longer than kMaxTitleLength / kMaxAuthorLength.
+/// Throws gq::Error when the paper size is unknown, when the title, author, publisher, website
+/// or edition holds a character the pages cannot print (naming it) or is longer than its
+/// kMax*Length, or when the ISBN is not one (IsbnDigits).
 void CheckPrintSettings(const TBookSettings& settings);
 
 /// Width in inches of a text in the pages' face at a size in points.
@@ -111,8 +116,9 @@ class TBookLayout
     /// a width of 0.6 em per character is assumed.
     void SetTextMeasure(TTextMeasure measure) { m_measure = std::move(measure); }
 
-    /// The title and "How to play" pages (print-ready books only).
-    void LayoutFrontMatter();
+    /// The title, copyright and "How to play" pages (print-ready books only). The copyright
+    /// year is `year`'s.
+    void LayoutFrontMatter(int year);
     void LayoutPuzzlePages();
     void LayoutAnswerPages();
     /// Pages headed "Notes" that pad a print-ready book.
@@ -120,7 +126,13 @@ class TBookLayout
 
     /// Adds the 20 lines and 81 text items of one grid.
     void AddGridBlock(const GridBlock& block);
-    void AddPageTitle(report::TRepPage& page, const TPageTransform& frame);
+    /// The page title of a plain book; in a print-ready one the running head (RunningHead) on
+    /// the outside edge of page `number`: flush right with `right` on an odd page, flush left
+    /// with `left` on an even one (layout inches: the outer edges of the page's grids).
+    void AddPageTitle(report::TRepPage& page, const TPageTransform& frame, int number, double left,
+                      double right);
+    /// The running head of a print-ready book: its title, with " - Volume N" for a volume.
+    const std::string& RunningHead() const { return m_runningHead; }
 
     const TBookPlan& Plan() const { return m_plan; }
     const TPageGeometry& Geometry() const { return m_geometry; }
@@ -134,6 +146,9 @@ class TBookLayout
     report::TRepText& AddText(report::TRepPage& page, const TPageTransform& frame,
                               std::string_view text, double left, double top, int size);
     void AddPageNumber(report::TRepPage& page, int number);
+    /// A plain page's footer at (left, top), or a print-ready page's number.
+    void AddFooter(report::TRepPage& page, const TPageTransform& frame, double left, double top,
+                   int size, int number);
     /// Centred lines of `text` wrapped to the text block, from layout top `top`; returns the
     /// layout top below the last line.
     double AddWrapped(report::TRepPage& page, const TPageTransform& frame, std::string_view text,
@@ -156,8 +171,14 @@ class TBookLayout
     TPageGeometry m_geometry;
     bool m_printReady;
     std::string m_fontName;
-    std::string m_bookTitle;  ///< the title page's title, page text
-    std::string m_bookAuthor; ///< page text
+    std::string m_bookTitle;   ///< the title page's title, page text
+    std::string m_bookAuthor;  ///< page text
+    std::string m_runningHead; ///< page text
+    int m_volume;
+    std::string m_publisher; ///< page text, empty for none; likewise the next three
+    std::string m_website;
+    std::string m_edition;
+    std::string m_isbn;
     TTextMeasure m_measure;
     int m_smallestText = 1000;
     int m_thinnestLine = 1000;

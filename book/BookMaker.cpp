@@ -302,7 +302,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
 
     TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
-    layout.LayoutFrontMatter();
+    layout.LayoutFrontMatter(pdf::SystemClockNow().Year);
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
     layout.LayoutNotesPages();

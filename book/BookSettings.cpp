@@ -34,10 +34,10 @@ bool IsBlankText(std::string_view text)
 
 TBookSettings WithoutBlankTexts(TBookSettings settings)
 {
-    if (IsBlankText(settings.Title))
-        settings.Title.clear();
-    if (IsBlankText(settings.Author))
-        settings.Author.clear();
+    for (std::string* text : {&settings.Title, &settings.Author, &settings.Publisher,
+                              &settings.Website, &settings.Edition, &settings.Isbn})
+        if (IsBlankText(*text))
+            text->clear();
     return settings;
 }
 

@@ -39,6 +39,13 @@ struct TBookSettings
     std::string Title;  ///< UTF-8; the title page's and the PDF's title (empty: the level's)
     std::string Author; ///< UTF-8; on the title page and in the PDF; may be empty
     int Volume = 0;     ///< 0: no volume; N >= 1: volume N
+    /// UTF-8, print-ready books only; empty: none. The publisher stands on the title page and
+    /// the copyright page, the website and edition on the copyright page. Without a publisher
+    /// and website a book names no publisher at all.
+    std::string Publisher;
+    std::string Website;
+    std::string Edition;
+    std::string Isbn; ///< as typed (IsbnDigits, book/Isbn.h, must accept it); empty: none
 
     /// True for a print-ready book: PrintReady or PdfX.
     bool IsPrintReady() const { return PrintReady || PdfX; }
@@ -53,10 +60,11 @@ void CheckBookSettings(const TBookSettings& settings);
 /// page of one puzzle has cells large enough.
 bool CandidatesAllowed(int puzzlesPerPage);
 
-/// True for a title or author that is empty or only spaces: the book has none then.
+/// True for a title, author, publisher, website, edition or ISBN that is empty or only spaces:
+/// the book has none then.
 bool IsBlankText(std::string_view text);
 
-/// `settings` with a blank (IsBlankText) Title or Author made empty.
+/// `settings` with every blank (IsBlankText) text of the title and copyright pages made empty.
 TBookSettings WithoutBlankTexts(TBookSettings settings);
 
 /// About how much memory, in MB, making the book `settings` describe takes at its peak

@@ -2,6 +2,7 @@
 #include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/InterruptCleanup.h"
+#include "book/Isbn.h"
 #include "book/PaperSizes.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
@@ -127,6 +128,20 @@ CLI::Validator TitlePageCheck(std::string what, std::size_t limit)
         },
         "TEXT");
 }
+
+/// Refuses an ISBN the book would refuse (book::IsbnDigits); a blank one means none.
+const CLI::Validator kIsbnCheck(
+    [](std::string& text) -> std::string {
+        if (book::IsBlankText(text))
+            return {};
+        try {
+            book::IsbnDigits(text);
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return {};
+    },
+    "ISBN");
 
 /// A length or size for the success line: the shortest text that reads back as `value`.
 std::string Number(double value)
@@ -263,6 +278,10 @@ struct Options
     bool PdfX = false;
     std::string Title;
     std::string Author;
+    std::string Publisher;
+    std::string Website;
+    std::string Edition;
+    std::string Isbn;
 };
 
 book::TBookSettings SettingsOf(const Options& options)
@@ -280,6 +299,10 @@ book::TBookSettings SettingsOf(const Options& options)
     settings.Title = options.Title;
     settings.Author = options.Author;
     settings.Volume = options.Volume;
+    settings.Publisher = options.Publisher;
+    settings.Website = options.Website;
+    settings.Edition = options.Edition;
+    settings.Isbn = options.Isbn;
     return settings;
 }
 
@@ -475,14 +498,33 @@ int Run(int argc, char** argv)
         ->add_option("--paper", options.Paper,
                      "page size: " + book::PaperNameList() + " (default letter)")
         ->check(kPaperCheck);
-    bookCommand->add_flag("--print-ready", options.PrintReady,
-                          "embedded fonts, mirrored margins, page numbers, title and rules pages, "
-                          "an even count of at least 24 pages");
+    bookCommand->add_flag(
+        "--print-ready", options.PrintReady,
+        "embedded fonts, mirrored margins, page numbers, title, copyright and rules pages, "
+        "an even count of at least 24 pages");
     bookCommand->add_flag("--pdfx", options.PdfX, "write PDF/X-1a:2001 (implies --print-ready)");
     bookCommand->add_option("--title", options.Title, "the book's title (print-ready title page)")
         ->check(TitlePageCheck("the title", book::kMaxTitleLength));
     bookCommand->add_option("--author", options.Author, "the book's author")
         ->check(TitlePageCheck("the author", book::kMaxAuthorLength));
+    bookCommand
+        ->add_option("--publisher", options.Publisher,
+                     "the publisher, on the title and copyright pages (default: none; a "
+                     "print-ready book names no publisher unless given one)")
+        ->check(TitlePageCheck("the publisher", book::kMaxPublisherLength));
+    bookCommand
+        ->add_option("--website", options.Website,
+                     "a web address printed on the copyright page (default: none)")
+        ->check(TitlePageCheck("the website", book::kMaxWebsiteLength));
+    bookCommand
+        ->add_option("--edition", options.Edition,
+                     "an edition line for the copyright page, such as \"First edition\"")
+        ->check(TitlePageCheck("the edition", book::kMaxEditionLength));
+    bookCommand
+        ->add_option("--isbn", options.Isbn,
+                     "ISBN-13 or ISBN-10 (hyphens allowed) printed on the copyright page; the "
+                     "check digit must match")
+        ->check(kIsbnCheck);
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand->add_option(

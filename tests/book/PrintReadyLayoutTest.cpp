@@ -1,6 +1,7 @@
 // Paper sizes, the page plan and the layout transform of print-ready books: every mark inside
 // the mirrored margins, nothing below 7 pt, lines at least 0.75 pt, page numbers in place.
 #include "book/BookLayout.h"
+#include "book/Isbn.h"
 #include "book/PageGeometry.h"
 #include "book/TextEncoding.h"
 #include "gq/Error.h"
@@ -11,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace gq::book
 {
@@ -39,11 +43,11 @@ TEST(PrintRulesTest, PrintReadyBooksAreEvenWithAtLeast24PagesAndFrontMatter)
     };
     const Case cases[] = {
         {20, 1, false, 0, 0, 25},  // a plain book: no front matter, no notes
-        {1, 1, true, 2, 20, 24},   // 2 + 1 + 1 pages padded to 24
-        {21, 1, true, 2, 1, 30},   // 2 + 21 + 6 = 29: one notes page makes it even
-        {20, 1, true, 2, 1, 28},   // 2 + 20 + 5 = 27
-        {200, 4, true, 2, 0, 402}, // already even
-        {7, 2, true, 2, 11, 24},   // 2 + 7 + 4 = 13
+        {1, 1, true, 3, 19, 24},   // 3 + 1 + 1 pages padded to 24
+        {21, 1, true, 3, 0, 30},   // 3 + 21 + 6 = 30: already even
+        {20, 1, true, 3, 0, 28},   // 3 + 20 + 5 = 28
+        {200, 4, true, 3, 1, 404}, // 3 + 200 + 200 = 403: one notes page makes it even
+        {7, 2, true, 3, 10, 24},   // 3 + 7 + 4 = 14
     };
     for (const Case& c : cases) {
         TBookSettings settings;
@@ -58,7 +62,7 @@ TEST(PrintRulesTest, PrintReadyBooksAreEvenWithAtLeast24PagesAndFrontMatter)
     }
     TBookSettings pdfx;
     pdfx.PdfX = true; // implies print-ready
-    EXPECT_EQ(PlanBook(pdfx).FrontPages, 2);
+    EXPECT_EQ(PlanBook(pdfx).FrontPages, 3);
 }
 
 TEST(PageGeometryTest, LetterWithoutPrintReadyIsTheIdentity)
@@ -139,6 +143,58 @@ struct NullProgress : IBookProgress
     void Completed(const std::string&) override {}
 };
 
+/// A print-ready book of `settings` laid out in full, its texts measured in the embedded face.
+struct LaidOutBook
+{
+    explicit LaidOutBook(TBookSettings bookSettings, int year = 2026)
+        : settings(std::move(bookSettings)), batch(std::make_unique<puzzle::TPuzzleBatch>()),
+          qj(random), measure(PrintReadyMeasure(fonts))
+    {
+        for (int i = 1; i <= settings.PageCount * settings.PuzzlesPerPage; ++i) {
+            batch->Puzzles[i] = std::string(40, '0') + std::string(41, '5');
+            batch->Solutions[i] = std::string(81, '7');
+        }
+        project.NewProject();
+        auto* report = dynamic_cast<report::TRepReport*>(project.Manager()->FindByPath("Report1"));
+        plan = PlanBook(settings);
+        for (int n = 2; n <= plan.Total(); ++n)
+            report->AddPage();
+        layout = std::make_unique<TBookLayout>(*project.Manager(), qj, *batch, settings, progress);
+        layout->SetTextMeasure(measure);
+        layout->LayoutFrontMatter(year);
+        layout->LayoutPuzzlePages();
+        layout->LayoutAnswerPages();
+        layout->LayoutNotesPages();
+    }
+
+    report::TRepPage& Page(int n)
+    {
+        return *dynamic_cast<report::TRepPage*>(
+            project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
+    }
+
+    /// The texts of page `n` in drawing order, empty ones left out.
+    std::vector<report::TRepText*> Texts(int n)
+    {
+        std::vector<report::TRepText*> texts;
+        for (auto* child : Page(n).Children())
+            if (auto* text = dynamic_cast<report::TRepText*>(child); text && !text->Text().empty())
+                texts.push_back(text);
+        return texts;
+    }
+
+    TBookSettings settings;
+    std::unique_ptr<puzzle::TPuzzleBatch> batch;
+    puzzle::TRandom random;
+    puzzle::TQJ qj;
+    report::TRepProject project;
+    report::TFontManager fonts;
+    TTextMeasure measure;
+    NullProgress progress;
+    TBookPlan plan;
+    std::unique_ptr<TBookLayout> layout;
+};
+
 /// Lays out a whole print-ready book and checks every item of every page against the margins,
 /// measuring texts in the face the book embeds.
 class PrintReadyLayoutTest : public ::testing::TestWithParam<std::tuple<std::string, int>>
@@ -155,28 +211,15 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
     settings.Candidates = perPage == 1;
     settings.Title = "A Rather Long Title To Wrap, " + std::string(90, 'W'); // and to break
     settings.Author = "Somebody";
-    auto batch = std::make_unique<puzzle::TPuzzleBatch>();
-    for (int i = 1; i <= 12; ++i) {
-        batch->Puzzles[i] = std::string(40, '0') + std::string(41, '5');
-        batch->Solutions[i] = std::string(81, '7');
-    }
-    puzzle::TRandom random;
-    puzzle::TQJ qj(random);
-    report::TRepProject project;
-    project.NewProject();
-    auto* report = dynamic_cast<report::TRepReport*>(project.Manager()->FindByPath("Report1"));
-    const TBookPlan plan = PlanBook(settings);
-    for (int n = 2; n <= plan.Total(); ++n)
-        report->AddPage();
-    NullProgress progress;
-    TBookLayout layout(*project.Manager(), qj, *batch, settings, progress);
-    report::TFontManager fonts;
-    const TTextMeasure measure = PrintReadyMeasure(fonts);
-    layout.SetTextMeasure(measure);
-    layout.LayoutFrontMatter();
-    layout.LayoutPuzzlePages();
-    layout.LayoutAnswerPages();
-    layout.LayoutNotesPages();
+    settings.Volume = 12;
+    settings.Publisher = "A Publishing House With A Fairly Long Name, " + std::string(30, 'P');
+    settings.Website = "www." + std::string(70, 'w') + ".example";
+    settings.Edition = "First edition, " + std::string(60, 'E');
+    settings.Isbn = "978-1-4028-9462-6";
+    LaidOutBook book(settings);
+    const TBookLayout& layout = *book.layout;
+    const TBookPlan& plan = book.plan;
+    const TTextMeasure& measure = book.measure;
     EXPECT_GE(layout.SmallestText(), 7);
     EXPECT_GE(layout.ThinnestLine() * 72.0 / 600, 0.75);
 
@@ -184,9 +227,7 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
     const TMargins& m = g.Margins();
     for (int n = 1; n <= plan.Total(); ++n) {
         SCOPED_TRACE("page " + std::to_string(n));
-        auto* page = dynamic_cast<report::TRepPage*>(
-            project.Manager()->FindByPath("Report1.Page" + std::to_string(n)));
-        ASSERT_TRUE(page);
+        report::TRepPage* page = &book.Page(n);
         EXPECT_EQ(page->PageWidth(), g.PageWidth());
         const double left = g.BlockLeft(n), right = left + g.BlockWidth();
         bool numbered = false;
@@ -200,7 +241,10 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
                 EXPECT_EQ(text->Font().Name, "Liberation Sans");
                 const double w = measure(text->Text(), text->Font().Size);
                 const bool centred = text->FontJustify() == report::TPrintJustify::pjCenter;
-                x1 = centred ? text->Left() + text->Width() / 2 - w / 2 : text->Left();
+                const bool flushRight = text->FontJustify() == report::TPrintJustify::pjRight;
+                x1 = centred      ? text->Left() + text->Width() / 2 - w / 2
+                     : flushRight ? text->Left() + text->Width() - w
+                                  : text->Left();
                 x2 = x1 + w;
                 y1 = text->Top();
                 y2 = text->Top() + text->Font().Size / 60.0;
@@ -225,6 +269,215 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
             EXPECT_LE(y2, g.PageHeight() - m.Bottom + 1e-9);
         }
         EXPECT_EQ(numbered, n > plan.FrontPages);
+    }
+}
+
+/// A print-ready book of `pages` puzzle pages on `paper`.
+TBookSettings PrintReadyOn(const std::string& paper, int pages, int perPage)
+{
+    TBookSettings settings;
+    settings.Paper = paper;
+    settings.PrintReady = true;
+    settings.PageCount = pages;
+    settings.PuzzlesPerPage = perPage;
+    return settings;
+}
+
+/// Every text of the book, page by page, joined by newlines.
+std::string BookText(LaidOutBook& book)
+{
+    std::string all;
+    for (int n = 1; n <= book.plan.Total(); ++n)
+        for (auto* text : book.Texts(n))
+            all += text->Text() + "\n";
+    return all;
+}
+
+bool HasText(LaidOutBook& book, int n, std::string_view wanted)
+{
+    for (auto* text : book.Texts(n))
+        if (text->Text() == wanted)
+            return true;
+    return false;
+}
+
+TEST(ImprintTest, RunningHeadIsTheTitleOnTheOutsideEdgeAlignedWithTheGrids)
+{
+    for (int perPage : {1, 2, 4}) {
+        SCOPED_TRACE("per page " + std::to_string(perPage));
+        TBookSettings settings = PrintReadyOn("6x9", 3, perPage);
+        settings.LevelIndex = 3;
+        settings.Volume = 2;
+        LaidOutBook book(settings);
+        const TPageGeometry& g = book.layout->Geometry();
+        EXPECT_EQ(book.layout->RunningHead(), "Hard Sudoku - Volume 2"); // the level's title
+        const int lastAnswerPage =
+            book.plan.FrontPages + book.plan.PuzzlePages + book.plan.AnswerPages;
+        for (int n = book.plan.FrontPages + 1; n <= lastAnswerPage; ++n) {
+            SCOPED_TRACE("page " + std::to_string(n));
+            const std::vector<report::TRepText*> texts = book.Texts(n);
+            ASSERT_FALSE(texts.empty());
+            const report::TRepText& head = *texts.front();
+            EXPECT_EQ(head.Text(), "Hard Sudoku - Volume 2");
+            // The grids' outer edges: the leftmost and rightmost vertical lines of the page.
+            double gridLeft = g.PageWidth(), gridRight = 0;
+            for (auto* child : book.Page(n).Children())
+                if (auto* line = dynamic_cast<report::TRepLine*>(child))
+                    if (line->Height() > 0) {
+                        gridLeft = std::min(gridLeft, line->Left());
+                        gridRight = std::max(gridRight, line->Left());
+                    }
+            if (n % 2 == 1) {
+                EXPECT_EQ(head.FontJustify(), report::TPrintJustify::pjRight);
+                EXPECT_NEAR(head.Left() + head.Width(), gridRight, 1e-9);
+                EXPECT_GT(head.Left() + head.Width(), g.PageWidth() / 2);
+            } else {
+                EXPECT_EQ(head.FontJustify(), report::TPrintJustify::pjLeft);
+                EXPECT_NEAR(head.Left(), gridLeft, 1e-9);
+                EXPECT_LT(head.Left(), g.PageWidth() / 2);
+            }
+        }
+    }
+}
+
+TEST(ImprintTest, ATooLongTitleShrinksAndIsCutInsideTheGrids)
+{
+    TBookSettings settings = PrintReadyOn("5.5x8.5", 1, 2);
+    settings.Title = "The Very Long Title Of A Book " + std::string(88, 'T'); // 118 characters
+    LaidOutBook book(settings);
+    const report::TRepText& head = *book.Texts(book.plan.FrontPages + 1).front();
+    EXPECT_EQ(head.Text().substr(0, 20), "The Very Long Title ");
+    EXPECT_EQ(head.Text().substr(head.Text().size() - 3), "...");
+    EXPECT_LE(book.measure(head.Text(), head.Font().Size), head.Width() + 1e-9);
+    EXPECT_GE(head.Font().Size, 7);
+}
+
+TEST(ImprintTest, WithoutAPublisherNoVendorNameOrAddressAppears)
+{
+    TBookSettings settings = PrintReadyOn("letter", 2, 4);
+    settings.Title = "Puzzles for Travellers";
+    settings.Author = "Ana N\xC3\xBA\xC3\xB1"
+                      "ez";
+    LaidOutBook book(settings);
+    std::string all = BookText(book);
+    std::ranges::transform(all, all.begin(), [](unsigned char c) { return std::tolower(c); });
+    EXPECT_EQ(all.find("velmora"), std::string::npos);
+    EXPECT_EQ(all.find("gridquill"), std::string::npos);
+    EXPECT_EQ(all.find("printed by"), std::string::npos);
+    // The title page: title, author, no volume.
+    EXPECT_TRUE(HasText(book, 1, "Puzzles for Travellers"));
+    EXPECT_TRUE(HasText(book, 1,
+                        "by Ana N\xFA\xF1"
+                        "ez"));
+    EXPECT_EQ(book.Texts(1).size(), 2u);
+    // The copyright page names the author; "How to play" follows it.
+    EXPECT_TRUE(HasText(book, 2,
+                        "Copyright \xA9 2026 Ana N\xFA\xF1"
+                        "ez. All rights reserved."));
+    EXPECT_EQ(book.Texts(2).size(), 1u);
+    EXPECT_EQ(book.Texts(3).front()->Text(), "How to play");
+}
+
+TEST(ImprintTest, TheCopyrightPageCarriesWhatTheUserGave)
+{
+    TBookSettings settings = PrintReadyOn("6x9", 1, 1);
+    settings.Volume = 3;
+    settings.Publisher = "Harbour Books Ltd.";
+    settings.Website = "harbourbooks.example";
+    settings.Edition = "Second edition, 2027";
+    settings.Isbn = "0-306-40615-2";
+    LaidOutBook book(settings, 2031);
+    // No author: the publisher holds the copyright, with one full stop after "Ltd.".
+    const std::vector<std::string> expected = {
+        "Copyright \xA9 2031 Harbour Books Ltd. All rights reserved.",
+        "Second edition, 2027",
+        "ISBN 0-306-40615-2",
+        "Volume 3",
+        "harbourbooks.example",
+        "Printed by Harbour Books Ltd."};
+    std::vector<std::string> got;
+    for (auto* text : book.Texts(2))
+        got.push_back(text->Text());
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(HasText(book, 1, "Volume 3"));
+    EXPECT_TRUE(HasText(book, 1, "Harbour Books Ltd."));
+    EXPECT_FALSE(HasText(book, 1, "harbourbooks.example"));
+}
+
+TEST(ImprintTest, PublisherWebsiteEditionAndIsbnAreCheckedLikeTheTitle)
+{
+    auto problem = [](auto change) {
+        TBookSettings settings;
+        change(settings);
+        try {
+            CheckPrintSettings(settings);
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_NE(problem([](TBookSettings& s) { s.Publisher = "\xE6\x97\xA5"; }).find("the publisher"),
+              std::string::npos);
+    EXPECT_NE(problem([](TBookSettings& s) {
+                  s.Website = std::string(81, 'w');
+              }).find("the website is longer than 80"),
+              std::string::npos);
+    EXPECT_NE(problem([](TBookSettings& s) { s.Edition = "a\x01"; }).find("the edition"),
+              std::string::npos);
+    EXPECT_NE(problem([](TBookSettings& s) { s.Isbn = "978-1-4028-9462-7"; }).find("check digit"),
+              std::string::npos);
+    EXPECT_EQ(problem([](TBookSettings& s) { s.Isbn = "978-1-4028-9462-6"; }), "accepted");
+    // Blank texts are none at all.
+    TBookSettings blank = WithoutBlankTexts([] {
+        TBookSettings s;
+        s.Publisher = s.Website = s.Edition = s.Isbn = "   ";
+        return s;
+    }());
+    EXPECT_TRUE(blank.Publisher.empty() && blank.Website.empty() && blank.Edition.empty() &&
+                blank.Isbn.empty());
+}
+
+TEST(IsbnTest, CheckDigitsLengthsAndCharacters)
+{
+    struct Case
+    {
+        const char* Isbn;
+        const char* Digits; ///< nullptr: refused with a message holding Problem
+        const char* Problem;
+    };
+    const Case cases[] = {
+        {"978-1-4028-9462-6", "9781402894626", nullptr},
+        {"9780306406157", "9780306406157", nullptr},
+        {"979-10-90636-07-1", "9791090636071", nullptr},
+        {"0-306-40615-2", "0306406152", nullptr},
+        {"0-8044-2957-X", "080442957X", nullptr}, // check digit ten
+        {"080442957x", "080442957X", nullptr},
+        {"978 0 306 40615 7", "9780306406157", nullptr},
+        {"978-1-4028-9462-7", nullptr, "has the check digit 7 where its other digits call for 6"},
+        {"0-306-40615-3", nullptr, "has the check digit 3 where its other digits call for 2"},
+        {"0-8044-2957-1", nullptr, "call for X"},
+        {"978-1-4028-9462", nullptr, "has 12 digits; an ISBN has 13 (or 10)"},
+        {"97814028946260", nullptr, "has 14 digits"},
+        {"", nullptr, "has 0 digits"},
+        {"978-1-4O28-9462-6", nullptr, "holds 'O'"},
+        {"978030640615X", nullptr, "holds 'X'"}, // X ends only an ISBN-10
+        {"08044X2957", nullptr, "holds 'X'"},
+        {"ISBN 9780306406157", nullptr, "holds 'I'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Isbn);
+        if (c.Digits) {
+            EXPECT_EQ(IsbnDigits(c.Isbn), c.Digits);
+            continue;
+        }
+        try {
+            IsbnDigits(c.Isbn);
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.Problem), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(std::string("\"") + c.Isbn + "\""),
+                      std::string::npos);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -227,7 +228,7 @@ bool IsSolution(const std::string& cells)
 TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
 {
     const std::vector<PaperCase> cases = {
-        {"6x9", 432, 648, "--pages 20 --per-page 1 --candidates"},
+        {"6x9", 432, 648, "--pages 19 --per-page 1 --candidates"},
         {"a4", 595.32, 841.92, "--pages 7 --per-page 2"},
         {"5.5x8.5", 396, 612, "--pages 9 --per-page 4"},
         {"letter", 612, 792, "--pages 3 --per-page 1"},
@@ -278,8 +279,9 @@ TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
         std::string title = PageText(pdf, 1);
         EXPECT_NE(title.find("Puzzles at Caf\xC3\xA9 Nord"), std::string::npos) << title;
         EXPECT_NE(title.find("by A. Writer"), std::string::npos) << title;
-        EXPECT_NE(PageText(pdf, 2).find("How to play"), std::string::npos);
-        for (int page : {3, 4, pages}) {
+        EXPECT_NE(PageText(pdf, 2).find("Copyright"), std::string::npos);
+        EXPECT_NE(PageText(pdf, 3).find("How to play"), std::string::npos);
+        for (int page : {4, 5, pages}) {
             std::string text = PageText(pdf, page);
             std::istringstream lines(text);
             bool found = false;
@@ -317,7 +319,7 @@ TEST_F(PrintReadyCliTest, EveryAnswerSolvesItsPuzzleInATrimmedBook)
                 ASSERT_GE(read, 1) << "page " << i + 1 << " label '" << grid.Label << "'";
                 if (read == 2) {
                     answers[n] = grid;
-                    EXPECT_EQ(page, 2 + (n - 1) / perPage + 1) << "answer " << n;
+                    EXPECT_EQ(page, 3 + (n - 1) / perPage + 1) << "answer " << n;
                 } else if (n <= 5 * perPage) {
                     puzzles[n] = grid;
                 }
@@ -327,7 +329,7 @@ TEST_F(PrintReadyCliTest, EveryAnswerSolvesItsPuzzleInATrimmedBook)
         ASSERT_EQ(answers.size(), puzzles.size());
         for (const auto& [n, puzzle] : puzzles) {
             const Grid& answer = answers.at(n);
-            EXPECT_EQ(puzzle.Page, 2 + (n - 1) / perPage + 1);
+            EXPECT_EQ(puzzle.Page, 3 + (n - 1) / perPage + 1);
             EXPECT_TRUE(IsSolution(answer.Cells)) << "answer " << n << ": " << answer.Cells;
             int givens = 0;
             for (std::size_t i = 0; i < 81; ++i)
@@ -397,11 +399,89 @@ TEST_F(PrintReadyCliTest, RenderingTheStreamOfAPdfxBookGivesTheSameBook)
 
 TEST_F(PrintReadyCliTest, TheGutterGrowsWithThePageCount)
 {
-    // 200 pages of four puzzles: 2 + 200 + 200 pages, no notes needed.
+    // 200 pages of four puzzles: 3 + 200 + 200 pages and one notes page.
     Outcome made = Book("--pages 200 --per-page 4 --paper a4 --print-ready", "big.pdf");
     ASSERT_EQ(made.Exit, 0) << made.Out;
-    EXPECT_NE(made.Out.find("402 pages, inside margin 0.625 in"), std::string::npos) << made.Out;
-    EXPECT_NE(PageText(Path("big.pdf"), 402).find("Sudoku #800 - page 202"), std::string::npos);
+    EXPECT_NE(made.Out.find("404 pages (1 notes page added), inside margin 0.625 in"),
+              std::string::npos)
+        << made.Out;
+    EXPECT_NE(PageText(Path("big.pdf"), 403).find("Sudoku #800 - page 203"), std::string::npos);
+}
+
+std::string Lower(std::string text)
+{
+    std::ranges::transform(text, text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+TEST_F(PrintReadyCliTest, TheTitleHeadsEveryGridPageAndNoVendorIsNamed)
+{
+    for (const std::string& args :
+         {std::string("--pages 5 --per-page 2 --level hard --paper 6x9 --volume 3"),
+          std::string("--pages 9 --per-page 4 --paper 5.5x8.5 --title 'Sudoku for Travellers' "
+                      "--author 'Ana N\xC3\xBA\xC3\xB1"
+                      "ez'")}) {
+        SCOPED_TRACE(args);
+        Outcome made = Book(args + " --print-ready --force", "head.pdf");
+        ASSERT_EQ(made.Exit, 0) << made.Out;
+        const std::string pdf = Path("head.pdf");
+        const bool volume = args.find("--volume") != std::string::npos;
+        const std::string head = volume ? "Hard Sudoku - Volume 3" : "Sudoku for Travellers";
+        const int perPage = volume ? 2 : 4, puzzlePages = volume ? 5 : 9;
+        const int gridPages = puzzlePages + (puzzlePages * perPage + 3) / 4;
+        for (int page = 4; page < 4 + gridPages; ++page) {
+            // The head is the page's first line, pushed right on a right-hand (odd) page.
+            std::istringstream lines(PageText(pdf, page));
+            std::string first;
+            while (std::getline(lines, first) && first.find_first_not_of(' ') == std::string::npos)
+                ;
+            const std::size_t at = first.find(head);
+            EXPECT_NE(at, std::string::npos) << "page " << page << ": " << first;
+            if (page % 2 == 1)
+                EXPECT_GT(at, 4u) << "page " << page << ": " << first;
+            else
+                EXPECT_LT(at, 4u) << "page " << page << ": " << first;
+        }
+        const std::string all = Lower(Shell("pdftotext '" + pdf + "' -").Out);
+        EXPECT_EQ(all.find("velmora"), std::string::npos);
+        EXPECT_EQ(all.find("gridquill"), std::string::npos);
+        EXPECT_EQ(all.find("printed by"), std::string::npos);
+        const std::string title = PageText(pdf, 1);
+        EXPECT_EQ(title.find("Volume 3") != std::string::npos, volume) << title;
+    }
+}
+
+TEST_F(PrintReadyCliTest, TheCopyrightPageShowsTheIsbnEditionAndPublisher)
+{
+    Outcome made = Book("--print-ready --pages 2 --paper 6x9 --title 'Travel Sudoku' --author "
+                        "'A. Writer' --isbn 978-1-4028-9462-6 --edition 'First edition' "
+                        "--publisher 'Harbour Books' --website harbourbooks.example --volume 2",
+                        "sellable.pdf"); // SOURCE_DATE_EPOCH: 2026
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    const std::string pdf = Path("sellable.pdf");
+    const std::string copyright = PageText(pdf, 2);
+    for (const char* line :
+         {"Copyright \xC2\xA9 2026 A. Writer. All rights reserved.", "First edition",
+          "ISBN 978-1-4028-9462-6", "Volume 2", "harbourbooks.example", "Printed by Harbour Books"})
+        EXPECT_NE(copyright.find(line), std::string::npos) << line << " in\n" << copyright;
+    const std::string title = PageText(pdf, 1);
+    EXPECT_NE(title.find("Harbour Books"), std::string::npos) << title;
+    EXPECT_EQ(title.find("harbourbooks.example"), std::string::npos) << title;
+    EXPECT_NE(PageText(pdf, 3).find("How to play"), std::string::npos);
+}
+
+TEST_F(PrintReadyCliTest, AnIsbnWithAWrongCheckDigitIsAUsageError)
+{
+    Outcome wrong = Book("--print-ready --isbn 978-1-4028-9462-5", "bad.pdf");
+    EXPECT_EQ(wrong.Exit, 2);
+    EXPECT_NE(wrong.Out.find("the ISBN \"978-1-4028-9462-5\" has the check digit 5 where its "
+                             "other digits call for 6"),
+              std::string::npos)
+        << wrong.Out;
+    Outcome shortIsbn = Book("--print-ready --isbn 0-306-4061", "bad.pdf");
+    EXPECT_EQ(shortIsbn.Exit, 2);
+    EXPECT_NE(shortIsbn.Out.find("has 8 digits"), std::string::npos) << shortIsbn.Out;
+    EXPECT_FALSE(fs::exists(Dir / "bad.pdf"));
 }
 
 TEST_F(PrintReadyCliTest, BadValuesAreUsageErrorsNamingWhatWasWrong)
