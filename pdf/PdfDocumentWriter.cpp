@@ -156,7 +156,7 @@ void TRenderPDF::WriteInfo(int number)
     entry("Title", settings.Title);
     entry("Author", settings.Author);
     entry("Subject", DocInfo.Subject);
-    entry("Keywords", DocInfo.KeyWords);
+    entry("Keywords", settings.Keywords.empty() ? DocInfo.KeyWords : settings.Keywords);
     entry("Creator", DocInfo.Creator);
     entry("Producer", DocInfo.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();

@@ -51,7 +51,7 @@ void TRenderPDF::BeginDocument()
     if (m_streamSettings)
         m_doc->Settings = *std::exchange(m_streamSettings, std::nullopt);
     else
-        m_doc->Settings = {PdfX, DocInfo.Title, DocInfo.Author};
+        m_doc->Settings = {.PdfX = PdfX, .Title = DocInfo.Title, .Author = DocInfo.Author};
     m_doc->Catalog = std::make_unique<TPDFCatalog>();
     m_doc->Pages = std::make_unique<TPDFPages>();
     m_doc->PageList.push_back(std::make_unique<TPDFPage>());

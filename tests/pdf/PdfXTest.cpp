@@ -86,8 +86,8 @@ TEST(PdfX, InformationBeyondAsciiIsWrittenAsUtf16WhenAsked)
     EXPECT_NE(bytes.find("/Author (\\(plain\\))\r\n"), std::string::npos);
 }
 
-// A stream's settings replace the renderer's PdfX, title and author for that document alone:
-// the next stream without settings is made with the renderer's own again.
+// A stream's settings replace the renderer's PdfX, title, author and keywords for that document
+// alone: the next stream without settings is made with the renderer's own again.
 TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
 {
     auto page = [](test::TStreamBuilder& b) {
@@ -98,7 +98,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
         b.EndPage();
     };
     test::TStreamBuilder x, plainTitled, old;
-    x.DocumentJobHeader(1, 0x01, {"Caf\xE9", ""});
+    x.DocumentJobHeader(1, 0x01, {"Caf\xE9", "", "k,w"});
     plainTitled.DocumentJobHeader(1, 0x00, {"S", "A"});
     old.JobHeader(1);
     for (auto* b : {&x, &plainTitled, &old})
@@ -109,6 +109,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     pdf.UnicodeDocInfo = true;
     pdf.DocInfo.Title = "Own";
     pdf.DocInfo.Author = "Self";
+    pdf.DocInfo.KeyWords = "own";
     const std::string fromX = pdf.RenderToString(x.Bytes);
     EXPECT_EQ(fromX, [&] {
         TRenderPDF configured; // the same document made by configuring the renderer
@@ -116,6 +117,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
         configured.UnicodeDocInfo = true;
         configured.PdfX = true;
         configured.DocInfo.Title = "Caf\xE9";
+        configured.DocInfo.KeyWords = "k,w";
         return configured.RenderToString(old.Bytes);
     }());
     EXPECT_NE(fromX.find("/Title <FEFF00430061006600E9>\r\n"), std::string::npos);
@@ -134,6 +136,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     EXPECT_EQ(titled.find("/TrimBox"), std::string::npos);
     EXPECT_NE(titled.find("0 0 0 rg"), std::string::npos);
     EXPECT_NE(titled.find("/Title (S)\r\n/Author (A)\r\n"), std::string::npos);
+    EXPECT_NE(titled.find("/Keywords (own)\r\n"), std::string::npos); // none in the stream
     EXPECT_NE(pdf.RenderToString(old.Bytes).find("/GTS_PDFXVersion"), std::string::npos);
 }
 
