@@ -237,6 +237,7 @@ void TRenderPDF::EndDocument()
 
     TPdfWriteContext context(doc.Body);
     context.PdfX = doc.Settings.PdfX;
+    context.TrimBox = doc.Settings.GrayWithTrimBox();
     context.EmbedFonts = EmbedFonts;
     context.FontEncoding = FontEncoding;
     context.Compress = UseCompression ? &OnCompress : nullptr;

@@ -147,13 +147,13 @@ void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        WriteColorOperator(out, c.RequestedPenColor, true, m_doc->Settings.PdfX);
+        WriteColorOperator(out, c.RequestedPenColor, true, m_doc->Settings.GrayWithTrimBox());
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        WriteColorOperator(out, c.RequestedBrushColor, false, m_doc->Settings.PdfX);
+        WriteColorOperator(out, c.RequestedBrushColor, false, m_doc->Settings.GrayWithTrimBox());
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
@@ -177,7 +177,7 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         TOperatorWriter out(ActiveBuffer());
         WriteOperator_BT(out);
         if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-            WriteColorOperator(out, c.RequestedTextColor, false, m_doc->Settings.PdfX);
+            WriteColorOperator(out, c.RequestedTextColor, false, m_doc->Settings.GrayWithTrimBox());
             c.EmittedTextColor = c.RequestedTextColor;
             c.TextColorValid = true;
             c.PenColorValid = false;

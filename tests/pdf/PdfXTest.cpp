@@ -140,5 +140,43 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     EXPECT_NE(pdf.RenderToString(old.Bytes).find("/GTS_PDFXVersion"), std::string::npos);
 }
 
+// A print-ready stream is made gray with trim boxes like PDF/X, but without PDF/X's own parts;
+// with both flags the document is the PDF/X one.
+TEST(PdfX, APrintReadyStreamIsGrayWithTrimBoxes)
+{
+    auto make = [](std::uint8_t flags) {
+        test::TStreamBuilder b;
+        b.DocumentJobHeader(2, flags, {"T"});
+        for (int number = 1; number <= 2; ++number) {
+            b.PageHeader(number);
+            b.StateDump(12.0f);
+            b.LineMetrics();
+            b.Text(TCode::LeftText, 2.0f, "7", 1.0f);
+            b.EndPage();
+        }
+        TRenderPDF pdf;
+        pdf.Clock = test::FixedDate;
+        return pdf.RenderToString(b.Bytes);
+    };
+    const std::string ready = make(0x02);
+    const std::string x = make(0x01);
+    for (int page = 0; page < 2; ++page)
+        EXPECT_EQ(PageContent(ready, page), PageContent(x, page)) << page;
+    EXPECT_EQ(ready.find(" rg"), std::string::npos);
+    const std::string boxes =
+        "/MediaBox [0 0 612.0000 792.0000]\r\n/TrimBox [0 0 612.0000 792.0000]\r\n";
+    std::size_t trimBoxes = 0;
+    for (std::size_t at = ready.find(boxes); at != std::string::npos;
+         at = ready.find(boxes, at + 1))
+        ++trimBoxes;
+    EXPECT_EQ(trimBoxes, 2u); // one on every page
+    for (const char* part : {"/OutputIntents", "/GTS_", "/ModDate", "/ID ["})
+        EXPECT_EQ(ready.find(part), std::string::npos) << part;
+    test::ExpectWellFormed(ready);
+    const std::string both = make(0x03);
+    for (const char* part : {"/OutputIntents", "/GTS_PDFXVersion", "/TrimBox"})
+        EXPECT_NE(both.find(part), std::string::npos) << part;
+}
+
 } // namespace
 } // namespace gq::pdf
