@@ -8,6 +8,7 @@
 #include "report/FontFace.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace gq::pdf
@@ -26,6 +27,18 @@ std::string CreationDate(const TDateTime& t)
     if (year.size() < 4)
         year.insert(0, 4 - year.size(), '0');
     return year + two(t.Month) + two(t.Day) + two(t.Hour) + two(t.Minute) + two(t.Second);
+}
+
+/// The time zone of a PDF date: "Z" for UTC, else "+HH'mm'" or "-HH'mm'".
+std::string DateZone(const TDateTime& t)
+{
+    if (t.UtcOffsetMinutes == 0)
+        return "Z";
+    const int minutes = t.UtcOffsetMinutes < 0 ? -t.UtcOffsetMinutes : t.UtcOffsetMinutes;
+    char zone[16];
+    std::snprintf(zone, sizeof zone, "%c%02d'%02d'", t.UtcOffsetMinutes < 0 ? '-' : '+',
+                  minutes / 60 % 100, minutes % 60);
+    return zone;
 }
 
 [[noreturn]] void FailCreate(const std::string& name, int error)
@@ -160,9 +173,11 @@ void TRenderPDF::WriteInfo(int number)
     entry("Creator", DocInfo.Creator);
     entry("Producer", DocInfo.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
-    out.FormatLine("/CreationDate (D:%s)", {CreationDate(now)});
+    // PDF/X wants dates that say their time zone; other documents keep the date they always had.
+    const std::string date = CreationDate(now) + (settings.PdfX ? DateZone(now) : "");
+    out.FormatLine("/CreationDate (D:%s)", {date});
     if (settings.PdfX) {
-        out.FormatLine("/ModDate (D:%s)", {CreationDate(now)});
+        out.FormatLine("/ModDate (D:%s)", {date});
         out.Line("/Trapped /False");
         out.Line("/GTS_PDFXVersion (PDF/X-1:2001)");
         out.Line("/GTS_PDFXConformance (PDF/X-1a:2001)");

@@ -357,7 +357,7 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
          {"/S /GTS_PDFX", "/OutputConditionIdentifier (CGATS TR 001)",
           "/RegistryName (http://www.color.org)", "/GTS_PDFXVersion (PDF/X-1:2001)",
           "/GTS_PDFXConformance (PDF/X-1a:2001)", "/Trapped /False", "/Title (Very Easy Sudoku)",
-          "/ModDate (D:20260101000000)", "/CreationDate (D:20260101000000)"})
+          "/ModDate (D:20260101000000Z)", "/CreationDate (D:20260101000000Z)"})
         EXPECT_NE(bytes.find(key), std::string::npos) << key;
     const std::string trailer = bytes.substr(bytes.rfind("trailer\r\n"));
     const std::size_t id = trailer.find("/ID [<");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -122,12 +123,28 @@ TEST(PdfWriter, DefaultClockHonoursSourceDateEpoch)
     ::unsetenv("SOURCE_DATE_EPOCH");
     EXPECT_EQ((std::array{t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second}),
               (std::array{2023, 11, 14, 22, 13, 20}));
+    EXPECT_EQ(t.UtcOffsetMinutes, 0);
 
     TRenderPDF pdf; // no clock pinned: the default clock reads the variable
     ::setenv("SOURCE_DATE_EPOCH", "0", 1);
     std::string out = pdf.RenderToString(OneCharacterStream());
     ::unsetenv("SOURCE_DATE_EPOCH");
     EXPECT_NE(out.find("/CreationDate (D:19700101000000)"), std::string::npos);
+}
+
+TEST(PdfWriter, TheLocalClockKnowsItsTimeZone)
+{
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved ? saved : "";
+    ::setenv("TZ", "<+0530>-5:30", 1);
+    ::tzset();
+    const TDateTime t = SystemClockNow();
+    if (saved)
+        ::setenv("TZ", before.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+    EXPECT_EQ(t.UtcOffsetMinutes, 330);
 }
 
 TEST(PdfWriter, OneRendererWritesDocumentsOneAfterAnother)

@@ -49,7 +49,7 @@ TEST(PdfX, TextIsGrayAndTheDocumentCarriesThePdfxParts)
     for (const char* part :
          {"/Pages 3 0 R\r\n/OutputIntents [\r\n<< /Type /OutputIntent /S /GTS_PDFX\r\n",
           "/MediaBox [0 0 612.0000 792.0000]\r\n/TrimBox [0 0 612.0000 792.0000]\r\n",
-          "/CreationDate (D:20260102030405)\r\n/ModDate (D:20260102030405)\r\n/Trapped /False\r\n"
+          "/CreationDate (D:20260102030405Z)\r\n/ModDate (D:20260102030405Z)\r\n/Trapped /False\r\n"
           "/GTS_PDFXVersion (PDF/X-1:2001)\r\n/GTS_PDFXConformance (PDF/X-1a:2001)\r\n>>"})
         EXPECT_NE(x.find(part), std::string::npos) << part;
     for (const char* part : {"/OutputIntents", "/TrimBox", "/GTS_", "/ID ["})
@@ -138,6 +138,31 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     EXPECT_NE(titled.find("/Title (S)\r\n/Author (A)\r\n"), std::string::npos);
     EXPECT_NE(titled.find("/Keywords (own)\r\n"), std::string::npos); // none in the stream
     EXPECT_NE(pdf.RenderToString(old.Bytes).find("/GTS_PDFXVersion"), std::string::npos);
+}
+
+// PDF/X dates say their time zone: Z for UTC, the offset otherwise.
+TEST(PdfX, DatesCarryTheirTimeZone)
+{
+    auto b = OnePage(12.0f);
+    b.EndPage();
+    TRenderPDF pdf;
+    pdf.PdfX = true;
+    pdf.DocInfo.Title = "T";
+    for (const auto& [offset, zone] : std::initializer_list<std::pair<int, const char*>>{
+             {0, "Z"}, {60, "+01'00'"}, {-330, "-05'30'"}, {345, "+05'45'"}}) {
+        pdf.Clock = [offset] {
+            TDateTime t = test::FixedDate();
+            t.UtcOffsetMinutes = offset;
+            return t;
+        };
+        const std::string bytes = pdf.RenderToString(b.Bytes);
+        const std::string date = std::string("(D:20260102030405") + zone + ")\r\n";
+        EXPECT_NE(bytes.find("/CreationDate " + date + "/ModDate " + date), std::string::npos)
+            << zone;
+    }
+    pdf.PdfX = false; // other documents keep their date as it was
+    EXPECT_NE(pdf.RenderToString(b.Bytes).find("/CreationDate (D:20260102030405)\r\n"),
+              std::string::npos);
 }
 
 // A print-ready stream is made gray with trim boxes like PDF/X, but without PDF/X's own parts;
