@@ -3,6 +3,7 @@
 
 #include "pdf/RenderPDF.h"
 
+#include "pdf/Flate.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderPDFDocument.h"
 #include "report/FontFace.h"
@@ -255,7 +256,12 @@ void TRenderPDF::EndDocument()
     context.TrimBox = doc.Settings.GrayWithTrimBox();
     context.EmbedFonts = EmbedFonts;
     context.FontEncoding = FontEncoding;
-    context.Compress = UseCompression ? &OnCompress : nullptr;
+    // Print-ready documents are compressed, with the caller's compressor or else zlib's.
+    const TCompressEvent flate = [](std::string_view content, std::string&) {
+        return FlateCompress(content);
+    };
+    const TCompressEvent& compressor = OnCompress ? OnCompress : flate;
+    context.Compress = UseCompression || doc.Settings.PrintReady ? &compressor : nullptr;
     context.OutlinesNumber = doc.Outlines->Number;
     context.PagesNumber = doc.Pages->Number;
     context.ProcSetNumber = doc.ProcSet->Number;

@@ -69,6 +69,7 @@ void TPDFPageContent::WriteToBuffer(TPdfWriteContext& out)
         out.Line(">>");
         out.Line("stream");
         out.Text(packed);
+        out.Line(""); // binary data ends before the line end that /Length leaves out
     } else {
         out.FormatLine("<< /Length %d >>", {Content.size()});
         out.Line("stream");
