@@ -39,6 +39,10 @@ std::span<const std::uint8_t> Bytes(std::string_view text)
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+/// Keywords of a print-ready book's PDF. A plain book keeps the renderer's keywords that it has
+/// always carried (ConfigureRenderer), misspelling included, so that its bytes do not change.
+constexpr std::string_view kPrintReadyKeywords = "printable sudoku,pdf sudoku,sudoku";
+
 /// The PDF renderer as the program configures it.
 void ConfigureRenderer(pdf::TRenderPDF& renderer)
 {
@@ -145,7 +149,8 @@ class TRisingProgress final : public IBookProgress
     int m_value = 0;
 };
 /// The document settings of one book: PDF/X, and its title and author in the information
-/// dictionary (a print-ready book always has a title). They travel in the page stream, so that
+/// dictionary (a print-ready book always has a title); a print-ready book also says so, and
+/// carries its own keywords. They travel in the page stream, so that
 /// the stream alone makes the book's PDF again.
 void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& settings,
                        const TBookLayout& layout)
@@ -156,6 +161,10 @@ void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& s
     if (document.Title.empty() && layout.Geometry().PrintReady())
         document.Title = BookTitle(settings);
     document.Author = ToPageText(settings.Author, "the author");
+    if (layout.Geometry().PrintReady()) {
+        document.PrintReady = true;
+        document.Keywords = std::string(kPrintReadyKeywords);
+    }
     writer.SetDocumentSettings(std::move(document));
 }
 

@@ -16,8 +16,9 @@ namespace
 
 TDateTime FromTm(const std::tm& tm)
 {
-    return TDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                     tm.tm_min,         tm.tm_sec,     tm.tm_wday};
+    return TDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec,
+                     tm.tm_wday,        static_cast<int>(tm.tm_gmtoff / 60)};
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 
 #include "pdf/RenderPDF.h"
 
+#include "pdf/Flate.h"
 #include "pdf/PdfError.h"
 #include "pdf/RenderPDFDocument.h"
 #include "report/FontFace.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace gq::pdf
@@ -26,6 +28,18 @@ std::string CreationDate(const TDateTime& t)
     if (year.size() < 4)
         year.insert(0, 4 - year.size(), '0');
     return year + two(t.Month) + two(t.Day) + two(t.Hour) + two(t.Minute) + two(t.Second);
+}
+
+/// The time zone of a PDF date: "Z" for UTC, else "+HH'mm'" or "-HH'mm'".
+std::string DateZone(const TDateTime& t)
+{
+    if (t.UtcOffsetMinutes == 0)
+        return "Z";
+    const int minutes = t.UtcOffsetMinutes < 0 ? -t.UtcOffsetMinutes : t.UtcOffsetMinutes;
+    char zone[16];
+    std::snprintf(zone, sizeof zone, "%c%02d'%02d'", t.UtcOffsetMinutes < 0 ? '-' : '+',
+                  minutes / 60 % 100, minutes % 60);
+    return zone;
 }
 
 [[noreturn]] void FailCreate(const std::string& name, int error)
@@ -156,13 +170,15 @@ void TRenderPDF::WriteInfo(int number)
     entry("Title", settings.Title);
     entry("Author", settings.Author);
     entry("Subject", DocInfo.Subject);
-    entry("Keywords", DocInfo.KeyWords);
+    entry("Keywords", settings.Keywords.empty() ? DocInfo.KeyWords : settings.Keywords);
     entry("Creator", DocInfo.Creator);
     entry("Producer", DocInfo.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
-    out.FormatLine("/CreationDate (D:%s)", {CreationDate(now)});
+    // PDF/X wants dates that say their time zone; other documents keep the date they always had.
+    const std::string date = CreationDate(now) + (settings.PdfX ? DateZone(now) : "");
+    out.FormatLine("/CreationDate (D:%s)", {date});
     if (settings.PdfX) {
-        out.FormatLine("/ModDate (D:%s)", {CreationDate(now)});
+        out.FormatLine("/ModDate (D:%s)", {date});
         out.Line("/Trapped /False");
         out.Line("/GTS_PDFXVersion (PDF/X-1:2001)");
         out.Line("/GTS_PDFXConformance (PDF/X-1a:2001)");
@@ -237,9 +253,15 @@ void TRenderPDF::EndDocument()
 
     TPdfWriteContext context(doc.Body);
     context.PdfX = doc.Settings.PdfX;
+    context.TrimBox = doc.Settings.GrayWithTrimBox();
     context.EmbedFonts = EmbedFonts;
     context.FontEncoding = FontEncoding;
-    context.Compress = UseCompression ? &OnCompress : nullptr;
+    // Print-ready documents are compressed, with the caller's compressor or else zlib's.
+    const TCompressEvent flate = [](std::string_view content, std::string&) {
+        return FlateCompress(content);
+    };
+    const TCompressEvent& compressor = OnCompress ? OnCompress : flate;
+    context.Compress = UseCompression || doc.Settings.PrintReady ? &compressor : nullptr;
     context.OutlinesNumber = doc.Outlines->Number;
     context.PagesNumber = doc.Pages->Number;
     context.ProcSetNumber = doc.ProcSet->Number;

@@ -69,6 +69,7 @@ void TPDFPageContent::WriteToBuffer(TPdfWriteContext& out)
         out.Line(">>");
         out.Line("stream");
         out.Text(packed);
+        out.Line(""); // binary data ends before the line end that /Length leaves out
     } else {
         out.FormatLine("<< /Length %d >>", {Content.size()});
         out.Line("stream");
@@ -95,7 +96,7 @@ void TPDFPage::WriteToBuffer(TPdfWriteContext& out)
     out.FormatLine("/ProcSet %d 0 R", {out.ProcSetNumber});
     out.Line(">>");
     out.FormatLine("/MediaBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
-    if (out.PdfX)
+    if (out.TrimBox)
         out.FormatLine("/TrimBox [0 0 %.4f %.4f]", {Width * 72.0, Height * 72.0});
     out.FormatLine("/Contents %d 0 R", {Number + 1});
     out.EndDictionary();

@@ -64,7 +64,10 @@ class TPdfWriteContext
         EndObject();
     }
 
+    /// PDF/X-1a:2001: the output intent in the catalog.
     bool PdfX = false;
+    /// A /TrimBox equal to the /MediaBox on every page (PDF/X and print-ready documents).
+    bool TrimBox = false;
     bool EmbedFonts = false;
     TPDFFontEncoding FontEncoding = TPDFFontEncoding::feWinAnsiEncoding;
     /// Compresses content streams; null writes them uncompressed.

@@ -51,7 +51,7 @@ void TRenderPDF::BeginDocument()
     if (m_streamSettings)
         m_doc->Settings = *std::exchange(m_streamSettings, std::nullopt);
     else
-        m_doc->Settings = {PdfX, DocInfo.Title, DocInfo.Author};
+        m_doc->Settings = {.PdfX = PdfX, .Title = DocInfo.Title, .Author = DocInfo.Author};
     m_doc->Catalog = std::make_unique<TPDFCatalog>();
     m_doc->Pages = std::make_unique<TPDFPages>();
     m_doc->PageList.push_back(std::make_unique<TPDFPage>());
@@ -147,13 +147,13 @@ void TRenderPDF::EmitGraphicsState(TOperatorWriter& out)
         c.DashValid = true;
     }
     if (!c.PenColorValid || c.EmittedPenColor != c.RequestedPenColor) {
-        WriteColorOperator(out, c.RequestedPenColor, true, m_doc->Settings.PdfX);
+        WriteColorOperator(out, c.RequestedPenColor, true, m_doc->Settings.GrayWithTrimBox());
         c.EmittedPenColor = c.RequestedPenColor;
         c.PenColorValid = true;
         c.TextColorValid = false;
     }
     if (!c.BrushColorValid || c.EmittedBrushColor != c.RequestedBrushColor) {
-        WriteColorOperator(out, c.RequestedBrushColor, false, m_doc->Settings.PdfX);
+        WriteColorOperator(out, c.RequestedBrushColor, false, m_doc->Settings.GrayWithTrimBox());
         c.EmittedBrushColor = c.RequestedBrushColor;
         c.BrushColorValid = true;
         c.TextColorValid = false;
@@ -177,7 +177,7 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         TOperatorWriter out(ActiveBuffer());
         WriteOperator_BT(out);
         if (!c.TextColorValid || c.EmittedTextColor != c.RequestedTextColor) {
-            WriteColorOperator(out, c.RequestedTextColor, false, m_doc->Settings.PdfX);
+            WriteColorOperator(out, c.RequestedTextColor, false, m_doc->Settings.GrayWithTrimBox());
             c.EmittedTextColor = c.RequestedTextColor;
             c.TextColorValid = true;
             c.PenColorValid = false;

@@ -44,8 +44,9 @@ struct TDocumentFont
     bool Embedded = false;
 };
 
-/// Renders a page stream into a PDF 1.3 file: uncompressed, every line ending in CR LF, text
-/// in the standard Type 1 fonts (TrueType for other platform faces), lines as stroked paths.
+/// Renders a page stream into a PDF 1.3 file: uncompressed unless asked (or print-ready), every
+/// line ending in CR LF, text in the standard Type 1 fonts (TrueType for other platform faces),
+/// lines as stroked paths.
 /// The whole file is assembled in memory and written in one piece when the document ends.
 ///
 /// Its work falls in three files: RenderPDF.cpp draws the page content, PdfFontSelection.cpp
@@ -63,6 +64,9 @@ class TRenderPDF : public TRenderStream
     TRenderPDF();
     ~TRenderPDF() override;
 
+    /// Compresses the page content streams (font programs stay as they are) with OnCompress,
+    /// or with zlib's deflate (/FlateDecode) when OnCompress is empty. A stream whose document
+    /// settings say print-ready is compressed whatever this says.
     bool UseCompression = false;
     bool EmbedFonts = false;
     TCompressEvent OnCompress;
@@ -75,7 +79,8 @@ class TRenderPDF : public TRenderStream
     /// keys, /ModDate and /Trapped in the information dictionary and an /ID in the trailer.
     /// The caller sets DocInfo.Title and sets the text in fonts that are embedded.
     /// A stream that carries document settings replaces PdfX, DocInfo.Title and DocInfo.Author
-    /// for its own document (ApplyDocumentSettings); these fields themselves stay as set.
+    /// (and DocInfo.KeyWords, when it has keywords) for its own document
+    /// (ApplyDocumentSettings); these fields themselves stay as set.
     bool PdfX = false;
     /// DocInfo strings are Windows-1252 text, and those with bytes above 127 are written as
     /// UTF-16 text strings so that readers show those characters. Off: all bytes unchanged.

@@ -201,9 +201,11 @@ report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
     const std::uint8_t flags = reader.ReadByte();
     if ((flags & ~report::kKnownDocumentFlags) != 0)
         TStreamReader::FailAt("unknown document-settings flags " + std::to_string(flags) +
-                                  "; this program knows only flag 1 (PDF/X)",
+                                  "; this program knows only flags 1 (PDF/X) and 2 (print-ready)",
                               flagsAt);
     settings.PdfX = (flags & static_cast<std::uint8_t>(report::TDocumentFlag::PdfX)) != 0;
+    settings.PrintReady =
+        (flags & static_cast<std::uint8_t>(report::TDocumentFlag::PrintReady)) != 0;
     const int count = reader.ReadByte();
     for (int i = 0; i < count; ++i) {
         // As they stand: document data, not page text with macros.
@@ -212,6 +214,8 @@ report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
             settings.Title = std::move(text);
         else if (i == static_cast<int>(report::TDocumentString::Author))
             settings.Author = std::move(text);
+        else if (i == static_cast<int>(report::TDocumentString::Keywords))
+            settings.Keywords = std::move(text);
     }
     return settings;
 }

@@ -113,20 +113,25 @@ inline constexpr std::uint16_t kStreamVersionFontCharset = 2018;
 /// each one changes how the document is made, and dropping one would make another document.
 enum class TDocumentFlag : std::uint8_t
 {
-    PdfX = 0x01 ///< the document is PDF/X-1a:2001
+    PdfX = 0x01,      ///< the document is PDF/X-1a:2001
+    PrintReady = 0x02 ///< the document goes to a printer: gray only, trim boxes, compressed
 };
 /// Every flag bit this build knows.
-inline constexpr std::uint8_t kKnownDocumentFlags = static_cast<std::uint8_t>(TDocumentFlag::PdfX);
+inline constexpr std::uint8_t kKnownDocumentFlags =
+    static_cast<std::uint8_t>(TDocumentFlag::PdfX) |
+    static_cast<std::uint8_t>(TDocumentFlag::PrintReady);
 
 /// Position of each String of the document-settings block. A later version appends new ones
-/// (a subject, keywords) after these; a reader skips Strings beyond those it knows.
+/// (a subject) after these; a reader skips Strings beyond those it knows, and leaves those a
+/// shorter block lacks empty (an earlier build wrote only the title and the author).
 enum class TDocumentString : std::uint8_t
 {
     Title = 0,
-    Author = 1
+    Author = 1,
+    Keywords = 2
 };
 /// Strings of the block this build writes.
-inline constexpr std::uint8_t kDocumentStringCount = 2;
+inline constexpr std::uint8_t kDocumentStringCount = 3;
 
 /// The settings of the document made from a page stream, carried in the job header from
 /// kStreamVersionDocument on. Texts are 8-bit page text (Windows-1252) like every String, at most
@@ -134,12 +139,26 @@ inline constexpr std::uint8_t kDocumentStringCount = 2;
 struct TDocumentSettings
 {
     bool PdfX = false;
-    std::string Title;
-    std::string Author;
+    std::string Title{};
+    std::string Author{};
+    /// The document goes to a printer (TDocumentFlag::PrintReady).
+    bool PrintReady = false;
+    /// Keywords of the document information; empty keeps the renderer's own.
+    std::string Keywords{};
 
     bool operator==(const TDocumentSettings&) const = default;
     /// Whether every setting is its default, so that the stream needs no settings block.
     bool IsDefault() const { return *this == TDocumentSettings{}; }
+    /// Whether the document is set in gray levels only, with a trim box on every page: both
+    /// PDF/X and every print-ready document are.
+    bool GrayWithTrimBox() const { return PdfX || PrintReady; }
+    /// The flags Byte of the block.
+    std::uint8_t Flags() const
+    {
+        return static_cast<std::uint8_t>(
+            (PdfX ? static_cast<std::uint8_t>(TDocumentFlag::PdfX) : 0) |
+            (PrintReady ? static_cast<std::uint8_t>(TDocumentFlag::PrintReady) : 0));
+    }
 };
 
 /// Whole units per inch of polygon and polyline points once the player has read them.

@@ -233,6 +233,7 @@ void TPageStreamWriter::OpenOutput()
     CheckString(Title());
     CheckString(m_documentSettings.Title);
     CheckString(m_documentSettings.Author);
+    CheckString(m_documentSettings.Keywords);
 
     switch (m_streamMode) {
     case TStreamMode::smMemory:
@@ -317,13 +318,15 @@ void TPageStreamWriter::WriteJobHeader()
 void TPageStreamWriter::WriteDocumentSettings()
 {
     const TDocumentSettings& settings = m_documentSettings;
-    PutByte(settings.PdfX ? static_cast<std::uint8_t>(TDocumentFlag::PdfX) : 0);
+    PutByte(settings.Flags());
     PutByte(kDocumentStringCount);
     static_assert(static_cast<int>(TDocumentString::Title) == 0 &&
-                  static_cast<int>(TDocumentString::Author) == 1 && kDocumentStringCount == 2);
+                  static_cast<int>(TDocumentString::Author) == 1 &&
+                  static_cast<int>(TDocumentString::Keywords) == 2 && kDocumentStringCount == 3);
     // Document data, read back as it stands (no macros are expanded in it): written unescaped.
     PutString(settings.Title.data(), settings.Title.size());
     PutString(settings.Author.data(), settings.Author.size());
+    PutString(settings.Keywords.data(), settings.Keywords.size());
 }
 
 void TPageStreamWriter::CloseMedium(bool failed)

@@ -16,6 +16,7 @@ packages=(
     qt6-base-dev libgl-dev
     libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
     libjpeg-dev libcli11-dev
+    zlib1g-dev  # compresses the content streams of print-ready books
     qpdf poppler-utils
     librsvg2-bin  # rsvg-convert renders the icon in its PNG sizes
     # Making and checking the Debian package (tests/packaging); the package needs none of them.

@@ -3,6 +3,7 @@
 #include "CliRunner.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/wait.h>
@@ -127,19 +129,58 @@ struct PdfPage
     std::vector<Grid> Grids;
 };
 
+/// `packed` inflated; "(does not inflate)" when it is no zlib data.
+std::string Inflate(std::string_view packed)
+{
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return "(does not inflate)";
+    std::string plain;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    z.avail_in = static_cast<uInt>(packed.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        char buffer[16384];
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        result = inflate(&z, Z_NO_FLUSH);
+        plain.append(buffer, sizeof buffer - z.avail_out);
+    }
+    inflateEnd(&z);
+    return result == Z_STREAM_END ? plain : "(does not inflate)";
+}
+
+/// The page content streams of a book, in file order: "<< /Length N >>" as they stand, or
+/// "<<\r\n/Length N\r\n/Filter [/FlateDecode]\r\n>>" inflated. The font program's dictionary
+/// also has /Length1 and is passed over.
+std::vector<std::string> ContentStreams(const std::string& bytes)
+{
+    std::vector<std::string> streams;
+    const std::string plainHead = "<< /Length ", plainTail = " >>\r\nstream\r\n";
+    const std::string packedHead = "<<\r\n/Length ",
+                      packedTail = "\r\n/Filter [/FlateDecode]\r\n>>\r\nstream\r\n";
+    for (std::size_t at = bytes.find("/Length "); at != std::string::npos;
+         at = bytes.find("/Length ", at + 1)) {
+        const bool plain = bytes.compare(at - 3, plainHead.size(), plainHead) == 0;
+        if (!plain && bytes.compare(at - 4, packedHead.size(), packedHead) != 0)
+            continue;
+        const std::size_t digits = at + 8;
+        const std::size_t end = bytes.find_first_not_of("0123456789", digits);
+        const std::string& tail = plain ? plainTail : packedTail;
+        if (end == digits || bytes.compare(end, tail.size(), tail) != 0)
+            continue;
+        const std::string data =
+            bytes.substr(end + tail.size(), std::stoul(bytes.substr(digits, end - digits)));
+        streams.push_back(plain ? data : Inflate(data));
+    }
+    return streams;
+}
+
 std::vector<PdfPage> ReadPages(const std::string& bytes)
 {
     std::vector<PdfPage> pages;
-    // Content streams are "<< /Length N >>"; the font program's dictionary also has /Length1.
-    const std::string head = "<< /Length ", tail = " >>\r\nstream\r\n";
-    for (std::size_t at = bytes.find(head); at != std::string::npos;
-         at = bytes.find(head, at + 1)) {
-        const std::size_t digits = at + head.size();
-        const std::size_t end = bytes.find_first_not_of("0123456789", digits);
-        if (end == digits || bytes.compare(end, tail.size(), tail) != 0)
-            continue;
-        std::istringstream content(
-            bytes.substr(end + tail.size(), std::stoul(bytes.substr(digits, end - digits))));
+    for (const std::string& stream : ContentStreams(bytes)) {
+        std::istringstream content(stream);
         PdfPage page;
         std::map<std::pair<long, long>, std::vector<double>> verticals; // (y1, y2) -> xs
         int size = 0;
@@ -351,15 +392,18 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
     EXPECT_NE(made.Out.find("inside margin 0.375 in"), std::string::npos) << made.Out;
     const std::string bytes = gq::book::ReadWholeFile(Path("x.pdf"));
     EXPECT_EQ(bytes.rfind("%PDF-1.3\r\n", 0), 0u);
-    EXPECT_EQ(bytes.find(" rg\r\n"), std::string::npos);
-    EXPECT_EQ(bytes.find(" RG\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\n0 g\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\n0 G\r\n"), std::string::npos);
+    std::string contents;
+    for (const std::string& stream : ContentStreams(bytes))
+        contents += stream;
+    EXPECT_EQ(contents.find(" rg\r\n"), std::string::npos);
+    EXPECT_EQ(contents.find(" RG\r\n"), std::string::npos);
+    EXPECT_NE(contents.find("\r\n0 g\r\n"), std::string::npos);
+    EXPECT_NE(contents.find("\r\n0 G\r\n"), std::string::npos);
     for (const char* key :
          {"/S /GTS_PDFX", "/OutputConditionIdentifier (CGATS TR 001)",
           "/RegistryName (http://www.color.org)", "/GTS_PDFXVersion (PDF/X-1:2001)",
           "/GTS_PDFXConformance (PDF/X-1a:2001)", "/Trapped /False", "/Title (Very Easy Sudoku)",
-          "/ModDate (D:20260101000000)", "/CreationDate (D:20260101000000)"})
+          "/ModDate (D:20260101000000Z)", "/CreationDate (D:20260101000000Z)"})
         EXPECT_NE(bytes.find(key), std::string::npos) << key;
     const std::string trailer = bytes.substr(bytes.rfind("trailer\r\n"));
     const std::size_t id = trailer.find("/ID [<");
@@ -378,6 +422,56 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
     EXPECT_EQ(check.Exit, 0) << check.Out;
     std::string fonts = Shell("pdffonts '" + Path("x.pdf") + "'").Out;
     EXPECT_EQ(fonts.find(" no  no  no "), std::string::npos) << fonts;
+}
+
+// Print-ready books, PDF/X or not, are gray only with a trim box on every page, their page
+// contents deflated (the font program is not) into a file that readers take without a complaint.
+TEST_F(PrintReadyCliTest, PrintReadyBooksAreCompressedGrayAndTrimmed)
+{
+    for (const std::string& args :
+         {std::string("--print-ready --per-page 1 --candidates"),
+          std::string("--print-ready --pdfx --per-page 2 --paper 6x9")}) {
+        SCOPED_TRACE(args);
+        Outcome made = Book("--force --pages 6 --level hard " + args, "c.pdf");
+        ASSERT_EQ(made.Exit, 0) << made.Out;
+        const std::string pdf = Path("c.pdf");
+        const std::string bytes = gq::book::ReadWholeFile(pdf);
+        const int pages = PageCount(pdf);
+        ASSERT_GE(pages, 24);
+        const std::vector<std::string> streams = ContentStreams(bytes);
+        EXPECT_EQ(static_cast<int>(streams.size()), pages);
+        for (const std::string& stream : streams)
+            EXPECT_EQ(stream.rfind("2 J\r\n", 0), 0u) << stream.substr(0, 40);
+        // Every content stream is compressed; the font program is not.
+        int packed = 0;
+        for (std::size_t at = bytes.find("/Filter [/FlateDecode]"); at != std::string::npos;
+             at = bytes.find("/Filter [/FlateDecode]", at + 1))
+            ++packed;
+        EXPECT_EQ(packed, pages);
+        const std::size_t font = bytes.find("/Length1 ");
+        ASSERT_NE(font, std::string::npos);
+        EXPECT_EQ(bytes.compare(bytes.find("stream\r\n", font) + 8, 4, "\0\1\0\0", 4), 0);
+        EXPECT_NE(bytes.find("/Keywords (printable sudoku,pdf sudoku,sudoku)"), std::string::npos);
+
+        Outcome check = Shell("qpdf --check '" + pdf + "'");
+        EXPECT_EQ(check.Exit, 0) << check.Out;
+        EXPECT_NE(check.Out.find("No syntax or stream encoding errors found"), std::string::npos)
+            << check.Out;
+        Outcome qdf = Shell("rm -f '" + Path("c.qdf") + "'; qpdf --qdf --object-streams=disable '" +
+                            pdf + "' '" + Path("c.qdf") + "'");
+        ASSERT_EQ(qdf.Exit, 0) << qdf.Out;
+        const std::string expanded = gq::book::ReadWholeFile(Path("c.qdf"));
+        for (const char* rgb : {" rg\n", " RG\n", " rg\r", " RG\r"})
+            EXPECT_EQ(expanded.find(rgb), std::string::npos) << rgb;
+        EXPECT_NE(expanded.find("\n0 g"), std::string::npos);
+        const std::string boxes =
+            Shell("pdfinfo -box -f 1 -l " + std::to_string(pages) + " '" + pdf + "'").Out;
+        const auto medias = PageValues(boxes, "MediaBox"), trims = PageValues(boxes, "TrimBox");
+        EXPECT_EQ(static_cast<int>(medias.size()), pages);
+        EXPECT_EQ(trims, medias);
+        const std::string text = PageText(pdf, 3);
+        EXPECT_NE(text.find("Sudoku #1"), std::string::npos) << text;
+    }
 }
 
 // "render" of the stream a PDF/X book left behind makes that book again, byte for byte: PDF/X,

@@ -223,7 +223,7 @@ inline std::vector<std::pair<std::string, std::vector<std::uint8_t>>> CorpusJobs
     jobs.emplace_back("misc", RunJob(2, DrawMiscPage));
     jobs.emplace_back("empty-pages", RunJob(2, [](report::TPageStreamWriter&, int) {}));
     jobs.emplace_back("document-settings",
-                      RunJob(2, DrawPuzzlePage, {true, "Puzzles at Caf\xE9 Nord", "A. Writer"}));
+                      RunJob(2, DrawPuzzlePage, {.PdfX = true, .Title = "Puzzles at Caf\xE9 Nord", .Author = "A. Writer"}));
     return jobs;
 }
 

@@ -5,8 +5,10 @@
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -122,12 +124,86 @@ TEST(PdfWriter, DefaultClockHonoursSourceDateEpoch)
     ::unsetenv("SOURCE_DATE_EPOCH");
     EXPECT_EQ((std::array{t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second}),
               (std::array{2023, 11, 14, 22, 13, 20}));
+    EXPECT_EQ(t.UtcOffsetMinutes, 0);
 
     TRenderPDF pdf; // no clock pinned: the default clock reads the variable
     ::setenv("SOURCE_DATE_EPOCH", "0", 1);
     std::string out = pdf.RenderToString(OneCharacterStream());
     ::unsetenv("SOURCE_DATE_EPOCH");
     EXPECT_NE(out.find("/CreationDate (D:19700101000000)"), std::string::npos);
+}
+
+TEST(PdfWriter, TheLocalClockKnowsItsTimeZone)
+{
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved ? saved : "";
+    ::setenv("TZ", "<+0530>-5:30", 1);
+    ::tzset();
+    const TDateTime t = SystemClockNow();
+    if (saved)
+        ::setenv("TZ", before.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+    EXPECT_EQ(t.UtcOffsetMinutes, 330);
+}
+
+// The first content stream of a compressed document, as its /Length gives it, inflated.
+std::string InflatedFirstContent(const std::string& pdf)
+{
+    const std::size_t dict = pdf.find("/Filter [/FlateDecode]\r\n>>\r\nstream\r\n");
+    const std::size_t lengthAt = pdf.rfind("/Length ", dict);
+    if (dict == std::string::npos || lengthAt == std::string::npos)
+        return "(no compressed stream)";
+    const std::size_t length = std::stoul(pdf.substr(lengthAt + 8));
+    const std::size_t data = pdf.find("stream\r\n", dict) + 8;
+    if (pdf.compare(data + length, 11, "\r\nendstream") != 0)
+        return "(the stream does not end where /Length says)";
+    std::string plain(1 << 16, '\0');
+    uLongf plainSize = plain.size();
+    if (uncompress(reinterpret_cast<Bytef*>(plain.data()), &plainSize,
+                   reinterpret_cast<const Bytef*>(pdf.data() + data), length) != Z_OK)
+        return "(does not inflate)";
+    plain.resize(plainSize);
+    return plain;
+}
+
+// Asked for compression without a compressor of its own, or for a print-ready stream, the
+// renderer deflates the page contents with zlib; a compressor of the caller's still comes first.
+TEST(PdfWriter, ContentStreamsAreDeflatedWhenAskedOrPrintReady)
+{
+    TRenderPDF pdf;
+    const std::string plain = Render(pdf, OneCharacterStream());
+    EXPECT_EQ(plain.find("/Filter"), std::string::npos);
+    const std::string content = PageContent(plain, 0);
+    ASSERT_FALSE(content.empty());
+
+    pdf.UseCompression = true;
+    const std::string packed = Render(pdf, OneCharacterStream());
+    EXPECT_EQ(InflatedFirstContent(packed), content);
+    test::ExpectWellFormed(packed);
+
+    pdf.UseCompression = false;
+    test::TStreamBuilder ready;
+    ready.DocumentJobHeader(1, 0x02, {});
+    ready.PageHeader(1);
+    ready.StateDump(12.0f);
+    ready.LineMetrics();
+    ready.Text(TCode::LeftText, 2.0f, "7", 1.0f);
+    ready.EndPage();
+    const std::string readyPdf = Render(pdf, ready.Bytes);
+    EXPECT_NE(InflatedFirstContent(readyPdf).find("0 g\r\n"), std::string::npos);
+    test::ExpectWellFormed(readyPdf);
+
+    pdf.UseCompression = true;
+    pdf.OnCompress = [](std::string_view bytes, std::string& filter) {
+        filter = "ASCIIHexDecode";
+        return "<" + std::to_string(bytes.size()) + ">";
+    };
+    const std::string custom = Render(pdf, OneCharacterStream());
+    EXPECT_NE(custom.find("/Filter [/ASCIIHexDecode]\r\n>>\r\nstream\r\n<" +
+                          std::to_string(content.size()) + ">\r\nendstream"),
+              std::string::npos);
 }
 
 TEST(PdfWriter, OneRendererWritesDocumentsOneAfterAnother)

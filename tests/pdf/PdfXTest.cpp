@@ -49,7 +49,7 @@ TEST(PdfX, TextIsGrayAndTheDocumentCarriesThePdfxParts)
     for (const char* part :
          {"/Pages 3 0 R\r\n/OutputIntents [\r\n<< /Type /OutputIntent /S /GTS_PDFX\r\n",
           "/MediaBox [0 0 612.0000 792.0000]\r\n/TrimBox [0 0 612.0000 792.0000]\r\n",
-          "/CreationDate (D:20260102030405)\r\n/ModDate (D:20260102030405)\r\n/Trapped /False\r\n"
+          "/CreationDate (D:20260102030405Z)\r\n/ModDate (D:20260102030405Z)\r\n/Trapped /False\r\n"
           "/GTS_PDFXVersion (PDF/X-1:2001)\r\n/GTS_PDFXConformance (PDF/X-1a:2001)\r\n>>"})
         EXPECT_NE(x.find(part), std::string::npos) << part;
     for (const char* part : {"/OutputIntents", "/TrimBox", "/GTS_", "/ID ["})
@@ -86,8 +86,8 @@ TEST(PdfX, InformationBeyondAsciiIsWrittenAsUtf16WhenAsked)
     EXPECT_NE(bytes.find("/Author (\\(plain\\))\r\n"), std::string::npos);
 }
 
-// A stream's settings replace the renderer's PdfX, title and author for that document alone:
-// the next stream without settings is made with the renderer's own again.
+// A stream's settings replace the renderer's PdfX, title, author and keywords for that document
+// alone: the next stream without settings is made with the renderer's own again.
 TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
 {
     auto page = [](test::TStreamBuilder& b) {
@@ -98,7 +98,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
         b.EndPage();
     };
     test::TStreamBuilder x, plainTitled, old;
-    x.DocumentJobHeader(1, 0x01, {"Caf\xE9", ""});
+    x.DocumentJobHeader(1, 0x01, {"Caf\xE9", "", "k,w"});
     plainTitled.DocumentJobHeader(1, 0x00, {"S", "A"});
     old.JobHeader(1);
     for (auto* b : {&x, &plainTitled, &old})
@@ -109,6 +109,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     pdf.UnicodeDocInfo = true;
     pdf.DocInfo.Title = "Own";
     pdf.DocInfo.Author = "Self";
+    pdf.DocInfo.KeyWords = "own";
     const std::string fromX = pdf.RenderToString(x.Bytes);
     EXPECT_EQ(fromX, [&] {
         TRenderPDF configured; // the same document made by configuring the renderer
@@ -116,6 +117,7 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
         configured.UnicodeDocInfo = true;
         configured.PdfX = true;
         configured.DocInfo.Title = "Caf\xE9";
+        configured.DocInfo.KeyWords = "k,w";
         return configured.RenderToString(old.Bytes);
     }());
     EXPECT_NE(fromX.find("/Title <FEFF00430061006600E9>\r\n"), std::string::npos);
@@ -134,7 +136,76 @@ TEST(PdfX, AStreamsDocumentSettingsHoldForItsOwnDocumentOnly)
     EXPECT_EQ(titled.find("/TrimBox"), std::string::npos);
     EXPECT_NE(titled.find("0 0 0 rg"), std::string::npos);
     EXPECT_NE(titled.find("/Title (S)\r\n/Author (A)\r\n"), std::string::npos);
+    EXPECT_NE(titled.find("/Keywords (own)\r\n"), std::string::npos); // none in the stream
     EXPECT_NE(pdf.RenderToString(old.Bytes).find("/GTS_PDFXVersion"), std::string::npos);
+}
+
+// PDF/X dates say their time zone: Z for UTC, the offset otherwise.
+TEST(PdfX, DatesCarryTheirTimeZone)
+{
+    auto b = OnePage(12.0f);
+    b.EndPage();
+    TRenderPDF pdf;
+    pdf.PdfX = true;
+    pdf.DocInfo.Title = "T";
+    for (const auto& [offset, zone] : std::initializer_list<std::pair<int, const char*>>{
+             {0, "Z"}, {60, "+01'00'"}, {-330, "-05'30'"}, {345, "+05'45'"}}) {
+        pdf.Clock = [offset] {
+            TDateTime t = test::FixedDate();
+            t.UtcOffsetMinutes = offset;
+            return t;
+        };
+        const std::string bytes = pdf.RenderToString(b.Bytes);
+        const std::string date = std::string("(D:20260102030405") + zone + ")\r\n";
+        EXPECT_NE(bytes.find("/CreationDate " + date + "/ModDate " + date), std::string::npos)
+            << zone;
+    }
+    pdf.PdfX = false; // other documents keep their date as it was
+    EXPECT_NE(pdf.RenderToString(b.Bytes).find("/CreationDate (D:20260102030405)\r\n"),
+              std::string::npos);
+}
+
+// A print-ready stream is made gray with trim boxes like PDF/X, but without PDF/X's own parts;
+// with both flags the document is the PDF/X one.
+TEST(PdfX, APrintReadyStreamIsGrayWithTrimBoxes)
+{
+    auto make = [](std::uint8_t flags) {
+        test::TStreamBuilder b;
+        b.DocumentJobHeader(2, flags, {"T"});
+        for (int number = 1; number <= 2; ++number) {
+            b.PageHeader(number);
+            b.StateDump(12.0f);
+            b.LineMetrics();
+            b.Text(TCode::LeftText, 2.0f, "7", 1.0f);
+            b.EndPage();
+        }
+        TRenderPDF pdf;
+        pdf.Clock = test::FixedDate;
+        // Print-ready contents are compressed: a compressor that keeps them readable here.
+        pdf.OnCompress = [](std::string_view content, std::string&) {
+            return std::string(content);
+        };
+        return pdf.RenderToString(b.Bytes);
+    };
+    const std::string ready = make(0x02);
+    const std::string x = make(0x01);
+    for (int page = 0; page < 2; ++page)
+        // A filtered stream's data is followed by a line end of its own before "endstream".
+        EXPECT_EQ(PageContent(ready, page), PageContent(x, page) + "\r\n") << page;
+    EXPECT_EQ(ready.find(" rg"), std::string::npos);
+    const std::string boxes =
+        "/MediaBox [0 0 612.0000 792.0000]\r\n/TrimBox [0 0 612.0000 792.0000]\r\n";
+    std::size_t trimBoxes = 0;
+    for (std::size_t at = ready.find(boxes); at != std::string::npos;
+         at = ready.find(boxes, at + 1))
+        ++trimBoxes;
+    EXPECT_EQ(trimBoxes, 2u); // one on every page
+    for (const char* part : {"/OutputIntents", "/GTS_", "/ModDate", "/ID ["})
+        EXPECT_EQ(ready.find(part), std::string::npos) << part;
+    test::ExpectWellFormed(ready);
+    const std::string both = make(0x03);
+    for (const char* part : {"/OutputIntents", "/GTS_PDFXVersion", "/TrimBox"})
+        EXPECT_NE(both.find(part), std::string::npos) << part;
 }
 
 } // namespace

@@ -34,8 +34,9 @@ class TRecorder : public TRenderBase
 
     void ApplyDocumentSettings(const report::TDocumentSettings& d) override
     {
-        Log.push_back(std::string("Document") + (d.PdfX ? " X" : "") + " [" + d.Title + "] [" +
-                      d.Author + "]");
+        Log.push_back(std::string("Document") + (d.PdfX ? " X" : "") +
+                      (d.PrintReady ? " P" : "") + " [" + d.Title + "] [" + d.Author + "]" +
+                      (d.Keywords.empty() ? "" : " [" + d.Keywords + "]"));
     }
     void BeginDocument() override { Log.push_back("BeginDocument"); }
     void EndDocument() override { Log.push_back("EndDocument"); }
@@ -274,7 +275,8 @@ TEST(StreamPlayer, OlderVersionsReadTheirShorterRecords)
 }
 
 // The settings block reaches the renderer between the header and BeginDocument; Strings beyond
-// the title and author (a later version's) are passed over, fewer leave the rest empty.
+// the title, author and keywords (a later version's) are passed over, fewer leave the rest
+// empty (an earlier build's block of two Strings reads as before).
 TEST(StreamPlayer, DocumentSettingsReachTheRendererBeforeTheDocumentBegins)
 {
     struct Case
@@ -285,7 +287,8 @@ TEST(StreamPlayer, DocumentSettingsReachTheRendererBeforeTheDocumentBegins)
     };
     for (const Case& c :
          {Case{1, {"T", "A"}, "Document X [T] [A]"},
-          Case{0, {"T", "A", "subject", "keywords"}, "Document [T] [A]"},
+          Case{3, {"T", "A", "k,w"}, "Document X P [T] [A] [k,w]"},
+          Case{2, {"T", "A", "k", "later"}, "Document P [T] [A] [k]"},
           Case{1, {"Only"}, "Document X [Only] []"}, Case{0, {}, "Document [] []"}}) {
         TStreamBuilder b;
         b.DocumentJobHeader(1, c.Flags, c.Strings);
@@ -304,10 +307,10 @@ TEST(StreamPlayer, DocumentSettingsReachTheRendererBeforeTheDocumentBegins)
 TEST(StreamPlayer, AnUnknownDocumentFlagOrACutBlockFailsBeforeTheDocument)
 {
     TStreamBuilder unknown;
-    unknown.DocumentJobHeader(1, 0x03, {"T"});
-    EXPECT_EQ(Play(unknown.Bytes), (Calls{"! page stream error at byte offset 59: unknown "
-                                          "document-settings flags 3; this program knows only "
-                                          "flag 1 (PDF/X) @59"}));
+    unknown.DocumentJobHeader(1, 0x05, {"T"});
+    EXPECT_EQ(Play(unknown.Bytes),
+              (Calls{"! page stream error at byte offset 59: unknown document-settings flags 5; "
+                     "this program knows only flags 1 (PDF/X) and 2 (print-ready) @59"}));
 
     TStreamBuilder cut;
     cut.DocumentJobHeader(1, 0x01, {"Title"});
@@ -323,8 +326,13 @@ TEST(StreamPlayer, DocumentSettingsRoundTripThroughTheWriter)
 {
     report::TPageStreamWriter writer(test::SharedFonts());
     for (const report::TDocumentSettings& settings :
-         {report::TDocumentSettings{true, "Caf\xE9 (Nord) \xFD$PGCM10", "A. Writer \xFD$PGCV"},
-          report::TDocumentSettings{false, "", "Someone"}, report::TDocumentSettings{}}) {
+         {report::TDocumentSettings{.PdfX = true,
+                                    .Title = "Caf\xE9 (Nord) \xFD$PGCM10",
+                                    .Author = "A. Writer \xFD$PGCV"},
+          report::TDocumentSettings{.Author = "Someone"},
+          report::TDocumentSettings{
+              .Title = "T", .PrintReady = true, .Keywords = "printable sudoku,sudoku"},
+          report::TDocumentSettings{}}) {
         writer.SetDocumentSettings(settings);
         writer.StartJob();
         writer.LeftText("x", 1);

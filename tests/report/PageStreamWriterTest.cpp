@@ -818,21 +818,26 @@ TEST(PageStreamWriterTest, DocumentSettingsEndTheJobHeaderOfVersion2019)
         e.NextPage();
         e.NextPage();
     };
-    writer.SetDocumentSettings({true, "Caf\xE9", ""});
+    writer.SetDocumentSettings({.PdfX = true, .Title = "Caf\xE9"});
     writer.RunJob();
     Bytes data = writer.MemoryData();
     Bytes expected = kThreePageHeader;
     expected[1] = 0xE3; // 2019
-    // PDF/X, two Strings: the title, an empty author.
-    const Bytes block = {0x01, 0x02, 0x04, 'C', 'a', 'f', 0xE9, 0x00};
+    // PDF/X, three Strings: the title, an empty author, no keywords.
+    const Bytes block = {0x01, 0x03, 0x04, 'C', 'a', 'f', 0xE9, 0x00, 0x00};
     expected.insert(expected.end(), block.begin(), block.end());
     EXPECT_EQ(Slice(data, 0, expected.size()), expected);
     EXPECT_EQ(data[expected.size()], 80); // the first page follows at once
 
-    writer.SetDocumentSettings({false, "", "A"}); // one setting is enough
+    writer.SetDocumentSettings({.Author = "A"}); // one setting is enough
     writer.RunJob();
     EXPECT_EQ(writer.MemoryData()[1], 0xE3);
-    EXPECT_EQ(Slice(writer.MemoryData(), 59, 5), (Bytes{0x00, 0x02, 0x00, 0x01, 'A'}));
+    EXPECT_EQ(Slice(writer.MemoryData(), 59, 6), (Bytes{0x00, 0x03, 0x00, 0x01, 'A', 0x00}));
+
+    writer.SetDocumentSettings({.PrintReady = true, .Keywords = "k,w"});
+    writer.RunJob();
+    EXPECT_EQ(Slice(writer.MemoryData(), 59, 8),
+              (Bytes{0x02, 0x03, 0x00, 0x00, 0x03, 'k', ',', 'w'}));
 
     writer.SetDocumentSettings({});
     writer.RunJob();
@@ -847,15 +852,19 @@ TEST(PageStreamWriterTest, ADocumentTextTooLongForTheHeaderFailsBeforeTheJobStar
     TPageStreamWriter writer(SharedFonts());
     writer.SetStreamMode(TStreamMode::smFile);
     writer.SetFileName(path.string());
-    writer.SetDocumentSettings({false, "", std::string(16384, 'a')});
-    try {
-        writer.RunJob();
-        ADD_FAILURE() << "an author of 16384 bytes was written";
-    } catch (const gq::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("16384 bytes"), std::string::npos) << e.what();
+    const std::string tooLong(16384, 'a');
+    for (const TDocumentSettings& settings :
+         {TDocumentSettings{.Author = tooLong}, TDocumentSettings{.Keywords = tooLong}}) {
+        writer.SetDocumentSettings(settings);
+        try {
+            writer.RunJob();
+            ADD_FAILURE() << "a document text of 16384 bytes was written";
+        } catch (const gq::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("16384 bytes"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(writer.Printing());
+        EXPECT_FALSE(fs::exists(path));
     }
-    EXPECT_FALSE(writer.Printing());
-    EXPECT_FALSE(fs::exists(path));
 }
 
 // A page like the book's: a title, a grid of 10- and 5-pixel lines, centred digits.
