@@ -164,6 +164,10 @@ void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& s
     if (layout.Geometry().PrintReady()) {
         document.PrintReady = true;
         document.Keywords = std::string(kPrintReadyKeywords);
+        // A book sold under the user's own name names no vendor: the program and its version
+        // only.
+        document.Creator = "Gridquill " GQ_VERSION;
+        document.Producer = "Gridquill";
     }
     writer.SetDocumentSettings(std::move(document));
 }
@@ -305,7 +309,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
             project.FindByPath("Report1.Page" + std::to_string(n + 1)));
         if (!page || !next)
             throw gq::InternalError("the book's pages are not numbered 1 to " +
-                                   std::to_string(pageCount));
+                                    std::to_string(pageCount));
         page->SetGotoPage(next);
     }
 

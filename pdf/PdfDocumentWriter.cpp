@@ -171,8 +171,8 @@ void TRenderPDF::WriteInfo(int number)
     entry("Author", settings.Author);
     entry("Subject", DocInfo.Subject);
     entry("Keywords", settings.Keywords.empty() ? DocInfo.KeyWords : settings.Keywords);
-    entry("Creator", DocInfo.Creator);
-    entry("Producer", DocInfo.Producer);
+    entry("Creator", settings.Creator.empty() ? DocInfo.Creator : settings.Creator);
+    entry("Producer", settings.Producer.empty() ? DocInfo.Producer : settings.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
     // PDF/X wants dates that say their time zone; other documents keep the date they always had.
     const std::string date = CreationDate(now) + (settings.PdfX ? DateZone(now) : "");

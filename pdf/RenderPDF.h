@@ -79,7 +79,7 @@ class TRenderPDF : public TRenderStream
     /// keys, /ModDate and /Trapped in the information dictionary and an /ID in the trailer.
     /// The caller sets DocInfo.Title and sets the text in fonts that are embedded.
     /// A stream that carries document settings replaces PdfX, DocInfo.Title and DocInfo.Author
-    /// (and DocInfo.KeyWords, when it has keywords) for its own document
+    /// (and DocInfo.KeyWords, Creator and Producer, when it has them) for its own document
     /// (ApplyDocumentSettings); these fields themselves stay as set.
     bool PdfX = false;
     /// DocInfo strings are Windows-1252 text, and those with bytes above 127 are written as

@@ -216,6 +216,10 @@ report::TDocumentSettings ReadDocumentSettings(TStreamReader& reader)
             settings.Author = std::move(text);
         else if (i == static_cast<int>(report::TDocumentString::Keywords))
             settings.Keywords = std::move(text);
+        else if (i == static_cast<int>(report::TDocumentString::Creator))
+            settings.Creator = std::move(text);
+        else if (i == static_cast<int>(report::TDocumentString::Producer))
+            settings.Producer = std::move(text);
     }
     return settings;
 }

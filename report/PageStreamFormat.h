@@ -128,10 +128,12 @@ enum class TDocumentString : std::uint8_t
 {
     Title = 0,
     Author = 1,
-    Keywords = 2
+    Keywords = 2,
+    Creator = 3,
+    Producer = 4
 };
 /// Strings of the block this build writes.
-inline constexpr std::uint8_t kDocumentStringCount = 3;
+inline constexpr std::uint8_t kDocumentStringCount = 5;
 
 /// The settings of the document made from a page stream, carried in the job header from
 /// kStreamVersionDocument on. Texts are 8-bit page text (Windows-1252) like every String, at most
@@ -145,6 +147,10 @@ struct TDocumentSettings
     bool PrintReady = false;
     /// Keywords of the document information; empty keeps the renderer's own.
     std::string Keywords{};
+    /// The program that made the document, and the one that wrote the PDF (information
+    /// dictionary's /Creator and /Producer); empty keeps the renderer's own.
+    std::string Creator{};
+    std::string Producer{};
 
     bool operator==(const TDocumentSettings&) const = default;
     /// Whether every setting is its default, so that the stream needs no settings block.

@@ -149,7 +149,7 @@ void TPageStreamWriter::PutString(const char* bytes, std::size_t length)
     // Callers check the length before writing the command code, so a command is never cut.
     if (length > kMaxStreamString)
         throw gq::InternalError("TPageStreamWriter::PutString called with a text of " +
-            std::to_string(length) + " bytes");
+                                std::to_string(length) + " bytes");
     if (length < 192)
         PutByte(static_cast<std::uint8_t>(length));
     else {
@@ -234,6 +234,8 @@ void TPageStreamWriter::OpenOutput()
     CheckString(m_documentSettings.Title);
     CheckString(m_documentSettings.Author);
     CheckString(m_documentSettings.Keywords);
+    CheckString(m_documentSettings.Creator);
+    CheckString(m_documentSettings.Producer);
 
     switch (m_streamMode) {
     case TStreamMode::smMemory:
@@ -322,11 +324,15 @@ void TPageStreamWriter::WriteDocumentSettings()
     PutByte(kDocumentStringCount);
     static_assert(static_cast<int>(TDocumentString::Title) == 0 &&
                   static_cast<int>(TDocumentString::Author) == 1 &&
-                  static_cast<int>(TDocumentString::Keywords) == 2 && kDocumentStringCount == 3);
+                  static_cast<int>(TDocumentString::Keywords) == 2 &&
+                  static_cast<int>(TDocumentString::Creator) == 3 &&
+                  static_cast<int>(TDocumentString::Producer) == 4 && kDocumentStringCount == 5);
     // Document data, read back as it stands (no macros are expanded in it): written unescaped.
     PutString(settings.Title.data(), settings.Title.size());
     PutString(settings.Author.data(), settings.Author.size());
     PutString(settings.Keywords.data(), settings.Keywords.size());
+    PutString(settings.Creator.data(), settings.Creator.size());
+    PutString(settings.Producer.data(), settings.Producer.size());
 }
 
 void TPageStreamWriter::CloseMedium(bool failed)

@@ -428,9 +428,8 @@ TEST_F(PrintReadyCliTest, PdfxBooksAreGrayWithOutputIntentTrimBoxesAndAnIdentifi
 // contents deflated (the font program is not) into a file that readers take without a complaint.
 TEST_F(PrintReadyCliTest, PrintReadyBooksAreCompressedGrayAndTrimmed)
 {
-    for (const std::string& args :
-         {std::string("--print-ready --per-page 1 --candidates"),
-          std::string("--print-ready --pdfx --per-page 2 --paper 6x9")}) {
+    for (const std::string& args : {std::string("--print-ready --per-page 1 --candidates"),
+                                    std::string("--print-ready --pdfx --per-page 2 --paper 6x9")}) {
         SCOPED_TRACE(args);
         Outcome made = Book("--force --pages 6 --level hard " + args, "c.pdf");
         ASSERT_EQ(made.Exit, 0) << made.Out;
@@ -540,6 +539,19 @@ TEST_F(PrintReadyCliTest, TheTitleHeadsEveryGridPageAndNoVendorIsNamed)
         EXPECT_EQ(all.find("velmora"), std::string::npos);
         EXPECT_EQ(all.find("gridquill"), std::string::npos);
         EXPECT_EQ(all.find("printed by"), std::string::npos);
+        // Nor anywhere in the file: the information dictionary names the program only.
+        EXPECT_EQ(Lower(gq::book::ReadWholeFile(pdf)).find("velmora"), std::string::npos);
+        const std::string info = Shell("pdfinfo '" + pdf + "'").Out;
+        auto field = [&info](const std::string& key) {
+            const std::size_t at = info.find("\n" + key);
+            if (at == std::string::npos)
+                return std::string();
+            std::string value = info.substr(at + 1 + key.size());
+            value = value.substr(0, value.find('\n'));
+            return value.substr(std::min(value.find_first_not_of(' '), value.size()));
+        };
+        EXPECT_EQ(field("Creator:").rfind("Gridquill ", 0), 0u) << info;
+        EXPECT_EQ(field("Producer:"), "Gridquill") << info;
         const std::string title = PageText(pdf, 1);
         EXPECT_EQ(title.find("Volume 3") != std::string::npos, volume) << title;
     }

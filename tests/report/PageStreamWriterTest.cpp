@@ -790,7 +790,8 @@ TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
         EXPECT_FALSE(writer.Printing());
     };
     expectBug(TStreamMode::smUser, "internal error: StreamMode is smUser but Stream is nil");
-    expectBug(TStreamMode::smFile, "internal error: Cannot create the page-stream file: no file name is set");
+    expectBug(TStreamMode::smFile,
+              "internal error: Cannot create the page-stream file: no file name is set");
 }
 
 TEST(PageStreamWriterTest, ATitleTooLongForTheHeaderFailsBeforeTheJobStarts)
@@ -823,8 +824,8 @@ TEST(PageStreamWriterTest, DocumentSettingsEndTheJobHeaderOfVersion2019)
     Bytes data = writer.MemoryData();
     Bytes expected = kThreePageHeader;
     expected[1] = 0xE3; // 2019
-    // PDF/X, three Strings: the title, an empty author, no keywords.
-    const Bytes block = {0x01, 0x03, 0x04, 'C', 'a', 'f', 0xE9, 0x00, 0x00};
+    // PDF/X, five Strings: the title, then an empty author, keywords, creator and producer.
+    const Bytes block = {0x01, 0x05, 0x04, 'C', 'a', 'f', 0xE9, 0x00, 0x00, 0x00, 0x00};
     expected.insert(expected.end(), block.begin(), block.end());
     EXPECT_EQ(Slice(data, 0, expected.size()), expected);
     EXPECT_EQ(data[expected.size()], 80); // the first page follows at once
@@ -832,12 +833,13 @@ TEST(PageStreamWriterTest, DocumentSettingsEndTheJobHeaderOfVersion2019)
     writer.SetDocumentSettings({.Author = "A"}); // one setting is enough
     writer.RunJob();
     EXPECT_EQ(writer.MemoryData()[1], 0xE3);
-    EXPECT_EQ(Slice(writer.MemoryData(), 59, 6), (Bytes{0x00, 0x03, 0x00, 0x01, 'A', 0x00}));
+    EXPECT_EQ(Slice(writer.MemoryData(), 59, 6), (Bytes{0x00, 0x05, 0x00, 0x01, 'A', 0x00}));
 
-    writer.SetDocumentSettings({.PrintReady = true, .Keywords = "k,w"});
+    writer.SetDocumentSettings(
+        {.PrintReady = true, .Keywords = "k,w", .Creator = "C", .Producer = "P"});
     writer.RunJob();
-    EXPECT_EQ(Slice(writer.MemoryData(), 59, 8),
-              (Bytes{0x02, 0x03, 0x00, 0x00, 0x03, 'k', ',', 'w'}));
+    EXPECT_EQ(Slice(writer.MemoryData(), 59, 12),
+              (Bytes{0x02, 0x05, 0x00, 0x00, 0x03, 'k', ',', 'w', 0x01, 'C', 0x01, 'P'}));
 
     writer.SetDocumentSettings({});
     writer.RunJob();
@@ -854,7 +856,8 @@ TEST(PageStreamWriterTest, ADocumentTextTooLongForTheHeaderFailsBeforeTheJobStar
     writer.SetFileName(path.string());
     const std::string tooLong(16384, 'a');
     for (const TDocumentSettings& settings :
-         {TDocumentSettings{.Author = tooLong}, TDocumentSettings{.Keywords = tooLong}}) {
+         {TDocumentSettings{.Author = tooLong}, TDocumentSettings{.Keywords = tooLong},
+          TDocumentSettings{.Producer = tooLong}}) {
         writer.SetDocumentSettings(settings);
         try {
             writer.RunJob();
