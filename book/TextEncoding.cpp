@@ -19,7 +19,8 @@ std::string CodePointName(char32_t c)
     return hex;
 }
 
-/// Decodes one UTF-8 sequence at `at`; returns 0 and leaves `at` for malformed input.
+} // namespace
+
 char32_t NextCodePoint(std::string_view text, std::size_t& at)
 {
     const auto lead = static_cast<std::uint8_t>(text[at]);
@@ -43,8 +44,6 @@ char32_t NextCodePoint(std::string_view text, std::size_t& at)
     at += static_cast<std::size_t>(length);
     return c;
 }
-
-} // namespace
 
 std::string ToPageText(std::string_view utf8, std::string_view what)
 {

@@ -12,4 +12,9 @@ namespace gq::book
 /// too: they print as nothing.
 std::string ToPageText(std::string_view utf8, std::string_view what);
 
+/// Decodes the UTF-8 sequence at `at` and moves `at` past it. Malformed input (a bad lead or
+/// continuation byte, a cut sequence, an overlong form, a surrogate, a value past U+10FFFF)
+/// returns 0 and leaves `at` where it was; a NUL byte returns 0 and moves `at` on.
+char32_t NextCodePoint(std::string_view text, std::size_t& at);
+
 } // namespace gq::book

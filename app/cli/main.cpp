@@ -5,6 +5,7 @@
 #include "book/Isbn.h"
 #include "book/PaperSizes.h"
 #include "book/PuzzleMaker.h"
+#include "book/TerminalText.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
@@ -30,6 +31,7 @@ namespace
 {
 
 using namespace gq;
+using book::TerminalText;
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -39,43 +41,6 @@ struct UsageError : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
-
-/// `text` as it may be shown on a terminal: control characters (C0, DEL and C1) and bytes that
-/// are not UTF-8 are written as "\x1b", so that user text can neither drive the terminal nor
-/// break a message into lines. Every line the program prints goes through here.
-std::string TerminalText(std::string_view text)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    auto escape = [&](unsigned char byte) {
-        shown += "\\x";
-        shown += kHex[byte >> 4];
-        shown += kHex[byte & 0xF];
-    };
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = lead < 0x80           ? 1
-                             : (lead >> 5) == 0x6  ? 2
-                             : (lead >> 4) == 0xE  ? 3
-                             : (lead >> 3) == 0x1E ? 4
-                                                   : 0;
-        bool whole = length > 0 && at + length <= text.size();
-        for (std::size_t i = 1; whole && i < length; ++i)
-            whole = (static_cast<unsigned char>(text[at + i]) & 0xC0) == 0x80;
-        const bool control =
-            lead < 0x20 || lead == 0x7F ||
-            (whole && lead == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0);
-        if (!whole || control) {
-            for (std::size_t i = 0; i < (whole ? length : 1); ++i)
-                escape(static_cast<unsigned char>(text[at + i]));
-            at += whole ? length : 1;
-            continue;
-        }
-        shown.append(text.substr(at, length));
-        at += length;
-    }
-    return shown;
-}
 
 /// Prints one line of failure on stderr.
 void PrintError(std::string_view message)
