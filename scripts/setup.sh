@@ -17,7 +17,9 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
     libjpeg-dev libcli11-dev
     zlib1g-dev  # compresses the content streams of print-ready books
+    libharfbuzz-dev  # hb-subset makes the font subsets embedded in print-ready books
     qpdf poppler-utils
+    ghostscript mupdf-tools  # outside readers the print-ready tests render and trace with
     librsvg2-bin  # rsvg-convert renders the icon in its PNG sizes
     # Making and checking the Debian package (tests/packaging); the package needs none of them.
     dpkg-dev lintian desktop-file-utils appstream man-db
