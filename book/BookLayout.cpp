@@ -556,6 +556,9 @@ void TBookLayout::LayoutPuzzlePages()
             const TPageTransform frame = m_geometry.Frame(number);
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             const int n = m_perPage * (q - 1) + k;
+            const double gridWidth = frame.Length(9 * at.C);
+            if (m_smallestGrid == 0 || gridWidth < m_smallestGrid)
+                m_smallestGrid = gridWidth;
             TRepPage& page = SetUpPage(number);
             if (k == 1)
                 AddPageTitle(page, frame, number, span.first, span.second);

@@ -139,6 +139,8 @@ class TBookLayout
     /// The smallest font size, points, and the thinnest line, device pixels, laid out so far.
     int SmallestText() const { return m_smallestText; }
     int ThinnestLine() const { return m_thinnestLine; }
+    /// The width, inches on the page, of the smallest puzzle grid laid out so far (0: none).
+    double SmallestGrid() const { return m_smallestGrid; }
 
   private:
     /// Looks the page up by its full name, sets its WasteFit and its paper size.
@@ -182,6 +184,7 @@ class TBookLayout
     TTextMeasure m_measure;
     int m_smallestText = 1000;
     int m_thinnestLine = 1000;
+    double m_smallestGrid = 0;
 };
 
 } // namespace gq::book

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <span>
 #include <stdexcept>
@@ -187,6 +188,7 @@ TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& setti
     facts.InsideMargin = geometry.Margins().Inside;
     facts.SmallestText = layout.SmallestText();
     facts.ThinnestLine = layout.ThinnestLine() * 72.0 / report::TRenderDevice::kDpi;
+    facts.GridInches = layout.SmallestGrid();
     for (const pdf::TDocumentFont& font : renderer.LastDocumentFonts())
         (font.Embedded ? facts.EmbeddedFonts : facts.OtherFonts).push_back(font.BaseFont);
     return facts;
@@ -261,6 +263,17 @@ void TBookMaker::SetMessagePump(std::function<void()> pump)
 const std::string& TBookMaker::PageStreamPath() const { return m_impl->PageStreamPath; }
 
 const std::string& TBookMaker::PageStreamFallback() const { return m_impl->PageStreamFallback; }
+
+std::string SmallGridWarning(const TBookFacts& facts)
+{
+    if (!facts.PrintReady || facts.GridInches <= 0 || facts.GridInches >= kComfortableGridInches)
+        return {};
+    char size[16];
+    std::snprintf(size, sizeof size, "%.2f", facts.GridInches);
+    return std::string("the grids are only ") + size +
+           " in wide, small to solve in: put fewer puzzles on a page, choose a larger paper or "
+           "make a large-print book";
+}
 
 const TBookFacts& TBookMaker::LastBookFacts() const { return m_impl->Facts; }
 

@@ -45,6 +45,7 @@ struct TBookFacts
     double InsideMargin = 0;                ///< inches; 0 for a book without margins of its own
     int SmallestText = 0;                   ///< points
     double ThinnestLine = 0;                ///< points
+    double GridInches = 0; ///< width of the smallest puzzle grid on the page, inches
     std::vector<std::string> EmbeddedFonts; ///< base font names
     std::vector<std::string> OtherFonts;    ///< fonts the PDF names but does not hold
 };
@@ -110,6 +111,14 @@ class TBookMaker
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
+
+/// Grids narrower than this, inches, are hard to solve in; SmallGridWarning says so.
+inline constexpr double kComfortableGridInches = 3.0;
+
+/// One line warning that the puzzle grids of a print-ready book are under
+/// kComfortableGridInches wide and naming the remedies; empty when they are not (or for a plain
+/// book, whose pages the user chose as they are).
+std::string SmallGridWarning(const TBookFacts& facts);
 
 /// Pages of a book: the puzzle pages and one answer page per four puzzles, and for a
 /// print-ready book its front matter and notes pages.

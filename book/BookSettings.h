@@ -46,9 +46,15 @@ struct TBookSettings
     std::string Website;
     std::string Edition;
     std::string Isbn; ///< as typed (IsbnDigits, book/Isbn.h, must accept it); empty: none
+    /// Givens of every puzzle in the bold face (print-ready books only; their answer pages set
+    /// givens bold either way).
+    bool BoldGivens = false;
+    /// One puzzle per page, the grid as large as the margins allow, large bold digits and heavy
+    /// lines; implies PrintReady, refuses candidates.
+    bool LargePrint = false;
 
     /// True for a print-ready book: PrintReady or PdfX.
-    bool IsPrintReady() const { return PrintReady || PdfX; }
+    bool IsPrintReady() const { return PrintReady || PdfX || LargePrint; }
 };
 
 /// Throws gq::Error naming the first of the page count, puzzles per page and level that is out

@@ -125,6 +125,9 @@ std::string PrintReadySummary(const book::TBookFacts& facts)
     if (facts.NotesPages > 0)
         line += " (" + std::to_string(facts.NotesPages) + " notes page" +
                 (facts.NotesPages == 1 ? "" : "s") + " added)";
+    char grid[16];
+    std::snprintf(grid, sizeof grid, "%.2f", facts.GridInches);
+    line += ", grids " + std::string(grid) + " in";
     line += ", inside margin " + Number(facts.InsideMargin) + " in, smallest text " +
             std::to_string(facts.SmallestText) + " pt, thinnest line " +
             Number(facts.ThinnestLine) + " pt, fonts embedded: ";
@@ -308,6 +311,8 @@ int RunBook(const Options& options)
         line += "; page stream kept in " + maker.PageStreamPath() + " (" +
                 maker.PageStreamFallback() + ")";
     std::cout << TerminalText(line) << '\n';
+    if (std::string warning = book::SmallGridWarning(maker.LastBookFacts()); !warning.empty())
+        std::cerr << "gridquill-cli: warning: " << warning << '\n';
     return 0;
 }
 
