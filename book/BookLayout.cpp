@@ -126,6 +126,11 @@ constexpr double kNotesLineWidth = 7.6; // and how long they are
 constexpr double kPageNumberDrop = 0.1;
 constexpr int kPageNumberSize = 9;
 
+/// A print-ready label's height as a share of its size: the face's ascent plus descent.
+constexpr double kLabelLineHeight = 1.15;
+/// The least room between a print-ready grid's frame and any text, points.
+constexpr double kGridClearance = 4;
+
 /// Nothing printed in a print-ready book is smaller than this (points).
 constexpr int kMinPrintReadyText = 7;
 /// Pen widths in device pixels (600 dpi): box and cell lines of a plain book (1.2 and
@@ -193,6 +198,9 @@ TBookPlan PlanBook(const TBookSettings& settings)
     plan.AnswerPages = RoundUp(static_cast<double>(plan.PuzzlePages * settings.PuzzlesPerPage) / 4);
     if (settings.IsPrintReady()) {
         plan.FrontPages = 3; // title, copyright, "How to play"
+        // The last page stays blank (printers put their barcode there); notes pages fill up to
+        // an even count of at least kMinPrintReadyPages, so at most one page is ever blank.
+        plan.BlankPages = 1;
         int body = plan.Total();
         int total = std::max(kMinPrintReadyPages, body + body % 2);
         plan.NotesPages = total - body;
@@ -428,6 +436,24 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
         }
 }
 
+void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, double left,
+                               double top, int size)
+{
+    TRepPage& page = *grid.Page;
+    const TPageTransform& frame = grid.Frame;
+    if (!m_printReady) {
+        AddText(page, frame, text, left, top, size);
+        return;
+    }
+    // Centred over the grid, its foot kGridClearance above the outer half of the frame line.
+    const int points = FontSize(size);
+    const double framePoints = LineWidth(true) * 72.0 / report::TRenderDevice::kDpi / 2;
+    const double drop = (points * kLabelLineHeight + kGridClearance + framePoints) / 72;
+    TRepText& item = AddText(page, frame, text, grid.X0, grid.Y0 - drop / frame.Scale, size);
+    item.SetWidth(frame.Length(9 * grid.C));
+    item.SetFontJustify(report::TPrintJustify::pjCenter);
+}
+
 double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std::string_view text,
                                double top, int size, bool centred)
 {
@@ -562,10 +588,11 @@ void TBookLayout::LayoutPuzzlePages()
             TRepPage& page = SetUpPage(number);
             if (k == 1)
                 AddPageTitle(page, frame, number, span.first, span.second);
-            AddText(page, frame, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
-                    at.Label.Size);
-            AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S, m_batch.Puzzles[n],
-                          m_perPage == 1 && m_candidates, frame});
+            const GridBlock grid{&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
+                                 m_batch.Puzzles[n], m_perPage == 1 && m_candidates, frame};
+            AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
+                         at.Label.Size);
+            AddGridBlock(grid);
             if (k == layout.GridCount)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
@@ -591,10 +618,13 @@ void TBookLayout::LayoutAnswerPages()
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             int n = 4 * a - 4 + k;
-            AddText(page, frame, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
-            AddGridBlock({&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
-                          n <= puzzle::TPuzzleBatch::kCapacity ? m_batch.Solutions[n] : "", false,
-                          frame});
+            const GridBlock grid{&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
+                                 n <= puzzle::TPuzzleBatch::kCapacity
+                                     ? std::string_view(m_batch.Solutions[n])
+                                     : std::string_view(),
+                                 false, frame};
+            AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+            AddGridBlock(grid);
             if (k == 4)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
@@ -618,6 +648,9 @@ void TBookLayout::LayoutNotesPages()
         }
         AddPageNumber(page, number);
     }
+    // The blank last page: sized like the others, nothing printed on it.
+    for (int blank = 0; blank < m_plan.BlankPages; ++blank)
+        SetUpPage(first + m_plan.NotesPages + blank);
 }
 
 } // namespace gq::book

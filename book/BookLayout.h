@@ -46,8 +46,9 @@ struct TBookPlan
     int FrontPages = 0;  ///< title, copyright and "How to play" pages (print-ready only)
     int PuzzlePages = 0; ///< Q
     int AnswerPages = 0; ///< R = RoundUp(puzzles / 4)
-    int NotesPages = 0;  ///< pad a print-ready book to an even count of at least 24
-    int Total() const { return FrontPages + PuzzlePages + AnswerPages + NotesPages; }
+    int NotesPages = 0;  ///< with BlankPages, pad a print-ready book to an even count of >= 24
+    int BlankPages = 0;  ///< 1 for a print-ready book: its last page is left blank
+    int Total() const { return FrontPages + PuzzlePages + AnswerPages + NotesPages + BlankPages; }
 };
 
 /// The plan of the book `settings` describe.
@@ -121,7 +122,7 @@ class TBookLayout
     void LayoutFrontMatter(int year);
     void LayoutPuzzlePages();
     void LayoutAnswerPages();
-    /// Pages headed "Notes" that pad a print-ready book.
+    /// Pages headed "Notes" that pad a print-ready book, and its blank last page.
     void LayoutNotesPages();
 
     /// Adds the 20 lines and 81 text items of one grid.
@@ -148,6 +149,10 @@ class TBookLayout
     report::TRepText& AddText(report::TRepPage& page, const TPageTransform& frame,
                               std::string_view text, double left, double top, int size);
     void AddPageNumber(report::TRepPage& page, int number);
+    /// The label of `grid`: a plain book's at (left, top) as always; a print-ready book's
+    /// centred over the grid, clear of its frame.
+    void AddGridLabel(const GridBlock& grid, const std::string& text, double left, double top,
+                      int size);
     /// A plain page's footer at (left, top), or a print-ready page's number.
     void AddFooter(report::TRepPage& page, const TPageTransform& frame, double left, double top,
                    int size, int number);

@@ -183,6 +183,7 @@ TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& setti
     facts.PageHeight = geometry.PageHeight();
     facts.Pages = layout.Plan().Total();
     facts.NotesPages = layout.Plan().NotesPages;
+    facts.BlankLastPage = layout.Plan().BlankPages > 0;
     facts.PrintReady = geometry.PrintReady();
     facts.PdfX = settings.PdfX;
     facts.InsideMargin = geometry.Margins().Inside;

@@ -40,6 +40,7 @@ struct TBookFacts
     double PageHeight = 0;   ///< inches
     int Pages = 0;           ///< all pages of the PDF
     int NotesPages = 0;      ///< of them, pages headed "Notes" added at the end
+    bool BlankLastPage = false; ///< the last page is left blank
     bool PrintReady = false; ///< made with TBookSettings::PrintReady (or PdfX)
     bool PdfX = false;
     double InsideMargin = 0;                ///< inches; 0 for a book without margins of its own

@@ -31,7 +31,8 @@ TPageGeometry TPageGeometry::PrintReady(const TPaper& paper, int pageCount)
     TPageGeometry geometry;
     geometry.m_paper = &paper;
     geometry.m_printReady = true;
-    geometry.m_margins = {InsideMargin(pageCount), kOutsideMargin, kTopMargin, kBottomMargin};
+    geometry.m_margins = {std::max(kSafeMargin, InsideMargin(pageCount)), kOutsideMargin,
+                          kTopMargin, kBottomMargin};
     const double height = paper.Height - kTopMargin - kBottomMargin;
     geometry.m_scale = std::min(geometry.BlockWidth() / kDesignWidth, height / kDesignHeight);
     return geometry;

@@ -56,15 +56,19 @@ class TPageGeometry
     static constexpr double kDesignWidth = 7.7;
     static constexpr double kDesignHeight = 10.32;
 
+    /// No mark of a print-ready page comes closer than this to a trim edge (print-on-demand
+    /// services ask for 0.5 in); the inside margin is never less either.
+    static constexpr double kSafeMargin = 0.5;
     /// Outside, top and bottom margins of a print-ready page; the page number stands in the
-    /// bottom one.
-    static constexpr double kOutsideMargin = 0.375;
-    static constexpr double kTopMargin = 0.375;
-    static constexpr double kBottomMargin = 0.625;
+    /// bottom one, its foot above kSafeMargin.
+    static constexpr double kOutsideMargin = kSafeMargin;
+    static constexpr double kTopMargin = kSafeMargin;
+    static constexpr double kBottomMargin = 0.8;
 
     /// The Letter layouts scaled to fit `paper` and centred, no margins of their own.
     static TPageGeometry Plain(const TPaper& paper);
-    /// Mirrored margins for a book of `pageCount` pages (inside margin by InsideMargin).
+    /// Mirrored margins for a book of `pageCount` pages (inside margin the larger of
+    /// kSafeMargin and InsideMargin).
     static TPageGeometry PrintReady(const TPaper& paper, int pageCount);
 
     const TPaper& Paper() const { return *m_paper; }

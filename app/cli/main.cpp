@@ -122,9 +122,14 @@ std::string PrintReadySummary(const book::TBookFacts& facts)
     const book::TPaper* paper = book::FindPaper(facts.Paper);
     std::string line = (paper ? std::string(paper->Caption) : facts.Paper) + ", " +
                        std::to_string(facts.Pages) + " pages";
+    std::string padding;
     if (facts.NotesPages > 0)
-        line += " (" + std::to_string(facts.NotesPages) + " notes page" +
-                (facts.NotesPages == 1 ? "" : "s") + " added)";
+        padding = std::to_string(facts.NotesPages) + " notes page" +
+                  (facts.NotesPages == 1 ? "" : "s") + " added";
+    if (facts.BlankLastPage)
+        padding += std::string(padding.empty() ? "" : ", ") + "last page blank";
+    if (!padding.empty())
+        line += " (" + padding + ")";
     char grid[16];
     std::snprintf(grid, sizeof grid, "%.2f", facts.GridInches);
     line += ", grids " + std::string(grid) + " in";

@@ -41,13 +41,14 @@ TEST(PrintRulesTest, PrintReadyBooksAreEvenWithAtLeast24PagesAndFrontMatter)
         bool PrintReady;
         int Front, Notes, Total;
     };
+    // Print-ready books end on one blank page, counted before the notes pages pad them.
     const Case cases[] = {
-        {20, 1, false, 0, 0, 25},  // a plain book: no front matter, no notes
-        {1, 1, true, 3, 19, 24},   // 3 + 1 + 1 pages padded to 24
-        {21, 1, true, 3, 0, 30},   // 3 + 21 + 6 = 30: already even
-        {20, 1, true, 3, 0, 28},   // 3 + 20 + 5 = 28
-        {200, 4, true, 3, 1, 404}, // 3 + 200 + 200 = 403: one notes page makes it even
-        {7, 2, true, 3, 10, 24},   // 3 + 7 + 4 = 14
+        {20, 1, false, 0, 0, 25},  // a plain book: no front matter, no notes, no blank page
+        {1, 1, true, 3, 18, 24},   // 3 + 1 + 1 + blank padded to 24
+        {21, 1, true, 3, 1, 32},   // 3 + 21 + 6 = 30, + blank = 31: one notes page
+        {20, 1, true, 3, 1, 30},   // 3 + 20 + 5 = 28, + blank = 29: one notes page
+        {200, 4, true, 3, 0, 404}, // 3 + 200 + 200 = 403, + blank = 404: already even
+        {7, 2, true, 3, 9, 24},    // 3 + 7 + 4 = 14, + blank
     };
     for (const Case& c : cases) {
         TBookSettings settings;
@@ -57,6 +58,7 @@ TEST(PrintRulesTest, PrintReadyBooksAreEvenWithAtLeast24PagesAndFrontMatter)
         TBookPlan plan = PlanBook(settings);
         EXPECT_EQ(plan.FrontPages, c.Front) << c.Pages;
         EXPECT_EQ(plan.NotesPages, c.Notes) << c.Pages;
+        EXPECT_EQ(plan.BlankPages, c.PrintReady ? 1 : 0) << c.Pages;
         EXPECT_EQ(plan.Total(), c.Total) << c.Pages;
         EXPECT_EQ(BookPageCount(settings), c.Total);
     }
@@ -86,6 +88,12 @@ TEST(PageGeometryTest, PlainBooksScaleTheLetterPageToFitAndCentreIt)
 
 TEST(PageGeometryTest, PrintReadyMarginsAreMirrored)
 {
+    // Every margin is at least half an inch, the inside one too in a thin book.
+    for (const TPaper& paper : Papers()) {
+        const TMargins thin = TPageGeometry::PrintReady(paper, 24).Margins();
+        EXPECT_EQ(thin.Inside, 0.5) << paper.Name;
+        EXPECT_GE(std::min({thin.Outside, thin.Top, thin.Bottom}), 0.5) << paper.Name;
+    }
     const TPageGeometry g = TPageGeometry::PrintReady(*FindPaper("6x9"), 320);
     EXPECT_EQ(g.Margins().Inside, 0.625);
     EXPECT_EQ(g.BlockLeft(1), 0.625); // right-hand page: binding on the left
@@ -231,6 +239,10 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
         EXPECT_EQ(page->PageWidth(), g.PageWidth());
         const double left = g.BlockLeft(n), right = left + g.BlockWidth();
         bool numbered = false;
+        if (n == plan.Total()) {
+            EXPECT_TRUE(page->Children().empty()); // the blank last page
+            continue;
+        }
         ASSERT_FALSE(page->Children().empty());
         for (auto* child : page->Children()) {
             double x1, x2, y1, y2;
@@ -250,7 +262,7 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
                 y2 = text->Top() + text->Font().Size / 60.0;
                 if (text->Text() == std::to_string(n) && y1 > g.PageHeight() - m.Bottom) {
                     numbered = true;
-                    EXPECT_LE(y2, g.PageHeight() - 0.25);
+                    EXPECT_LE(y2, g.PageHeight() - TPageGeometry::kSafeMargin);
                     EXPECT_NEAR((x1 + x2) / 2, (left + right) / 2, 1e-9);
                     continue;
                 }
