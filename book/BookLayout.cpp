@@ -126,8 +126,9 @@ constexpr double kNotesLineWidth = 7.6; // and how long they are
 constexpr double kPageNumberDrop = 0.1;
 constexpr int kPageNumberSize = 9;
 
-/// A print-ready label's height as a share of its size: the face's ascent plus descent.
-constexpr double kLabelLineHeight = 1.15;
+/// How far below its top a print-ready label's lowest ink can reach, as a share of its size: the
+/// engine sets the baseline a little below the face's ascent, and descenders hang below it.
+constexpr double kLabelLineHeight = 1.25;
 /// The least room between a print-ready grid's frame and any text, points.
 constexpr double kGridClearance = 4;
 

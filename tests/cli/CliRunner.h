@@ -27,6 +27,19 @@ struct CliResult
     std::string Err;
 };
 
+/// Runs a shell command; its standard output and error, joined, go to Out.
+inline CliResult RunCommand(const std::string& command)
+{
+    CliResult run;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.Out.append(buffer, n);
+    int status = pclose(pipe);
+    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
 class CliFixture : public ::testing::Test
 {
   protected:
