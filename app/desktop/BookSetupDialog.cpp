@@ -97,8 +97,10 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     m_pdfx = new QCheckBox(QStringLiteral("PDF/X-1a"), this);
     m_pdfx->setObjectName(QStringLiteral("PdfxBox"));
     form->addRow(QString(), m_pdfx);
-    m_largePrint = new QCheckBox(
-        QStringLiteral("Large print (one puzzle per page, large digits, no candidates)"), this);
+    m_largePrint =
+        new QCheckBox(QStringLiteral("Large print (one puzzle per page, no candidates)"), this);
+    m_largePrint->setToolTip(QStringLiteral("Grids as large as the page allows, with large bold "
+                                            "digits and heavy lines; always print-ready."));
     m_largePrint->setObjectName(QStringLiteral("LargePrintBox"));
     form->addRow(QString(), m_largePrint);
     m_boldGivens = new QCheckBox(QStringLiteral("Bold givens"), this);

@@ -189,6 +189,27 @@ class TDesktopTest : public QObject
         QVERIFY(acted);
     }
 
+    /// Makes the window over the real book maker, its page stream in the documents folder.
+    void MakeRealForm()
+    {
+        const std::string stream = QFile::encodeName(Docs("stream.pgs")).toStdString();
+        m_form = std::make_unique<TForm1>(
+            *m_desktop, [stream](const std::string&) { return MakeBookMakerRun(stream); });
+    }
+
+    /// Chooses in Book Setup a print-ready 6 x 9 book titled `title` (empty: the level's).
+    void ChoosePrintReady6x9(const QString& title = {})
+    {
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText(title);
+            },
+            "OkButton");
+    }
+
     void SetPageCount(const QString& typed)
     {
         auto* edit = Find<QSpinBox>("Edit1");
@@ -707,9 +728,7 @@ class TDesktopTest : public QObject
     void realBooks()
     {
         const QString stream = Docs("stream.pgs");
-        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
-            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
-        });
+        MakeRealForm();
         const struct
         {
             int Pages;
@@ -806,18 +825,8 @@ class TDesktopTest : public QObject
     // A print-ready 6 x 9 book made through the window and the real book maker.
     void printReadyRealBook()
     {
-        const QString stream = Docs("stream.pgs");
-        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
-            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
-        });
-        UseBookSetup(
-            [](TBookSetupDialog& dialog) {
-                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
-                paper->setCurrentIndex(paper->findData("6x9"));
-                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
-                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Window Puzzles");
-            },
-            "OkButton");
+        MakeRealForm();
+        ChoosePrintReady6x9("Window Puzzles");
         SetPageCount("5");
         m_desktop->SaveAnswers << Docs("ready");
         AnswerCompletionDialog("Button3");
@@ -861,7 +870,8 @@ class TDesktopTest : public QObject
             "OkButton");
         const book::TBookSettings chosen = m_form->Settings();
         QVERIFY(chosen.PrintReady && chosen.BoldGivens && !chosen.LargePrint);
-        QCOMPARE(chosen.Publisher, std::string("\xC3\x89" "ditions Quill"));
+        QCOMPARE(chosen.Publisher, std::string("\xC3\x89"
+                                               "ditions Quill"));
         QCOMPARE(chosen.Website, std::string());
         QCOMPARE(chosen.Edition, std::string("First edition"));
         QCOMPARE(chosen.Isbn, std::string("978-0-306-40615-7"));
@@ -1085,17 +1095,8 @@ class TDesktopTest : public QObject
     {
         QFETCH(int, perPageItem);
         QFETCH(bool, warned);
-        const QString stream = Docs("stream.pgs");
-        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
-            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
-        });
-        UseBookSetup(
-            [](TBookSetupDialog& dialog) {
-                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
-                paper->setCurrentIndex(paper->findData("6x9"));
-                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
-            },
-            "OkButton");
+        MakeRealForm();
+        ChoosePrintReady6x9();
         Find<QRadioButton>(qPrintable(QString("manygroup_%1").arg(perPageItem)))->click();
         SetPageCount("2");
         m_desktop->SaveAnswers << Docs("grid");
