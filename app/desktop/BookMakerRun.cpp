@@ -23,6 +23,7 @@ class TBookMakerRun final : public IBookRun
         m_maker->SetMessagePump(std::move(pump));
     }
     std::string PageStreamPath() const override { return m_maker->PageStreamPath(); }
+    const book::TBookFacts& LastBookFacts() const override { return m_maker->LastBookFacts(); }
 
   private:
     std::unique_ptr<book::TBookMaker> m_maker;

@@ -26,6 +26,8 @@ class IBookRun
     virtual void SetMessagePump(std::function<void()> pump) = 0;
     /// Where the run writes its page-stream file.
     virtual std::string PageStreamPath() const = 0;
+    /// What the last book made is; set before BuildBook reports completion.
+    virtual const book::TBookFacts& LastBookFacts() const = 0;
 };
 
 /// Makes the book engine writing its page stream to `pageStreamPath`; the empty text means the

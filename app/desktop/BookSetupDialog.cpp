@@ -7,6 +7,8 @@
 #include "puzzle/PuzzleBank.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +36,22 @@ int MaxVolume()
     return most;
 }
 
+/// The book code's message as a sentence for the error line.
+QString Sentence(const char* message)
+{
+    QString text = QString::fromUtf8(message);
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text + QLatin1Char('.');
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
 } // namespace
 
 void TBookSetup::ApplyTo(book::TBookSettings& settings) const
@@ -44,6 +62,14 @@ void TBookSetup::ApplyTo(book::TBookSettings& settings) const
     settings.Title = Title.toStdString();
     settings.Author = Author.toStdString();
     settings.Volume = Volume;
+    settings.LargePrint = LargePrint;
+    if (!settings.IsPrintReady())
+        return;
+    settings.Publisher = Publisher.toStdString();
+    settings.Website = Website.toStdString();
+    settings.Edition = Edition.toStdString();
+    settings.Isbn = Isbn.toStdString();
+    settings.BoldGivens = BoldGivens;
 }
 
 TBookSetupDialog::TBookSetupDialog(QWidget* parent)
@@ -70,28 +96,46 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     form->addRow(QString(), m_printReady);
     m_pdfx = new QCheckBox(QStringLiteral("PDF/X-1a"), this);
     m_pdfx->setObjectName(QStringLiteral("PdfxBox"));
-    connect(m_pdfx, &QCheckBox::clicked, this, [this] { PdfxClick(); });
     form->addRow(QString(), m_pdfx);
+    m_largePrint =
+        new QCheckBox(QStringLiteral("Large print (one puzzle per page, no candidates)"), this);
+    m_largePrint->setToolTip(QStringLiteral("Grids as large as the page allows, with large bold "
+                                            "digits and heavy lines; always print-ready."));
+    m_largePrint->setObjectName(QStringLiteral("LargePrintBox"));
+    form->addRow(QString(), m_largePrint);
+    m_boldGivens = new QCheckBox(QStringLiteral("Bold givens"), this);
+    m_boldGivens->setObjectName(QStringLiteral("BoldGivensBox"));
+    form->addRow(QString(), m_boldGivens);
+    for (QCheckBox* box : {m_printReady, m_pdfx, m_largePrint})
+        connect(box, &QCheckBox::toggled, this, [this] { FollowPrintReady(); });
 
-    m_title = new QLineEdit(this);
-    m_title->setObjectName(QStringLiteral("TitleEdit"));
+    m_title = MakeEdit(this, "TitleEdit");
     m_title->setPlaceholderText(QStringLiteral("the level's name, such as \"Hard Sudoku\""));
     form->addRow(QStringLiteral("Title:"), m_title);
-    m_author = new QLineEdit(this);
-    m_author->setObjectName(QStringLiteral("AuthorEdit"));
+    m_author = MakeEdit(this, "AuthorEdit");
     form->addRow(QStringLiteral("Author:"), m_author);
     m_volume = new QSpinBox(this);
     m_volume->setObjectName(QStringLiteral("VolumeSpin"));
     m_volume->setRange(0, MaxVolume()); // 0 is shown as "None"
     m_volume->setSpecialValueText(QStringLiteral("None"));
     form->addRow(QStringLiteral("Volume:"), m_volume);
+    m_publisher = MakeEdit(this, "PublisherEdit");
+    form->addRow(QStringLiteral("Publisher:"), m_publisher);
+    m_website = MakeEdit(this, "WebsiteEdit");
+    form->addRow(QStringLiteral("Website:"), m_website);
+    m_edition = MakeEdit(this, "EditionEdit");
+    m_edition->setPlaceholderText(QStringLiteral("such as \"First edition\""));
+    form->addRow(QStringLiteral("Edition:"), m_edition);
+    m_isbn = MakeEdit(this, "IsbnEdit");
+    m_isbn->setPlaceholderText(QStringLiteral("ISBN-13 or ISBN-10, hyphens allowed"));
+    form->addRow(QStringLiteral("ISBN:"), m_isbn);
 
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("ErrorLabel"));
     m_error->setWordWrap(true);
     m_error->setStyleSheet(QStringLiteral("color: #b00020"));
     m_error->hide();
-    for (QLineEdit* edit : {m_title, m_author})
+    for (QLineEdit* edit : {m_title, m_author, m_publisher, m_website, m_edition, m_isbn})
         connect(edit, &QLineEdit::textEdited, m_error, &QLabel::hide);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -111,6 +155,7 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     layout->addWidget(m_error);
     layout->addLayout(buttons);
     setFixedWidth(420);
+    FollowPrintReady();
 }
 
 void TBookSetupDialog::SetSetup(const TBookSetup& setup)
@@ -118,11 +163,17 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     const int index = m_paper->findData(QString::fromStdString(setup.Paper));
     m_paper->setCurrentIndex(index < 0 ? 0 : index);
     m_pdfx->setChecked(setup.PdfX);
-    m_printReady->setChecked(setup.PrintReady || setup.PdfX);
-    m_printReady->setEnabled(!setup.PdfX);
+    m_largePrint->setChecked(setup.LargePrint);
+    m_printReady->setChecked(setup.PrintReady || setup.PdfX || setup.LargePrint);
+    m_boldGivens->setChecked(setup.BoldGivens);
     m_title->setText(setup.Title);
     m_author->setText(setup.Author);
     m_volume->setValue(setup.Volume);
+    m_publisher->setText(setup.Publisher);
+    m_website->setText(setup.Website);
+    m_edition->setText(setup.Edition);
+    m_isbn->setText(setup.Isbn);
+    FollowPrintReady();
     m_error->clear();
     m_error->hide();
 }
@@ -132,32 +183,67 @@ TBookSetup TBookSetupDialog::Setup() const
     TBookSetup setup;
     setup.Paper = m_paper->currentData().toString().toStdString();
     setup.PdfX = m_pdfx->isChecked();
-    setup.PrintReady = m_printReady->isChecked() || setup.PdfX;
+    setup.LargePrint = m_largePrint->isChecked();
+    setup.PrintReady = m_printReady->isChecked() || setup.PdfX || setup.LargePrint;
     setup.Title = m_title->text().trimmed();
     setup.Author = m_author->text().trimmed();
     setup.Volume = m_volume->value();
+    setup.Publisher = m_publisher->text().trimmed();
+    setup.Website = m_website->text().trimmed();
+    setup.Edition = m_edition->text().trimmed();
+    setup.Isbn = m_isbn->text().trimmed();
+    setup.BoldGivens = m_boldGivens->isChecked();
     return setup;
 }
 
-void TBookSetupDialog::PdfxClick()
+void TBookSetupDialog::FollowPrintReady()
 {
-    if (m_pdfx->isChecked())
+    const bool implied = m_pdfx->isChecked() || m_largePrint->isChecked();
+    if (implied)
         m_printReady->setChecked(true);
-    m_printReady->setEnabled(!m_pdfx->isChecked());
+    m_printReady->setEnabled(!implied);
+    const bool printReady = m_printReady->isChecked();
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website, m_edition, m_isbn})
+        field->setEnabled(printReady);
+}
+
+std::pair<QWidget*, QString>
+TBookSetupDialog::FirstRefusal(const book::TBookSettings& settings) const
+{
+    // The texts join the check one at a time, in the order of the form, so that the first one
+    // refused is known by its control; the rules themselves stay the book code's.
+    const std::pair<std::string book::TBookSettings::*, QLineEdit*> texts[] = {
+        {&book::TBookSettings::Title, m_title},         {&book::TBookSettings::Author, m_author},
+        {&book::TBookSettings::Publisher, m_publisher}, {&book::TBookSettings::Website, m_website},
+        {&book::TBookSettings::Edition, m_edition},     {&book::TBookSettings::Isbn, m_isbn}};
+    book::TBookSettings partial = settings;
+    for (const auto& [text, edit] : texts)
+        (partial.*text).clear();
+    QWidget* control = m_paper;
+    for (std::size_t next = 0;; ++next) {
+        try {
+            book::CheckPrintSettings(partial);
+        } catch (const Error& error) {
+            return {control, Sentence(error.what())};
+        }
+        if (next == std::size(texts))
+            return {};
+        const auto& [text, edit] = texts[next];
+        partial.*text = settings.*text;
+        control = edit;
+    }
 }
 
 void TBookSetupDialog::OkClick()
 {
     book::TBookSettings settings;
     Setup().ApplyTo(settings);
-    try {
-        book::CheckPrintSettings(settings);
-    } catch (const Error& error) {
-        QString text = QString::fromUtf8(error.what());
-        if (!text.isEmpty())
-            text[0] = text[0].toUpper();
-        m_error->setText(text + QLatin1Char('.'));
+    const auto [control, message] = FirstRefusal(settings);
+    if (control) {
+        m_error->setText(message);
         m_error->show();
+        control->setFocus(Qt::OtherFocusReason);
         return;
     }
     m_error->hide();

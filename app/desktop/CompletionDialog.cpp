@@ -9,6 +9,16 @@
 
 namespace gq::app
 {
+namespace
+{
+
+/// The dialog's size without a warning, pixels.
+constexpr QSize kPlainSize(299, 108);
+/// Where a warning starts, below the buttons, and the margin it keeps to the frame, pixels.
+constexpr int kWarningTop = 100;
+constexpr int kWarningMargin = 12;
+
+} // namespace
 
 Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -18,7 +28,7 @@ Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmwc"));
     setWindowTitle(QStringLiteral("Gridquill"));
-    setFixedSize(299, 108);
+    setFixedSize(kPlainSize);
     setModal(true);
 
     auto* label = new QLabel(QStringLiteral("Completed !!!"), this);
@@ -45,11 +55,29 @@ Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, entry.Click);
     }
+
+    m_warning = new QLabel(this);
+    m_warning->setObjectName(QStringLiteral("WarningLabel"));
+    m_warning->setWordWrap(true);
+    m_warning->setStyleSheet(QStringLiteral("color: #9a4a00; font-weight: bold"));
+    m_warning->hide();
 }
 
-void Tfrmwc::ShowFor(const QString& pdfPath)
+void Tfrmwc::ShowFor(const QString& pdfPath, const QString& warning)
 {
     m_pdfPath = pdfPath;
+    if (warning.isEmpty()) {
+        m_warning->clear();
+        m_warning->hide();
+        setFixedSize(kPlainSize);
+    } else {
+        const int width = kPlainSize.width() - 2 * kWarningMargin;
+        m_warning->setText(QStringLiteral("Warning: ") + warning + QLatin1Char('.'));
+        m_warning->setGeometry(kWarningMargin, kWarningTop, width,
+                               m_warning->heightForWidth(width));
+        m_warning->show();
+        setFixedSize(kPlainSize.width(), m_warning->geometry().bottom() + 1 + kWarningMargin);
+    }
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     exec();
@@ -68,6 +96,8 @@ void Tfrmwc::Button2Click()
 }
 
 void Tfrmwc::Button3Click() { reject(); }
+
+QString Tfrmwc::Warning() const { return m_warning->isHidden() ? QString() : m_warning->text(); }
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 

@@ -4,6 +4,7 @@
 #include "app/desktop/Desktop.h"
 #include "app/desktop/JpegImage.h"
 #include "app/desktop/SamplePages.h"
+#include "book/BookMaker.h"
 #include "book/BookSettings.h"
 #include "book/Publisher.h"
 #include "gq/Error.h"
@@ -199,7 +200,10 @@ class TForm1::TProgress final : public book::IBookProgress
     void Repaint() override { m_form.repaint(); }
     void Completed(const std::string& pdfPath) override
     {
-        m_form.m_frmwc->ShowFor(QFile::decodeName(QByteArray::fromStdString(pdfPath)));
+        const std::string warning =
+            m_form.m_bookRun ? book::SmallGridWarning(m_form.m_bookRun->LastBookFacts()) : "";
+        m_form.m_frmwc->ShowFor(QFile::decodeName(QByteArray::fromStdString(pdfPath)),
+                                QString::fromStdString(warning));
     }
 
   private:
@@ -401,8 +405,39 @@ void TForm1::BookSetupClick()
     if (m_running)
         return;
     m_bookSetupDialog->SetSetup(m_bookSetup);
-    if (m_bookSetupDialog->exec() == QDialog::Accepted)
-        m_bookSetup = m_bookSetupDialog->Setup();
+    if (m_bookSetupDialog->exec() != QDialog::Accepted)
+        return;
+    m_bookSetup = m_bookSetupDialog->Setup();
+    FollowLargePrint();
+}
+
+void TForm1::FollowLargePrint()
+{
+    const bool large = m_bookSetup.LargePrint;
+    if (large == m_largePrintHeld)
+        return;
+    m_largePrintHeld = large;
+    if (large) {
+        m_heldPerPageItem = m_manyButtons->checkedId();
+        m_heldCandidates = m_cbkCandidates->isChecked();
+        m_manyButtons->button(0)->setChecked(true);
+        m_cbkCandidates->setChecked(false);
+        manygroupClick();
+        m_cbkCandidates->setEnabled(false);
+    } else {
+        m_manyButtons->button(m_heldPerPageItem)->setChecked(true);
+        manygroupClick();
+        m_cbkCandidates->setChecked(m_heldCandidates && m_cbkCandidates->isEnabled());
+        if (m_cbkCandidates->isChecked())
+            cbk_candidatesClick();
+    }
+    m_manygroup->setEnabled(!large);
+    const QString why =
+        large ? QStringLiteral("A large-print book has one puzzle per page and no candidates; "
+                               "Book Setup... turns large print off.")
+              : QString();
+    m_manygroup->setToolTip(why);
+    m_cbkCandidates->setToolTip(why);
 }
 
 book::TBookSettings TForm1::Settings() const

@@ -49,8 +49,11 @@ class TForm1 : public QWidget
     void cbk_candidatesClick();
     /// "Create Now": asks for the PDF file, confirms replacing it, then makes the book.
     void BitBtn2Click();
-    /// "Book Setup...": edits paper, print-ready, PDF/X-1a, title, author and volume in a modal
-    /// dialog; OK keeps the choices for the following books of this run of the program.
+    /// "Book Setup...": edits paper, print-ready, PDF/X-1a, large print, bold givens, title,
+    /// author, volume, publisher, website, edition and ISBN in a modal dialog; OK keeps the
+    /// choices for the following books of this run of the program. While large print is chosen
+    /// the window holds one puzzle per page without candidates; leaving it gives back the
+    /// puzzles-per-page and candidates choices the user had.
     void BookSetupClick();
     /// "Visit Velmora".
     void Button4Click();
@@ -81,6 +84,9 @@ class TForm1 : public QWidget
     void CreateControls();
     void FormCreate(const BookRunFactory& makeBookRun);
     void ShowPicture(QLabel* picture);
+    /// Locks or frees the puzzles-per-page choice and the candidates box as the Book Setup's
+    /// large print asks.
+    void FollowLargePrint();
 
     IDesktop& m_desktop;
     std::unique_ptr<IBookRun> m_bookRun;
@@ -109,6 +115,9 @@ class TForm1 : public QWidget
     QPushButton* m_bookSetupButton = nullptr;
     TBookSetupDialog* m_bookSetupDialog = nullptr;
     TBookSetup m_bookSetup;
+    bool m_largePrintHeld = false;  ///< the window holds one puzzle per page for large print
+    int m_heldPerPageItem = 0;      ///< the user's puzzles-per-page item before large print
+    bool m_heldCandidates = false;  ///< the user's candidates box before large print
     std::vector<QWidget*> m_inputs; ///< controls locked while a book is made
 };
 

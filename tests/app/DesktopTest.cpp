@@ -69,6 +69,7 @@ class TFakeBookRun final : public IBookRun
 
     QStringList Calls;
     std::vector<book::TBookSettings> Settings;
+    book::TBookFacts Facts; ///< what LastBookFacts reports
     TBody Body;
     std::function<void()> OnRun; ///< looks at the window while the run holds it
 
@@ -94,6 +95,7 @@ class TFakeBookRun final : public IBookRun
     }
     void SetMessagePump(std::function<void()> pump) override { Pump = std::move(pump); }
     std::string PageStreamPath() const override { return "fake.pgs"; }
+    const book::TBookFacts& LastBookFacts() const override { return Facts; }
 
     std::function<void()> Pump;
 };
@@ -124,6 +126,7 @@ class TDesktopTest : public QObject
     TFakeBookRun* m_run = nullptr;
     QStringList m_factoryCalls;
     QTimer m_dialogAnswer;
+    QString m_seenWarning; ///< the completion dialog's warning line as it was shown
 
     /// Makes the window; the factory fails for the first `factoryFailures` calls.
     void MakeForm(int factoryFailures = 0)
@@ -158,6 +161,8 @@ class TDesktopTest : public QObject
             if (!modal || modal->objectName() != "frmwc")
                 return;
             m_dialogAnswer.stop();
+            const auto* warning = modal->findChild<QLabel*>("WarningLabel");
+            m_seenWarning = warning->isVisible() ? warning->text() : QString();
             modal->findChild<QPushButton*>(QString::fromLatin1(button))->click();
         });
         m_dialogAnswer.start(5);
@@ -182,6 +187,27 @@ class TDesktopTest : public QObject
         timer.start(5);
         Find<QPushButton>("BookSetupButton")->click();
         QVERIFY(acted);
+    }
+
+    /// Makes the window over the real book maker, its page stream in the documents folder.
+    void MakeRealForm()
+    {
+        const std::string stream = QFile::encodeName(Docs("stream.pgs")).toStdString();
+        m_form = std::make_unique<TForm1>(
+            *m_desktop, [stream](const std::string&) { return MakeBookMakerRun(stream); });
+    }
+
+    /// Chooses in Book Setup a print-ready 6 x 9 book titled `title` (empty: the level's).
+    void ChoosePrintReady6x9(const QString& title = {})
+    {
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText(title);
+            },
+            "OkButton");
     }
 
     void SetPageCount(const QString& typed)
@@ -702,9 +728,7 @@ class TDesktopTest : public QObject
     void realBooks()
     {
         const QString stream = Docs("stream.pgs");
-        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
-            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
-        });
+        MakeRealForm();
         const struct
         {
             int Pages;
@@ -751,6 +775,9 @@ class TDesktopTest : public QObject
         const book::TBookSettings start = m_form->Settings();
         QCOMPARE(start.Paper, std::string("letter"));
         QVERIFY(!start.PrintReady && !start.PdfX && start.Title.empty() && start.Volume == 0);
+        QVERIFY(start.Publisher.empty() && start.Website.empty() && start.Edition.empty() &&
+                start.Isbn.empty());
+        QVERIFY(!start.BoldGivens && !start.LargePrint && !start.IsPrintReady());
 
         QString refusal;
         UseBookSetup(
@@ -798,18 +825,8 @@ class TDesktopTest : public QObject
     // A print-ready 6 x 9 book made through the window and the real book maker.
     void printReadyRealBook()
     {
-        const QString stream = Docs("stream.pgs");
-        m_form = std::make_unique<TForm1>(*m_desktop, [&](const std::string&) {
-            return MakeBookMakerRun(QFile::encodeName(stream).toStdString());
-        });
-        UseBookSetup(
-            [](TBookSetupDialog& dialog) {
-                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
-                paper->setCurrentIndex(paper->findData("6x9"));
-                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
-                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Window Puzzles");
-            },
-            "OkButton");
+        MakeRealForm();
+        ChoosePrintReady6x9("Window Puzzles");
         SetPageCount("5");
         m_desktop->SaveAnswers << Docs("ready");
         AnswerCompletionDialog("Button3");
@@ -824,6 +841,274 @@ class TDesktopTest : public QObject
                  qPrintable(info));
         QVERIFY2(info.contains(QRegularExpression(R"(Title:\s+Window Puzzles)")), qPrintable(info));
         SaveScreenshot(*m_form, "main-window-print-ready-done");
+    }
+
+    // The publisher's fields and the two boxes: enabled only for a print-ready book, applied
+    // only to one, blank texts taken as none.
+    void bookSetupPublisherFields()
+    {
+        MakeForm();
+        const char* const printReadyOnly[] = {"BoldGivensBox", "PublisherEdit", "WebsiteEdit",
+                                              "EditionEdit", "IsbnEdit"};
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                for (const char* name : printReadyOnly)
+                    QVERIFY2(!dialog.findChild<QWidget*>(name)->isEnabled(), name);
+                QVERIFY(dialog.findChild<QCheckBox*>("LargePrintBox")->isEnabled());
+                QVERIFY(!dialog.findChild<QCheckBox*>("LargePrintBox")->isChecked());
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                for (const char* name : printReadyOnly)
+                    QVERIFY2(dialog.findChild<QWidget*>(name)->isEnabled(), name);
+                dialog.findChild<QCheckBox*>("BoldGivensBox")->click();
+                dialog.findChild<QLineEdit*>("PublisherEdit")
+                    ->setText(QString::fromUtf8("  Éditions Quill "));
+                dialog.findChild<QLineEdit*>("WebsiteEdit")->setText("   ");
+                dialog.findChild<QLineEdit*>("EditionEdit")->setText("First edition");
+                dialog.findChild<QLineEdit*>("IsbnEdit")->setText("978-0-306-40615-7");
+                SaveScreenshot(dialog, "book-setup-dialog-publisher");
+            },
+            "OkButton");
+        const book::TBookSettings chosen = m_form->Settings();
+        QVERIFY(chosen.PrintReady && chosen.BoldGivens && !chosen.LargePrint);
+        QCOMPARE(chosen.Publisher, std::string("\xC3\x89"
+                                               "ditions Quill"));
+        QCOMPARE(chosen.Website, std::string());
+        QCOMPARE(chosen.Edition, std::string("First edition"));
+        QCOMPARE(chosen.Isbn, std::string("978-0-306-40615-7"));
+
+        // Print-ready cleared: the fields lock and keep their texts, and a plain book gets none
+        // of them (even an ISBN that would be refused).
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                QCOMPARE(dialog.findChild<QLineEdit*>("EditionEdit")->text(),
+                         QString("First edition"));
+                dialog.findChild<QLineEdit*>("IsbnEdit")->setText("12345");
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                for (const char* name : printReadyOnly)
+                    QVERIFY2(!dialog.findChild<QWidget*>(name)->isEnabled(), name);
+            },
+            "OkButton");
+        const book::TBookSettings plain = m_form->Settings();
+        QVERIFY(!plain.IsPrintReady() && !plain.BoldGivens);
+        QVERIFY(plain.Publisher.empty() && plain.Edition.empty() && plain.Isbn.empty());
+        QCOMPARE(m_form->BookSetup().Isbn, QString("12345"));
+        QCOMPARE(m_form->BookSetup().Edition, QString("First edition"));
+    }
+
+    // OK with a text the book refuses shows the book code's own message, focuses the field and
+    // keeps the dialog open with everything typed; the first refused field in the form wins.
+    void bookSetupRefusals_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("message");
+        const QString badIsbn = "978-0-306-40615-8";
+        QTest::newRow("ISBN check digit")
+            << QStringList{"IsbnEdit"} << QStringList{badIsbn} << "IsbnEdit"
+            << "The ISBN \"978-0-306-40615-8\" has the check digit 8 where its other digits call "
+               "for 7: a digit is mistyped.";
+        QTest::newRow("ISBN letter")
+            << QStringList{"IsbnEdit"} << QStringList{"978-0-3O6-40615-7"} << "IsbnEdit"
+            << "The ISBN \"978-0-3O6-40615-7\" holds 'O'";
+        QTest::newRow("ISBN length")
+            << QStringList{"IsbnEdit"} << QStringList{"978-0-306"} << "IsbnEdit"
+            << "The ISBN \"978-0-306\" has 7 digits";
+        QTest::newRow("publisher unprintable")
+            << QStringList{"PublisherEdit"} << QStringList{QString::fromUtf8("出版社")}
+            << "PublisherEdit"
+            << "The publisher holds the character";
+        QTest::newRow("website too long")
+            << QStringList{"WebsiteEdit"} << QStringList{QString(81, QLatin1Char('w'))}
+            << "WebsiteEdit"
+            << "The website is longer than 80 characters.";
+        QTest::newRow("edition unprintable")
+            << QStringList{"EditionEdit"} << QStringList{QString::fromUtf8("第二版")}
+            << "EditionEdit"
+            << "The edition holds the character";
+        QTest::newRow("publisher before ISBN")
+            << QStringList{"IsbnEdit", "PublisherEdit"}
+            << QStringList{badIsbn, QString::fromUtf8("出版社")} << "PublisherEdit"
+            << "The publisher";
+        QTest::newRow("title before edition")
+            << QStringList{"EditionEdit", "TitleEdit"}
+            << QStringList{QString::fromUtf8("第二版"), QString::fromUtf8("数独")} << "TitleEdit"
+            << "The title";
+    }
+
+    void bookSetupRefusals()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, texts);
+        QFETCH(QString, focused);
+        QFETCH(QString, message);
+        MakeForm();
+        bool stayedOpen = false;
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                dialog.findChild<QCheckBox*>("PrintReadyBox")->click();
+                dialog.findChild<QLineEdit*>("AuthorEdit")->setText("Kept Author");
+                dialog.findChild<QLineEdit*>("WebsiteEdit")->setText("quill.example");
+                for (int i = 0; i < fields.size(); ++i)
+                    dialog.findChild<QLineEdit*>(qPrintable(fields[i]))->setText(texts[i]);
+                dialog.findChild<QPushButton*>("OkButton")->click();
+                stayedOpen = dialog.isVisible();
+                QVERIFY2(dialog.ErrorText().startsWith(message), qPrintable(dialog.ErrorText()));
+                QCOMPARE(dialog.focusWidget()->objectName(), focused);
+                // Nothing typed is lost.
+                QCOMPARE(dialog.findChild<QLineEdit*>("AuthorEdit")->text(),
+                         QString("Kept Author"));
+                for (int i = 0; i < fields.size(); ++i)
+                    QCOMPARE(dialog.findChild<QLineEdit*>(qPrintable(fields[i]))->text(), texts[i]);
+                // Once every refused field is put right, OK goes through.
+                for (const QString& name : fields)
+                    dialog.findChild<QLineEdit*>(qPrintable(name))
+                        ->setText(name == "IsbnEdit" ? "978-0-306-40615-7" : "Fixed");
+            },
+            "OkButton");
+        QVERIFY(stayedOpen);
+        const book::TBookSettings chosen = m_form->Settings();
+        QCOMPARE(chosen.Author, std::string("Kept Author"));
+        if (fields.contains("IsbnEdit"))
+            QCOMPARE(chosen.Isbn, std::string("978-0-306-40615-7"));
+        if (fields.contains("PublisherEdit"))
+            QCOMPARE(chosen.Publisher, std::string("Fixed"));
+        QCOMPARE(chosen.Website,
+                 std::string(fields.contains("WebsiteEdit") ? "Fixed" : "quill.example"));
+    }
+
+    // Large print holds the window at one puzzle per page without candidates; leaving it gives
+    // the user's choices back, pictures included.
+    void largePrint_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("perPageItem");
+        QTest::addColumn<bool>("candidates");
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("one with candidates") << QStringList{"box"} << 0 << true << "Imagea1c";
+        QTest::newRow("one, plain") << QStringList{} << 0 << false << "Image1";
+        QTest::newRow("four per page") << QStringList{"4"} << 2 << false << "Image4";
+        QTest::newRow("two per page") << QStringList{"2"} << 1 << false << "Image2";
+    }
+
+    void largePrint()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(int, perPageItem);
+        QFETCH(bool, candidates);
+        QFETCH(QString, picture);
+        MakeForm();
+        for (const QString& step : before)
+            if (step == "box")
+                Find<QCheckBox>("cbk_candidates")->click();
+            else
+                Find<QRadioButton>(step == "2" ? "manygroup_1" : "manygroup_2")->click();
+
+        const auto setLargePrint = [this](bool on) {
+            UseBookSetup(
+                [on](TBookSetupDialog& dialog) {
+                    auto* box = dialog.findChild<QCheckBox*>("LargePrintBox");
+                    if (box->isChecked() != on)
+                        box->click();
+                    auto* printReady = dialog.findChild<QCheckBox*>("PrintReadyBox");
+                    QVERIFY(!on || (printReady->isChecked() && !printReady->isEnabled()));
+                },
+                "OkButton");
+        };
+        setLargePrint(true);
+        book::TBookSettings settings = m_form->Settings();
+        QVERIFY(settings.LargePrint && settings.IsPrintReady());
+        QCOMPARE(settings.PuzzlesPerPage, 1);
+        QVERIFY(!settings.Candidates);
+        QVERIFY(!Find<QGroupBox>("manygroup")->isEnabled());
+        QVERIFY(!Find<QCheckBox>("cbk_candidates")->isEnabled());
+        QVERIFY(!Find<QGroupBox>("manygroup")->toolTip().isEmpty());
+        for (const char* name : {"Image1", "Image2", "Image4", "Imagea1c"})
+            QCOMPARE(!Find<QLabel>(name)->isHidden(), QString(name) == "Image1");
+
+        // A run gives the locked controls back locked.
+        m_desktop->SaveAnswers << Docs("large.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_run->Settings.at(0).PuzzlesPerPage, 1);
+        QVERIFY(m_run->Settings.at(0).LargePrint);
+        QVERIFY(!Find<QGroupBox>("manygroup")->isEnabled());
+        QVERIFY(!Find<QCheckBox>("cbk_candidates")->isEnabled());
+
+        // Accepting the dialog again with large print still on changes nothing.
+        setLargePrint(true);
+        setLargePrint(false);
+        settings = m_form->Settings();
+        QVERIFY(!settings.LargePrint);
+        QVERIFY(settings.PrintReady); // the print-ready box large print ticked stays ticked
+        QCOMPARE(settings.PuzzlesPerPage, book::kPuzzlesPerPageChoices[perPageItem]);
+        QCOMPARE(settings.Candidates, candidates);
+        QVERIFY(Find<QGroupBox>("manygroup")->isEnabled());
+        QCOMPARE(Find<QCheckBox>("cbk_candidates")->isEnabled(), perPageItem == 0);
+        QVERIFY(Find<QGroupBox>("manygroup")->toolTip().isEmpty());
+        for (const char* name : {"Image1", "Image2", "Image4", "Imagea1c"})
+            QCOMPARE(!Find<QLabel>(name)->isHidden(), picture == name);
+    }
+
+    // The warning line grows the completion dialog below its buttons and goes again for a book
+    // without one.
+    void completionDialogWarning()
+    {
+        Tfrmwc dialog(*m_desktop);
+        book::TBookFacts facts;
+        facts.PrintReady = true;
+        facts.GridInches = 2.45;
+        const QString warning = QString::fromStdString(book::SmallGridWarning(facts));
+        QVERIFY(warning.contains("2.45"));
+        QSize warnedSize;
+        QTimer::singleShot(0, &dialog, [&] {
+            warnedSize = dialog.size();
+            SaveScreenshot(dialog, "completion-dialog-warning");
+            dialog.findChild<QPushButton*>("Button3")->click();
+        });
+        dialog.ShowFor("/books/small.pdf", warning);
+        const auto* label = dialog.findChild<QLabel*>("WarningLabel");
+        QCOMPARE(dialog.Warning(), "Warning: " + warning + ".");
+        QCOMPARE(warnedSize.width(), 299);
+        QVERIFY(label->geometry().top() >=
+                dialog.findChild<QWidget*>("Button3")->geometry().bottom());
+        QVERIFY(label->geometry().bottom() < warnedSize.height());
+        QVERIFY(QRect(QPoint(), warnedSize).contains(label->geometry()));
+
+        QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>("Button3")->click(); });
+        dialog.ShowFor("/books/large.pdf");
+        QVERIFY(dialog.Warning().isEmpty());
+        QCOMPARE(dialog.size(), QSize(299, 108));
+    }
+
+    // Through the real book maker: a 6 x 9 print-ready book of four puzzles a page has grids
+    // under 3 in and the completion dialog says so; one puzzle a page does not.
+    void smallGridWarningAfterRealBook_data()
+    {
+        QTest::addColumn<int>("perPageItem");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("four per page") << 2 << true;
+        QTest::newRow("one per page") << 0 << false;
+    }
+
+    void smallGridWarningAfterRealBook()
+    {
+        QFETCH(int, perPageItem);
+        QFETCH(bool, warned);
+        MakeRealForm();
+        ChoosePrintReady6x9();
+        Find<QRadioButton>(qPrintable(QString("manygroup_%1").arg(perPageItem)))->click();
+        SetPageCount("2");
+        m_desktop->SaveAnswers << Docs("grid");
+        m_seenWarning = "not shown";
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY2(m_desktop->Errors.isEmpty(), qPrintable(m_desktop->Errors.join("; ")));
+        if (warned)
+            QVERIFY2(m_seenWarning.startsWith("Warning: the grids are only 2.45 in wide"),
+                     qPrintable(m_seenWarning));
+        else
+            QVERIFY2(m_seenWarning.isEmpty(), qPrintable(m_seenWarning));
     }
 };
 
