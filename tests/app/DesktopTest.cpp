@@ -1105,7 +1105,7 @@ class TDesktopTest : public QObject
         Find<QPushButton>("BitBtn2")->click();
         QVERIFY2(m_desktop->Errors.isEmpty(), qPrintable(m_desktop->Errors.join("; ")));
         if (warned)
-            QVERIFY2(m_seenWarning.startsWith("Warning: the grids are only 2.45 in wide"),
+            QVERIFY2(m_seenWarning.startsWith("Warning: the grids are only 2.34 in wide"),
                      qPrintable(m_seenWarning));
         else
             QVERIFY2(m_seenWarning.isEmpty(), qPrintable(m_seenWarning));
