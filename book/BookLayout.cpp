@@ -274,7 +274,8 @@ void RequirePrintReadyBoldFace(report::TFontManager& fonts)
     // made bold by smearing): only a face that is itself bold will do.
     const std::string face(kPrintReadyFace);
     const report::TFontMatch match = fonts.Match(face, true, false);
-    if (match.Family != kPrintReadyFace || match.Embolden || !fonts.Face(face, true, false)->IsBold())
+    if (match.Family != kPrintReadyFace || match.Embolden ||
+        !fonts.Face(face, true, false)->IsBold())
         throw Error("print-ready books set their givens in " + face +
                     " Bold, which is not installed (Debian package fonts-liberation)");
 }
@@ -369,7 +370,7 @@ int TBookLayout::FontSize(int points, double scale)
 
 int TBookLayout::LineWidth(bool thick, bool large)
 {
-    int width = large        ? (thick ? kLargePrintThickLine : kLargePrintThinLine)
+    int width = large          ? (thick ? kLargePrintThickLine : kLargePrintThinLine)
                 : m_printReady ? (thick ? kPrintReadyThickLine : kPrintReadyThinLine)
                                : (thick ? kThickLine : kThinLine);
     m_thinnestLine = std::min(m_thinnestLine, width);
@@ -515,9 +516,8 @@ void TBookLayout::AddCandidates(const GridBlock& b, int x, int y, int size)
     m_smallestText = std::min(m_smallestText, size);
     m_qj.LoadPuzzleString(b.Source);
     for (char digit : m_qj.GetCandidates(x, y)) {
-        const TCandidatePlace place = CandidatePlace(f.X(b.X0 + (x - 1) * b.C),
-                                                     f.Y(b.Y0 + (y - 1) * b.C), cell, inset,
-                                                     digit - '0', size);
+        const TCandidatePlace place = CandidatePlace(
+            f.X(b.X0 + (x - 1) * b.C), f.Y(b.Y0 + (y - 1) * b.C), cell, inset, digit - '0', size);
         auto* text = b.Page->AddChildControl<TRepText>("TitleText");
         text->SetText(std::string(1, digit));
         text->SetLeft(place.Left);
@@ -704,14 +704,13 @@ void TBookLayout::LayoutAnswerPages()
                 const double half = HalfPen(kPrintReadyThickLine);
                 const double ceiling =
                     k <= 2 ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
-                           : frame.Y(layout.Grids[static_cast<std::size_t>(k - 3)].Y0 +
-                                     9 * at.C) +
+                           : frame.Y(layout.Grids[static_cast<std::size_t>(k - 3)].Y0 + 9 * at.C) +
                                  half;
                 const double bottom = frame.Y(at.Y0) - half - kAnswerLabelClearance;
                 const std::string label = AnswerLabel(n);
-                const int size = AnswerLabelSize(label, FontSize(at.Label.Size),
-                                                 frame.Length(9 * at.C),
-                                                 bottom - ceiling - kAnswerLabelClearance);
+                const int size =
+                    AnswerLabelSize(label, FontSize(at.Label.Size), frame.Length(9 * at.C),
+                                    bottom - ceiling - kAnswerLabelClearance);
                 const TPageTransform pageInches{};
                 AddText(page, pageInches, label, frame.X(at.Label.Left), bottom - size / 60.0,
                         size);
@@ -759,8 +758,7 @@ void TBookLayout::LayoutLargePrintPages()
         const double textLeft = grid.Left + grid.Cell / 2 - 0.5;
         const double textTop = grid.Top + grid.Cell / 2 - kDigitInkCentre * grid.DigitSize / 72;
         AddGridBlock({&page, grid.Left, top(grid.Top), grid.Cell, textLeft, top(textTop),
-                      grid.DigitSize, m_batch.Puzzles[q], false, frame, m_batch.Puzzles[q],
-                      true});
+                      grid.DigitSize, m_batch.Puzzles[q], false, frame, m_batch.Puzzles[q], true});
         AddPageNumber(page, number);
     }
 }

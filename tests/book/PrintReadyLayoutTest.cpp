@@ -610,8 +610,7 @@ TEST(PrintedCandidatesTest, EachCandidateStandsInItsPlaceClearOfTheLinesOnEveryP
         ASSERT_EQ(grid.Columns.size(), 10u);
         ASSERT_EQ(grid.Rows.size(), 10u);
         EXPECT_GE(book.layout->SmallestText(), 7);
-        const int digitSize =
-            static_cast<int>(std::lround(25 * book.layout->Geometry().Scale()));
+        const int digitSize = static_cast<int>(std::lround(25 * book.layout->Geometry().Scale()));
         std::map<std::pair<int, int>, std::string> shown; // (column, row) -> candidates
         constexpr double point = 1.0 / 72;
         for (auto* text : GridDigits(book, n, 1)) {
@@ -730,9 +729,8 @@ TEST(LargePrintTest, OneGridAsLargeAsThePageAllowsWithLargeBoldDigitsAndHeavyLin
             const double labelBottom = label.Top() + label.Font().Size / 60.0;
             EXPECT_LE(labelBottom + 4 * point, grid.Top() - half + 1e-9);
             // Either the block's width or the room below the label is used up.
-            const bool fullHeight =
-                std::abs(grid.Top() + side + half - blockBottom) < 1e-9 &&
-                std::abs(grid.Top() - half - 4 * point - labelBottom) < 1e-9;
+            const bool fullHeight = std::abs(grid.Top() + side + half - blockBottom) < 1e-9 &&
+                                    std::abs(grid.Top() - half - 4 * point - labelBottom) < 1e-9;
             EXPECT_TRUE(fullWidth || fullHeight) << side;
             if (paper.Name == "6x9") {
                 EXPECT_GE(side, 4.75);
