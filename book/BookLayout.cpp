@@ -129,8 +129,8 @@ constexpr int kPageNumberSize = 9;
 /// How far below its top a print-ready label's lowest ink can reach, as a share of its size: the
 /// engine sets the baseline a little below the face's ascent, and descenders hang below it.
 constexpr double kLabelLineHeight = 1.25;
-/// The least room between a print-ready grid's frame and any text, points.
-constexpr double kGridClearance = 4;
+/// The least room between a print-ready grid's frame and any text, inches (4 pt).
+constexpr double kGridClearance = 4.0 / 72;
 
 /// Nothing printed in a print-ready book is smaller than this (points).
 constexpr int kMinPrintReadyText = 7;
@@ -140,6 +140,21 @@ constexpr int kThickLine = 10;
 constexpr int kThinLine = 5;
 constexpr int kPrintReadyThickLine = 17;
 constexpr int kPrintReadyThinLine = 7;
+
+/// Candidate digits keep this far (inches) inside the lines of their cell, beyond the half
+/// width of the heaviest line a cell has: the digits of a full list never touch a line.
+constexpr double kCandidateClearance = 1.0 / 72;
+
+/// Large print, page inches: the room between the running head and the label.
+constexpr double kLargePrintHeadGap = 0.1;
+/// Large-print digits fill this share of their cell's height (points over points).
+constexpr double kLargePrintDigitShare = 0.6;
+/// Where the ink of a digit of kPrintReadyFace is centred below its text item's top, in ems:
+/// the baseline stands at 1.2 em less the descent (0.212 em), the digits are 0.709 em tall.
+constexpr double kDigitInkCentre = 0.634;
+
+/// Half the width of a pen of `pixels` device pixels, inches.
+double HalfPen(int pixels) { return pixels / 2.0 / report::TRenderDevice::kDpi; }
 
 const PageLayout& PuzzleLayout(int perPage)
 {
@@ -258,6 +273,49 @@ void RequirePrintReadyFace(report::TFontManager& fonts)
                     ", which is not installed (Debian package fonts-liberation)");
 }
 
+void RequirePrintReadyBoldFace(report::TFontManager& fonts)
+{
+    // fontconfig answers a bold request with the regular face when there is no bold one (to be
+    // made bold by smearing): only a face that is itself bold will do.
+    const std::string face(kPrintReadyFace);
+    const report::TFontMatch match = fonts.Match(face, true, false);
+    if (match.Family != kPrintReadyFace || match.Embolden ||
+        !fonts.Face(face, true, false)->IsBold())
+        throw Error("print-ready books set their givens in " + face +
+                    " Bold, which is not installed (Debian package fonts-liberation)");
+}
+
+TCandidatePlace CandidatePlace(double cellLeft, double cellTop, double cell, double inset,
+                               int digit, int size)
+{
+    const double part = (cell - 2 * inset) / 3;
+    const int row = (digit - 1) / 3, column = (digit - 1) % 3;
+    return {cellLeft + inset + column * part,
+            cellTop + inset + row * part + (part - size / 60.0) / 2, part};
+}
+
+TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber)
+{
+    const TMargins& margins = geometry.Margins();
+    const double blockTop = margins.Top;
+    const double blockBottom = geometry.PageHeight() - margins.Bottom;
+    const double half = HalfPen(kLargePrintThickLine);
+    // From the block's top: the running head, a gap, the label, its clearance, the grid.
+    const double aboveLabel = kPageTitle.Size / 60.0 + kLargePrintHeadGap;
+    const double label = kLargePrintLabelSize * kLabelLineHeight / 72 + kGridClearance;
+    const double tall = blockBottom - blockTop - aboveLabel - label - 2 * half;
+    const double side = std::min(geometry.BlockWidth() - 2 * half, tall);
+    TLargePrintGrid grid;
+    grid.Cell = side / 9;
+    grid.Left = geometry.BlockLeft(pageNumber) + (geometry.BlockWidth() - side) / 2;
+    // The label and grid stand together in the middle of the room below the head.
+    grid.LabelTop = blockTop + aboveLabel + (tall - side) / 2;
+    grid.Top = grid.LabelTop + label + half;
+    grid.DigitSize = std::max(kLargePrintSmallestDigit,
+                              static_cast<int>(grid.Cell * 72 * kLargePrintDigitShare));
+    return grid;
+}
+
 std::string BookTitle(const TBookSettings& settings)
 {
     return std::string(puzzle::Levels().at(static_cast<std::size_t>(settings.LevelIndex)).Caption);
@@ -270,8 +328,8 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
       m_perPage(settings.PuzzlesPerPage), m_pages(static_cast<std::int16_t>(settings.PageCount)),
       m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill"),
       m_plan(PlanBook(settings)), m_geometry(BookGeometry(settings)),
-      m_printReady(m_geometry.PrintReady()),
-      m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
+      m_printReady(m_geometry.PrintReady()), m_boldGivens(settings.HasBoldGivens()),
+      m_largePrint(settings.LargePrint), m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
       m_bookTitle(
           ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title")),
       m_bookAuthor(ToPageText(settings.Author, "the author")), m_runningHead(m_bookTitle),
@@ -305,18 +363,21 @@ TRepPage& TBookLayout::SetUpPage(int number)
     return *page;
 }
 
-int TBookLayout::FontSize(int points)
+int TBookLayout::FontSize(int points) { return FontSize(points, m_geometry.Scale()); }
+
+int TBookLayout::FontSize(int points, double scale)
 {
-    int size = static_cast<int>(std::lround(points * m_geometry.Scale()));
+    int size = static_cast<int>(std::lround(points * scale));
     size = std::max(size, m_printReady ? kMinPrintReadyText : 1);
     m_smallestText = std::min(m_smallestText, size);
     return size;
 }
 
-int TBookLayout::LineWidth(bool thick)
+int TBookLayout::LineWidth(bool thick, bool large)
 {
-    int width = m_printReady ? (thick ? kPrintReadyThickLine : kPrintReadyThinLine)
-                             : (thick ? kThickLine : kThinLine);
+    int width = large          ? (thick ? kLargePrintThickLine : kLargePrintThinLine)
+                : m_printReady ? (thick ? kPrintReadyThickLine : kPrintReadyThinLine)
+                               : (thick ? kThickLine : kThinLine);
     m_thinnestLine = std::min(m_thinnestLine, width);
     return width;
 }
@@ -335,7 +396,7 @@ TRepText& TBookLayout::AddText(TRepPage& page, const TPageTransform& frame, std:
     item->SetText(text);
     item->SetLeft(frame.X(left));
     item->SetTop(frame.Y(top));
-    item->SetFontSize(FontSize(size));
+    item->SetFontSize(FontSize(size, frame.Scale));
     item->SetFontName(m_fontName);
     return *item;
 }
@@ -401,30 +462,40 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
         auto* line = page.AddChildControl<TRepHLine>();
         line->SetLeft(f.X(b.X0));
         line->SetWidth(f.Length(9 * b.C));
-        line->SetLineWidth(LineWidth((i - 1) % 3 == 0));
+        line->SetLineWidth(LineWidth((i - 1) % 3 == 0, b.Large));
         line->SetTop(f.Y(b.Y0 + (i - 1) * b.C));
     }
     for (int j = 1; j <= 10; ++j) {
         auto* line = page.AddChildControl<TRepVLine>();
         line->SetTop(f.Y(b.Y0));
         line->SetHeight(f.Length(9 * b.C));
-        line->SetLineWidth(LineWidth((j - 1) % 3 == 0));
+        line->SetLineWidth(LineWidth((j - 1) % 3 == 0, b.Large));
         line->SetLeft(f.X(b.X0 + (j - 1) * b.C));
     }
-    const int digitSize = FontSize(b.S);
+    const int digitSize = FontSize(b.S, f.Scale);
     // Candidates are rounded down: a full list of nine must stay inside its cell.
     const int candidateSize = std::max(static_cast<int>(std::floor(12 * f.Scale + 1e-9)),
                                        m_printReady ? kMinPrintReadyText : 1);
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
+            std::string digit = CellText(b.Source, x, y);
+            // A print-ready book sets each candidate at its own place: see AddCandidates.
+            if (b.Candidates && digit.empty() && m_printReady) {
+                AddCandidates(b, x, y, candidateSize);
+                continue;
+            }
             auto* text = page.AddChildControl<TRepText>("TitleText");
             text->SetLeft(f.X(b.TL + (x - 1) * b.C));
             text->SetTop(f.Y(b.TT + (y - 1) * b.C));
             text->SetFontSize(digitSize);
             if (m_printReady)
                 text->SetFontName(m_fontName);
+            if (!CellText(b.Bold, x, y).empty()) {
+                report::TRepFont font = text->Font();
+                font.Bold = true;
+                text->SetFont(font);
+            }
             text->SetFontJustify(report::TPrintJustify::pjCenter);
-            std::string digit = CellText(b.Source, x, y);
             if (!b.Candidates || !digit.empty()) {
                 text->SetText(digit);
             } else {
@@ -446,19 +517,55 @@ void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, d
         AddText(page, frame, text, left, top, size);
         return;
     }
-    // Centred over the grid, its foot kGridClearance above the outer half of the frame line.
-    const int points = FontSize(size);
-    const double framePoints = LineWidth(true) * 72.0 / report::TRenderDevice::kDpi / 2;
-    const double drop = (points * kLabelLineHeight + kGridClearance + framePoints) / 72;
-    TRepText& item = AddText(page, frame, text, grid.X0, grid.Y0 - drop / frame.Scale, size);
-    item.SetWidth(frame.Length(9 * grid.C));
-    item.SetFontJustify(report::TPrintJustify::pjCenter);
+    AddCentredLabel(grid, text, FontSize(size, frame.Scale));
+}
+
+void TBookLayout::AddCentredLabel(const GridBlock& grid, const std::string& text, int points)
+{
+    // Centred over the grid, its lowest ink kGridClearance above the outer half of the frame.
+    const TPageTransform& frame = grid.Frame;
+    const double foot = frame.Y(grid.Y0) - HalfPen(LineWidth(true, grid.Large)) - kGridClearance;
+    auto* item = grid.Page->AddChildControl<TRepText>("TitleText");
+    item->SetText(text);
+    item->SetLeft(frame.X(grid.X0));
+    item->SetWidth(frame.Length(9 * grid.C));
+    item->SetTop(foot - points * kLabelLineHeight / 72);
+    item->SetFontSize(points);
+    item->SetFontName(m_fontName);
+    item->SetFontJustify(report::TPrintJustify::pjCenter);
+    m_smallestText = std::min(m_smallestText, points);
+}
+
+void TBookLayout::AddCandidates(const GridBlock& b, int x, int y, int size)
+{
+    const TPageTransform& f = b.Frame;
+    const double cell = f.Length(b.C);
+    // Every candidate keeps clear of the heaviest line a cell can have; the type shrinks, to
+    // no less than the smallest print-ready text, until a digit fits its part of the cell.
+    const double inset = HalfPen(LineWidth(true, b.Large)) + kCandidateClearance;
+    const double part = (cell - 2 * inset) / 3;
+    while (size > kMinPrintReadyText && (size / 60.0 > part || Measure("8", size) > part))
+        --size;
+    m_smallestText = std::min(m_smallestText, size);
+    m_qj.LoadPuzzleString(b.Source);
+    for (char digit : m_qj.GetCandidates(x, y)) {
+        const TCandidatePlace place = CandidatePlace(
+            f.X(b.X0 + (x - 1) * b.C), f.Y(b.Y0 + (y - 1) * b.C), cell, inset, digit - '0', size);
+        auto* text = b.Page->AddChildControl<TRepText>("TitleText");
+        text->SetText(std::string(1, digit));
+        text->SetLeft(place.Left);
+        text->SetTop(place.Top);
+        text->SetWidth(place.Width);
+        text->SetFontSize(size);
+        text->SetFontName(m_fontName);
+        text->SetFontJustify(report::TPrintJustify::pjCenter);
+    }
 }
 
 double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std::string_view text,
                                double top, int size, bool centred)
 {
-    const int points = FontSize(size);
+    const int points = FontSize(size, frame.Scale);
     const double width = frame.Length(kBlockWidth) * 0.98;
     // Greedy by words; a word wider than the block on its own is broken between characters.
     std::vector<std::string> lines(1);
@@ -570,6 +677,10 @@ std::string TBookLayout::AnswerLabel(int number) const
 
 void TBookLayout::LayoutPuzzlePages()
 {
+    if (m_largePrint) {
+        LayoutLargePrintPages();
+        return;
+    }
     const int Q = m_pages;
     const PageLayout& layout = PuzzleLayout(m_perPage);
     const auto span = GridSpan(layout);
@@ -589,8 +700,19 @@ void TBookLayout::LayoutPuzzlePages()
             TRepPage& page = SetUpPage(number);
             if (k == 1)
                 AddPageTitle(page, frame, number, span.first, span.second);
-            const GridBlock grid{&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
-                                 m_batch.Puzzles[n], m_perPage == 1 && m_candidates, frame};
+            const std::string_view puzzle = m_batch.Puzzles[n];
+            const GridBlock grid{&page,
+                                 at.X0,
+                                 at.Y0,
+                                 at.C,
+                                 at.TL,
+                                 at.TT,
+                                 at.S,
+                                 puzzle,
+                                 m_perPage == 1 && m_candidates,
+                                 frame,
+                                 m_boldGivens ? puzzle : std::string_view(),
+                                 false};
             AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
                          at.Label.Size);
             AddGridBlock(grid);
@@ -619,17 +741,78 @@ void TBookLayout::LayoutAnswerPages()
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             int n = 4 * a - 4 + k;
-            const GridBlock grid{&page, at.X0, at.Y0, at.C, at.TL, at.TT, at.S,
-                                 n <= puzzle::TPuzzleBatch::kCapacity
-                                     ? std::string_view(m_batch.Solutions[n])
-                                     : std::string_view(),
-                                 false, frame};
-            AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+            const bool stored = n <= puzzle::TPuzzleBatch::kCapacity;
+            // The givens of every print-ready answer are bold, the digits solved regular.
+            const GridBlock grid{
+                &page,
+                at.X0,
+                at.Y0,
+                at.C,
+                at.TL,
+                at.TT,
+                at.S,
+                stored ? std::string_view(m_batch.Solutions[n]) : std::string_view(),
+                false,
+                frame,
+                m_printReady && stored ? std::string_view(m_batch.Puzzles[n]) : std::string_view(),
+                false};
+            if (m_largePrint) {
+                // Large print: the label as large as the room up to the heading or the grid
+                // above allows.
+                const double half = HalfPen(kPrintReadyThickLine);
+                const double ceiling =
+                    k <= 2 ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
+                           : frame.Y(layout.Grids[static_cast<std::size_t>(k - 3)].Y0 + 9 * at.C) +
+                                 half;
+                const double foot = frame.Y(at.Y0) - half - kGridClearance;
+                const std::string label = AnswerLabel(n);
+                const int size =
+                    AnswerLabelSize(label, FontSize(at.Label.Size), frame.Length(9 * at.C),
+                                    foot - ceiling - kGridClearance);
+                AddCentredLabel(grid, label, size);
+            } else {
+                AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+            }
             AddGridBlock(grid);
             if (k == 4)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
         }
+}
+
+int TBookLayout::AnswerLabelSize(const std::string& label, int scaled, double width, double room)
+{
+    int size = kLargePrintSmallestLabel;
+    while (size > scaled && (Measure(label, size) > width || size * kLabelLineHeight / 72 > room))
+        --size;
+    return std::max(size, scaled);
+}
+
+void TBookLayout::LayoutLargePrintPages()
+{
+    for (int q = 1; q <= m_pages; ++q) {
+        ShowProgress(q * 30 / m_pages);
+        const int number = m_plan.FrontPages + q;
+        const TLargePrintGrid grid = LargePrintGrid(m_geometry, number);
+        // Page inches, but for the running head, whose layout top lands on the block's top.
+        TPageTransform frame;
+        frame.OffsetY = m_geometry.Margins().Top - kPageTitle.Top;
+        auto top = [&frame](double pageTop) { return pageTop - frame.OffsetY; };
+        const double side = 9 * grid.Cell;
+        if (m_smallestGrid == 0 || side < m_smallestGrid)
+            m_smallestGrid = side;
+        TRepPage& page = SetUpPage(number);
+        AddPageTitle(page, frame, number, grid.Left, grid.Left + side);
+        // Digits centred in their cells, in text items an inch wide.
+        const double textLeft = grid.Left + grid.Cell / 2 - 0.5;
+        const double textTop = grid.Top + grid.Cell / 2 - kDigitInkCentre * grid.DigitSize / 72;
+        const GridBlock block{&page,    grid.Left,    top(grid.Top),      grid.Cell,
+                              textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[q],
+                              false,    frame,        m_batch.Puzzles[q], true};
+        AddCentredLabel(block, "Sudoku #" + std::to_string(q), kLargePrintLabelSize);
+        AddGridBlock(block);
+        AddPageNumber(page, number);
+    }
 }
 
 void TBookLayout::LayoutNotesPages()

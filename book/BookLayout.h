@@ -86,6 +86,10 @@ TTextMeasure PrintReadyMeasure(report::TFontManager& fonts);
 /// a stand-in would change every width).
 void RequirePrintReadyFace(report::TFontManager& fonts);
 
+/// Throws gq::Error when the bold member of kPrintReadyFace is missing: every print-ready book
+/// sets the givens of its answers in it.
+void RequirePrintReadyBoldFace(report::TFontManager& fonts);
+
 /// The parameters of one printed grid, in layout inches (S in points).
 struct GridBlock
 {
@@ -99,7 +103,49 @@ struct GridBlock
     std::string_view Source; ///< the PuzzleString or SolutionString printed
     bool Candidates = false;
     TPageTransform Frame{}; ///< maps the layout inches onto the page
+    /// Cells whose character here (same positions as Source) is not '0' are set bold: the
+    /// puzzle's givens. Empty: nothing bold.
+    std::string_view Bold = {};
+    bool Large = false; ///< a large-print grid: heavy box and cell lines
 };
+
+/// Where one candidate digit stands in its cell, page inches: a text item centred in
+/// [Left, Left + Width] with its top at Top.
+struct TCandidatePlace
+{
+    double Left = 0;
+    double Top = 0;
+    double Width = 0;
+};
+
+/// The place of candidate `digit` (1..9) in the 3 x 3 mini-grid of a cell whose lines' centres
+/// are at `cellLeft`, `cellTop` and `cell` apart, all page inches: digit d in row (d - 1) / 3
+/// and column (d - 1) % 3 of the cell less `inset` on every side, a text of `size` points
+/// centred in its part.
+TCandidatePlace CandidatePlace(double cellLeft, double cellTop, double cell, double inset,
+                               int digit, int size);
+
+/// The puzzle grid of a large-print page, page inches: its outer lines' centres, the top of
+/// the "Sudoku #" label above it, and the size of its digits, points.
+struct TLargePrintGrid
+{
+    double Left = 0;
+    double Top = 0;
+    double Cell = 0;
+    double LabelTop = 0;
+    int DigitSize = 0;
+};
+
+/// Type sizes (points) and pen widths (device pixels at 600 dpi) of large print.
+inline constexpr int kLargePrintLabelSize = 20;
+inline constexpr int kLargePrintSmallestDigit = 20;
+inline constexpr int kLargePrintSmallestLabel = 14;
+inline constexpr int kLargePrintThickLine = 25; // 3 pt
+inline constexpr int kLargePrintThinLine = 9;   // 1.08 pt
+
+/// The grid of large-print page `pageNumber`: as large as the text block allows below the
+/// running head and the label and inside the margins, centred across the block.
+TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber);
 
 /// Fills the pages of a book's report: front matter, puzzle pages in the chosen layout, answer
 /// pages, notes pages. Pages "Report1.Page1".."Report1.Page<PlanBook(settings).Total()>" must
@@ -153,6 +199,8 @@ class TBookLayout
     /// centred over the grid, clear of its frame.
     void AddGridLabel(const GridBlock& grid, const std::string& text, double left, double top,
                       int size);
+    /// A print-ready label of `points` (page points) centred over `grid`, clear of its frame.
+    void AddCentredLabel(const GridBlock& grid, const std::string& text, int points);
     /// A plain page's footer at (left, top), or a print-ready page's number.
     void AddFooter(report::TRepPage& page, const TPageTransform& frame, double left, double top,
                    int size, int number);
@@ -161,7 +209,17 @@ class TBookLayout
     double AddWrapped(report::TRepPage& page, const TPageTransform& frame, std::string_view text,
                       double top, int size, bool centred);
     int FontSize(int points);
-    int LineWidth(bool thick);
+    /// `points` of the Letter layouts at `scale`, no smaller than a book of this kind allows.
+    int FontSize(int points, double scale);
+    int LineWidth(bool thick, bool large = false);
+    /// The puzzle pages of a large-print book.
+    void LayoutLargePrintPages();
+    /// The candidates of the open cell (x, y) of `b`, each digit at its own place in the cell.
+    void AddCandidates(const GridBlock& b, int x, int y, int size);
+    /// The size of an answer label above a grid `width` wide whose top line's centre is `gap`
+    /// below the label's top (page inches): large print sets it at kLargePrintSmallestLabel
+    /// where that fits, else at the layout's `scaled` size.
+    int AnswerLabelSize(const std::string& label, int scaled, double width, double gap);
     double Measure(const std::string& text, int size) const;
     std::string AnswerLabel(int number) const;
     void ShowProgress(int value);
@@ -177,6 +235,8 @@ class TBookLayout
     TBookPlan m_plan;
     TPageGeometry m_geometry;
     bool m_printReady;
+    bool m_boldGivens; ///< the puzzle pages' givens are bold
+    bool m_largePrint;
     std::string m_fontName;
     std::string m_bookTitle;   ///< the title page's title, page text
     std::string m_bookAuthor;  ///< page text

@@ -302,8 +302,10 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     CheckTarget(pdfPath, replace);
     pdf::SourceDateEpoch(); // a malformed date fails now, not after all the work
     TRisingProgress progress(userProgress);
-    if (settings.IsPrintReady())
+    if (settings.IsPrintReady()) {
         RequirePrintReadyFace(*m.Fonts);
+        RequirePrintReadyBoldFace(*m.Fonts);
+    }
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);

@@ -35,18 +35,18 @@ class IBookProgress
 /// What a finished book is, as a print-on-demand upload check looks at it.
 struct TBookFacts
 {
-    std::string Paper;       ///< the paper's name ("letter", "6x9", ...)
-    double PageWidth = 0;    ///< inches
-    double PageHeight = 0;   ///< inches
-    int Pages = 0;           ///< all pages of the PDF
-    int NotesPages = 0;      ///< of them, pages headed "Notes" added at the end
+    std::string Paper;          ///< the paper's name ("letter", "6x9", ...)
+    double PageWidth = 0;       ///< inches
+    double PageHeight = 0;      ///< inches
+    int Pages = 0;              ///< all pages of the PDF
+    int NotesPages = 0;         ///< of them, pages headed "Notes" added at the end
     bool BlankLastPage = false; ///< the last page is left blank
-    bool PrintReady = false; ///< made with TBookSettings::PrintReady (or PdfX)
+    bool PrintReady = false;    ///< made with TBookSettings::PrintReady (or PdfX)
     bool PdfX = false;
-    double InsideMargin = 0;                ///< inches; 0 for a book without margins of its own
-    int SmallestText = 0;                   ///< points
-    double ThinnestLine = 0;                ///< points
-    double GridInches = 0; ///< width of the smallest puzzle grid on the page, inches
+    double InsideMargin = 0; ///< inches; 0 for a book without margins of its own
+    int SmallestText = 0;    ///< points
+    double ThinnestLine = 0; ///< points
+    double GridInches = 0;   ///< width of the smallest puzzle grid on the page, inches
     std::vector<std::string> EmbeddedFonts; ///< base font names
     std::vector<std::string> OtherFonts;    ///< fonts the PDF names but does not hold
 };

@@ -23,6 +23,11 @@ void CheckBookSettings(const TBookSettings& settings)
     if (settings.Candidates && !CandidatesAllowed(settings.PuzzlesPerPage))
         throw Error("candidates are printed only with one puzzle per page, not with " +
                     std::to_string(settings.PuzzlesPerPage));
+    if (settings.LargePrint && settings.PuzzlesPerPage != 1)
+        throw Error("a large-print book has one puzzle per page, not " +
+                    std::to_string(settings.PuzzlesPerPage));
+    if (settings.LargePrint && settings.Candidates)
+        throw Error("a large-print book prints no candidates: its digits fill the cells");
 }
 
 bool CandidatesAllowed(int puzzlesPerPage) { return puzzlesPerPage == 1; }

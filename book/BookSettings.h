@@ -46,19 +46,22 @@ struct TBookSettings
     std::string Website;
     std::string Edition;
     std::string Isbn; ///< as typed (IsbnDigits, book/Isbn.h, must accept it); empty: none
-    /// Givens of every puzzle in the bold face (print-ready books only; their answer pages set
-    /// givens bold either way).
+    /// Givens of every puzzle in the bold face; implies PrintReady (the answer pages of every
+    /// print-ready book set givens bold either way).
     bool BoldGivens = false;
     /// One puzzle per page, the grid as large as the margins allow, large bold digits and heavy
-    /// lines; implies PrintReady, refuses candidates.
+    /// lines; implies PrintReady and BoldGivens, refuses candidates and 2 or 4 puzzles a page.
     bool LargePrint = false;
 
-    /// True for a print-ready book: PrintReady or PdfX.
-    bool IsPrintReady() const { return PrintReady || PdfX || LargePrint; }
+    /// True for a print-ready book: PrintReady, PdfX, BoldGivens or LargePrint.
+    bool IsPrintReady() const { return PrintReady || PdfX || BoldGivens || LargePrint; }
+    /// True when the givens of the puzzle pages are set bold: BoldGivens or LargePrint.
+    bool HasBoldGivens() const { return BoldGivens || LargePrint; }
 };
 
 /// Throws gq::Error naming the first of the page count, puzzles per page and level that is out
-/// of its range, or candidates asked for where CandidatesAllowed says no. Paper and title page
+/// of its range, candidates asked for where CandidatesAllowed says no, or large print with
+/// more than one puzzle a page or with candidates. Paper and title page
 /// are CheckPrintSettings' (book/BookLayout.h).
 void CheckBookSettings(const TBookSettings& settings);
 

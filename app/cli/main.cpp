@@ -249,6 +249,8 @@ struct Options
     std::string Paper = "letter";
     bool PrintReady = false;
     bool PdfX = false;
+    bool BoldGivens = false;
+    bool LargePrint = false;
     std::string Title;
     std::string Author;
     std::string Publisher;
@@ -269,6 +271,8 @@ book::TBookSettings SettingsOf(const Options& options)
     settings.Paper = options.Paper;
     settings.PrintReady = options.PrintReady;
     settings.PdfX = options.PdfX;
+    settings.BoldGivens = options.BoldGivens;
+    settings.LargePrint = options.LargePrint;
     settings.Title = options.Title;
     settings.Author = options.Author;
     settings.Volume = options.Volume;
@@ -478,6 +482,12 @@ int Run(int argc, char** argv)
         "embedded fonts, mirrored margins, page numbers, title, copyright and rules pages, "
         "an even count of at least 24 pages");
     bookCommand->add_flag("--pdfx", options.PdfX, "write PDF/X-1a:2001 (implies --print-ready)");
+    bookCommand->add_flag("--bold-givens", options.BoldGivens,
+                          "set the givens of every puzzle in bold (implies --print-ready)");
+    bookCommand->add_flag("--large-print", options.LargePrint,
+                          "one puzzle per page, the grid as large as the page allows, large bold "
+                          "givens and heavy lines (implies --print-ready and --bold-givens; not "
+                          "with --per-page 2 or 4 or --candidates)");
     bookCommand->add_option("--title", options.Title, "the book's title (print-ready title page)")
         ->check(TitlePageCheck("the title", book::kMaxTitleLength));
     bookCommand->add_option("--author", options.Author, "the book's author")

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,13 +155,16 @@ struct NullProgress : IBookProgress
 /// A print-ready book of `settings` laid out in full, its texts measured in the embedded face.
 struct LaidOutBook
 {
-    explicit LaidOutBook(TBookSettings bookSettings, int year = 2026)
+    /// Every puzzle of the book is `puzzle` with the answer `solution`.
+    explicit LaidOutBook(TBookSettings bookSettings, int year = 2026,
+                         const std::string& puzzle = std::string(40, '0') + std::string(41, '5'),
+                         const std::string& solution = std::string(81, '7'))
         : settings(std::move(bookSettings)), batch(std::make_unique<puzzle::TPuzzleBatch>()),
           qj(random), measure(PrintReadyMeasure(fonts))
     {
         for (int i = 1; i <= settings.PageCount * settings.PuzzlesPerPage; ++i) {
-            batch->Puzzles[i] = std::string(40, '0') + std::string(41, '5');
-            batch->Solutions[i] = std::string(81, '7');
+            batch->Puzzles[i] = puzzle;
+            batch->Solutions[i] = solution;
         }
         project.NewProject();
         auto* report = dynamic_cast<report::TRepReport*>(project.Manager()->FindByPath("Report1"));
@@ -208,23 +212,10 @@ struct LaidOutBook
 class PrintReadyLayoutTest : public ::testing::TestWithParam<std::tuple<std::string, int>>
 {};
 
-TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
+/// Every text (measured in the embedded face) and every line of every page of `book` lies inside
+/// the page's margins; the page number stands centred in the bottom margin.
+void ExpectEveryMarkInsideTheMargins(LaidOutBook& book)
 {
-    const auto& [paper, perPage] = GetParam();
-    TBookSettings settings;
-    settings.Paper = paper;
-    settings.PrintReady = true;
-    settings.PageCount = 3;
-    settings.PuzzlesPerPage = perPage;
-    settings.Candidates = perPage == 1;
-    settings.Title = "A Rather Long Title To Wrap, " + std::string(90, 'W'); // and to break
-    settings.Author = "Somebody";
-    settings.Volume = 12;
-    settings.Publisher = "A Publishing House With A Fairly Long Name, " + std::string(30, 'P');
-    settings.Website = "www." + std::string(70, 'w') + ".example";
-    settings.Edition = "First edition, " + std::string(60, 'E');
-    settings.Isbn = "978-1-4028-9462-6";
-    LaidOutBook book(settings);
     const TBookLayout& layout = *book.layout;
     const TBookPlan& plan = book.plan;
     const TTextMeasure& measure = book.measure;
@@ -282,6 +273,32 @@ TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
         }
         EXPECT_EQ(numbered, n > plan.FrontPages);
     }
+}
+
+TEST_P(PrintReadyLayoutTest, EveryMarkStaysInsideTheMargins)
+{
+    const auto& [paper, perPage] = GetParam();
+    TBookSettings settings;
+    settings.Paper = paper;
+    settings.PrintReady = true;
+    settings.PageCount = 3;
+    settings.PuzzlesPerPage = perPage;
+    settings.Candidates = perPage == 1;
+    settings.Title = "A Rather Long Title To Wrap, " + std::string(90, 'W'); // and to break
+    settings.Author = "Somebody";
+    settings.Volume = 12;
+    settings.Publisher = "A Publishing House With A Fairly Long Name, " + std::string(30, 'P');
+    settings.Website = "www." + std::string(70, 'w') + ".example";
+    settings.Edition = "First edition, " + std::string(60, 'E');
+    settings.Isbn = "978-1-4028-9462-6";
+    LaidOutBook book(settings);
+    ExpectEveryMarkInsideTheMargins(book);
+    // Large print, with bold givens, on the same paper.
+    settings.Candidates = false;
+    settings.PuzzlesPerPage = 1;
+    settings.LargePrint = true;
+    LaidOutBook large(settings);
+    ExpectEveryMarkInsideTheMargins(large);
 }
 
 /// A print-ready book of `pages` puzzle pages on `paper`.
@@ -490,6 +507,275 @@ TEST(IsbnTest, CheckDigitsLengthsAndCharacters)
             EXPECT_NE(std::string(e.what()).find(std::string("\"") + c.Isbn + "\""),
                       std::string::npos);
         }
+    }
+}
+
+// ---- bold givens, candidates in a mini-grid, large print
+
+const std::string kPuzzle =
+    "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
+const std::string kSolution =
+    "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+/// The grid lines of a page of one grid: vertical lines by Left, horizontal ones by Top.
+struct PageGrid
+{
+    std::vector<report::TRepLine*> Columns, Rows;
+    double Left() const { return Columns.front()->Left(); }
+    double Top() const { return Rows.front()->Top(); }
+    double Side() const { return Columns.back()->Left() - Columns.front()->Left(); }
+    /// Half the pen of a line, inches.
+    static double Half(const report::TRepLine* line) { return line->LineWidth() / 1200.0; }
+};
+
+PageGrid GridOf(LaidOutBook& book, int n)
+{
+    PageGrid grid;
+    for (auto* child : book.Page(n).Children())
+        if (auto* line = dynamic_cast<report::TRepLine*>(child))
+            (line->Height() > 0 ? grid.Columns : grid.Rows).push_back(line);
+    std::ranges::sort(grid.Columns, {}, &report::TRepLine::Left);
+    std::ranges::sort(grid.Rows, {}, &report::TRepLine::Top);
+    return grid;
+}
+
+/// The grid digits of page `n` in drawing order: one-character digit texts larger than the
+/// page number (9 pt).
+std::vector<report::TRepText*> GridDigits(LaidOutBook& book, int n, int smallest = 10)
+{
+    std::vector<report::TRepText*> digits;
+    for (auto* text : book.Texts(n))
+        if (text->Text().size() == 1 && std::isdigit(static_cast<unsigned char>(text->Text()[0])) &&
+            text->Font().Size >= smallest)
+            digits.push_back(text);
+    return digits;
+}
+
+int Givens(const std::string& puzzle)
+{
+    return static_cast<int>(std::ranges::count_if(puzzle, [](char c) { return c != '0'; }));
+}
+
+TEST(BookSettingsTest, BoldGivensAndLargePrintImplyPrintReadyAndLargePrintRefusesClashes)
+{
+    TBookSettings bold;
+    bold.BoldGivens = true;
+    EXPECT_TRUE(bold.IsPrintReady());
+    EXPECT_TRUE(bold.HasBoldGivens());
+    EXPECT_EQ(PlanBook(bold).FrontPages, 3);
+    TBookSettings large;
+    large.LargePrint = true;
+    EXPECT_TRUE(large.IsPrintReady());
+    EXPECT_TRUE(large.HasBoldGivens());
+    EXPECT_NO_THROW(CheckBookSettings(large));
+    EXPECT_FALSE(TBookSettings{}.HasBoldGivens());
+
+    auto problem = [](auto change) {
+        TBookSettings settings;
+        settings.LargePrint = true;
+        change(settings);
+        try {
+            CheckBookSettings(settings);
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    for (int perPage : {2, 4})
+        EXPECT_EQ(problem([perPage](TBookSettings& s) { s.PuzzlesPerPage = perPage; }),
+                  "a large-print book has one puzzle per page, not " + std::to_string(perPage));
+    EXPECT_NE(problem([](TBookSettings& s) { s.Candidates = true; }).find("no candidates"),
+              std::string::npos);
+}
+
+TEST(PrintedCandidatesTest, CandidatePlaceFollowsTheDigitsFromTopLeftToBottomRight)
+{
+    // A cell 0.5 in square at (1, 2) less 0.05 in: parts of 0.4 / 3 in.
+    const double part = 0.4 / 3;
+    const TCandidatePlace one = CandidatePlace(1, 2, 0.5, 0.05, 1, 6); // 0.1 in tall
+    EXPECT_NEAR(one.Left, 1.05, 1e-12);
+    EXPECT_NEAR(one.Width, part, 1e-12);
+    EXPECT_NEAR(one.Top, 2.05 + (part - 0.1) / 2, 1e-12);
+    const TCandidatePlace three = CandidatePlace(1, 2, 0.5, 0.05, 3, 6);
+    EXPECT_NEAR(three.Left, 1.05 + 2 * part, 1e-12); // top right
+    EXPECT_NEAR(three.Top, one.Top, 1e-12);
+    const TCandidatePlace seven = CandidatePlace(1, 2, 0.5, 0.05, 7, 6);
+    EXPECT_NEAR(seven.Left, 1.05, 1e-12); // bottom left
+    EXPECT_NEAR(seven.Top, one.Top + 2 * part, 1e-12);
+    const TCandidatePlace five = CandidatePlace(1, 2, 0.5, 0.05, 5, 6);
+    EXPECT_NEAR(five.Left + five.Width / 2, 1.25, 1e-12); // the middle of the cell
+    EXPECT_NEAR(five.Top + 0.05, 2.25, 1e-12);
+}
+
+// On every paper, each candidate digit stands in its own part of its cell, its glyph box (the
+// digit's advance by the text item's height) at least 1 pt inside the cell's lines, the half
+// pen of a box line included; the cell shows exactly the digits the model gives it.
+TEST(PrintedCandidatesTest, EachCandidateStandsInItsPlaceClearOfTheLinesOnEveryPaper)
+{
+    for (const TPaper& paper : Papers()) {
+        SCOPED_TRACE(std::string(paper.Name));
+        TBookSettings settings = PrintReadyOn(std::string(paper.Name), 1, 1);
+        settings.Candidates = true;
+        LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+        const int n = book.plan.FrontPages + 1;
+        const PageGrid grid = GridOf(book, n);
+        ASSERT_EQ(grid.Columns.size(), 10u);
+        ASSERT_EQ(grid.Rows.size(), 10u);
+        EXPECT_GE(book.layout->SmallestText(), 7);
+        const int digitSize = static_cast<int>(std::lround(25 * book.layout->Geometry().Scale()));
+        std::map<std::pair<int, int>, std::string> shown; // (column, row) -> candidates
+        constexpr double point = 1.0 / 72;
+        for (auto* text : GridDigits(book, n, 1)) {
+            if (text->Font().Size >= digitSize || text->Top() > grid.Rows.back()->Top())
+                continue; // a given, or the page number
+            const std::string& digit = text->Text();
+            const int d = digit[0] - '0';
+            const double size = text->Font().Size;
+            const double w = book.measure(digit, text->Font().Size);
+            const double centre = text->Left() + text->Width() / 2;
+            const double x1 = centre - w / 2, x2 = centre + w / 2;
+            const double y1 = text->Top(), y2 = text->Top() + size / 60;
+            int c = 0, r = 0;
+            while (c < 8 && grid.Columns[static_cast<std::size_t>(c + 1)]->Left() <= centre)
+                ++c;
+            while (r < 8 && grid.Rows[static_cast<std::size_t>(r + 1)]->Top() <= (y1 + y2) / 2)
+                ++r;
+            const auto* left = grid.Columns[static_cast<std::size_t>(c)];
+            const auto* right = grid.Columns[static_cast<std::size_t>(c + 1)];
+            const auto* top = grid.Rows[static_cast<std::size_t>(r)];
+            const auto* bottom = grid.Rows[static_cast<std::size_t>(r + 1)];
+            SCOPED_TRACE("digit " + digit + " in column " + std::to_string(c + 1) + ", row " +
+                         std::to_string(r + 1));
+            EXPECT_GE(size, 7);
+            EXPECT_GE(x1, left->Left() + PageGrid::Half(left) + point - 1e-9);
+            EXPECT_LE(x2, right->Left() - PageGrid::Half(right) - point + 1e-9);
+            EXPECT_GE(y1, top->Top() + PageGrid::Half(top) + point - 1e-9);
+            EXPECT_LE(y2, bottom->Top() - PageGrid::Half(bottom) - point + 1e-9);
+            // Its place: row (d - 1) / 3, column (d - 1) % 3 of the cell's thirds.
+            const double cell = right->Left() - left->Left();
+            EXPECT_EQ(static_cast<int>((centre - left->Left()) / (cell / 3)), (d - 1) % 3);
+            EXPECT_EQ(static_cast<int>(((y1 + y2) / 2 - top->Top()) / (cell / 3)), (d - 1) / 3);
+            shown[{c + 1, r + 1}] += digit;
+        }
+        book.qj.LoadPuzzleString(kPuzzle);
+        int full = 0;
+        for (int x = 1; x <= 9; ++x)
+            for (int y = 1; y <= 9; ++y) {
+                const std::string expected =
+                    CellText(kPuzzle, x, y).empty() ? book.qj.GetCandidates(x, y) : "";
+                EXPECT_EQ(shown[std::pair(x, y)], expected) << "cell " << x << ", " << y;
+                full = std::max(full, static_cast<int>(expected.size()));
+            }
+        EXPECT_GE(full, 4); // the puzzle gives some cells several candidates
+    }
+}
+
+// Answer pages of every print-ready book print the givens bold and the solved digits regular;
+// the puzzle pages print their givens bold only with BoldGivens. A plain book has no bold.
+TEST(BoldGivensTest, AnswersSetGivensBoldAndPuzzlePagesOnlyWhenAsked)
+{
+    for (int kind = 0; kind < 3; ++kind) {
+        const bool printReady = kind > 0, boldGivens = kind == 2;
+        SCOPED_TRACE(kind);
+        TBookSettings settings = PrintReadyOn("6x9", 4, 1);
+        settings.PrintReady = printReady;
+        settings.BoldGivens = boldGivens;
+        LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+        const int puzzlePage = book.plan.FrontPages + 1;
+        const std::vector<report::TRepText*> givens = GridDigits(book, puzzlePage);
+        EXPECT_EQ(static_cast<int>(givens.size()), Givens(kPuzzle));
+        for (auto* text : givens)
+            EXPECT_EQ(text->Font().Bold, boldGivens) << text->Text();
+        // One answer page, four grids of 81 digits drawn column by column.
+        const std::vector<report::TRepText*> answers =
+            GridDigits(book, book.plan.FrontPages + book.plan.PuzzlePages + 1);
+        ASSERT_EQ(answers.size(), 4u * 81);
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            const int x = static_cast<int>(i % 81 / 9) + 1, y = static_cast<int>(i % 9) + 1;
+            EXPECT_EQ(answers[i]->Text(), CellText(kSolution, x, y));
+            EXPECT_EQ(answers[i]->Font().Bold, printReady && !CellText(kPuzzle, x, y).empty())
+                << "cell " << x << ", " << y;
+            EXPECT_EQ(answers[i]->Font().Name, printReady ? "Liberation Sans" : "Arial");
+        }
+    }
+}
+
+// On every paper a large-print page holds one grid as large as the block allows below the
+// running head and the label, with bold givens of 20 pt or more, 3 pt box lines, cell lines of
+// 1 pt or more and a label of 14 pt or more centred over the grid.
+TEST(LargePrintTest, OneGridAsLargeAsThePageAllowsWithLargeBoldDigitsAndHeavyLines)
+{
+    constexpr double point = 1.0 / 72;
+    for (const TPaper& paper : Papers()) {
+        SCOPED_TRACE(std::string(paper.Name));
+        TBookSettings settings = PrintReadyOn(std::string(paper.Name), 2, 1);
+        settings.PrintReady = false;
+        settings.LargePrint = true;
+        LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+        const TPageGeometry& g = book.layout->Geometry();
+        ASSERT_TRUE(g.PrintReady());
+        const double blockBottom = g.PageHeight() - g.Margins().Bottom;
+        for (int n = book.plan.FrontPages + 1; n <= book.plan.FrontPages + 2; ++n) {
+            SCOPED_TRACE("page " + std::to_string(n));
+            const PageGrid grid = GridOf(book, n);
+            ASSERT_EQ(grid.Columns.size(), 10u);
+            ASSERT_EQ(grid.Rows.size(), 10u);
+            for (std::size_t i = 0; i < 10; ++i)
+                for (const auto* line : {grid.Columns[i], grid.Rows[i]})
+                    EXPECT_GE(line->LineWidth() * 72 / 600, i % 3 == 0 ? 3.0 : 1.0) << i;
+            const double half = PageGrid::Half(grid.Columns.front());
+            const double side = grid.Side();
+            EXPECT_NEAR(grid.Rows.back()->Top() - grid.Top(), side, 1e-9); // square
+            EXPECT_NEAR(grid.Left() + side / 2, g.BlockLeft(n) + g.BlockWidth() / 2, 1e-9);
+            const bool fullWidth = std::abs(side + 2 * half - g.BlockWidth()) < 1e-9;
+            const std::vector<report::TRepText*> texts = book.Texts(n);
+            ASSERT_GE(texts.size(), 3u);
+            const report::TRepText& head = *texts[0];
+            const report::TRepText& label = *texts[1];
+            EXPECT_EQ(label.Text(), "Sudoku #" + std::to_string(n - book.plan.FrontPages));
+            EXPECT_NEAR(head.Top(), g.Margins().Top, 1e-9);
+            EXPECT_GE(label.Font().Size, 14);
+            EXPECT_EQ(label.FontJustify(), report::TPrintJustify::pjCenter);
+            EXPECT_NEAR(label.Left() + label.Width() / 2, grid.Left() + side / 2, 1e-9);
+            EXPECT_GE(label.Top(), head.Top() + head.Font().Size / 60.0);
+            const double labelBottom = label.Top() + label.Font().Size / 60.0;
+            EXPECT_LE(labelBottom + 4 * point, grid.Top() - half + 1e-9);
+            // Either the block's width or the room below the label is used up.
+            const bool fullHeight = std::abs(grid.Top() + side + half - blockBottom) < 1e-9 &&
+                                    std::abs(grid.Top() - half - 4 * point - labelBottom) < 1e-9;
+            EXPECT_TRUE(fullWidth || fullHeight) << side;
+            if (paper.Name == "6x9") {
+                EXPECT_GE(side, 4.75);
+            }
+            // Givens: bold, 20 pt or more, each inside its cell's lines.
+            const std::vector<report::TRepText*> digits = GridDigits(book, n);
+            EXPECT_EQ(static_cast<int>(digits.size()), Givens(kPuzzle));
+            const double cell = side / 9;
+            for (auto* text : digits) {
+                EXPECT_TRUE(text->Font().Bold);
+                EXPECT_GE(text->Font().Size, 20);
+                const double centre = text->Left() + text->Width() / 2;
+                const int c = static_cast<int>((centre - grid.Left()) / cell);
+                const int r = static_cast<int>((text->Top() - grid.Top()) / cell);
+                EXPECT_NEAR(centre, grid.Left() + (c + 0.5) * cell, 1e-9);
+                EXPECT_GE(text->Top(), grid.Top() + r * cell + half);
+                EXPECT_LE(text->Top() + text->Font().Size / 60.0,
+                          grid.Top() + (r + 1) * cell - half);
+                EXPECT_EQ(text->Text(), CellText(kPuzzle, c + 1, r + 1));
+            }
+        }
+        EXPECT_NEAR(book.layout->SmallestGrid(), GridOf(book, book.plan.FrontPages + 1).Side(),
+                    1e-12);
+        // The answers: four grids a page (the last two empty here), their labels 14 pt where
+        // they fit (here they do).
+        const int answerPage = book.plan.FrontPages + book.plan.PuzzlePages + 1;
+        int labels = 0;
+        for (auto* text : book.Texts(answerPage))
+            if (text->Text().rfind("Sudoku #", 0) == 0) {
+                ++labels;
+                EXPECT_GE(text->Font().Size, 14) << text->Text();
+            }
+        EXPECT_EQ(labels, 4);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
@@ -610,6 +611,222 @@ TEST_F(PrintReadyCliTest, BadValuesAreUsageErrorsNamingWhatWasWrong)
     EXPECT_EQ(author.Exit, 2);
     EXPECT_NE(author.Out.find("the author is not valid UTF-8"), std::string::npos) << author.Out;
     EXPECT_FALSE(fs::exists(Dir / "bad.pdf"));
+}
+
+// ---- bold givens, candidates in their places, large print
+
+/// A word of `pdftotext -bbox`: its box in points from the page's top left.
+struct Word
+{
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+    std::string Text;
+};
+
+std::vector<Word> Words(const std::string& pdf, int page)
+{
+    std::vector<Word> words;
+    std::istringstream lines(Shell("pdftotext -bbox -f " + std::to_string(page) + " -l " +
+                                   std::to_string(page) + " '" + pdf + "' -")
+                                 .Out);
+    for (std::string line; std::getline(lines, line);) {
+        Word word;
+        char text[64];
+        if (std::sscanf(line.c_str(),
+                        " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">%63[^<]",
+                        &word.X1, &word.Y1, &word.X2, &word.Y2, text) == 5) {
+            word.Text = text;
+            words.push_back(word);
+        }
+    }
+    return words;
+}
+
+/// Whether pdffonts lists the bold face, embedded.
+bool EmbedsBold(const std::string& pdf)
+{
+    std::istringstream rows(Shell("pdffonts '" + pdf + "'").Out);
+    for (std::string row; std::getline(rows, row);)
+        if (row.find("LiberationSans") != std::string::npos &&
+            row.find("Bold") != std::string::npos && row.find(" yes ") != std::string::npos)
+            return true;
+    return false;
+}
+
+/// Whether the content of page `page` (from 1) of the PDF `bytes` sets text in the bold face:
+/// selects the font resource ("/F2") whose dictionary names a bold base font.
+bool SetsBoldOn(const std::string& bytes, int page)
+{
+    std::string bold;
+    for (std::size_t at = bytes.find("/Name /F"); at != std::string::npos && bold.empty();
+         at = bytes.find("/Name /F", at + 1)) {
+        const std::size_t base = bytes.find("/BaseFont /", at);
+        const std::size_t end = bytes.find_first_of("\r\n", base);
+        if (base != std::string::npos && base - at < 40 &&
+            bytes.substr(base, end - base).find("Bold") != std::string::npos)
+            bold = bytes.substr(at + 6, bytes.find_first_of("\r\n ", at + 6) - at - 6);
+    }
+    const std::vector<std::string> streams = ContentStreams(bytes);
+    return !bold.empty() && page >= 1 && page <= static_cast<int>(streams.size()) &&
+           streams[static_cast<std::size_t>(page - 1)].find("\r\n" + bold + " ") !=
+               std::string::npos;
+}
+
+// On the narrowest paper, every candidate word pdftotext finds lies inside its cell less 1 pt
+// and the half pen of the cell's lines (box lines 2.04 pt, cell lines 0.84 pt), and a single
+// digit d stands in row (d - 1) / 3 and column (d - 1) % 3 of the cell's thirds.
+TEST_F(PrintReadyCliTest, CandidatesStandInTheirPlacesClearOfTheLinesOnTheSmallestPaper)
+{
+    Outcome made =
+        Book("--pages 2 --candidates --level hard --paper 5.5x8.5 --print-ready", "candidates.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    const std::string pdf = Path("candidates.pdf");
+    const std::vector<PdfPage> pages = ReadPages(gq::book::ReadWholeFile(pdf));
+    ASSERT_GE(pages.size(), 4u);
+    ASSERT_EQ(pages[3].Grids.size(), 1u);
+    const Grid& grid = pages[3].Grids.front();
+    const double cell = (grid.Right - grid.Left) / 9, top = 612 - grid.Top;
+    const std::vector<Word> words = Words(pdf, 4);
+    auto inGrid = [&](const Word& w) {
+        const double x = (w.X1 + w.X2) / 2, y = (w.Y1 + w.Y2) / 2;
+        return x > grid.Left && x < grid.Right && y > top && y < top + 9 * cell;
+    };
+    double tallest = 0;
+    for (const Word& w : words)
+        if (inGrid(w))
+            tallest = std::max(tallest, w.Y2 - w.Y1);
+    auto half = [](int line) { return line % 3 == 0 ? 1.02 : 0.42; };
+    int candidates = 0;
+    for (const Word& w : words) {
+        if (!inGrid(w) || w.Y2 - w.Y1 > 0.8 * tallest)
+            continue; // a given
+        ++candidates;
+        const double x = (w.X1 + w.X2) / 2, y = (w.Y1 + w.Y2) / 2;
+        const int col = static_cast<int>((x - grid.Left) / cell);
+        const int row = static_cast<int>((y - top) / cell);
+        const double left = grid.Left + col * cell, upper = top + row * cell;
+        SCOPED_TRACE("\"" + w.Text + "\" in column " + std::to_string(col + 1) + ", row " +
+                     std::to_string(row + 1));
+        EXPECT_GE(w.Y2 - w.Y1, 7 * 1.1); // 7 pt or more
+        EXPECT_GE(w.X1, left + half(col) + 1 - 0.01);
+        EXPECT_LE(w.X2, left + cell - half(col + 1) - 1 + 0.01);
+        EXPECT_GE(w.Y1, upper + half(row) + 1 - 0.01);
+        EXPECT_LE(w.Y2, upper + cell - half(row + 1) - 1 + 0.01);
+        ASSERT_EQ(w.Text.size(), 1u); // one word a digit
+        const int d = w.Text[0] - '0';
+        EXPECT_EQ(static_cast<int>((x - left) / (cell / 3)), (d - 1) % 3);
+        EXPECT_EQ(static_cast<int>((y - upper) / (cell / 3)), (d - 1) / 3);
+    }
+    EXPECT_GT(candidates, 50);
+}
+
+TEST_F(PrintReadyCliTest, BoldGivensImplyPrintReadyAndAnswersAlwaysSetGivensBold)
+{
+    for (const std::string option : {"--print-ready", "--bold-givens"}) {
+        SCOPED_TRACE(option);
+        Outcome made = Book(option + " --force --pages 2 --paper 6x9", "bold.pdf");
+        ASSERT_EQ(made.Exit, 0) << made.Out;
+        EXPECT_NE(made.Out.find("24 pages"), std::string::npos) << made.Out;
+        const std::string pdf = Path("bold.pdf");
+        EXPECT_TRUE(EmbedsBold(pdf));
+        const std::string bytes = gq::book::ReadWholeFile(pdf);
+        EXPECT_EQ(SetsBoldOn(bytes, 4), option == "--bold-givens"); // the first puzzle page
+        EXPECT_TRUE(SetsBoldOn(bytes, 6));                          // the answer page
+        EXPECT_FALSE(SetsBoldOn(bytes, 3));                         // "How to play"
+    }
+}
+
+TEST_F(PrintReadyCliTest, LargePrintBooksHaveOneLargeGridOfBoldGivensAPage)
+{
+    Outcome made = Book("--large-print --pages 3 --paper 6x9 --level hard", "large.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    EXPECT_NE(made.Out.find("24 pages"), std::string::npos) << made.Out;
+    const std::string pdf = Path("large.pdf");
+    const std::string bytes = gq::book::ReadWholeFile(pdf);
+    std::vector<PdfPage> pages = ReadPages(bytes);
+    ASSERT_GE(pages.size(), 7u);
+    std::map<int, Grid> puzzles, answers;
+    for (int page = 4; page <= 7; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        PdfPage& content = pages[static_cast<std::size_t>(page - 1)];
+        ReadGrids(content, page);
+        for (const Grid& grid : content.Grids) {
+            int n = 0, on = 0;
+            if (std::sscanf(grid.Label.c_str(), "Sudoku #%d - page %d", &n, &on) == 2)
+                answers[n] = grid;
+            else if (page < 7)
+                puzzles[n] = grid;
+        }
+        if (page == 7)
+            continue;
+        ASSERT_EQ(content.Grids.size(), 1u);
+        const Grid& grid = content.Grids.front();
+        EXPECT_GE(grid.Right - grid.Left, 4.75 * 72);
+        EXPECT_EQ(grid.Label, "Sudoku #" + std::to_string(page - 3));
+        EXPECT_TRUE(SetsBoldOn(bytes, page));
+        for (const Text& t : content.Texts) {
+            const bool inGrid =
+                t.X > grid.Left && t.X < grid.Right && t.Y < grid.Top && t.Y > grid.Bottom;
+            if (inGrid || t.Value.rfind("Sudoku #", 0) == 0) {
+                EXPECT_GE(t.Size, inGrid ? 20 : 14) << t.Value;
+            }
+        }
+    }
+    EXPECT_TRUE(EmbedsBold(pdf));
+    ASSERT_EQ(puzzles.size(), 3u);
+    ASSERT_EQ(answers.size(), 3u);
+    for (const auto& [n, puzzle] : puzzles) {
+        EXPECT_TRUE(IsSolution(answers.at(n).Cells)) << n;
+        for (std::size_t i = 0; i < 81; ++i) {
+            if (puzzle.Cells[i] != '0') {
+                EXPECT_EQ(puzzle.Cells[i], answers.at(n).Cells[i]) << n << " cell " << i;
+            }
+        }
+    }
+    // Box lines of 3 pt and cell lines of 1.08 pt.
+    std::string contents;
+    for (const std::string& stream : ContentStreams(bytes))
+        contents += stream;
+    EXPECT_NE(contents.find("\r\n3.0000 w"), std::string::npos);
+    EXPECT_NE(contents.find("\r\n1.0800 w"), std::string::npos);
+}
+
+TEST_F(PrintReadyCliTest, LargePrintWithMorePuzzlesAPageOrCandidatesIsAUsageError)
+{
+    Outcome two = Book("--large-print --per-page 2", "bad.pdf");
+    EXPECT_EQ(two.Exit, 2);
+    EXPECT_NE(two.Out.find("a large-print book has one puzzle per page, not 2"), std::string::npos)
+        << two.Out;
+    Outcome candidates = Book("--large-print --candidates", "bad.pdf");
+    EXPECT_EQ(candidates.Exit, 2);
+    EXPECT_NE(candidates.Out.find("a large-print book prints no candidates"), std::string::npos)
+        << candidates.Out;
+    EXPECT_FALSE(fs::exists(Dir / "bad.pdf"));
+}
+
+// Where only the regular face is installed, a print-ready book is refused before any work,
+// naming the bold face; a plain book, which needs no bold, is still made.
+TEST_F(PrintReadyCliTest, AMissingBoldFaceIsNamedAndNoBookIsWritten)
+{
+    const std::string regular = Shell("fc-match -f '%{file}' 'Liberation Sans:style=Regular'").Out;
+    ASSERT_NE(regular.find("LiberationSans-Regular"), std::string::npos) << regular;
+    fs::create_directory(Dir / "fonts");
+    fs::copy_file(regular, Dir / "fonts" / "LiberationSans-Regular.ttf");
+    {
+        std::ofstream conf(Dir / "fonts.conf");
+        conf << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+             << "<fontconfig><dir>" << (Dir / "fonts").string() << "</dir><cachedir>"
+             << (Dir / "fontcache").string() << "</cachedir></fontconfig>\n";
+    }
+    const std::string environment =
+        "FONTCONFIG_FILE='" + (Dir / "fonts.conf").string() + "' SOURCE_DATE_EPOCH=1767225600";
+    gq::test::CliResult refused =
+        Cli("book --quiet --bold-givens '" + Path("b.pdf") + "'", environment);
+    EXPECT_EQ(refused.Exit, 1);
+    EXPECT_NE(refused.Err.find("Liberation Sans Bold, which is not installed"), std::string::npos)
+        << refused.Err;
+    EXPECT_FALSE(fs::exists(Dir / "b.pdf"));
+    gq::test::CliResult plain = Cli("book --quiet --pages 1 '" + Path("p.pdf") + "'", environment);
+    EXPECT_EQ(plain.Exit, 0) << plain.Err;
 }
 
 } // namespace

@@ -81,7 +81,8 @@ std::vector<PageInk> TraceInk(const std::string& pdf)
         const std::size_t open = line.find('<');
         if (open == std::string::npos)
             continue;
-        const std::string tag = line.substr(open + 1, line.find_first_of(" />", open + 1) - open - 1);
+        const std::string tag =
+            line.substr(open + 1, line.find_first_of(" />", open + 1) - open - 1);
         if (tag == "page") {
             std::istringstream box(Attribute(line, "mediabox"));
             double x0, y0;
@@ -96,11 +97,12 @@ std::vector<PageInk> TraceInk(const std::string& pdf)
             const double x = Number(line, "x"), y = Number(line, "y");
             if (tag == "lineto") {
                 const double half = lineWidth / 2; // square caps reach half a width past the end
-                pages.back().Strokes.push_back({std::min(x, lastX) - half, std::min(y, lastY) - half,
-                                                std::max(x, lastX) + half,
-                                                std::max(y, lastY) + half});
+                pages.back().Strokes.push_back(
+                    {std::min(x, lastX) - half, std::min(y, lastY) - half,
+                     std::max(x, lastX) + half, std::max(y, lastY) + half});
                 if (stroking && y == lastY)
-                    pages.back().Rules.push_back({std::min(x, lastX), std::max(x, lastX), y, lineWidth});
+                    pages.back().Rules.push_back(
+                        {std::min(x, lastX), std::max(x, lastX), y, lineWidth});
             }
             lastX = x, lastY = y;
         } else if (tag == "fill_text") {
@@ -136,8 +138,8 @@ std::vector<Box> GridFrames(const PageInk& page)
         EXPECT_EQ(rules.size() % 4, 0u);
         for (std::size_t i = 0; i + 3 < rules.size(); i += 4) {
             const double half = rules[i].Width / 2;
-            frames.push_back({rules[i].X1 - half, rules[i].Y - half, rules[i].X2 + half,
-                              rules[i + 3].Y + half});
+            frames.push_back(
+                {rules[i].X1 - half, rules[i].Y - half, rules[i].X2 + half, rules[i + 3].Y + half});
         }
     }
     return frames;
@@ -161,12 +163,14 @@ class PrintReadyInkTest : public gq::test::CliFixture
 // the last page without a mark.
 TEST_F(PrintReadyInkTest, EveryMarkIsHalfAnInchInsideTheTrimAndClearOfTheGrids)
 {
-    const char* layouts[] = {"--per-page 1 --candidates", "--per-page 2", "--per-page 4"};
-    const char* papers[] = {"letter", "a4", "a5", "5.5x8.5", "6x9", "7x10", "8x10", "8.25x11"};
+    const char* layouts[] = {"--per-page 1 --candidates", "--per-page 2", "--per-page 4",
+                             "--large-print"};
+    const char* papers[] = {"letter", "a4",   "a5",      "5.5x8.5", "6x9",
+                            "7x10",   "8x10", "8.25x11", "6x9",     "5.5x8.5"};
     int labels = 0;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 10; ++i) {
         const std::string args = std::string("--print-ready --pages 3 --level hard --paper ") +
-                                 papers[i] + " " + layouts[i % 3] +
+                                 papers[i] + " " + layouts[i < 8 ? i % 3 : 3] +
                                  " --title 'A Title Long Enough To Fill The Running Head Of "
                                  "Every Page' --author 'An Author' --volume 2 --publisher "
                                  "'House' --website 'www.house.example' --isbn 978-1-4028-9462-6";
