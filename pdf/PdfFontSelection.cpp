@@ -99,8 +99,8 @@ TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& bas
     d.BoxBottom = metrics->BoxBottom;
     d.MissingWidth = trueType->Widths[32];
     d.ItalicAngle = metrics->ItalicAngle;
-    // A face that does not state its capital and x heights gets the old estimates from its
-    // ascent; one without a weight class the usual regular stem.
+    // A face that does not state its capital and x heights gets estimates from its ascent; one
+    // without a weight class the usual regular stem.
     d.CapHeight = metrics->CapHeight.value_or(metrics->Ascent);
     d.Ascent = metrics->Ascent;
     d.XHeight = metrics->XHeight.value_or(report::RoundHalfEven(metrics->Ascent / 2.0));
