@@ -95,7 +95,7 @@ std::optional<TTrueTypeMetrics> TEngineFontServices::Measure(const std::string& 
     if (!loaded || !loaded->IsTrueType() || loaded->UnitsPerEm() <= 0)
         return std::nullopt;
     const report::TFontFace& f = *loaded;
-    double scale = static_cast<double>(kPdfEm) / f.UnitsPerEm();
+    const double scale = static_cast<double>(kPdfEm) / f.UnitsPerEm();
     auto toPdf = [&](double units) { return report::RoundHalfEven(units * scale); };
 
     TTrueTypeMetrics m;
@@ -103,26 +103,56 @@ std::optional<TTrueTypeMetrics> TEngineFontServices::Measure(const std::string& 
     m.LastChar = 255;
     for (int code = m.FirstChar; code <= m.LastChar; ++code)
         m.Widths.push_back(toPdf(f.AdvanceUnits(static_cast<std::uint8_t>(code))));
-    std::vector<std::uint8_t> data = f.FontData();
-    if (auto os2 = ReadOs2Values(data, f.FaceIndex())) {
-        m.Embeddable = EmbeddingAllowed(os2->FsType);
-        m.PanoseFamily = os2->PanoseFamily;
-        m.PanoseProportion = os2->PanoseProportion;
-    } else {
-        m.Embeddable = true;
-    }
-    m.BoxLeft = toPdf(f.BBox().XMin);
-    m.BoxBottom = toPdf(f.BBox().YMin);
-    m.BoxRight = toPdf(f.BBox().XMax);
-    m.BoxTop = toPdf(f.BBox().YMax);
-    m.ItalicAngle = report::RoundHalfEven(f.ItalicAngle());
     report::TTextMetrics tm = f.MetricsAt(kPdfEm);
-    m.Ascent = tm.Ascent;
-    m.Descent = tm.Descent;
     m.InternalLeading = tm.InternalLeading;
     m.ExternalLeading = tm.ExternalLeading;
     m.MaxWidth = tm.MaxCharWidth;
     m.AvgWidth = tm.AveCharWidth;
+
+    // The descriptor's values come from the face's own tables, scaled from its em; the font
+    // layer's figures stand in only for a table the face lacks.
+    std::vector<std::uint8_t> data = f.FontData();
+    TFaceTables tables = ReadFaceTables(data, f.FaceIndex()).value_or(TFaceTables{});
+    if (const auto& head = tables.Head) {
+        m.BoxLeft = toPdf(head->XMin);
+        m.BoxBottom = toPdf(head->YMin);
+        m.BoxRight = toPdf(head->XMax);
+        m.BoxTop = toPdf(head->YMax);
+    } else {
+        m.BoxLeft = toPdf(f.BBox().XMin);
+        m.BoxBottom = toPdf(f.BBox().YMin);
+        m.BoxRight = toPdf(f.BBox().XMax);
+        m.BoxTop = toPdf(f.BBox().YMax);
+    }
+    m.ItalicAngle = report::RoundHalfEven(tables.Post ? tables.Post->ItalicAngle : f.ItalicAngle());
+    m.FixedPitch = tables.Post ? tables.Post->FixedPitch : f.IsFixedPitch();
+    // Ascent and Descent from hhea: the face's line extents, which reach the tops of accented
+    // capitals where the typographic ascender stops short of them (Liberation Sans: 905 against
+    // 728). The typographic values serve a face without hhea.
+    if (const auto& hhea = tables.Hhea) {
+        m.Ascent = toPdf(hhea->Ascender);
+        m.Descent = toPdf(-hhea->Descender);
+    } else if (tables.Os2 && tables.Os2->TypoAscender && tables.Os2->TypoDescender) {
+        m.Ascent = toPdf(*tables.Os2->TypoAscender);
+        m.Descent = toPdf(-*tables.Os2->TypoDescender);
+    } else {
+        m.Ascent = tm.Ascent;
+        m.Descent = tm.Descent;
+    }
+    if (const auto& os2 = tables.Os2) {
+        m.Embeddable = EmbeddingAllowed(os2->FsType);
+        m.PanoseFamily = os2->PanoseFamily;
+        m.PanoseSerifStyle = os2->PanoseSerifStyle;
+        m.PanoseProportion = os2->PanoseProportion;
+        if (os2->CapHeight)
+            m.CapHeight = toPdf(*os2->CapHeight);
+        if (os2->XHeight)
+            m.XHeight = toPdf(*os2->XHeight);
+        if (os2->WeightClass >= 1 && os2->WeightClass <= 1000)
+            m.WeightClass = os2->WeightClass;
+    } else {
+        m.Embeddable = true;
+    }
     return m;
 }
 

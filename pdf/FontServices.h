@@ -19,15 +19,20 @@ struct TTrueTypeMetrics
     int LastChar = 255;
     std::vector<int> Widths; ///< one per code FirstChar..LastChar
     bool Embeddable = false;
-    std::uint8_t PanoseFamily = 0;     ///< PANOSE family kind (3 = script)
+    std::uint8_t PanoseFamily = 0;     ///< PANOSE family kind (2 = Latin text, 3 = script)
+    std::uint8_t PanoseSerifStyle = 0; ///< PANOSE serif style (2..10 serifs, 11..15 sans)
     std::uint8_t PanoseProportion = 0; ///< PANOSE proportion (9 = monospaced)
+    bool FixedPitch = false;           ///< the face says all its glyphs are one width
     int BoxLeft = 0;
     int BoxBottom = 0;
     int BoxRight = 0;
     int BoxTop = 0;
     int ItalicAngle = 0; ///< degrees
     int Ascent = 0;
-    int Descent = 0; ///< positive: below the baseline
+    int Descent = 0;                ///< positive: below the baseline
+    std::optional<int> CapHeight;   ///< height of flat capitals, when the face states it
+    std::optional<int> XHeight;     ///< height of flat lower-case letters, likewise
+    std::optional<int> WeightClass; ///< 100..900 (400 regular, 700 bold), likewise
     int InternalLeading = 0;
     int ExternalLeading = 0;
     int MaxWidth = 0;

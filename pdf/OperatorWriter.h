@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -15,11 +16,20 @@ namespace gq::pdf
 /// a text or a line costs one append rather than one per word and number. The text is the same
 /// as FormatPdf writes. The string is not owned; nothing else may write to it while the writer
 /// holds unflushed bytes.
+///
+/// The flush on going out of scope may throw (std::bad_alloc when the string cannot grow): the
+/// destructor lets that exception reach the caller instead of ending the program. A writer left
+/// because an exception is already on its way drops its unflushed bytes, whose page is being
+/// abandoned anyway.
 class TOperatorWriter
 {
   public:
     explicit TOperatorWriter(std::string& out) : m_out(out) {}
-    ~TOperatorWriter() { Flush(); }
+    ~TOperatorWriter() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == m_uncaught)
+            Flush();
+    }
     TOperatorWriter(const TOperatorWriter&) = delete;
     TOperatorWriter& operator=(const TOperatorWriter&) = delete;
 
@@ -111,6 +121,7 @@ class TOperatorWriter
     }
 
     std::string& m_out;
+    const int m_uncaught = std::uncaught_exceptions(); ///< exceptions in flight when made
     std::size_t m_end = 0;
     char m_buffer[kCapacity];
 };

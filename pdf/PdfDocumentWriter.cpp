@@ -224,6 +224,11 @@ void TRenderPDF::EndDocument()
     } release{*this};
 
     TDocument& doc = *m_doc;
+    // Every page is made, so each embedded font knows the glyphs it needs.
+    if (EmbedFonts)
+        for (auto& font : doc.FontList)
+            if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get()))
+                trueType->SubsetFontFile();
     doc.Catalog->Number = 1;
     doc.Outlines->Number = 2;
     doc.Pages->Number = 3;

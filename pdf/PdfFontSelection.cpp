@@ -22,6 +22,27 @@ bool IsCourier(std::string_view base)
            (base.size() > 8 && EqualsNoCase(base.substr(0, 8), "Courier-"));
 }
 
+// The descriptor's flags: always nonsymbolic (the text is set in WinAnsiEncoding, reaching the
+// glyphs through the face's Unicode cmap), with FixedPitch, Serif, Script and Italic as the face
+// describes itself.
+int DescriptorFlags(const TTrueTypeMetrics& m)
+{
+    constexpr int kFixedPitch = 1, kSerif = 2, kScript = 8, kNonsymbolic = 32, kItalic = 64;
+    constexpr std::uint8_t kLatinText = 2, kScriptFamily = 3, kMonospaced = 9;
+    const bool serif =
+        m.PanoseFamily == kLatinText && m.PanoseSerifStyle >= 2 && m.PanoseSerifStyle <= 10;
+    return kNonsymbolic + (m.PanoseProportion == kMonospaced || m.FixedPitch ? kFixedPitch : 0) +
+           (serif ? kSerif : 0) + (m.PanoseFamily == kScriptFamily ? kScript : 0) +
+           (m.ItalicAngle != 0 ? kItalic : 0);
+}
+
+// Estimated vertical stem width, thousandths of the em, of a face of weight class 100..900:
+// linear from 10 at the lightest to about 230 at the heaviest, 96 for regular and 169 for bold.
+int StemWidthOfWeight(int weightClass)
+{
+    return report::RoundHalfEven(10.0 + 220.0 * (weightClass - 50) / 900.0);
+}
+
 } // namespace
 
 TPDFFont* TRenderPDF::FindFont(std::string_view baseFont) const
@@ -71,18 +92,21 @@ TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& bas
     trueType->Embeddable = metrics->Embeddable;
     TPDFFontDescriptor& d = *trueType->Descriptor;
     d.FontName = baseFont;
-    d.Flags = 32 + (metrics->PanoseProportion == 9 ? 1 : 0) + (metrics->PanoseFamily == 3 ? 8 : 0) +
-              (metrics->ItalicAngle != 0 ? 64 : 0);
+    d.Flags = DescriptorFlags(*metrics);
     d.BoxLeft = metrics->BoxLeft;
     d.BoxTop = metrics->BoxTop;
     d.BoxRight = metrics->BoxRight;
     d.BoxBottom = metrics->BoxBottom;
     d.MissingWidth = trueType->Widths[32];
     d.ItalicAngle = metrics->ItalicAngle;
-    d.CapHeight = metrics->Ascent;
+    // A face that does not state its capital and x heights gets estimates from its ascent; one
+    // without a weight class the usual regular stem.
+    d.CapHeight = metrics->CapHeight.value_or(metrics->Ascent);
     d.Ascent = metrics->Ascent;
-    d.XHeight = report::RoundHalfEven(metrics->Ascent / 2.0);
+    d.XHeight = metrics->XHeight.value_or(report::RoundHalfEven(metrics->Ascent / 2.0));
     d.Descent = -metrics->Descent;
+    if (metrics->WeightClass)
+        d.StemV = StemWidthOfWeight(*metrics->WeightClass);
     d.Leading = metrics->InternalLeading + metrics->ExternalLeading;
     d.MaxWidth = metrics->MaxWidth;
     d.AvgWidth = metrics->AvgWidth;

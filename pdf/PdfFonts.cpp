@@ -1,5 +1,8 @@
 #include "pdf/PdfFonts.h"
 
+#include "pdf/FontSubset.h"
+#include "report/FontFace.h"
+
 namespace gq::pdf
 {
 
@@ -15,13 +18,24 @@ long long TPDFFont::TextUnits(std::string_view text) const
     return sum;
 }
 
+void TPDFFont::NoteShown(std::string_view text)
+{
+    for (char c : text)
+        ShownCodes.set(static_cast<unsigned char>(c));
+}
+
+std::string TPDFFont::PdfBaseFont() const
+{
+    return SubsetTag.empty() ? BaseFont : SubsetTag + "+" + BaseFont;
+}
+
 void TPDFFont::WriteHead(TPdfWriteContext& out)
 {
     out.BeginDictionary(Number);
     out.Line("/Type /Font");
     out.FormatLine("/Subtype /%s", {SubtypeName});
     out.FormatLine("/Name /%s", {ResourceName});
-    out.FormatLine("/BaseFont /%s", {BaseFont});
+    out.FormatLine("/BaseFont /%s", {PdfBaseFont()});
     out.Line("/Encoding /" + std::string(EncodingName(out.FontEncoding)));
 }
 
@@ -44,6 +58,24 @@ void TPDFFontTrueType::AssignNumbers(int first)
     Descriptor->Number = first + 1;
     if (FontFile)
         FontFile->Number = first + 2;
+}
+
+void TPDFFontTrueType::SubsetFontFile()
+{
+    if (!FontFile)
+        return;
+    // The text is WinAnsiEncoding: each code reaches its glyph through the character it stands
+    // for, so the subset keeps the glyphs of those characters.
+    std::vector<char32_t> unicodes;
+    for (std::size_t code = 0; code < ShownCodes.size(); ++code)
+        if (ShownCodes[code])
+            unicodes.push_back(report::Windows1252ToUnicode(static_cast<std::uint8_t>(code)));
+    std::optional<std::vector<std::uint8_t>> subset = SubsetFontProgram(FontFile->Data, unicodes);
+    if (!subset)
+        return;
+    FontFile->Data = std::move(*subset);
+    SubsetTag = pdf::SubsetTag(BaseFont, unicodes);
+    Descriptor->FontName = PdfBaseFont();
 }
 
 void TPDFFontTrueType::WriteToBuffer(TPdfWriteContext& out)

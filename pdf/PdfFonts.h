@@ -3,6 +3,7 @@
 #include "pdf/FontWidths.h"
 #include "pdf/PdfObjects.h"
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,11 +27,17 @@ class TPDFFont : public TPDFObject
     virtual int ObjectCount() const { return 1; }
     /// Assigns numbers from `first` to the font and its dependent objects.
     virtual void AssignNumbers(int first) { Number = first; }
+    /// Notes the codes of `text` as shown in this font, for the subset of an embedded program.
+    void NoteShown(std::string_view text);
+    /// The name written as /BaseFont: BaseFont, behind "TAG+" once the program is a subset.
+    std::string PdfBaseFont() const;
 
     std::string SubtypeName = "Type1";
     std::string ResourceName;
-    std::string BaseFont;
+    std::string BaseFont;  ///< the face's name; FindFont and the document's font list use it
+    std::string SubsetTag; ///< six capitals when the embedded program is a subset, else empty
     TWidthTable Widths{};
+    std::bitset<256> ShownCodes; ///< the codes shown in this font so far
 
   protected:
     void WriteHead(TPdfWriteContext& out);
@@ -61,7 +68,7 @@ class TPDFFontDescriptor : public TPDFObject
     bool HasFontFile = false;
 };
 
-/// The complete font program of an embedded TrueType face.
+/// The font program of an embedded TrueType face: the whole face, or a subset of it.
 class TPDFFontFile : public TPDFObject
 {
   public:
@@ -78,6 +85,10 @@ class TPDFFontTrueType : public TPDFFont
     void WriteToBuffer(TPdfWriteContext& out) override;
     int ObjectCount() const override { return FontFile ? 3 : 2; }
     void AssignNumbers(int first) override;
+    /// Once every page is made: cuts the embedded program down to the glyphs of ShownCodes and
+    /// tags /BaseFont and /FontName with SubsetTag. A program that cannot be subset stays whole
+    /// and untagged (a sound if larger file). Nothing without a FontFile; call it at most once.
+    void SubsetFontFile();
 
     std::unique_ptr<TPDFFontDescriptor> Descriptor;
     std::unique_ptr<TPDFFontFile> FontFile;

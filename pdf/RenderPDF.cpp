@@ -195,6 +195,9 @@ void TRenderPDF::TextLeft(const std::string& text, double x, double y)
         }
         WriteOperator_Tj(out, text);
         WriteOperator_ET(out);
+        // Tj shows the text between blanks.
+        doc.CurrentFont->NoteShown(" ");
+        doc.CurrentFont->NoteShown(text);
     }
 
     if (doc.Rotation == 0.0 && (doc.Underline || doc.StrikeOut)) {

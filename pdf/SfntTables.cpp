@@ -82,7 +82,7 @@ bool EmbeddingAllowed(std::uint16_t fsType)
     return (fsType & 0x0002) == 0 && (fsType & 0x0200) == 0;
 }
 
-std::optional<TOs2Values> ReadOs2Values(std::span<const std::uint8_t> file, int faceIndex)
+std::optional<TFaceTables> ReadFaceTables(std::span<const std::uint8_t> file, int faceIndex)
 {
     auto at = FaceOffset(file, faceIndex);
     if (!at)
@@ -90,16 +90,41 @@ std::optional<TOs2Values> ReadOs2Values(std::span<const std::uint8_t> file, int 
     auto tables = Tables(file, *at);
     if (!tables)
         return std::nullopt;
+    auto s16 = [&](std::size_t pos) { return static_cast<std::int16_t>(U16(file, pos)); };
+    TFaceTables found;
     for (const TTable& t : *tables) {
-        if (t.Tag != Tag("OS/2") || t.Length < 42)
-            continue;
-        TOs2Values v;
-        v.FsType = U16(file, t.Offset + 8);
-        v.PanoseFamily = file[t.Offset + 32];
-        v.PanoseProportion = file[t.Offset + 35];
-        return v;
+        const std::size_t o = t.Offset;
+        if (t.Tag == Tag("head") && t.Length >= 54) {
+            found.Head =
+                THeadValues{U16(file, o + 18), s16(o + 36), s16(o + 38), s16(o + 40), s16(o + 42)};
+        } else if (t.Tag == Tag("hhea") && t.Length >= 36) {
+            found.Hhea = THheaValues{s16(o + 4), s16(o + 6), s16(o + 8)};
+        } else if (t.Tag == Tag("post") && t.Length >= 32) {
+            auto angle = static_cast<std::int32_t>(U32(file, o + 4));
+            found.Post = TPostValues{angle / 65536.0, U32(file, o + 12) != 0};
+        } else if (t.Tag == Tag("OS/2") && t.Length >= 42) {
+            // The oldest tables end before the typographic metrics; sxHeight and sCapHeight
+            // came with version 2.
+            TOs2Values v;
+            v.WeightClass = U16(file, o + 4);
+            v.FsType = U16(file, o + 8);
+            v.PanoseFamily = file[o + 32];
+            v.PanoseSerifStyle = file[o + 33];
+            v.PanoseProportion = file[o + 35];
+            if (t.Length >= 72) {
+                v.TypoAscender = s16(o + 68);
+                v.TypoDescender = s16(o + 70);
+            }
+            if (U16(file, o) >= 2 && t.Length >= 96) {
+                if (std::int16_t x = s16(o + 86); x != 0)
+                    v.XHeight = x;
+                if (std::int16_t cap = s16(o + 88); cap != 0)
+                    v.CapHeight = cap;
+            }
+            found.Os2 = v;
+        }
     }
-    return std::nullopt;
+    return found;
 }
 
 std::vector<std::uint8_t> ExtractFontProgram(std::span<const std::uint8_t> file, int faceIndex)

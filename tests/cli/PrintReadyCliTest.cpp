@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -304,7 +305,7 @@ TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
         }
         EXPECT_EQ(static_cast<int>(pageSizes.size()), pages);
 
-        // Every font is embedded, and the file is sound.
+        // Every font is embedded as a subset with its tag, and the file is sound.
         std::string fonts = Shell("pdffonts '" + pdf + "'").Out;
         std::istringstream rows(fonts);
         std::string row;
@@ -312,9 +313,15 @@ TEST_F(PrintReadyCliTest, BooksPassTheReadersAtEveryPaperAndLayout)
         for (int i = 0; std::getline(rows, row); ++i)
             if (i >= 2) {
                 ++fontRows;
-                EXPECT_NE(row.find(" yes "), std::string::npos) << row;
+                EXPECT_NE(row.find(" yes yes "), std::string::npos) << row;
+                EXPECT_TRUE(std::regex_search(row, std::regex("^[A-Z]{6}\\+LiberationSans")))
+                    << row;
             }
         EXPECT_GE(fontRows, 1);
+        // The subset still has every digit: page numbers and answers read back.
+        const std::string all = Shell("pdftotext '" + pdf + "' -").Out;
+        for (char digit = '0'; digit <= '9'; ++digit)
+            EXPECT_NE(all.find(digit), std::string::npos) << digit;
         Outcome check = Shell("qpdf --check '" + pdf + "'");
         EXPECT_EQ(check.Exit, 0) << check.Out;
 

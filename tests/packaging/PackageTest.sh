@@ -53,9 +53,10 @@ dpkg-deb --info "$deb"
 [ -n "$(field Maintainer)" ] || fail "the package names no maintainer"
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the description has no long part"
 depends=$(field Depends)
-# Computed from the binaries (libc6, Qt, FreeType, zlib) and named by hand (fonts, fontconfig).
-for package in libc6 libqt6widgets6 libfreetype6 libfontconfig1 zlib1g fonts-liberation \
-    fontconfig; do
+# Computed from the binaries (libc6, Qt, FreeType, zlib, HarfBuzz's subsetter) and named by hand
+# (fonts, fontconfig).
+for package in libc6 libqt6widgets6 libfreetype6 libfontconfig1 zlib1g libharfbuzz-subset0 \
+    fonts-liberation fontconfig; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 namespace gq::pdf
@@ -37,6 +38,32 @@ TEST(OperatorWriter, WritesWhatFormatPdfWrites)
                                  "%.4d",
                                  {12, 68.7, -0.00004, EscapePdfString("a(b)\\"),
                                   std::numeric_limits<double>::quiet_NaN(), 1e20, 0.03125, -7}));
+}
+
+// A writer whose scope an exception leaves drops its bytes and lets the exception through (its
+// flush could throw in turn, which would end the program); one made and finished while another
+// exception is on its way writes as usual.
+TEST(OperatorWriter, AnExceptionLeavingTheScopeDropsTheUnflushedBytes)
+{
+    std::string out;
+    struct TWritesWhileUnwinding
+    {
+        std::string& Out;
+        ~TWritesWhileUnwinding()
+        {
+            TOperatorWriter w(Out);
+            w += "cleanup";
+        }
+    };
+    EXPECT_THROW(
+        {
+            TWritesWhileUnwinding cleanup{out};
+            TOperatorWriter w(out);
+            w += "half a page";
+            throw std::runtime_error("no more memory");
+        },
+        std::runtime_error);
+    EXPECT_EQ(out, "cleanup");
 }
 
 TEST(OperatorWriter, KeepsOrderAcrossFullBuffersAndLongPieces)

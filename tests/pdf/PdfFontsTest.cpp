@@ -6,13 +6,17 @@
 #include "pdf/RenderPDF.h"
 
 #include <gtest/gtest.h>
+#include <hb.h>
 
 #include <map>
+#include <regex>
 
 namespace gq::pdf
 {
 namespace
 {
+
+using namespace std::string_literals;
 
 using test::TCode;
 using test::TStreamBuilder;
@@ -236,6 +240,92 @@ TEST(PdfFonts, TrueTypeFaceWithoutEmbedding)
     std::string refused = RenderTrueType(fonts, true);
     EXPECT_EQ(refused.find("/FontFile2"), std::string::npos);
     EXPECT_EQ(refused.find("/Length1"), std::string::npos);
+}
+
+TEST(PdfFonts, AProgramThatCannotBeSubsetIsEmbeddedWholeAndUntagged)
+{
+    TFakeFonts fonts;
+    std::string out = RenderTrueType(fonts, true);
+    EXPECT_NE(out.find("/Length1 8 >>\r\nstream\r\n\0\1\0\0font\r\nendstream"s), std::string::npos);
+    EXPECT_EQ(out.find("+MyFace"), std::string::npos);
+}
+
+// The embedded programs of a document in object order: the bytes after each "/Length1 N".
+std::vector<std::string> FontPrograms(const std::string& pdf)
+{
+    std::vector<std::string> programs;
+    const std::regex head("/Length1 (\\d+) >>\r\nstream\r\n");
+    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), head); it != std::sregex_iterator();
+         ++it) {
+        const auto at = static_cast<std::size_t>(it->position() + it->length());
+        programs.push_back(pdf.substr(at, std::stoul((*it)[1])));
+    }
+    return programs;
+}
+
+unsigned GlyphCount(const std::string& program)
+{
+    hb_blob_t* blob = hb_blob_create(program.data(), static_cast<unsigned>(program.size()),
+                                     HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+    hb_face_t* face = hb_face_create(blob, 0);
+    const unsigned count = hb_face_get_glyph_count(face);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    return count;
+}
+
+TEST(PdfFonts, EachEmbeddedFaceIsItsOwnTaggedSubsetWithItsTablesFigures)
+{
+    auto render = [](const char* boldText) {
+        TStreamBuilder b = test::OnePage(12);
+        b.Code(TCode::FontName), b.String("Liberation Sans");
+        b.Text(TCode::LeftText, 1, "Sudoku 12", 1);
+        b.Code(TCode::FontBold), b.Byte(1);
+        b.Text(TCode::LeftText, 2, boldText, 1);
+        b.EndPage();
+        TRenderPDF pdf;
+        pdf.EmbedFonts = true;
+        std::string out = Render(b.Bytes, pdf);
+        // The document's font list names the faces, without the tags.
+        const auto& fonts = pdf.LastDocumentFonts();
+        EXPECT_EQ(fonts.size(), 3u);
+        EXPECT_TRUE(fonts.size() == 3 && fonts[1].BaseFont == "LiberationSans" &&
+                    fonts[1].Embedded && fonts[2].BaseFont == "LiberationSans,Bold" &&
+                    fonts[2].Embedded);
+        return out;
+    };
+    const std::string out = render("12");
+    test::ExpectWellFormed(out);
+
+    std::smatch regular, bold;
+    ASSERT_TRUE(
+        std::regex_search(out, regular, std::regex("/BaseFont /([A-Z]{6})\\+LiberationSans\r\n")));
+    ASSERT_TRUE(std::regex_search(out, bold,
+                                  std::regex("/BaseFont /([A-Z]{6})\\+LiberationSans,Bold\r\n")));
+    EXPECT_NE(regular[1], bold[1]);
+    EXPECT_NE(out.find("/FontName /" + regular[1].str() +
+                       "+LiberationSans\r\n/Flags 32\r\n"
+                       "/FontBBox [-203 -303 1050 910]\r\n/MissingWidth 278\r\n/StemV 96\r\n"
+                       "/StemH 80\r\n/ItalicAngle 0\r\n/CapHeight 688\r\n/XHeight 528\r\n"
+                       "/Ascent 905\r\n/Descent -212\r\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("/FontName /" + bold[1].str() +
+                       "+LiberationSans,Bold\r\n/Flags 32\r\n"
+                       "/FontBBox [-184 -303 1062 1033]\r\n/MissingWidth 278\r\n/StemV 169\r\n"),
+              std::string::npos);
+
+    // Regular: the blank, S u d o k, 1 2 and .notdef. Bold: the blank, 1 2 and .notdef.
+    const auto programs = FontPrograms(out);
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(GlyphCount(programs[0]), 9u);
+    EXPECT_EQ(GlyphCount(programs[1]), 4u);
+
+    // The same document gives the same bytes; other bold text another bold subset and tag.
+    EXPECT_EQ(render("12"), out);
+    const std::string other = render("13");
+    EXPECT_NE(other.find("+LiberationSans,Bold\r\n"), std::string::npos);
+    EXPECT_EQ(other.find(bold[1].str() + "+LiberationSans,Bold"), std::string::npos);
+    EXPECT_NE(other.find(regular[1].str() + "+LiberationSans\r\n"), std::string::npos);
 }
 
 TEST(PdfFonts, SymbolIsTrueTypeWhenThePlatformSaysSo)
