@@ -37,14 +37,8 @@ struct Outcome
 /// Runs a shell command and returns its exit code and standard output (stderr joined).
 Outcome Shell(const std::string& command)
 {
-    Outcome run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.Out.append(buffer, n);
-    int status = pclose(pipe);
-    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    const gq::test::CliResult run = gq::test::RunCommand(command);
+    return {run.Exit, run.Out};
 }
 
 class PrintReadyCliTest : public gq::test::CliFixture
