@@ -28,6 +28,49 @@ void CheckBookSettings(const TBookSettings& settings)
                     std::to_string(settings.PuzzlesPerPage));
     if (settings.LargePrint && settings.Candidates)
         throw Error("a large-print book prints no candidates: its digits fill the cells");
+    if (!settings.Sections.empty())
+        CheckSections(settings.Sections);
+    if (std::ranges::find(kAnswersPerPageChoices, settings.AnswersPerPage) ==
+        kAnswersPerPageChoices.end())
+        throw Error("an answer page holds 4, 6 or 9 answers, not " +
+                    std::to_string(settings.AnswersPerPage));
+    if (settings.AnswersPerPage != 4 && !settings.IsPrintReady())
+        throw Error("answer pages of " + std::to_string(settings.AnswersPerPage) +
+                    " answers are made only in print-ready books");
+}
+
+void CheckSections(const std::vector<TSection>& sections)
+{
+    if (sections.empty() || sections.size() > static_cast<std::size_t>(kMaxSections))
+        throw Error("a book has 1 to " + std::to_string(kMaxSections) + " sections, not " +
+                    std::to_string(sections.size()));
+    int puzzles = 0;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const TSection& section = sections[i];
+        if (section.LevelIndex < 0 || section.LevelIndex >= puzzle::kLevelCount)
+            throw Error("there is no level " + std::to_string(section.LevelIndex));
+        const std::string name(puzzle::Levels()[static_cast<std::size_t>(section.LevelIndex)].Name);
+        if (section.Count < 1)
+            throw Error("the " + name + " section has " + std::to_string(section.Count) +
+                        " puzzles; a section has at least 1");
+        for (std::size_t j = 0; j < i; ++j)
+            if (sections[j].LevelIndex == section.LevelIndex)
+                throw Error("the level " + name + " has two sections; a level may have one");
+        puzzles += std::min(section.Count, kMaxBookPuzzles + 1);
+        if (puzzles > kMaxBookPuzzles)
+            throw Error("the sections hold more than " + std::to_string(kMaxBookPuzzles) +
+                        " puzzles");
+    }
+}
+
+int BookPuzzleCount(const TBookSettings& settings)
+{
+    if (settings.Sections.empty())
+        return std::max(settings.PageCount, 0) * std::max(settings.PuzzlesPerPage, 0);
+    int puzzles = 0;
+    for (const TSection& section : settings.Sections)
+        puzzles += std::max(section.Count, 0);
+    return puzzles;
 }
 
 bool CandidatesAllowed(int puzzlesPerPage) { return puzzlesPerPage == 1; }
@@ -50,7 +93,7 @@ int BookMemoryMegabytes(const TBookSettings& settings)
 {
     // The program itself takes about 8 MB; each puzzle, with its answer, about 70 KB of report
     // items, page stream and PDF.
-    const int puzzles = std::max(settings.PageCount, 0) * std::max(settings.PuzzlesPerPage, 0);
+    const int puzzles = BookPuzzleCount(settings);
     return 8 + (puzzles * 7 + 99) / 100;
 }
 

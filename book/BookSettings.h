@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gq::book
 {
@@ -16,6 +17,21 @@ inline constexpr int kDefaultPageCount = 20;
 
 /// Puzzles a page may hold, in the order the front ends offer them.
 inline constexpr std::array<int, 3> kPuzzlesPerPageChoices = {1, 2, 4};
+
+/// A book of several levels has at most this many sections, and at most kMaxBookPuzzles puzzles.
+inline constexpr int kMaxSections = 6;
+inline constexpr int kMaxBookPuzzles = 800;
+
+/// Answers an answer page may hold; 4 is the default and the only choice of a plain book.
+inline constexpr std::array<int, 3> kAnswersPerPageChoices = {4, 6, 9};
+
+/// One section of a book of several levels: Count puzzles of one level.
+struct TSection
+{
+    int LevelIndex = 0; ///< index into puzzle::Levels()
+    int Count = 0;      ///< at least 1
+    bool operator==(const TSection&) const = default;
+};
 
 /// File name of the page stream in the user's private temporary folder (PrivateTempFolder,
 /// book/TempFolder.h; the window falls back to the current folder when no folder can be made).
@@ -52,22 +68,37 @@ struct TBookSettings
     /// One puzzle per page, the grid as large as the margins allow, large bold digits and heavy
     /// lines; implies PrintReady and BoldGivens, refuses candidates and 2 or 4 puzzles a page.
     bool LargePrint = false;
+    /// A book of several levels, in this order; empty: one level (LevelIndex, PageCount). With
+    /// sections, LevelIndex and PageCount are not used, and the book is print-ready.
+    std::vector<TSection> Sections;
+    int AnswersPerPage = 4; ///< one of kAnswersPerPageChoices; not 4 only in print-ready books
 
-    /// True for a print-ready book: PrintReady, PdfX, BoldGivens or LargePrint.
-    bool IsPrintReady() const { return PrintReady || PdfX || BoldGivens || LargePrint; }
+    /// True for a print-ready book: PrintReady, PdfX, BoldGivens, LargePrint or sections.
+    bool IsPrintReady() const
+    {
+        return PrintReady || PdfX || BoldGivens || LargePrint || !Sections.empty();
+    }
     /// True when the givens of the puzzle pages are set bold: BoldGivens or LargePrint.
     bool HasBoldGivens() const { return BoldGivens || LargePrint; }
 };
 
 /// Throws gq::Error naming the first of the page count, puzzles per page and level that is out
-/// of its range, candidates asked for where CandidatesAllowed says no, or large print with
-/// more than one puzzle a page or with candidates. Paper and title page
+/// of its range, candidates asked for where CandidatesAllowed says no, large print with
+/// more than one puzzle a page or with candidates, sections that break SectionRules, or an
+/// answers-per-page choice that is not offered (or not 4 in a plain book). Paper and title page
 /// are CheckPrintSettings' (book/BookLayout.h).
 void CheckBookSettings(const TBookSettings& settings);
 
 /// Whether candidate digits can be printed with `puzzlesPerPage` puzzles on a page: only a
 /// page of one puzzle has cells large enough.
 bool CandidatesAllowed(int puzzlesPerPage);
+
+/// Throws gq::Error unless `sections` are 1 to kMaxSections sections of different, existing
+/// levels with at least one puzzle each and at most kMaxBookPuzzles in all.
+void CheckSections(const std::vector<TSection>& sections);
+
+/// The puzzles of a book: the sections' counts, or PageCount x PuzzlesPerPage.
+int BookPuzzleCount(const TBookSettings& settings);
 
 /// True for a title, author, publisher, website, edition or ISBN that is empty or only spaces:
 /// the book has none then.

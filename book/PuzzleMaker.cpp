@@ -30,6 +30,10 @@ TPuzzleMaker::TPuzzleMaker(const puzzle::TPuzzleBank& bank, puzzle::TRandom& ran
 
 void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch)
 {
+    if (!settings.Sections.empty()) {
+        BuildSectionBatch(settings, batch);
+        return;
+    }
     batch.Clear();
     int code = puzzle::LevelCodeOf(settings.LevelIndex);
     puzzle::TBookDraw draw(m_bank, settings.LevelIndex, settings.Volume);
@@ -45,6 +49,27 @@ void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzz
         MakePuzzle(code, &draw);
         batch.Puzzles[i] = m_sd.GetPuzzleString();
         batch.Solutions[i] = m_qj.GetSolutionString();
+    }
+}
+
+void TPuzzleMaker::BuildSectionBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch)
+{
+    batch.Clear();
+    int number = 0;
+    for (const TSection& section : settings.Sections) {
+        puzzle::TBookDraw draw(m_bank, section.LevelIndex, settings.Volume);
+        if (section.Count > draw.Capacity())
+            throw Error("the bank can give a book of " +
+                        std::string(puzzle::Levels()[section.LevelIndex].Caption) + " only " +
+                        std::to_string(draw.Capacity()) + " different puzzles, not " +
+                        std::to_string(section.Count));
+        const int code = puzzle::LevelCodeOf(section.LevelIndex);
+        for (int i = 0; i < section.Count; ++i) {
+            MakePuzzle(code, &draw);
+            ++number;
+            batch.Puzzles[number] = m_sd.GetPuzzleString();
+            batch.Solutions[number] = m_qj.GetSolutionString();
+        }
     }
 }
 

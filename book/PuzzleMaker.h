@@ -26,7 +26,13 @@ class TPuzzleMaker
     /// volume. Every other entry is left empty. Throws gq::Error when the level offers no such
     /// volume, when the list cannot give that many different entries, or when a bank entry
     /// cannot be read; the entries made before it stay.
+    /// With sections, BuildSectionBatch's.
     void BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch);
+
+    /// Fills batch entries 1..BookPuzzleCount(settings) with the puzzles of the settings'
+    /// sections, section after section, each from its level's list or the block of the settings'
+    /// volume. Throws gq::Error as BuildPuzzleBatch does.
+    void BuildSectionBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch);
 
     /// Make-one-puzzle handlers, one per LevelCode 1..5 (lists tk0..tk4).
     void nd1Click() { MakePuzzle(1); }

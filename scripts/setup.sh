@@ -16,6 +16,7 @@ packages=(
     qt6-base-dev libgl-dev
     libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
     libjpeg-dev libcli11-dev
+    libtomlplusplus-dev  # reads and writes book plan files
     zlib1g-dev  # compresses the content streams of print-ready books
     libharfbuzz-dev  # hb-subset makes the font subsets embedded in print-ready books
     qpdf poppler-utils

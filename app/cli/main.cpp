@@ -22,6 +22,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <sys/stat.h>
@@ -69,6 +70,35 @@ const CLI::Validator kSeedCheck(
         return {};
     },
     "SEED");
+
+/// One --section: LEVEL:COUNT, a level's name and a whole number of puzzles. The section is
+/// returned, or the problem (which the parser prefixes with the option's name).
+std::variant<book::TSection, std::string> ParseSection(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return "\"" + text + "\" is not LEVEL:COUNT (such as easy:60)";
+    book::TSection section;
+    section.LevelIndex = puzzle::LevelIndexOfName(text.substr(0, colon));
+    if (section.LevelIndex < 0)
+        return "\"" + text + "\": there is no level \"" + text.substr(0, colon) +
+               "\"; the levels are very-easy, easy, standard, hard, expert and extreme";
+    const std::string count = text.substr(colon + 1);
+    auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), section.Count);
+    if (count.empty() || error != std::errc() || end != count.data() + count.size() ||
+        section.Count < 1 || section.Count > book::kMaxBookPuzzles)
+        return "\"" + text + "\": the count must be a whole number from 1 to " +
+               std::to_string(book::kMaxBookPuzzles);
+    return section;
+}
+
+const CLI::Validator kSectionCheck(
+    [](std::string& text) -> std::string {
+        auto parsed = ParseSection(text);
+        return std::holds_alternative<std::string>(parsed) ? std::get<std::string>(parsed)
+                                                           : std::string();
+    },
+    "LEVEL:COUNT");
 
 /// --paper takes one of the sizes the book engine offers.
 const CLI::Validator kPaperCheck(
@@ -257,6 +287,10 @@ struct Options
     std::string Website;
     std::string Edition;
     std::string Isbn;
+    std::vector<std::string> Sections; ///< LEVEL:COUNT each, checked by kSectionCheck
+    int AnswersPerPage = 4;
+    bool PagesGiven = false; ///< --pages or --level given: they cannot go with --section
+    bool LevelGiven = false;
 };
 
 book::TBookSettings SettingsOf(const Options& options)
@@ -280,6 +314,9 @@ book::TBookSettings SettingsOf(const Options& options)
     settings.Website = options.Website;
     settings.Edition = options.Edition;
     settings.Isbn = options.Isbn;
+    for (const std::string& text : options.Sections)
+        settings.Sections.push_back(std::get<book::TSection>(ParseSection(text)));
+    settings.AnswersPerPage = options.AnswersPerPage;
     return settings;
 }
 
@@ -289,8 +326,12 @@ void CheckUsage(const book::TBookSettings& settings)
 {
     try {
         book::CheckBookSettings(settings);
-        if (settings.Volume > 0)
+        if (settings.Volume > 0 && settings.Sections.empty())
             puzzle::TBookDraw(puzzle::TPuzzleBank::BuiltIn(), settings.LevelIndex, settings.Volume);
+        for (const book::TSection& section : settings.Sections)
+            if (settings.Volume > 0)
+                puzzle::TBookDraw(puzzle::TPuzzleBank::BuiltIn(), section.LevelIndex,
+                                  settings.Volume);
     } catch (const Error& e) {
         throw UsageError(e.what());
     }
@@ -298,6 +339,10 @@ void CheckUsage(const book::TBookSettings& settings)
 
 int RunBook(const Options& options)
 {
+    if (!options.Sections.empty() && (options.PagesGiven || options.LevelGiven))
+        throw UsageError(std::string(options.PagesGiven ? "--pages" : "--level") +
+                         " cannot be combined with --section: the sections set the levels and "
+                         "the number of puzzles");
     const book::TBookSettings settings = SettingsOf(options);
     CheckUsage(settings);
     RequireOutputName(options.Output);
@@ -425,7 +470,8 @@ std::string ArgumentProblem(const CLI::App& command, std::string_view files)
         return name + " " + std::string(files) + ": \"" + extra + "\" is one too many";
     }
     for (const CLI::Option* option : command.get_options())
-        if (option->count() > 1)
+        if (option->count() > 1 &&
+            option->get_multi_option_policy() != CLI::MultiOptionPolicy::TakeAll)
             return option->get_name() + " was given twice";
     for (const CLI::Option* option : command.get_options())
         if (option->get_positional() && option->count() == 0)
@@ -510,6 +556,23 @@ int Run(int argc, char** argv)
                      "ISBN-13 or ISBN-10 (hyphens allowed) printed on the copyright page; the "
                      "check digit must match")
         ->check(kIsbnCheck);
+    bookCommand
+        ->add_option("--section", options.Sections,
+                     "a section of COUNT puzzles of LEVEL, such as easy:60; give it once per "
+                     "section, up to " +
+                         std::to_string(book::kMaxSections) + " levels and " +
+                         std::to_string(book::kMaxBookPuzzles) +
+                         " puzzles in all (implies --print-ready; not with --pages or --level)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
+        ->check(kSectionCheck);
+    bookCommand
+        ->add_option("--answers-per-page", options.AnswersPerPage,
+                     "answers on an answer page: 4, 6 or 9 (default 4; 6 and 9 in print-ready "
+                     "books)")
+        ->transform(kDecimalNumber)
+        ->check(CLI::IsMember(std::vector<int>(book::kAnswersPerPageChoices.begin(),
+                                               book::kAnswersPerPageChoices.end())));
     bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand->add_option(
@@ -564,6 +627,8 @@ int Run(int argc, char** argv)
         }
     }
 
+    options.PagesGiven = bookCommand->get_option("--pages")->count() > 0;
+    options.LevelGiven = bookCommand->get_option("--level")->count() > 0;
     try {
         if (*bookCommand)
             return RunBook(options);
