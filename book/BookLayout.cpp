@@ -44,12 +44,14 @@ struct GridSpot
     TextSpot Label;
 };
 
-/// A page layout: its grids in the order they are filled and the footer.
+/// A page layout: its grids in the order they are filled (row by row), the footer, and how many
+/// grids a row holds.
 struct PageLayout
 {
-    std::array<GridSpot, 4> Grids;
+    std::array<GridSpot, 9> Grids;
     int GridCount;
     TextSpot Footer;
+    int Columns = 2;
 };
 
 constexpr TextSpot kPageTitle{5.4, 0.6, 12};
@@ -101,6 +103,44 @@ constexpr PageLayout kFourPerPage{
     4,
     {6.3, 1.2 + 8.5, 12}};
 
+// Answer pages of six (2 x 3) and nine (3 x 3) grids, print-ready books only. The rows leave room
+// above each grid for its label and level mark at the smallest paper's scale; the labels are
+// set smaller still where they would be wider than their grid.
+constexpr double kSixCell = 0.31;
+constexpr double kSixRowPitch = 9 * kSixCell + 0.46;
+constexpr double kSixLeft = 1.15, kSixRight = 8.6 - kSixLeft - 9 * kSixCell;
+
+constexpr GridSpot SixAnswer(int k)
+{
+    const double x0 = k % 2 == 0 ? kSixLeft : kSixRight;
+    const double y0 = 1.4 + (k / 2) * kSixRowPitch;
+    return {x0, y0, kSixCell, x0 - 0.5 + kSixCell / 2, y0 + 0.03, 14, {x0, y0 - 0.35, 14}};
+}
+
+constexpr PageLayout kSixAnswers{{SixAnswer(0), SixAnswer(1), SixAnswer(2), SixAnswer(3),
+                                  SixAnswer(4), SixAnswer(5)},
+                                 6,
+                                 {6.3, 1.2 + 8.5, 12},
+                                 2};
+
+constexpr double kNineCell = 0.26;
+constexpr double kNineColumnPitch = 9 * kNineCell + 0.29;
+constexpr double kNineRowPitch = 9 * kNineCell + 0.51;
+
+constexpr GridSpot NineAnswer(int k)
+{
+    const double x0 = 0.5 + (k % 3) * kNineColumnPitch;
+    const double y0 = 1.45 + (k / 3) * kNineRowPitch;
+    return {x0, y0, kNineCell, x0 - 0.5 + kNineCell / 2, y0 + 0.02, 12, {x0, y0 - 0.3, 12}};
+}
+
+constexpr PageLayout kNineAnswers{{NineAnswer(0), NineAnswer(1), NineAnswer(2), NineAnswer(3),
+                                   NineAnswer(4), NineAnswer(5), NineAnswer(6), NineAnswer(7),
+                                   NineAnswer(8)},
+                                  9,
+                                  {6.3, 1.2 + 8.5, 12},
+                                  3};
+
 // Print-ready pages only.
 constexpr double kBlockLeft = TPageGeometry::kDesignLeft; // centred texts use the whole block
 constexpr double kBlockWidth = TPageGeometry::kDesignWidth;
@@ -116,6 +156,11 @@ constexpr int kRunningHeadSmallest = 8;
 constexpr TextSpot kRulesHeading{0.5, 0.8, 24};
 constexpr TextSpot kRulesText{0.5, 1.8, 14}; // Top of the first line
 constexpr double kRulesParagraphGap = 0.25;
+constexpr TextSpot kContentsEntry{0.5, 1.8, 14}; // Top of the first line
+constexpr double kContentsLineGap = 0.45;
+constexpr double kContentsMarkCentre = 4.9; // the level marks' column
+constexpr TextSpot kSectionHeading{kBlockLeft, 3.2, 28}; // centred across the block
+constexpr double kSectionGap = 0.3;
 constexpr double kNotesFirstLine = 1.5; // ruled lines of a notes page: Top of the first,
 constexpr double kNotesLineGap = 0.45;  // the distance between them,
 constexpr int kNotesLines = 20;         // their number,
@@ -152,6 +197,8 @@ constexpr double kLargePrintDigitShare = 0.6;
 /// Where the ink of a digit of kPrintReadyFace is centred below its text item's top, in ems:
 /// the baseline stands at 1.2 em less the descent (0.212 em), the digits are 0.709 em tall.
 constexpr double kDigitInkCentre = 0.634;
+/// Where the baseline of a text of kPrintReadyFace stands below its top, in ems.
+constexpr double kBaseline = 1.2 - 0.212;
 
 /// Half the width of a pen of `pixels` device pixels, inches.
 double HalfPen(int pixels) { return pixels / 2.0 / report::TRenderDevice::kDpi; }
@@ -159,6 +206,28 @@ double HalfPen(int pixels) { return pixels / 2.0 / report::TRenderDevice::kDpi; 
 const PageLayout& PuzzleLayout(int perPage)
 {
     return perPage == 1 ? kOnePerPage : perPage == 2 ? kTwoPerPage : kFourPerPage;
+}
+
+const PageLayout& AnswerLayout(int answersPerPage)
+{
+    return answersPerPage == 9 ? kNineAnswers : answersPerPage == 6 ? kSixAnswers : kFourPerPage;
+}
+
+// ---- Level marks: a row of kLevelMarks small squares drawn with lines, centred under a label.
+
+/// The side of a mark square, device pixels, for a label of `points`: four tenths of the
+/// label's size, no less than three of the thinnest print-ready pens.
+int MarkSidePixels(int points)
+{
+    return std::max(21, static_cast<int>(std::lround(0.4 * points / 72 * report::TRenderDevice::kDpi)));
+}
+
+/// How much room a level mark takes above a grid under a label of `points`, inches: the squares
+/// and the gap between them and the label.
+double MarkRoom(int points)
+{
+    const double side = MarkSidePixels(points) / static_cast<double>(report::TRenderDevice::kDpi);
+    return side + side / 3;
 }
 
 /// The left and right outer edges of a layout's grids, inches: where the running head aligns.
@@ -210,10 +279,48 @@ std::string CellText(std::string_view text, int x, int y)
 TBookPlan PlanBook(const TBookSettings& settings)
 {
     TBookPlan plan;
-    plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
-    plan.AnswerPages = RoundUp(static_cast<double>(plan.PuzzlePages * settings.PuzzlesPerPage) / 4);
-    if (settings.IsPrintReady()) {
+    plan.PerPage = settings.PuzzlesPerPage;
+    plan.AnswersPerPage = settings.AnswersPerPage;
+    if (settings.IsPrintReady())
         plan.FrontPages = 3; // title, copyright, "How to play"
+    if (settings.Sections.empty()) {
+        plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
+        plan.Sections.push_back({settings.LevelIndex, 1, plan.PuzzlePages * plan.PerPage, 0,
+                                 plan.FrontPages + 1, plan.PuzzlePages});
+        plan.FirstAnswerPage = plan.FrontPages + plan.PuzzlePages + 1;
+    } else {
+        plan.Sectioned = true;
+        plan.ContentsPages = 1;
+        int page = plan.FrontPages + plan.ContentsPages + 1;
+        // A section title page and the first answer page open on a right-hand page; a notes
+        // page fills the left-hand page before them where needed.
+        auto toRightHand = [&plan, &page] {
+            if (page % 2 == 0) {
+                plan.InnerNotesPages.push_back(page++);
+                ++plan.SectionPages;
+            }
+        };
+        int first = 1;
+        for (const TSection& section : settings.Sections) {
+            toRightHand();
+            TSectionPlan run;
+            run.LevelIndex = section.LevelIndex;
+            run.FirstPuzzle = first;
+            run.Count = section.Count;
+            run.TitlePage = page++;
+            ++plan.SectionPages;
+            run.FirstPuzzlePage = page;
+            run.PuzzlePages = (section.Count + plan.PerPage - 1) / plan.PerPage;
+            page += run.PuzzlePages;
+            plan.PuzzlePages += run.PuzzlePages;
+            first += section.Count;
+            plan.Sections.push_back(run);
+        }
+        toRightHand();
+        plan.FirstAnswerPage = page;
+    }
+    plan.AnswerPages = RoundUp(static_cast<double>(plan.Puzzles()) / plan.AnswersPerPage);
+    if (settings.IsPrintReady()) {
         // The last page stays blank (printers put their barcode there); notes pages fill up to
         // an even count of at least kMinPrintReadyPages, so at most one page is ever blank.
         plan.BlankPages = 1;
@@ -222,6 +329,59 @@ TBookPlan PlanBook(const TBookSettings& settings)
         plan.NotesPages = total - body;
     }
     return plan;
+}
+
+int TBookPlan::Puzzles() const
+{
+    int puzzles = 0;
+    for (const TSectionPlan& section : Sections)
+        puzzles += section.Count;
+    return puzzles;
+}
+
+const TSectionPlan* TBookPlan::SectionOfPuzzle(int n) const
+{
+    for (const TSectionPlan& section : Sections)
+        if (n >= section.FirstPuzzle && n < section.FirstPuzzle + section.Count)
+            return &section;
+    return nullptr;
+}
+
+int TBookPlan::PageOfPuzzle(int n) const
+{
+    const TSectionPlan* section = SectionOfPuzzle(n);
+    return section ? section->FirstPuzzlePage + (n - section->FirstPuzzle) / PerPage : 0;
+}
+
+std::string SectionHeading(int sectionNumber, int levelIndex)
+{
+    std::string level(puzzle::Levels().at(static_cast<std::size_t>(levelIndex)).Caption);
+    constexpr std::string_view suffix = " Sudoku";
+    if (level.ends_with(suffix))
+        level.resize(level.size() - suffix.size());
+    return "Section " + std::to_string(sectionNumber) + " - " + level;
+}
+
+std::string_view LevelDemands(int levelIndex)
+{
+    // The grader's tiers: the three gentlest levels need singles only, then each level asks
+    // for the next kind of reasoning.
+    switch (levelIndex) {
+    case 0:
+    case 1:
+    case 2:
+        return "Singles solve every puzzle here: find the one cell left for a digit in a row, "
+               "column or box, or the one digit left for a cell.";
+    case 3:
+        return "These puzzles need more than singles: locked candidates, and naked and hidden "
+               "pairs and triples.";
+    case 4:
+        return "These puzzles call for patterns across the grid: X-Wings, Swordfish and "
+               "XY-Wings.";
+    default:
+        return "These puzzles call for chains: follow linked candidates from cell to cell to "
+               "rule digits out.";
+    }
 }
 
 int BookPageCount(const TBookSettings& settings) { return PlanBook(settings).Total(); }
@@ -294,7 +454,7 @@ TCandidatePlace CandidatePlace(double cellLeft, double cellTop, double cell, dou
             cellTop + inset + row * part + (part - size / 60.0) / 2, part};
 }
 
-TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber)
+TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bool marked)
 {
     const TMargins& margins = geometry.Margins();
     const double blockTop = margins.Top;
@@ -302,7 +462,8 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber)
     const double half = HalfPen(kLargePrintThickLine);
     // From the block's top: the running head, a gap, the label, its clearance, the grid.
     const double aboveLabel = kPageTitle.Size / 60.0 + kLargePrintHeadGap;
-    const double label = kLargePrintLabelSize * kLabelLineHeight / 72 + kGridClearance;
+    const double label = kLargePrintLabelSize * kLabelLineHeight / 72 + kGridClearance +
+                         (marked ? MarkRoom(kLargePrintLabelSize) : 0);
     const double tall = blockBottom - blockTop - aboveLabel - label - 2 * half;
     const double side = std::min(geometry.BlockWidth() - 2 * half, tall);
     TLargePrintGrid grid;
@@ -318,14 +479,25 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber)
 
 std::string BookTitle(const TBookSettings& settings)
 {
-    return std::string(puzzle::Levels().at(static_cast<std::size_t>(settings.LevelIndex)).Caption);
+    auto caption = [](int levelIndex) {
+        return std::string(puzzle::Levels().at(static_cast<std::size_t>(levelIndex)).Caption);
+    };
+    if (settings.Sections.empty())
+        return caption(settings.LevelIndex);
+    // A book of several levels: "Easy to Expert Sudoku", from its first section to its last.
+    const int first = settings.Sections.front().LevelIndex;
+    const int last = settings.Sections.back().LevelIndex;
+    if (first == last)
+        return caption(first);
+    const std::string from = SectionHeading(1, first);
+    return from.substr(from.find(" - ") + 3) + " to " + caption(last);
 }
 
 TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                          const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
                          IBookProgress& progress)
     : m_project(project), m_qj(QJ1), m_batch(batch), m_progress(progress),
-      m_perPage(settings.PuzzlesPerPage), m_pages(static_cast<std::int16_t>(settings.PageCount)),
+      m_perPage(settings.PuzzlesPerPage), m_pages(PlanBook(settings).PuzzlePages),
       m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill"),
       m_plan(PlanBook(settings)), m_geometry(BookGeometry(settings)),
       m_printReady(m_geometry.PrintReady()), m_boldGivens(settings.HasBoldGivens()),
@@ -509,7 +681,7 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
 }
 
 void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, double left,
-                               double top, int size)
+                               double top, int size, int number, bool fit)
 {
     TRepPage& page = *grid.Page;
     const TPageTransform& frame = grid.Frame;
@@ -517,14 +689,30 @@ void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, d
         AddText(page, frame, text, left, top, size);
         return;
     }
-    AddCentredLabel(grid, text, FontSize(size, frame.Scale));
+    int points = FontSize(size, frame.Scale);
+    while (fit && points > kMinPrintReadyText && Measure(text, points) > frame.Length(9 * grid.C))
+        --points;
+    AddCentredLabel(grid, text, points, MarkLevel(number));
 }
 
-void TBookLayout::AddCentredLabel(const GridBlock& grid, const std::string& text, int points)
+int TBookLayout::MarkLevel(int number) const
 {
-    // Centred over the grid, its lowest ink kGridClearance above the outer half of the frame.
+    const TSectionPlan* section = m_plan.Sectioned ? m_plan.SectionOfPuzzle(number) : nullptr;
+    return section ? section->LevelIndex : -1;
+}
+
+void TBookLayout::AddCentredLabel(const GridBlock& grid, const std::string& text, int points,
+                                  int levelIndex)
+{
+    // Centred over the grid, its lowest ink kGridClearance above the outer half of the frame,
+    // or above the level mark that stands there.
     const TPageTransform& frame = grid.Frame;
-    const double foot = frame.Y(grid.Y0) - HalfPen(LineWidth(true, grid.Large)) - kGridClearance;
+    double foot = frame.Y(grid.Y0) - HalfPen(LineWidth(true, grid.Large)) - kGridClearance;
+    if (levelIndex >= 0) {
+        AddLevelMark(*grid.Page, frame.X(grid.X0) + frame.Length(9 * grid.C) / 2, foot, points,
+                     levelIndex);
+        foot -= MarkRoom(points);
+    }
     auto* item = grid.Page->AddChildControl<TRepText>("TitleText");
     item->SetText(text);
     item->SetLeft(frame.X(grid.X0));
@@ -534,6 +722,52 @@ void TBookLayout::AddCentredLabel(const GridBlock& grid, const std::string& text
     item->SetFontName(m_fontName);
     item->SetFontJustify(report::TPrintJustify::pjCenter);
     m_smallestText = std::min(m_smallestText, points);
+}
+
+void TBookLayout::AddLevelMark(TRepPage& page, double centre, double foot, int points,
+                               int levelIndex)
+{
+    // Filled squares are rows of short strokes whose square caps close the gaps between them
+    // (pens under 2 pt, so nothing takes them for a grid's box line); empty ones are outlines
+    // in the thinnest print-ready pen.
+    constexpr double dpi = report::TRenderDevice::kDpi;
+    const int wanted = MarkSidePixels(points);
+    const int rows = (wanted + 15) / 16;
+    const int pen = wanted / rows;
+    const int sidePixels = rows * pen;
+    const double side = sidePixels / dpi;
+    const double gap = side / 2;
+    const double top = foot - side;
+    double left = centre - (kLevelMarks * side + (kLevelMarks - 1) * gap) / 2;
+    const int outline = LineWidth(false);
+    const double inset = outline / 2.0 / dpi;
+    for (int i = 0; i < kLevelMarks; ++i, left += side + gap) {
+        if (i <= levelIndex) {
+            for (int r = 0; r < rows; ++r) {
+                auto* line = page.AddChildControl<TRepHLine>();
+                line->SetLeft(left + pen / 2.0 / dpi);
+                line->SetWidth(side - pen / dpi);
+                line->SetLineWidth(pen);
+                line->SetTop(top + (r + 0.5) * pen / dpi);
+            }
+            m_thinnestLine = std::min(m_thinnestLine, pen);
+            continue;
+        }
+        for (double y : {top + inset, foot - inset}) {
+            auto* line = page.AddChildControl<TRepHLine>();
+            line->SetLeft(left + inset);
+            line->SetWidth(side - 2 * inset);
+            line->SetLineWidth(outline);
+            line->SetTop(y);
+        }
+        for (double x : {left + inset, left + side - inset}) {
+            auto* line = page.AddChildControl<TRepVLine>();
+            line->SetLeft(x);
+            line->SetTop(top + inset);
+            line->SetHeight(side - 2 * inset);
+            line->SetLineWidth(outline);
+        }
+    }
 }
 
 void TBookLayout::AddCandidates(const GridBlock& b, int x, int y, int size)
@@ -665,35 +899,132 @@ void TBookLayout::LayoutFrontMatter(int year)
     for (const std::string& paragraph : RulesText(m_candidates))
         top = AddWrapped(rulesPage, rulesFrame, paragraph, top, kRulesText.Size, false) +
               kRulesParagraphGap;
+    if (m_plan.Sectioned)
+        LayoutContentsPage();
+}
+
+void TBookLayout::LayoutContentsPage()
+{
+    const int number = m_plan.FrontPages + 1;
+    TRepPage& page = SetUpPage(number);
+    const TPageTransform frame = m_geometry.Frame(number);
+    AddText(page, frame, "Contents", kRulesHeading.Left, kRulesHeading.Top, kRulesHeading.Size);
+    // One line per section with its mark, then the answers; each page number flush right with
+    // the text block.
+    const int points = FontSize(kContentsEntry.Size, frame.Scale);
+    double top = kContentsEntry.Top;
+    auto entry = [&](const std::string& text, int pageNumber, int levelIndex) {
+        AddText(page, frame, text, kContentsEntry.Left, top, kContentsEntry.Size);
+        TRepText& item = AddText(page, frame, std::to_string(pageNumber), kBlockLeft, top,
+                                 kContentsEntry.Size);
+        item.SetWidth(frame.Length(kBlockWidth));
+        item.SetFontJustify(report::TPrintJustify::pjRight);
+        if (levelIndex >= 0)
+            AddLevelMark(page, frame.X(kContentsMarkCentre),
+                         frame.Y(top) + kBaseline * points / 72, points, levelIndex);
+        top += kContentsLineGap;
+    };
+    for (std::size_t i = 0; i < m_plan.Sections.size(); ++i) {
+        const TSectionPlan& section = m_plan.Sections[i];
+        entry(SectionHeading(static_cast<int>(i) + 1, section.LevelIndex), section.TitlePage,
+              section.LevelIndex);
+    }
+    entry("Answers", m_plan.FirstAnswerPage, -1);
+    std::string key = "The six small squares under each puzzle's number show its level: the "
+                      "filled ones count";
+    for (int level = 0; level < puzzle::kLevelCount; ++level) {
+        std::string name = SectionHeading(1, level).substr(std::string_view("Section 1 - ").size());
+        std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
+        key += (level == 0 ? " " : level + 1 == puzzle::kLevelCount ? " and " : ", ") +
+               std::to_string(level + 1) + " for " + name;
+    }
+    AddWrapped(page, frame, key + ".", top + kRulesParagraphGap, kRulesText.Size, false);
+    AddPageNumber(page, number);
+}
+
+void TBookLayout::LayoutSectionPage(std::size_t index)
+{
+    const TSectionPlan& section = m_plan.Sections[index];
+    const int number = section.TitlePage;
+    TRepPage& page = SetUpPage(number);
+    const TPageTransform frame = m_geometry.Frame(number);
+    double top = AddWrapped(page, frame, SectionHeading(static_cast<int>(index) + 1, section.LevelIndex),
+                            kSectionHeading.Top, kSectionHeading.Size, true);
+    const int points = FontSize(kSectionHeading.Size, frame.Scale);
+    top += kSectionGap;
+    AddLevelMark(page, frame.X(kBlockLeft + kBlockWidth / 2), frame.Y(top) + MarkRoom(points) * 0.75,
+                 points, section.LevelIndex);
+    top += MarkRoom(points) / frame.Scale + kSectionGap;
+    top = AddWrapped(page, frame, LevelDemands(section.LevelIndex), top, kRulesText.Size, true);
+    const int last = section.FirstPuzzle + section.Count - 1;
+    AddWrapped(page, frame,
+               section.Count == 1 ? "Sudoku #" + std::to_string(last)
+                                  : "Sudoku #" + std::to_string(section.FirstPuzzle) + " to #" +
+                                        std::to_string(last),
+               top + kSectionGap, kRulesText.Size, true);
+    AddPageNumber(page, number);
 }
 
 std::string TBookLayout::AnswerLabel(int number) const
 {
     std::string label = "Sudoku #" + std::to_string(number);
-    if (m_printReady && number <= m_pages * m_perPage)
-        label += " - page " + std::to_string(m_plan.FrontPages + (number - 1) / m_perPage + 1);
+    if (const int page = m_plan.PageOfPuzzle(number); m_printReady && page > 0)
+        label += " - page " + std::to_string(page);
     return label;
 }
 
+namespace
+{
+
+/// One puzzle page: its number, its first puzzle and how many grids it holds (the last page of
+/// a section may hold fewer than a full page).
+struct TPuzzlePage
+{
+    int Number;
+    int FirstPuzzle;
+    int Grids;
+};
+
+std::vector<TPuzzlePage> PuzzlePages(const TBookPlan& plan)
+{
+    std::vector<TPuzzlePage> pages;
+    for (const TSectionPlan& section : plan.Sections)
+        for (int q = 0; q < section.PuzzlePages; ++q) {
+            const int first = section.FirstPuzzle + q * plan.PerPage;
+            pages.push_back({section.FirstPuzzlePage + q, first,
+                             std::min(plan.PerPage, section.FirstPuzzle + section.Count - first)});
+        }
+    return pages;
+}
+
+} // namespace
+
 void TBookLayout::LayoutPuzzlePages()
 {
+    for (std::size_t i = 0; i < m_plan.Sections.size(); ++i)
+        if (m_plan.Sections[i].TitlePage > 0)
+            LayoutSectionPage(i);
     if (m_largePrint) {
         LayoutLargePrintPages();
         return;
     }
-    const int Q = m_pages;
+    const std::vector<TPuzzlePage> pages = PuzzlePages(m_plan);
+    const int Q = static_cast<int>(pages.size());
     const PageLayout& layout = PuzzleLayout(m_perPage);
     const auto span = GridSpan(layout);
     // One pass per grid position; every page receives the title, each label with its grid in
     // table order, and the footer.
     for (int k = 1; k <= layout.GridCount; ++k)
         for (int q = 1; q <= Q; ++q) {
+            const TPuzzlePage& slot = pages[static_cast<std::size_t>(q - 1)];
             if (k == 1)
                 ShowProgress(q * 30 / Q);
-            const int number = m_plan.FrontPages + q;
+            if (k > slot.Grids)
+                continue;
+            const int number = slot.Number;
             const TPageTransform frame = m_geometry.Frame(number);
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
-            const int n = m_perPage * (q - 1) + k;
+            const int n = slot.FirstPuzzle + k - 1;
             const double gridWidth = frame.Length(9 * at.C);
             if (m_smallestGrid == 0 || gridWidth < m_smallestGrid)
                 m_smallestGrid = gridWidth;
@@ -714,9 +1045,9 @@ void TBookLayout::LayoutPuzzlePages()
                                  m_boldGivens ? puzzle : std::string_view(),
                                  false};
             AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
-                         at.Label.Size);
+                         at.Label.Size, n);
             AddGridBlock(grid);
-            if (k == layout.GridCount)
+            if (k == slot.Grids)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
         }
@@ -726,21 +1057,27 @@ void TBookLayout::LayoutAnswerPages()
 {
     const int Q = m_pages;
     const int R = m_plan.AnswerPages;
-    const PageLayout& layout = kFourPerPage;
+    const int perPage = m_plan.AnswersPerPage;
+    const PageLayout& layout = AnswerLayout(perPage);
     const auto span = GridSpan(layout);
-    for (int k = 1; k <= 4; ++k)
+    // A single-level book of four answers a page draws the grids of its last page whether it
+    // has those puzzles or not, as it always has; other layouts draw the answers there are.
+    const int last = !m_plan.Sectioned && perPage == 4 ? R * perPage : m_plan.Puzzles();
+    for (int k = 1; k <= layout.GridCount; ++k)
         for (int a = 1; a <= R; ++a) {
             if (k == 1)
                 ShowProgress((Q + a) * 30 / Q);
-            const int number = m_plan.FrontPages + Q + a;
+            const int number = m_plan.FirstAnswerPage + a - 1;
             const TPageTransform frame = m_geometry.Frame(number);
+            const int n = perPage * (a - 1) + k;
+            if (n > last)
+                continue;
             TRepPage& page = SetUpPage(number);
             if (k == 1) {
                 AddPageTitle(page, frame, number, span.first, span.second);
                 AddText(page, frame, "Answers", kHeading.Left, kHeading.Top, kHeading.Size);
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
-            int n = 4 * a - 4 + k;
             const bool stored = n <= puzzle::TPuzzleBatch::kCapacity;
             // The givens of every print-ready answer are bold, the digits solved regular.
             const GridBlock grid{
@@ -760,40 +1097,53 @@ void TBookLayout::LayoutAnswerPages()
                 // Large print: the label as large as the room up to the heading or the grid
                 // above allows.
                 const double half = HalfPen(kPrintReadyThickLine);
+                const int columns = layout.Columns;
                 const double ceiling =
-                    k <= 2 ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
-                           : frame.Y(layout.Grids[static_cast<std::size_t>(k - 3)].Y0 + 9 * at.C) +
-                                 half;
+                    k <= columns
+                        ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
+                        : frame.Y(layout.Grids[static_cast<std::size_t>(k - 1 - columns)].Y0 +
+                                  9 * at.C) +
+                              half;
                 const double foot = frame.Y(at.Y0) - half - kGridClearance;
                 const std::string label = AnswerLabel(n);
+                const int level = MarkLevel(n);
                 const int size =
                     AnswerLabelSize(label, FontSize(at.Label.Size), frame.Length(9 * at.C),
-                                    foot - ceiling - kGridClearance);
-                AddCentredLabel(grid, label, size);
+                                    foot - ceiling - kGridClearance, level >= 0);
+                AddCentredLabel(grid, label, size, level);
             } else {
-                AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size);
+                AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
+                             perPage != 4);
             }
             AddGridBlock(grid);
-            if (k == 4)
+            if (k == std::min(layout.GridCount, last - perPage * (a - 1)))
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
         }
 }
 
-int TBookLayout::AnswerLabelSize(const std::string& label, int scaled, double width, double room)
+int TBookLayout::AnswerLabelSize(const std::string& label, int scaled, double width, double room,
+                                 bool marked)
 {
     int size = kLargePrintSmallestLabel;
-    while (size > scaled && (Measure(label, size) > width || size * kLabelLineHeight / 72 > room))
+    auto tall = [marked](int points) {
+        return points * kLabelLineHeight / 72 + (marked ? MarkRoom(points) : 0);
+    };
+    while (size > scaled && (Measure(label, size) > width || tall(size) > room))
         --size;
     return std::max(size, scaled);
 }
 
 void TBookLayout::LayoutLargePrintPages()
 {
-    for (int q = 1; q <= m_pages; ++q) {
-        ShowProgress(q * 30 / m_pages);
-        const int number = m_plan.FrontPages + q;
-        const TLargePrintGrid grid = LargePrintGrid(m_geometry, number);
+    const std::vector<TPuzzlePage> pages = PuzzlePages(m_plan);
+    const int Q = static_cast<int>(pages.size());
+    for (int q = 1; q <= Q; ++q) {
+        ShowProgress(q * 30 / Q);
+        const int number = pages[static_cast<std::size_t>(q - 1)].Number;
+        const int n = pages[static_cast<std::size_t>(q - 1)].FirstPuzzle;
+        const int level = MarkLevel(n);
+        const TLargePrintGrid grid = LargePrintGrid(m_geometry, number, level >= 0);
         // Page inches, but for the running head, whose layout top lands on the block's top.
         TPageTransform frame;
         frame.OffsetY = m_geometry.Margins().Top - kPageTitle.Top;
@@ -807,9 +1157,9 @@ void TBookLayout::LayoutLargePrintPages()
         const double textLeft = grid.Left + grid.Cell / 2 - 0.5;
         const double textTop = grid.Top + grid.Cell / 2 - kDigitInkCentre * grid.DigitSize / 72;
         const GridBlock block{&page,    grid.Left,    top(grid.Top),      grid.Cell,
-                              textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[q],
-                              false,    frame,        m_batch.Puzzles[q], true};
-        AddCentredLabel(block, "Sudoku #" + std::to_string(q), kLargePrintLabelSize);
+                              textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[n],
+                              false,    frame,        m_batch.Puzzles[n], true};
+        AddCentredLabel(block, "Sudoku #" + std::to_string(n), kLargePrintLabelSize, level);
         AddGridBlock(block);
         AddPageNumber(page, number);
     }
@@ -817,8 +1167,11 @@ void TBookLayout::LayoutLargePrintPages()
 
 void TBookLayout::LayoutNotesPages()
 {
-    const int first = m_plan.FrontPages + m_plan.PuzzlePages + m_plan.AnswerPages + 1;
-    for (int number = first; number < first + m_plan.NotesPages; ++number) {
+    std::vector<int> notes = m_plan.InnerNotesPages;
+    const int first = m_plan.FirstNotesPage();
+    for (int number = first; number < first + m_plan.NotesPages; ++number)
+        notes.push_back(number);
+    for (const int number : notes) {
         const TPageTransform frame = m_geometry.Frame(number);
         TRepPage& page = SetUpPage(number);
         AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);

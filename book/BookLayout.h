@@ -29,7 +29,8 @@ int RoundUp(double x);
 /// text is too short. x is the printed grid's column, y its row.
 std::string CellText(std::string_view text, int x, int y);
 
-/// The page title's level text: the caption of the chosen level ("Hard Sudoku", ...).
+/// The page title's level text: the caption of the chosen level ("Hard Sudoku", ...); for a book
+/// of several levels, from its first section's to its last's ("Easy to Expert Sudoku").
 std::string BookTitle(const TBookSettings& settings);
 
 /// The face of a plain book's text (set as Helvetica in the PDF) and the face a print-ready
@@ -40,19 +41,64 @@ inline constexpr std::string_view kPrintReadyFace = "Liberation Sans";
 /// The fewest pages a print-ready book has.
 inline constexpr int kMinPrintReadyPages = 24;
 
-/// The pages of a book, in print order: front matter, puzzle pages, answer pages, notes pages.
-struct TBookPlan
+/// One run of puzzle pages: a section of a book of several levels, or all the puzzles of a
+/// single-level book (which has no section title page).
+struct TSectionPlan
 {
-    int FrontPages = 0;  ///< title, copyright and "How to play" pages (print-ready only)
-    int PuzzlePages = 0; ///< Q
-    int AnswerPages = 0; ///< R = RoundUp(puzzles / 4)
-    int NotesPages = 0;  ///< with BlankPages, pad a print-ready book to an even count of >= 24
-    int BlankPages = 0;  ///< 1 for a print-ready book: its last page is left blank
-    int Total() const { return FrontPages + PuzzlePages + AnswerPages + NotesPages + BlankPages; }
+    int LevelIndex = 0;      ///< index into puzzle::Levels()
+    int FirstPuzzle = 1;     ///< the number of its first puzzle; numbers run on through the book
+    int Count = 0;           ///< its puzzles
+    int TitlePage = 0;       ///< its title page, always a right-hand (odd) page; 0: none
+    int FirstPuzzlePage = 0; ///< the page of its first puzzle
+    int PuzzlePages = 0;     ///< RoundUp(Count / puzzles per page)
 };
 
-/// The plan of the book `settings` describe.
+/// The pages of a book, in print order: front matter, the contents page, for each section a title
+/// page and its puzzle pages, answer pages, notes pages, the blank last page.
+struct TBookPlan
+{
+    int FrontPages = 0;    ///< title, copyright and "How to play" pages (print-ready only)
+    int ContentsPages = 0; ///< 1 in a book of several levels, after "How to play"
+    /// Section title pages, and the notes pages put before a section title page or the first
+    /// answer page that would otherwise fall on a left-hand (even) page.
+    int SectionPages = 0;
+    int PuzzlePages = 0; ///< Q: every section's puzzle pages
+    int AnswerPages = 0; ///< R = RoundUp(puzzles / AnswersPerPage)
+    int NotesPages = 0;  ///< with BlankPages, pad a print-ready book to an even count of >= 24
+    int BlankPages = 0;  ///< 1 for a print-ready book: its last page is left blank
+    int PerPage = 1;     ///< puzzles on a full puzzle page
+    int AnswersPerPage = 4;
+    int FirstAnswerPage = 0;
+    std::vector<TSectionPlan> Sections; ///< one for a single-level book
+    std::vector<int> InnerNotesPages;   ///< the notes pages among SectionPages, ascending
+    bool Sectioned = false;             ///< a book of several levels: section and contents pages
+
+    int Total() const
+    {
+        return FrontPages + ContentsPages + SectionPages + PuzzlePages + AnswerPages + NotesPages +
+               BlankPages;
+    }
+    /// All puzzles of the book.
+    int Puzzles() const;
+    /// The page of puzzle `n` (1..Puzzles()), or 0 for any other number.
+    int PageOfPuzzle(int n) const;
+    /// The section of puzzle `n`, or nullptr for a number outside the book.
+    const TSectionPlan* SectionOfPuzzle(int n) const;
+    /// The first of the notes pages that pad the end of the book.
+    int FirstNotesPage() const { return FirstAnswerPage + AnswerPages; }
+};
+
+/// The plan of the book `settings` describe. A book of several levels puts every section title
+/// page and the first answer page on a right-hand page, with a notes page before it where needed.
 TBookPlan PlanBook(const TBookSettings& settings);
+
+/// The first line of a section title page: "Section 2 - Standard".
+std::string SectionHeading(int sectionNumber, int levelIndex);
+/// What the puzzles of a level ask of a solver, in one sentence.
+std::string_view LevelDemands(int levelIndex);
+
+/// A level mark: kLevelMarks small squares in a row, the first LevelIndex + 1 filled.
+inline constexpr int kLevelMarks = 6;
 
 /// The paper and transform of the book `settings` describe. Throws gq::Error naming the valid
 /// sizes when settings.Paper is none of them.
@@ -145,7 +191,8 @@ inline constexpr int kLargePrintThinLine = 9;   // 1.08 pt
 
 /// The grid of large-print page `pageNumber`: as large as the text block allows below the
 /// running head and the label and inside the margins, centred across the block.
-TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber);
+/// With `marked`, room for a level mark is left under the label.
+TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bool marked = false);
 
 /// Fills the pages of a book's report: front matter, puzzle pages in the chosen layout, answer
 /// pages, notes pages. Pages "Report1.Page1".."Report1.Page<PlanBook(settings).Total()>" must
@@ -196,11 +243,24 @@ class TBookLayout
                               std::string_view text, double left, double top, int size);
     void AddPageNumber(report::TRepPage& page, int number);
     /// The label of `grid`: a plain book's at (left, top) as always; a print-ready book's
-    /// centred over the grid, clear of its frame.
+    /// centred over the grid, clear of its frame, with the level mark of puzzle `number` under
+    /// it in a book of several levels. `fit`: shrink it to the grid's width.
     void AddGridLabel(const GridBlock& grid, const std::string& text, double left, double top,
-                      int size);
-    /// A print-ready label of `points` (page points) centred over `grid`, clear of its frame.
-    void AddCentredLabel(const GridBlock& grid, const std::string& text, int points);
+                      int size, int number, bool fit = false);
+    /// A print-ready label of `points` (page points) centred over `grid`, clear of its frame;
+    /// with `levelIndex` >= 0 the level's mark stands between them.
+    void AddCentredLabel(const GridBlock& grid, const std::string& text, int points,
+                         int levelIndex = -1);
+    /// The level mark of `levelIndex`, page inches: centred on `centre`, its foot at `foot`,
+    /// squares sized for a label of `points`.
+    void AddLevelMark(report::TRepPage& page, double centre, double foot, int points,
+                      int levelIndex);
+    /// The level of puzzle `number` for its mark: -1 in a single-level book or outside it.
+    int MarkLevel(int number) const;
+    /// The contents page of a book of several levels.
+    void LayoutContentsPage();
+    /// The title page of section `index` (0-based) of a book of several levels.
+    void LayoutSectionPage(std::size_t index);
     /// A plain page's footer at (left, top), or a print-ready page's number.
     void AddFooter(report::TRepPage& page, const TPageTransform& frame, double left, double top,
                    int size, int number);
@@ -219,7 +279,8 @@ class TBookLayout
     /// The size of an answer label above a grid `width` wide whose top line's centre is `gap`
     /// below the label's top (page inches): large print sets it at kLargePrintSmallestLabel
     /// where that fits, else at the layout's `scaled` size.
-    int AnswerLabelSize(const std::string& label, int scaled, double width, double gap);
+    int AnswerLabelSize(const std::string& label, int scaled, double width, double gap,
+                        bool marked);
     double Measure(const std::string& text, int size) const;
     std::string AnswerLabel(int number) const;
     void ShowProgress(int value);

@@ -182,7 +182,9 @@ TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& setti
     facts.PageWidth = geometry.PageWidth();
     facts.PageHeight = geometry.PageHeight();
     facts.Pages = layout.Plan().Total();
-    facts.NotesPages = layout.Plan().NotesPages;
+    facts.NotesPages =
+        layout.Plan().NotesPages + static_cast<int>(layout.Plan().InnerNotesPages.size());
+    facts.Sections = layout.Plan().Sectioned ? static_cast<int>(layout.Plan().Sections.size()) : 0;
     facts.BlankLastPage = layout.Plan().BlankPages > 0;
     facts.PrintReady = geometry.PrintReady();
     facts.PdfX = settings.PdfX;

@@ -39,7 +39,8 @@ struct TBookFacts
     double PageWidth = 0;       ///< inches
     double PageHeight = 0;      ///< inches
     int Pages = 0;              ///< all pages of the PDF
-    int NotesPages = 0;         ///< of them, pages headed "Notes" added at the end
+    int NotesPages = 0;         ///< of them, pages headed "Notes" (before sections and at the end)
+    int Sections = 0;           ///< sections of a book of several levels; 0 for one level
     bool BlankLastPage = false; ///< the last page is left blank
     bool PrintReady = false;    ///< made with TBookSettings::PrintReady (or PdfX)
     bool PdfX = false;
@@ -121,8 +122,9 @@ inline constexpr double kComfortableGridInches = 3.0;
 /// book, whose pages the user chose as they are).
 std::string SmallGridWarning(const TBookFacts& facts);
 
-/// Pages of a book: the puzzle pages and one answer page per four puzzles, and for a
-/// print-ready book its front matter and notes pages.
+/// Pages of a book: the puzzle pages and its answer pages (four answers a page unless the
+/// settings ask for 6 or 9), and for a print-ready book its front matter, contents and section
+/// pages and notes pages (PlanBook).
 int BookPageCount(const TBookSettings& settings);
 
 /// Plays the page-stream file at `pageStreamPath` into a PDF at PdfPathFor(pdfPath), made as

@@ -152,6 +152,9 @@ std::string PrintReadySummary(const book::TBookFacts& facts)
     const book::TPaper* paper = book::FindPaper(facts.Paper);
     std::string line = (paper ? std::string(paper->Caption) : facts.Paper) + ", " +
                        std::to_string(facts.Pages) + " pages";
+    if (facts.Sections > 0)
+        line += " in " + std::to_string(facts.Sections) + " section" +
+                (facts.Sections == 1 ? "" : "s");
     std::string padding;
     if (facts.NotesPages > 0)
         padding = std::to_string(facts.NotesPages) + " notes page" +

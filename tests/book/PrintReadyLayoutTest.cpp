@@ -17,6 +17,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -162,7 +163,7 @@ struct LaidOutBook
         : settings(std::move(bookSettings)), batch(std::make_unique<puzzle::TPuzzleBatch>()),
           qj(random), measure(PrintReadyMeasure(fonts))
     {
-        for (int i = 1; i <= settings.PageCount * settings.PuzzlesPerPage; ++i) {
+        for (int i = 1; i <= BookPuzzleCount(settings); ++i) {
             batch->Puzzles[i] = puzzle;
             batch->Solutions[i] = solution;
         }
@@ -776,6 +777,290 @@ TEST(LargePrintTest, OneGridAsLargeAsThePageAllowsWithLargeBoldDigitsAndHeavyLin
                 EXPECT_GE(text->Font().Size, 14) << text->Text();
             }
         EXPECT_EQ(labels, 4);
+    }
+}
+
+// ---- books of several levels
+
+/// Sections of the given levels and counts, `perPage` puzzles a page, `answers` a page.
+TBookSettings Sectioned(std::vector<TSection> sections, int perPage, int answers,
+                        const std::string& paper = "6x9")
+{
+    TBookSettings settings;
+    settings.Paper = paper;
+    settings.Sections = std::move(sections);
+    settings.PuzzlesPerPage = perPage;
+    settings.AnswersPerPage = answers;
+    return settings;
+}
+
+const std::vector<TSection> kFourSections = {{1, 20}, {2, 20}, {3, 12}, {4, 8}};
+
+TEST(SectionPlanTest, SectionTitlePagesAndAnswersOpenOnRightHandPages)
+{
+    // 3 front pages, contents 4, section 1 title 5 and puzzles 6-15, notes 16, section 2 title
+    // 17 and puzzles 18-27, notes 28, section 3 title 29 and puzzles 30-35, notes 36, section
+    // 4 title 37 and puzzles 38-41, notes 42, answers from 43.
+    TBookSettings settings = Sectioned(kFourSections, 2, 6);
+    EXPECT_TRUE(settings.IsPrintReady());
+    TBookPlan plan = PlanBook(settings);
+    EXPECT_TRUE(plan.Sectioned);
+    EXPECT_EQ(plan.FrontPages, 3);
+    EXPECT_EQ(plan.ContentsPages, 1);
+    ASSERT_EQ(plan.Sections.size(), 4u);
+    const int titles[] = {5, 17, 29, 37}, firsts[] = {1, 21, 41, 53}, pages[] = {10, 10, 6, 4};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(plan.Sections[i].TitlePage, titles[i]) << i;
+        EXPECT_EQ(plan.Sections[i].FirstPuzzle, firsts[i]) << i;
+        EXPECT_EQ(plan.Sections[i].PuzzlePages, pages[i]) << i;
+        EXPECT_EQ(plan.Sections[i].FirstPuzzlePage, titles[i] + 1) << i;
+    }
+    EXPECT_EQ(plan.InnerNotesPages, (std::vector<int>{16, 28, 36, 42}));
+    EXPECT_EQ(plan.SectionPages, 8);
+    EXPECT_EQ(plan.PuzzlePages, 30);
+    EXPECT_EQ(plan.FirstAnswerPage, 43);
+    EXPECT_EQ(plan.AnswerPages, 10); // 60 answers, 6 a page
+    EXPECT_EQ(plan.NotesPages, 1);   // 52 pages and the blank one: one notes page evens them
+    EXPECT_EQ(plan.Total(), 54);
+    EXPECT_EQ(BookPageCount(settings), 54);
+    // Puzzle numbers run on through the sections.
+    EXPECT_EQ(plan.PageOfPuzzle(1), 6);
+    EXPECT_EQ(plan.PageOfPuzzle(20), 15);
+    EXPECT_EQ(plan.PageOfPuzzle(21), 18);
+    EXPECT_EQ(plan.PageOfPuzzle(60), 41);
+    EXPECT_EQ(plan.PageOfPuzzle(61), 0);
+    EXPECT_EQ(plan.SectionOfPuzzle(41)->LevelIndex, 3);
+    EXPECT_EQ(plan.SectionOfPuzzle(0), nullptr);
+
+    // Nine answers a page: 7 answer pages, 43-49, and the blank page makes 50 without notes.
+    settings.AnswersPerPage = 9;
+    plan = PlanBook(settings);
+    EXPECT_EQ(plan.AnswerPages, 7);
+    EXPECT_EQ(plan.NotesPages, 0);
+    EXPECT_EQ(plan.Total(), 50);
+}
+
+TEST(SectionPlanTest, PartPagesOddCountsAndSmallBooks)
+{
+    // Four a page: 5 puzzles take two pages, the second holding one. Titles 5 and 9 (5 + 1 + 2
+    // = 8 is even: a notes page), answers 13 (9 + 1 + 2 = 12: a notes page).
+    TBookPlan plan = PlanBook(Sectioned({{0, 5}, {5, 5}}, 4, 4));
+    EXPECT_EQ(plan.Sections[0].TitlePage, 5);
+    EXPECT_EQ(plan.Sections[1].TitlePage, 9);
+    EXPECT_EQ(plan.Sections[1].PuzzlePages, 2);
+    EXPECT_EQ(plan.PageOfPuzzle(5), 7);
+    EXPECT_EQ(plan.PageOfPuzzle(6), 10);
+    EXPECT_EQ(plan.InnerNotesPages, (std::vector<int>{8, 12}));
+    EXPECT_EQ(plan.FirstAnswerPage, 13);
+    EXPECT_EQ(plan.AnswerPages, 3);
+    EXPECT_EQ(plan.Total(), 24); // padded to the least print-ready book
+    // One puzzle a page, odd counts: no notes page needed where the pages fall right.
+    plan = PlanBook(Sectioned({{2, 1}, {3, 2}}, 1, 9));
+    EXPECT_EQ(plan.Sections[0].TitlePage, 5);
+    EXPECT_EQ(plan.Sections[1].TitlePage, 7);
+    EXPECT_EQ(plan.InnerNotesPages, std::vector<int>{10}); // 7 + 1 + 2 = 10 is even
+    EXPECT_EQ(plan.FirstAnswerPage, 11);
+    EXPECT_EQ(plan.Total() % 2, 0);
+    // A single-level book has one run of puzzles and no contents or section pages.
+    TBookSettings single = PrintReadyOn("6x9", 7, 2);
+    single.AnswersPerPage = 9;
+    plan = PlanBook(single);
+    EXPECT_FALSE(plan.Sectioned);
+    EXPECT_EQ(plan.ContentsPages + plan.SectionPages, 0);
+    EXPECT_EQ(plan.FirstAnswerPage, 11);
+    EXPECT_EQ(plan.AnswerPages, 2); // 14 answers, 9 a page
+    EXPECT_EQ(plan.PageOfPuzzle(14), 10);
+}
+
+TEST(SectionPlanTest, HeadingsAndDemandsFollowTheLevels)
+{
+    EXPECT_EQ(SectionHeading(2, 2), "Section 2 - Standard");
+    EXPECT_EQ(SectionHeading(1, 0), "Section 1 - Very Easy");
+    EXPECT_NE(LevelDemands(1).find("Singles"), std::string_view::npos);
+    EXPECT_NE(LevelDemands(3).find("pairs and triples"), std::string_view::npos);
+    EXPECT_NE(LevelDemands(4).find("X-Wing"), std::string_view::npos);
+    EXPECT_NE(LevelDemands(5).find("chains"), std::string_view::npos);
+}
+
+class SectionedLayoutTest : public ::testing::TestWithParam<std::tuple<std::string, int, int>>
+{};
+
+// A book of several levels on every paper, puzzle layout and answer layout keeps every mark,
+// level marks included, inside the margins.
+TEST_P(SectionedLayoutTest, EveryMarkStaysInsideTheMargins)
+{
+    const auto& [paper, perPage, answers] = GetParam();
+    TBookSettings settings = Sectioned({{0, 3}, {5, 5}, {2, 2}}, perPage, answers, paper);
+    settings.Title = "Mixed Levels";
+    LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+    ExpectEveryMarkInsideTheMargins(book);
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, SectionedLayoutTest,
+                         ::testing::Combine(::testing::Values("letter", "5.5x8.5", "6x9", "a5"),
+                                            ::testing::Values(1, 2, 4), ::testing::Values(6, 9)),
+                         [](const auto& info) {
+                             std::string name = std::get<0>(info.param);
+                             std::erase(name, '.');
+                             return name + "_" + std::to_string(std::get<1>(info.param)) + "_" +
+                                    std::to_string(std::get<2>(info.param));
+                         });
+
+/// The level marks of a page: per label (by its text), the filled and the empty squares drawn
+/// between it and its grid, and whether every mark line keeps 4 pt from the grid's frame.
+struct Marks
+{
+    int Filled = 0, Empty = 0;
+    bool Clear = true;
+};
+
+std::map<std::string, Marks> MarksOf(LaidOutBook& book, int n)
+{
+    std::vector<report::TRepText*> labels;
+    for (auto* text : book.Texts(n))
+        if (text->Text().rfind("Sudoku #", 0) == 0)
+            labels.push_back(text);
+    std::vector<report::TRepLine*> frames, small;
+    for (auto* child : book.Page(n).Children())
+        if (auto* line = dynamic_cast<report::TRepLine*>(child)) {
+            if (std::max(line->Width(), line->Height()) < 0.25)
+                small.push_back(line);
+            else if (line->Height() == 0)
+                frames.push_back(line);
+        }
+    std::map<std::string, Marks> marks;
+    std::map<std::string, std::set<long>> filledLefts;
+    for (auto* line : small) {
+        // The label just above the line and across it.
+        report::TRepText* owner = nullptr;
+        for (auto* label : labels)
+            if (label->Top() < line->Top() && label->Left() <= line->Left() &&
+                line->Left() <= label->Left() + label->Width() &&
+                (!owner || label->Top() > owner->Top()))
+                owner = label;
+        if (!owner) {
+            ADD_FAILURE() << "a mark without a label on page " << n;
+            continue;
+        }
+        Marks& m = marks[owner->Text()];
+        EXPECT_GE(line->Top() - line->LineWidth() / 1200.0,
+                  owner->Top() + owner->Font().Size * 1.25 / 72 - 1e-9)
+            << owner->Text();
+        if (line->LineWidth() > 7)
+            filledLefts[owner->Text()].insert(std::lround(line->Left() * 6000));
+        else if (line->Height() > 0)
+            ++m.Empty; // counted twice: both sides
+        const double foot = line->Top() + line->Height() + line->LineWidth() / 1200.0;
+        for (auto* frame : frames)
+            if (frame->Top() > line->Top() && frame->Left() <= line->Left() &&
+                line->Left() <= frame->Left() + frame->Width() &&
+                frame->Top() - frame->LineWidth() / 1200.0 - foot < 4.0 / 72 - 1e-9)
+                m.Clear = false;
+    }
+    for (auto& [label, m] : marks) {
+        m.Empty /= 2;
+        m.Filled = static_cast<int>(filledLefts[label].size());
+    }
+    return marks;
+}
+
+// Every puzzle and answer label of a book of several levels has its level's mark under it:
+// filled squares for the level's rank, empty ones for the rest, 4 pt clear of the grid.
+TEST(LevelMarkTest, EveryLabelCarriesItsLevelsMarkClearOfTheGrid)
+{
+    for (int answers : {4, 6, 9}) {
+        SCOPED_TRACE(answers);
+        TBookSettings settings = Sectioned({{0, 2}, {3, 3}, {5, 1}}, 2, answers);
+        LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+        const TBookPlan& plan = book.plan;
+        int labelled = 0;
+        for (int n = plan.FrontPages + 1; n < plan.Total(); ++n) {
+            if (n == plan.FrontPages + 1 ||
+                std::ranges::any_of(plan.Sections,
+                                    [n](const TSectionPlan& s) { return s.TitlePage == n; }))
+                continue; // the contents and section pages show marks without labels
+            for (const auto& [label, m] : MarksOf(book, n)) {
+                int number = 0;
+                ASSERT_EQ(std::sscanf(label.c_str(), "Sudoku #%d", &number), 1) << label;
+                const int level = plan.SectionOfPuzzle(number)->LevelIndex;
+                EXPECT_EQ(m.Filled, level + 1) << label;
+                EXPECT_EQ(m.Empty, 5 - level) << label;
+                EXPECT_TRUE(m.Clear) << label;
+                ++labelled;
+            }
+        }
+        EXPECT_EQ(labelled, 2 * 6); // every puzzle's label and every answer's
+    }
+    // A single-level book carries no marks.
+    LaidOutBook single(PrintReadyOn("6x9", 2, 2), 2026, kPuzzle, kSolution);
+    for (int n = 1; n <= single.plan.Total(); ++n)
+        EXPECT_TRUE(MarksOf(single, n).empty()) << n;
+}
+
+// The contents page lists each section's title page and the first answer page, which carry
+// those numbers and those headings; the answers of six and nine a page come in puzzle order
+// with the puzzle's page, and no grid is drawn for an answer the book does not have.
+TEST(SectionPagesTest, ContentsSectionPagesAndAnswerLabelsAgree)
+{
+    TBookSettings settings = Sectioned(kFourSections, 2, 9);
+    LaidOutBook book(settings, 2026, kPuzzle, kSolution);
+    const TBookPlan& plan = book.plan;
+    std::vector<std::string> contents;
+    for (auto* text : book.Texts(4))
+        contents.push_back(text->Text());
+    ASSERT_GE(contents.size(), 11u);
+    EXPECT_EQ(contents[0], "Contents");
+    EXPECT_EQ(book.layout->RunningHead(), "Easy to Expert Sudoku");
+    const char* headings[] = {"Section 1 - Easy", "Section 2 - Standard", "Section 3 - Hard",
+                              "Section 4 - Expert"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(contents[1 + 2 * i], headings[i]);
+        EXPECT_EQ(contents[2 + 2 * i], std::to_string(plan.Sections[i].TitlePage));
+        EXPECT_EQ(book.Texts(plan.Sections[i].TitlePage).front()->Text(), headings[i]);
+        EXPECT_TRUE(HasText(book, plan.Sections[i].TitlePage,
+                            std::to_string(plan.Sections[i].TitlePage)));
+    }
+    EXPECT_EQ(contents[9], "Answers");
+    EXPECT_EQ(contents[10], "43");
+    std::string all;
+    for (const std::string& line : contents)
+        all += line + " ";
+    EXPECT_NE(all.find("show its level"), std::string::npos) << all;
+    EXPECT_NE(all.find("1 for very easy"), std::string::npos) << all;
+    EXPECT_NE(all.find("6 for extreme"), std::string::npos) << all;
+    EXPECT_TRUE(HasText(book, 17, "Sudoku #21 to #40"));
+    for (int notes : plan.InnerNotesPages)
+        EXPECT_TRUE(HasText(book, notes, "Notes")) << notes;
+
+    int expected = 1;
+    const PageGrid firstGrid = GridOf(book, plan.FirstAnswerPage);
+    for (int a = 0; a < plan.AnswerPages; ++a) {
+        const int n = plan.FirstAnswerPage + a;
+        EXPECT_TRUE(HasText(book, n, "Answers"));
+        int grids = 0;
+        for (auto* child : book.Page(n).Children())
+            if (auto* line = dynamic_cast<report::TRepLine*>(child))
+                grids += line->Height() > 0.25 ? 1 : 0;
+        EXPECT_EQ(grids, 10 * std::min(9, 60 - 9 * a)) << "page " << n;
+        for (auto* text : book.Texts(n)) {
+            if (text->Text().rfind("Sudoku #", 0) != 0)
+                continue;
+            EXPECT_EQ(text->Text(), "Sudoku #" + std::to_string(expected) + " - page " +
+                                        std::to_string(plan.PageOfPuzzle(expected)));
+            EXPECT_GE(text->Font().Size, 7);
+            EXPECT_LE(book.measure(text->Text(), text->Font().Size), text->Width() + 1e-9);
+            ++expected;
+        }
+    }
+    EXPECT_EQ(expected, 61);
+    ASSERT_FALSE(firstGrid.Columns.empty());
+    // The answers' givens are bold, the solved digits regular.
+    const std::vector<report::TRepText*> digits = GridDigits(book, plan.FirstAnswerPage, 7);
+    ASSERT_EQ(digits.size(), 9u * 81);
+    for (std::size_t i = 0; i < 81; ++i) {
+        const int x = static_cast<int>(i / 9) + 1, y = static_cast<int>(i % 9) + 1;
+        EXPECT_EQ(digits[i]->Text(), CellText(kSolution, x, y));
+        EXPECT_EQ(digits[i]->Font().Bold, !CellText(kPuzzle, x, y).empty());
     }
 }
 
