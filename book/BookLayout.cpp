@@ -62,7 +62,8 @@ constexpr double kQuarterCell = 0.4;
 constexpr PageLayout kOnePerPage{
     {{{0.5, 0.79 + 1.2, 0.84, 0.46, 0.99 + 1.2, 25, {2 * 0.84 + 1.5, 1.4, 28}}}},
     1,
-    {6 * 0.84 + 1.2, 9 * 0.84 + 0.8 + 1.2, 12}};
+    {6 * 0.84 + 1.2, 9 * 0.84 + 0.8 + 1.2, 12},
+    1};
 
 constexpr PageLayout kTwoPerPage{
     {{{2.0, 0.79 + 0.6, kPairCell, 2.0 - 0.25, 0.82 + 0.6, 20, {3.5, 1.0, 18}},
@@ -74,7 +75,8 @@ constexpr PageLayout kTwoPerPage{
        20,
        {3.5, 5.9, 18}}}},
     2,
-    {3.3, 19 * kPairCell + 0.8 + 0.7, 12}};
+    {3.3, 19 * kPairCell + 0.8 + 0.7, 12},
+    1};
 
 /// Four per page: top left, top right, bottom left, bottom right. The answer pages use it too.
 constexpr PageLayout kFourPerPage{
@@ -106,14 +108,14 @@ constexpr PageLayout kFourPerPage{
 // Answer pages of six (2 x 3) and nine (3 x 3) grids, print-ready books only. The rows leave room
 // above each grid for its label and level mark at the smallest paper's scale; the labels are
 // set smaller still where they would be wider than their grid.
-constexpr double kSixCell = 0.31;
-constexpr double kSixRowPitch = 9 * kSixCell + 0.46;
+constexpr double kSixCell = 0.29;
+constexpr double kSixRowPitch = 9 * kSixCell + 0.62;
 constexpr double kSixLeft = 1.15, kSixRight = 8.6 - kSixLeft - 9 * kSixCell;
 
 constexpr GridSpot SixAnswer(int k)
 {
     const double x0 = k % 2 == 0 ? kSixLeft : kSixRight;
-    const double y0 = 1.4 + (k / 2) * kSixRowPitch;
+    const double y0 = 1.45 + (k / 2) * kSixRowPitch;
     return {x0, y0, kSixCell, x0 - 0.5 + kSixCell / 2, y0 + 0.03, 14, {x0, y0 - 0.35, 14}};
 }
 
@@ -123,9 +125,9 @@ constexpr PageLayout kSixAnswers{{SixAnswer(0), SixAnswer(1), SixAnswer(2), SixA
                                  {6.3, 1.2 + 8.5, 12},
                                  2};
 
-constexpr double kNineCell = 0.26;
-constexpr double kNineColumnPitch = 9 * kNineCell + 0.29;
-constexpr double kNineRowPitch = 9 * kNineCell + 0.51;
+constexpr double kNineCell = 0.25;
+constexpr double kNineColumnPitch = 9 * kNineCell + 0.425;
+constexpr double kNineRowPitch = 9 * kNineCell + 0.6;
 
 constexpr GridSpot NineAnswer(int k)
 {
@@ -228,6 +230,16 @@ double MarkRoom(int points)
 {
     const double side = MarkSidePixels(points) / static_cast<double>(report::TRenderDevice::kDpi);
     return side + side / 3;
+}
+
+/// What stands above grid `k` (from 1) of `layout`, page inches: the foot of the grid above, or
+/// of the text `top` at the head of the page.
+double Ceiling(const PageLayout& layout, int k, const TPageTransform& frame, const TextSpot& top)
+{
+    if (k <= layout.Columns)
+        return frame.Y(top.Top) + std::lround(top.Size * frame.Scale) / 60.0;
+    const GridSpot& above = layout.Grids[static_cast<std::size_t>(k - 1 - layout.Columns)];
+    return frame.Y(above.Y0 + 9 * above.C) + HalfPen(kPrintReadyThickLine);
 }
 
 /// The left and right outer edges of a layout's grids, inches: where the running head aligns.
@@ -681,7 +693,7 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
 }
 
 void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, double left,
-                               double top, int size, int number, bool fit)
+                               double top, int size, int number, bool fit, double ceiling)
 {
     TRepPage& page = *grid.Page;
     const TPageTransform& frame = grid.Frame;
@@ -692,7 +704,13 @@ void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, d
     int points = FontSize(size, frame.Scale);
     while (fit && points > kMinPrintReadyText && Measure(text, points) > frame.Length(9 * grid.C))
         --points;
-    AddCentredLabel(grid, text, points, MarkLevel(number));
+    // A level mark takes room above the grid: the label shrinks to keep clear of what is above.
+    const int level = MarkLevel(number);
+    const double foot = frame.Y(grid.Y0) - HalfPen(LineWidth(true, grid.Large)) - kGridClearance;
+    while (level >= 0 && points > kMinPrintReadyText &&
+           foot - MarkRoom(points) - points * kLabelLineHeight / 72 < ceiling + kGridClearance)
+        --points;
+    AddCentredLabel(grid, text, points, level);
 }
 
 int TBookLayout::MarkLevel(int number) const
@@ -917,7 +935,7 @@ void TBookLayout::LayoutContentsPage()
         AddText(page, frame, text, kContentsEntry.Left, top, kContentsEntry.Size);
         TRepText& item = AddText(page, frame, std::to_string(pageNumber), kBlockLeft, top,
                                  kContentsEntry.Size);
-        item.SetWidth(frame.Length(kBlockWidth));
+        item.SetWidth(frame.Length(kBlockWidth) * 0.98); // clear of the margin when rounded
         item.SetFontJustify(report::TPrintJustify::pjRight);
         if (levelIndex >= 0)
             AddLevelMark(page, frame.X(kContentsMarkCentre),
@@ -958,8 +976,8 @@ void TBookLayout::LayoutSectionPage(std::size_t index)
     top = AddWrapped(page, frame, LevelDemands(section.LevelIndex), top, kRulesText.Size, true);
     const int last = section.FirstPuzzle + section.Count - 1;
     AddWrapped(page, frame,
-               section.Count == 1 ? "Sudoku #" + std::to_string(last)
-                                  : "Sudoku #" + std::to_string(section.FirstPuzzle) + " to #" +
+               section.Count == 1 ? "Puzzle #" + std::to_string(last)
+                                  : "Puzzles #" + std::to_string(section.FirstPuzzle) + " to #" +
                                         std::to_string(last),
                top + kSectionGap, kRulesText.Size, true);
     AddPageNumber(page, number);
@@ -1045,7 +1063,7 @@ void TBookLayout::LayoutPuzzlePages()
                                  m_boldGivens ? puzzle : std::string_view(),
                                  false};
             AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
-                         at.Label.Size, n);
+                         at.Label.Size, n, false, Ceiling(layout, k, frame, kPageTitle));
             AddGridBlock(grid);
             if (k == slot.Grids)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
@@ -1113,7 +1131,7 @@ void TBookLayout::LayoutAnswerPages()
                 AddCentredLabel(grid, label, size, level);
             } else {
                 AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
-                             perPage != 4);
+                             perPage != 4, Ceiling(layout, k, frame, kHeading));
             }
             AddGridBlock(grid);
             if (k == std::min(layout.GridCount, last - perPage * (a - 1)))

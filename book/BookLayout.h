@@ -244,9 +244,10 @@ class TBookLayout
     void AddPageNumber(report::TRepPage& page, int number);
     /// The label of `grid`: a plain book's at (left, top) as always; a print-ready book's
     /// centred over the grid, clear of its frame, with the level mark of puzzle `number` under
-    /// it in a book of several levels. `fit`: shrink it to the grid's width.
+    /// it in a book of several levels. `fit`: shrink it to the grid's width; `ceiling`: the
+    /// foot of what stands above, page inches, which a marked label keeps clear of.
     void AddGridLabel(const GridBlock& grid, const std::string& text, double left, double top,
-                      int size, int number, bool fit = false);
+                      int size, int number, bool fit = false, double ceiling = 0);
     /// A print-ready label of `points` (page points) centred over `grid`, clear of its frame;
     /// with `levelIndex` >= 0 the level's mark stands between them.
     void AddCentredLabel(const GridBlock& grid, const std::string& text, int points,

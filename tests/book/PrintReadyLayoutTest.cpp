@@ -1028,7 +1028,7 @@ TEST(SectionPagesTest, ContentsSectionPagesAndAnswerLabelsAgree)
     EXPECT_NE(all.find("show its level"), std::string::npos) << all;
     EXPECT_NE(all.find("1 for very easy"), std::string::npos) << all;
     EXPECT_NE(all.find("6 for extreme"), std::string::npos) << all;
-    EXPECT_TRUE(HasText(book, 17, "Sudoku #21 to #40"));
+    EXPECT_TRUE(HasText(book, 17, "Puzzles #21 to #40"));
     for (int notes : plan.InnerNotesPages)
         EXPECT_TRUE(HasText(book, notes, "Notes")) << notes;
 

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -202,6 +203,8 @@ std::vector<PdfPage> ReadPages(const std::string& bytes)
             }
         }
         for (auto& [extent, xs] : verticals) {
+            if (extent.first - extent.second < 360)
+                continue; // the small squares of level marks, not a grid
             std::sort(xs.begin(), xs.end());
             for (std::size_t i = 0; i + 9 < xs.size(); i += 10)
                 page.Grids.push_back({xs[i],
@@ -828,6 +831,149 @@ TEST_F(PrintReadyCliTest, AMissingBoldFaceIsNamedAndNoBookIsWritten)
     EXPECT_FALSE(fs::exists(Dir / "b.pdf"));
     gq::test::CliResult plain = Cli("book --quiet --pages 1 '" + Path("p.pdf") + "'", environment);
     EXPECT_EQ(plain.Exit, 0) << plain.Err;
+}
+
+/// A short stroke of a level mark as `mutool trace` reports it, PDF points (y up).
+struct Stroke
+{
+    double X1, Y1, X2, Y2, Width;
+};
+
+/// The strokes under 10 pt long of every page.
+std::vector<std::vector<Stroke>> ShortStrokes(const std::string& pdf)
+{
+    std::vector<std::vector<Stroke>> pages;
+    std::istringstream lines(Shell("mutool trace '" + pdf + "' 2>/dev/null").Out);
+    auto number = [](const std::string& line, const std::string& name) {
+        const std::size_t at = line.find(" " + name + "=\"");
+        return at == std::string::npos ? 0.0 : std::stod(line.substr(at + name.size() + 3));
+    };
+    double width = 0, x = 0, y = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("<page ") != std::string::npos)
+            pages.emplace_back();
+        else if (line.find("<stroke_path ") != std::string::npos)
+            width = number(line, "linewidth");
+        else if (line.find("<moveto ") != std::string::npos)
+            x = number(line, "x"), y = number(line, "y");
+        else if (line.find("<lineto ") != std::string::npos && !pages.empty()) {
+            const double x2 = number(line, "x"), y2 = number(line, "y");
+            if (std::hypot(x2 - x, y2 - y) < 10)
+                pages.back().push_back({x, y, x2, y2, width});
+        }
+    }
+    return pages;
+}
+
+// A book of four levels, two puzzles a page and six answers a page, read back with pdftotext and
+// mutool: each section's title page is a right-hand page whose number the contents page gives,
+// as it gives the answers' first page; the puzzles are numbered on through the sections, each
+// label carries its level's mark, and every answer solves its puzzle.
+TEST_F(PrintReadyCliTest, ABookOfSectionsReadsBackAsItsContentsSay)
+{
+    Outcome made = Book("--paper 6x9 --per-page 2 --answers-per-page 6 --section easy:20 "
+                        "--section standard:20 --section hard:12 --section expert:8",
+                        "sections.pdf");
+    ASSERT_EQ(made.Exit, 0) << made.Out;
+    EXPECT_NE(made.Out.find(" pages in 4 sections ("), std::string::npos) << made.Out;
+    const std::string pdf = Path("sections.pdf");
+    const int pages = PageCount(pdf);
+    EXPECT_EQ(pages % 2, 0);
+
+    // The contents, read back: "Section 1 - Easy   5", ..., "Answers   43".
+    const std::string contents = PageText(pdf, 4);
+    EXPECT_NE(contents.find("Contents"), std::string::npos) << contents;
+    std::vector<std::pair<std::string, int>> entries;
+    const std::regex entry(R"(^\s*(Section \d - [A-Za-z ]+?|Answers)\s+(\d+)\s*$)");
+    std::istringstream lines(contents);
+    for (std::string line; std::getline(lines, line);)
+        if (std::smatch m; std::regex_match(line, m, entry))
+            entries.emplace_back(m[1], std::stoi(m[2]));
+    ASSERT_EQ(entries.size(), 5u) << contents;
+    const std::vector<std::string> headings = {"Section 1 - Easy", "Section 2 - Standard",
+                                               "Section 3 - Hard", "Section 4 - Expert", "Answers"};
+    auto printedNumber = [&](int page) {
+        std::istringstream text(PageText(pdf, page));
+        int last = -1;
+        for (std::string line; std::getline(text, line);)
+            if (std::regex_match(line, std::regex(R"(\s*\d+\s*)")))
+                last = std::stoi(line);
+        return last;
+    };
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& [heading, page] = entries[i];
+        EXPECT_EQ(heading, headings[i]);
+        const std::string text = PageText(pdf, page);
+        EXPECT_NE(text.find(heading), std::string::npos) << "page " << page << ":\n" << text;
+        EXPECT_EQ(printedNumber(page), page) << heading;
+        if (i < 4) {
+            EXPECT_EQ(page % 2, 1) << heading; // a right-hand page
+        } else {
+            EXPECT_NE(text.find("Sudoku #1 - page"), std::string::npos) << text;
+        }
+    }
+
+    // Puzzles 1..60 in order, on the pages after their section's title, their answers labelled
+    // with those pages and solving them.
+    std::vector<PdfPage> read = ReadPages(gq::book::ReadWholeFile(pdf));
+    ASSERT_EQ(static_cast<int>(read.size()), pages);
+    const std::vector<std::vector<Stroke>> strokes = ShortStrokes(pdf);
+    ASSERT_EQ(static_cast<int>(strokes.size()), pages);
+    std::map<int, Grid> puzzles, answers;
+    std::vector<int> order;
+    int marked = 0;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        ReadGrids(read[i], static_cast<int>(i) + 1);
+        for (const Grid& grid : read[i].Grids) {
+            int n = 0, page = 0;
+            const int got = std::sscanf(grid.Label.c_str(), "Sudoku #%d - page %d", &n, &page);
+            ASSERT_GE(got, 1) << "page " << i + 1 << " label '" << grid.Label << "'";
+            if (got == 2) {
+                answers[n] = grid;
+                EXPECT_EQ(page, puzzles.count(n) ? puzzles[n].Page : -1) << "answer " << n;
+            } else {
+                puzzles[n] = grid;
+                order.push_back(n);
+            }
+            // The level mark between the label and the grid: filled squares (rows of strokes
+            // heavier than the outlines) for the level's rank, outlined squares for the rest.
+            std::set<long> filled;
+            int sides = 0;
+            for (const Stroke& s : strokes[i]) {
+                if (s.Y1 <= grid.Top || s.Y1 > grid.Top + 24 || s.X1 < grid.Left ||
+                    s.X2 > grid.Right)
+                    continue;
+                if (s.Width > 1.0 && s.Y1 == s.Y2)
+                    filled.insert(std::lround(s.X1 * 10));
+                else if (s.Width <= 1.0 && s.X1 == s.X2)
+                    ++sides;
+            }
+            const int rank = n <= 20 ? 2 : n <= 40 ? 3 : n <= 52 ? 4 : 5;
+            EXPECT_EQ(static_cast<int>(filled.size()), rank) << grid.Label;
+            EXPECT_EQ(sides, 2 * (6 - rank)) << grid.Label;
+            ++marked;
+        }
+    }
+    // Numbered on through the book: 1..60, each on the page of the one before it or later.
+    std::ranges::sort(order);
+    std::vector<int> expected(60);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(order, expected);
+    for (int n = 2; n <= 60 && puzzles.count(n) && puzzles.count(n - 1); ++n)
+        EXPECT_GE(puzzles[n].Page, puzzles[n - 1].Page) << n;
+    EXPECT_EQ(marked, 120);
+    ASSERT_EQ(answers.size(), 60u);
+    for (const auto& [n, puzzle] : puzzles) {
+        const Grid& answer = answers.at(n);
+        EXPECT_GT(puzzle.Page, entries[n <= 20 ? 0 : n <= 40 ? 1 : n <= 52 ? 2 : 3].second);
+        EXPECT_GE(answer.Page, entries[4].second);
+        EXPECT_TRUE(IsSolution(answer.Cells)) << "answer " << n << ": " << answer.Cells;
+        for (std::size_t i = 0; i < 81; ++i) {
+            if (puzzle.Cells[i] != '0') {
+                EXPECT_EQ(puzzle.Cells[i], answer.Cells[i]) << "puzzle " << n << " cell " << i;
+            }
+        }
+    }
 }
 
 } // namespace

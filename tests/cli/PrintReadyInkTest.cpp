@@ -165,12 +165,22 @@ TEST_F(PrintReadyInkTest, EveryMarkIsHalfAnInchInsideTheTrimAndClearOfTheGrids)
 {
     const char* layouts[] = {"--per-page 1 --candidates", "--per-page 2", "--per-page 4",
                              "--large-print"};
+    // Books of several levels (with level marks, contents and section pages) and answer pages
+    // of six and nine grids.
+    const char* extras[] = {"--paper 6x9 --per-page 2 --answers-per-page 6 --section easy:5 "
+                            "--section hard:4 --section extreme:3",
+                            "--paper 5.5x8.5 --per-page 4 --answers-per-page 9 --section "
+                            "very-easy:7 --section expert:6",
+                            "--paper 6x9 --large-print --section standard:2 --section hard:2",
+                            "--print-ready --paper 6x9 --pages 5 --per-page 4 --answers-per-page 9"};
     const char* papers[] = {"letter", "a4",   "a5",      "5.5x8.5", "6x9",
                             "7x10",   "8x10", "8.25x11", "6x9",     "5.5x8.5"};
     int labels = 0;
-    for (int i = 0; i < 10; ++i) {
-        const std::string args = std::string("--print-ready --pages 3 --level hard --paper ") +
-                                 papers[i] + " " + layouts[i < 8 ? i % 3 : 3] +
+    for (int i = 0; i < 14; ++i) {
+        const std::string args = (i < 10 ? std::string("--print-ready --pages 3 --level hard "
+                                                       "--paper ") +
+                                               papers[i] + " " + layouts[i < 8 ? i % 3 : 3]
+                                         : std::string(extras[i - 10])) +
                                  " --title 'A Title Long Enough To Fill The Running Head Of "
                                  "Every Page' --author 'An Author' --volume 2 --publisher "
                                  "'House' --website 'www.house.example' --isbn 978-1-4028-9462-6";
