@@ -33,7 +33,9 @@ std::uint32_t DifficultyMeasure::Packed() const
         throw std::logic_error("internal error: difficulty measure " +
                                std::to_string(HardestOrder) + " " + std::to_string(HardestSteps) +
                                " " + std::to_string(TotalSteps) + " out of range");
-    const auto clip = [](int n) { return static_cast<std::uint32_t>(std::min(n, kMaxMeasureCount)); };
+    const auto clip = [](int n) {
+        return static_cast<std::uint32_t>(std::min(n, kMaxMeasureCount));
+    };
     return static_cast<std::uint32_t>(HardestOrder) << (2 * kCountBits) |
            clip(HardestSteps) << kCountBits | clip(TotalSteps);
 }
@@ -76,8 +78,8 @@ DifficultyMeasure ParseMeasureLine(std::string_view line)
 
 std::string FormatMeasureLine(const DifficultyMeasure& measure)
 {
-    return std::to_string(measure.HardestOrder) + " " + std::to_string(measure.HardestSteps) +
-           " " + std::to_string(measure.TotalSteps);
+    return std::to_string(measure.HardestOrder) + " " + std::to_string(measure.HardestSteps) + " " +
+           std::to_string(measure.TotalSteps);
 }
 
 } // namespace gq::puzzle

@@ -780,8 +780,7 @@ static_assert(kTechniqueCount == puzzle::kTechniqueOrders);
 
 puzzle::DifficultyMeasure MeasureOf(const GradeResult& grade)
 {
-    return {grade.HardestOrder(), grade.Steps[static_cast<int>(grade.Hardest)],
-            grade.TotalSteps()};
+    return {grade.HardestOrder(), grade.Steps[static_cast<int>(grade.Hardest)], grade.TotalSteps()};
 }
 
 } // namespace

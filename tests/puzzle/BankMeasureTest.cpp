@@ -22,9 +22,8 @@ TEST(BankMeasureTest, PackedNumbersCompareByOrderThenHardestStepsThenAllSteps)
 {
     // Each measure is harder than the one before it.
     const std::vector<DifficultyMeasure> rising = {
-        {0, 0, 0},     {1, 1, 1},     {1, 1, 729},  {1, 2, 2},     {3, 1, 2},
-        {3, 729, 729}, {4, 1, 1},     {21, 9, 70},  {22, 1, 1},    {22, 1, 2},
-        {22, 2, 2},    {22, 729, 729},
+        {0, 0, 0}, {1, 1, 1},   {1, 1, 729}, {1, 2, 2},  {3, 1, 2},  {3, 729, 729},
+        {4, 1, 1}, {21, 9, 70}, {22, 1, 1},  {22, 1, 2}, {22, 2, 2}, {22, 729, 729},
     };
     for (std::size_t i = 0; i + 1 < rising.size(); ++i)
         EXPECT_LT(rising[i].Packed(), rising[i + 1].Packed())
@@ -37,7 +36,8 @@ TEST(BankMeasureTest, PackedNumbersCompareByOrderThenHardestStepsThenAllSteps)
 TEST(BankMeasureTest, OutOfRangeMeasuresAreClippedOrRefused)
 {
     // Counts beyond the field are held at its top, not wrapped into the next field.
-    EXPECT_EQ(DifficultyMeasure({5, 2000, 5000}).Packed(), DifficultyMeasure({5, 1023, 1023}).Packed());
+    EXPECT_EQ(DifficultyMeasure({5, 2000, 5000}).Packed(),
+              DifficultyMeasure({5, 1023, 1023}).Packed());
     EXPECT_THROW(DifficultyMeasure({23, 1, 1}).Packed(), std::logic_error);
     EXPECT_THROW(DifficultyMeasure({-1, 1, 1}).Packed(), std::logic_error);
     EXPECT_THROW(DifficultyMeasure({1, -1, 1}).Packed(), std::logic_error);
@@ -53,9 +53,9 @@ TEST(BankMeasureTest, ReadsMeasureLinesAndRefusesMalformedOnes)
         EXPECT_EQ(ParseMeasureLine(FormatMeasureLine(m)), m);
 
     const char* bad[] = {
-        "",         "14",        "14 2",     "14 2 31 4", "14  2 31", " 14 2 31", "14 2 31 ",
-        "14\t2 31", "14 2 -31",  "-0 0 0",   "+1 1 1",    "a b c",    "14 2 31x", "14 2 1024",
-        "23 1 1",   "0 1 1",     "3 0 5",    "3 6 5",     "99999999999 1 1",
+        "",         "14",       "14 2",   "14 2 31 4", "14  2 31",        " 14 2 31", "14 2 31 ",
+        "14\t2 31", "14 2 -31", "-0 0 0", "+1 1 1",    "a b c",           "14 2 31x", "14 2 1024",
+        "23 1 1",   "0 1 1",    "3 0 5",  "3 6 5",     "99999999999 1 1",
     };
     for (const char* line : bad) {
         try {
@@ -63,8 +63,7 @@ TEST(BankMeasureTest, ReadsMeasureLinesAndRefusesMalformedOnes)
             ADD_FAILURE() << "accepted \"" << line << "\"";
         } catch (const Error& e) {
             // The message quotes the line, so a packer's file:line prefix points at the fault.
-            EXPECT_NE(std::string(e.what()).find('"' + std::string(line) + '"'),
-                      std::string::npos)
+            EXPECT_NE(std::string(e.what()).find('"' + std::string(line) + '"'), std::string::npos)
                 << e.what();
         }
     }
