@@ -55,17 +55,23 @@ void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzz
 void TPuzzleMaker::BuildSectionBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch)
 {
     batch.Clear();
+    // Levels on one list share a draw, so no entry comes into the book twice.
+    puzzle::TBookDraws draws(m_bank, settings.Volume);
     int number = 0;
     for (const TSection& section : settings.Sections) {
-        puzzle::TBookDraw draw(m_bank, section.LevelIndex, settings.Volume);
-        if (section.Count > draw.Capacity())
+        puzzle::TBookDraw& draw = draws.For(section.LevelIndex);
+        if (section.Count > draw.Remaining())
             throw Error("the bank can give a book of " +
                         std::string(puzzle::Levels()[section.LevelIndex].Caption) + " only " +
-                        std::to_string(draw.Capacity()) + " different puzzles, not " +
-                        std::to_string(section.Count));
+                        std::to_string(draw.Remaining()) +
+                        (draw.Remaining() < draw.Capacity() ? " more" : "") +
+                        " different puzzles, not " + std::to_string(section.Count));
         const int code = puzzle::LevelCodeOf(section.LevelIndex);
-        for (int i = 0; i < section.Count; ++i) {
-            MakePuzzle(code, &draw);
+        // Easiest first, so a section's puzzles never fall in difficulty.
+        for (int index : draw.NextByDifficulty(m_random, section.Count)) {
+            ClearPuzzle();
+            m_qj.LoadBankLine(m_bank.Entry(draw.List(), index));
+            ShowPuzzle(code);
             ++number;
             batch.Puzzles[number] = m_sd.GetPuzzleString();
             batch.Solutions[number] = m_qj.GetSolutionString();
@@ -82,6 +88,11 @@ void TPuzzleMaker::MakePuzzle(int levelCode, puzzle::TBookDraw* draw)
         draw->Pick(m_random, m_qj);
     else
         puzzle::PickBankPuzzle(m_bank, levelCode - 1, m_random, m_qj);
+    ShowPuzzle(levelCode);
+}
+
+void TPuzzleMaker::ShowPuzzle(int levelCode)
+{
     m_ndtxt = LabelTextOf(levelCode);
     FillGridControl(true);
     m_sd.HideMarks();

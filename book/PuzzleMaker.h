@@ -31,7 +31,9 @@ class TPuzzleMaker
 
     /// Fills batch entries 1..BookPuzzleCount(settings) with the puzzles of the settings'
     /// sections, section after section, each from its level's list or the block of the settings'
-    /// volume. Throws gq::Error as BuildPuzzleBatch does.
+    /// volume. Within a section the puzzles rise in difficulty (TBookDraw::NextByDifficulty), and
+    /// no bank entry comes twice into the book, also where two levels share a list
+    /// (TBookDraws). Throws gq::Error as BuildPuzzleBatch does.
     void BuildSectionBatch(const TBookSettings& settings, puzzle::TPuzzleBatch& batch);
 
     /// Make-one-puzzle handlers, one per LevelCode 1..5 (lists tk0..tk4).
@@ -56,6 +58,9 @@ class TPuzzleMaker
   private:
     /// Makes one puzzle, drawn by `draw` when given, else by the plain draw.
     void MakePuzzle(int levelCode, puzzle::TBookDraw* draw);
+
+    /// Shows the model just loaded in the grid control, with the label of `levelCode`.
+    void ShowPuzzle(int levelCode);
 
     const puzzle::TPuzzleBank& m_bank;
     puzzle::TRandom& m_random;

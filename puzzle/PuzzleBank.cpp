@@ -5,6 +5,7 @@
 #include "puzzle/Levels.h"
 #include "puzzle/TQJ.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -79,6 +80,31 @@ TPuzzleBank::TPuzzleBank(std::array<std::span<const std::uint8_t>, kListCount> r
     CheckCounts();
 }
 
+TPuzzleBank::TPuzzleBank(std::array<std::vector<std::string_view>, kListCount> lines,
+                         std::array<std::span<const std::uint32_t>, kListCount> measures)
+    : TPuzzleBank(std::move(lines))
+{
+    m_measures = measures;
+    CheckMeasures();
+}
+
+TPuzzleBank::TPuzzleBank(std::array<std::span<const std::uint8_t>, kListCount> records,
+                         std::array<std::span<const std::uint32_t>, kListCount> measures)
+    : TPuzzleBank(records)
+{
+    m_measures = measures;
+    CheckMeasures();
+}
+
+void TPuzzleBank::CheckMeasures() const
+{
+    for (int i = 0; i < kListCount; ++i)
+        if (m_measures[i].size() != static_cast<std::size_t>(Count(i)))
+            throw Error("puzzle bank list tk" + std::to_string(i) + " holds " +
+                        std::to_string(Count(i)) + " entries but " +
+                        std::to_string(m_measures[i].size()) + " difficulty measures");
+}
+
 void TPuzzleBank::CheckCounts() const
 {
     for (int i = 0; i < kListCount; ++i)
@@ -90,7 +116,7 @@ void TPuzzleBank::CheckCounts() const
 
 const TPuzzleBank& TPuzzleBank::BuiltIn()
 {
-    static const TPuzzleBank bank(BuiltInBankRecords());
+    static const TPuzzleBank bank(BuiltInBankRecords(), BuiltInBankMeasures());
     return bank;
 }
 
@@ -101,16 +127,27 @@ int TPuzzleBank::Count(int list) const
     return static_cast<int>(m_lines.at(list).size());
 }
 
-std::string TPuzzleBank::Entry(int list, int index) const
+void TPuzzleBank::CheckIndex(int list, int index) const
 {
     if (index < 0 || index >= Count(list))
         throw std::out_of_range("entry " + std::to_string(index) + " of puzzle bank list tk" +
                                 std::to_string(list) + ", which holds " +
                                 std::to_string(Count(list)));
+}
+
+std::string TPuzzleBank::Entry(int list, int index) const
+{
+    CheckIndex(list, index);
     if (!m_packed)
         return std::string(m_lines[list][index]);
     return UnpackBankLine(
         m_records[list].subspan(index * kBankRecordSize).first<kBankRecordSize>());
+}
+
+std::uint32_t TPuzzleBank::Difficulty(int list, int index) const
+{
+    CheckIndex(list, index);
+    return m_measures[list].empty() ? 0 : m_measures[list][index];
 }
 
 int DrawBankEntry(TRandom& random, int n)
@@ -177,6 +214,33 @@ int TBookDraw::Next(TRandom& random)
 void TBookDraw::Pick(TRandom& random, TQJ& model)
 {
     model.LoadBankLine(m_bank.Entry(m_list, Next(random)));
+}
+
+std::vector<int> TBookDraw::NextByDifficulty(TRandom& random, int count)
+{
+    if (count > Remaining())
+        throw Error("list tk" + std::to_string(m_list) + " can give this book only " +
+                    std::to_string(Remaining()) + " more different puzzles, not " +
+                    std::to_string(count));
+    std::vector<std::pair<std::uint32_t, int>> drawn;
+    for (int i = 0; i < count; ++i) {
+        const int index = Next(random);
+        drawn.emplace_back(m_bank.Difficulty(m_list, index), index);
+    }
+    std::sort(drawn.begin(), drawn.end());
+    std::vector<int> entries;
+    for (const auto& [difficulty, index] : drawn)
+        entries.push_back(index);
+    return entries;
+}
+
+TBookDraw& TBookDraws::For(int levelIndex)
+{
+    // Levels on one list share its whole-list draw (keys 0..4); a volume's block is the
+    // level's own (keys from kListCount up).
+    const int list = LevelCodeOf(levelIndex) - 1; // throws for a bad level
+    const int key = m_volume == 0 ? list : TPuzzleBank::kListCount + levelIndex;
+    return m_draws.try_emplace(key, m_bank, levelIndex, m_volume).first->second;
 }
 
 } // namespace gq::puzzle

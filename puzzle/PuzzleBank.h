@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,7 +18,8 @@ class TQJ;
 
 /// The five read-only ordered lists tk0..tk4 of BankLine entries; list i serves LevelCode i + 1.
 /// A bank holds either text lines or packed records (the built-in bank); either way the views
-/// must outlive the bank (the built-in lists live for the whole program).
+/// must outlive the bank (the built-in lists live for the whole program). It may also carry the
+/// difficulty measure of every entry (puzzle/BankMeasure.h); the built-in bank does.
 class TPuzzleBank
 {
   public:
@@ -32,6 +34,13 @@ class TPuzzleBank
     /// a list's size is not a whole number of records.
     explicit TPuzzleBank(std::array<std::span<const std::uint8_t>, kListCount> records);
 
+    /// Either bank with the packed difficulty measures of its entries, list by list in entry
+    /// order. Throws gq::Error as above, and when a list's measures are not one per entry.
+    TPuzzleBank(std::array<std::vector<std::string_view>, kListCount> lines,
+                std::array<std::span<const std::uint32_t>, kListCount> measures);
+    TPuzzleBank(std::array<std::span<const std::uint8_t>, kListCount> records,
+                std::array<std::span<const std::uint32_t>, kListCount> measures);
+
     /// The bank compiled into the program.
     static const TPuzzleBank& BuiltIn();
 
@@ -42,11 +51,20 @@ class TPuzzleBank
     /// std::out_of_range for an index outside the list, gq::Error for a damaged packed record.
     std::string Entry(int list, int index) const;
 
+    /// The packed difficulty measure (DifficultyMeasure::Packed) of entry `index` of list
+    /// `list`: a harder entry has a higher number. 0 for every entry of a bank made without
+    /// measures, so that all its entries count as equally hard. Throws std::out_of_range as
+    /// Entry does.
+    std::uint32_t Difficulty(int list, int index) const;
+
   private:
     void CheckCounts() const;
+    void CheckMeasures() const;
+    void CheckIndex(int list, int index) const;
 
     std::array<std::vector<std::string_view>, kListCount> m_lines;
     std::array<std::span<const std::uint8_t>, kListCount> m_records;
+    std::array<std::span<const std::uint32_t>, kListCount> m_measures; ///< empty: none
     bool m_packed = false;
 };
 
@@ -86,6 +104,12 @@ class TBookDraw
     /// How many different entries the draw can give: one less than it draws from.
     int Capacity() const { return static_cast<int>(m_used.size()) - 1; }
 
+    /// How many different entries the draw can still give.
+    int Remaining() const { return Capacity() - m_given; }
+
+    /// The list (0..4) the draw takes its entries from.
+    int List() const { return m_list; }
+
     /// Reseeds the generator and draws, again and again until the entry is new to this book.
     /// Returns its index in the list (from 0). Throws gq::Error once every entry the draw can
     /// give has been given.
@@ -94,12 +118,39 @@ class TBookDraw
     /// Reads the next entry into `model` with LoadBankLine (which shuffles it).
     void Pick(TRandom& random, TQJ& model);
 
+    /// Draws `count` entries with Next and returns their indices from the easiest to the
+    /// hardest: ascending by the bank's Difficulty, equal ones by index, so the order depends
+    /// only on which entries were drawn. Throws gq::Error as Next does, before drawing anything
+    /// when `count` exceeds Remaining().
+    std::vector<int> NextByDifficulty(TRandom& random, int count);
+
   private:
     const TPuzzleBank& m_bank;
     int m_list;
     std::vector<int> m_block; ///< list indices of the volume's block; empty: the whole list
     std::vector<bool> m_used; ///< per drawable position: already in this book
     int m_given = 0;
+};
+
+/// The draws of one book of several levels, one TBookDraw per set of entries the levels draw
+/// from, shared by the levels that draw from the same set, so a book never holds one entry
+/// twice. From the whole lists (volume 0) the levels on one list (Easy and Standard) share its
+/// draw; a volume's block belongs to one level alone (see VolumeCount), so there every level
+/// has a draw of its own. Holds a reference to the bank.
+class TBookDraws
+{
+  public:
+    /// `volume` as for TBookDraw; nothing is checked until a draw is made.
+    TBookDraws(const TPuzzleBank& bank, int volume) : m_bank(bank), m_volume(volume) {}
+
+    /// The draw of level `levelIndex` (0..5), made on first use. Throws as TBookDraw's
+    /// constructor does.
+    TBookDraw& For(int levelIndex);
+
+  private:
+    const TPuzzleBank& m_bank;
+    int m_volume;
+    std::map<int, TBookDraw> m_draws; ///< by the set of entries drawn from
 };
 
 } // namespace gq::puzzle

@@ -1,9 +1,12 @@
 // gq-bankgen: makes the five puzzle bank lists and their grading notes.
 //
 //   gq-bankgen [--seed N] [--per-list N] [--threads N] [--root DIR]
+//   gq-bankgen --measure [--threads N] [--root DIR]
 //
-// Writes DIR/puzzle/bank/tk0.txt .. tk4.txt and DIR/docs/bank.md (DIR defaults to "."). The
-// candidates are made on --threads threads, by default one per core.
+// Writes DIR/puzzle/bank/tk0.txt .. tk4.txt, their difficulty measures tk0.measure ..
+// tk4.measure and DIR/docs/bank.md (DIR defaults to "."). The candidates are made on --threads
+// threads, by default one per core. With --measure it leaves the lists and docs/bank.md alone:
+// it re-grades the entries of the lists as they stand and writes only the measure files.
 
 #include "tools/BankGenerator.h"
 
@@ -45,11 +48,17 @@ int Main(int argc, char** argv)
     gq::tools::GeneratorOptions options;
     options.Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::string root = ".";
+    bool measureOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: gq-bankgen [--seed N] [--per-list N] [--threads N] [--root DIR]\n";
+            std::cout << "usage: gq-bankgen [--seed N] [--per-list N] [--threads N] [--root DIR]\n"
+                         "       gq-bankgen --measure [--threads N] [--root DIR]\n";
             return 0;
+        }
+        if (arg == "--measure") {
+            measureOnly = true;
+            continue;
         }
         if (i + 1 >= argc)
             throw gq::Error("Unknown option or missing value: \"" + arg + "\".");
@@ -69,6 +78,20 @@ int Main(int argc, char** argv)
         throw gq::Error("Option --per-list needs at least 1.");
 
     const auto start = std::chrono::steady_clock::now();
+    const auto listPath = [&](int i, const char* ext) {
+        return root + "/puzzle/bank/tk" + std::to_string(i) + ext;
+    };
+    if (measureOnly) {
+        for (int i = 0; i < 5; ++i)
+            WriteFile(listPath(i, ".measure"),
+                      gq::tools::MeasureFileText(
+                          gq::tools::BankLists()[i].Name,
+                          gq::tools::GradeListFile(listPath(i, ".txt"), options.Threads)));
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("measures written in %.0f s on %d threads\n", seconds, options.Threads);
+        return 0;
+    }
     gq::tools::BankGenerator generator(options);
     generator.Run([](const std::array<int, 5>& counts) {
         std::cerr << "lists:";
@@ -84,8 +107,10 @@ int Main(int argc, char** argv)
                                std::to_string(options.Threads) + " threads (" +
                                std::to_string(std::thread::hardware_concurrency()) +
                                " cores) to generate.";
-    for (int i = 0; i < 5; ++i)
-        WriteFile(root + "/puzzle/bank/tk" + std::to_string(i) + ".txt", generator.ListText(i));
+    for (int i = 0; i < 5; ++i) {
+        WriteFile(listPath(i, ".txt"), generator.ListText(i));
+        WriteFile(listPath(i, ".measure"), generator.MeasureText(i));
+    }
     WriteFile(root + "/docs/bank.md", generator.Report(timing));
     std::cout << "bank generated in " << buf << " s\n";
     return 0;

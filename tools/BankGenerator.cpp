@@ -1,6 +1,7 @@
 #include "tools/BankGenerator.h"
 
 #include "gq/Error.h"
+#include "puzzle/BankFile.h"
 #include "tools/CanonicalForm.h"
 #include "tools/Rng.h"
 #include "tools/Solver.h"
@@ -233,13 +234,109 @@ std::string BankGenerator::ListText(int index) const
     return text;
 }
 
+std::string BankGenerator::MeasureText(int index) const
+{
+    std::vector<GradeResult> grades;
+    for (const Candidate& c : m_lists[index])
+        grades.push_back(c.Grade);
+    return MeasureFileText(BankLists()[index].Name, grades);
+}
+
+std::string MeasureFileText(std::string_view listName, const std::vector<GradeResult>& grades)
+{
+    std::string text = "# " + std::string(listName) +
+                       ".txt line for line: order of the hardest technique, steps made with it, "
+                       "all steps. Written by gq-bankgen.\n";
+    for (const GradeResult& grade : grades) {
+        text += DifficultyLine(grade);
+        text += '\n';
+    }
+    return text;
+}
+
+std::vector<GradeResult> GradeListFile(const std::string& path, int threads)
+{
+    const std::vector<puzzle::BankFileLine> lines = puzzle::ReadBankFile(path);
+    std::vector<GradeResult> grades(lines.size());
+    std::vector<std::string> faults(lines.size());
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < std::max(1, threads); ++w)
+        workers.emplace_back([&] {
+            for (std::size_t i; (i = next++) < lines.size();) {
+                Grid puzzle{}, solution{};
+                try {
+                    ParseBankLine(lines[i].Text, puzzle, solution);
+                } catch (const Error& e) {
+                    faults[i] = e.what();
+                    continue;
+                }
+                grades[i] = Grader::Grade(puzzle);
+                if (!grades[i].Solved)
+                    faults[i] = "the grader's techniques cannot finish this puzzle";
+            }
+        });
+    for (auto& worker : workers)
+        worker.join();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!faults[i].empty())
+            throw Error(path + ":" + std::to_string(lines[i].Number) + ": " + faults[i]);
+    return grades;
+}
+
+std::string BankGenerator::DifficultySection() const
+{
+    const auto& lists = BankLists();
+    std::string md = "\n## Difficulty measure\n\n";
+    md += "Each entry also carries a finer measure from the same grading: the order of the "
+          "hardest technique it needed (1.." +
+          std::to_string(kTechniqueCount) +
+          ", the table above), then the steps made with that technique, then all steps. Entries "
+          "compare on these three in turn, so within a list a puzzle that needed its hardest "
+          "technique more often, or a longer path, counts as harder. `puzzle/bank/tk0.measure` "
+          ".. `tk4.measure` hold the measures line for line with the lists (\"14 2 31\": order "
+          "14, 2 steps with it, 31 in all); the program packs each into one number. A step "
+          "always removes at least one of the 729 candidates, so no count exceeds 729. The "
+          "sections of a book put their puzzles in ascending order of the measure (equal ones "
+          "by entry), so the puzzles of a section never fall in difficulty.\n\n";
+    md += "To re-grade the lists as they stand and rewrite only the measure files:\n\n"
+          "```\nbuild/tools/gq-bankgen --measure --root .\n```\n\n";
+    md += "| list | easiest | median | hardest | steps min | mean | max |\n"
+          "|---|---|---|---|---|---|---|\n";
+    for (int i = 0; i < 5; ++i) {
+        std::vector<std::pair<std::uint32_t, const GradeResult*>> sorted;
+        long sum = 0;
+        int lo = 1 << 30, hi = 0;
+        for (const Candidate& c : m_lists[i]) {
+            sorted.emplace_back(PackedDifficulty(c.Grade), &c.Grade);
+            sum += c.Grade.TotalSteps();
+            lo = std::min(lo, c.Grade.TotalSteps());
+            hi = std::max(hi, c.Grade.TotalSteps());
+        }
+        if (sorted.empty())
+            continue;
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        md += "|";
+        AddCell(md, lists[i].Name);
+        for (std::size_t at : {std::size_t{0}, sorted.size() / 2, sorted.size() - 1})
+            AddCell(md, DifficultyLine(*sorted[at].second));
+        AddCell(md, std::to_string(lo));
+        AddCell(md, Fixed(static_cast<double>(sum) / static_cast<double>(sorted.size()), 1));
+        AddCell(md, std::to_string(hi));
+        md += "\n";
+    }
+    return md;
+}
+
 std::string BankGenerator::Report(std::string_view timing) const
 {
     const auto& lists = BankLists();
     std::string md;
     md += "# Puzzle bank: grading and statistics\n\n";
     md += "This file is written by `gq-bankgen` together with `puzzle/bank/tk0.txt` .. "
-          "`tk4.txt`; do not edit it by hand. Regenerate with (from the source folder, after a "
+          "`tk4.txt` and their difficulty measures `tk0.measure` .. `tk4.measure`; do not edit "
+          "it by hand. Regenerate with (from the source folder, after a "
           "Release build):\n\n";
     md += "```\nbuild/tools/gq-bankgen --seed " + std::to_string(m_options.Seed) + " --per-list " +
           std::to_string(m_options.PerList) + " --root .\n```\n\n";
@@ -359,6 +456,8 @@ std::string BankGenerator::Report(std::string_view timing) const
               " links; over the puzzles that used chains its mean is " +
               Fixed(n ? static_cast<double>(sum) / n : 0.0, 1) + " links.\n";
     }
+
+    md += DifficultySection();
 
     md += "\n## Candidate pool\n\n";
     md += "tk0 was filled from " + std::to_string(m_denseMade) +

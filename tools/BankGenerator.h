@@ -49,6 +49,15 @@ Candidate MakeMinimalCandidate(std::uint64_t seed);
 /// in random order while the solution stays unique, until the target count is reached.
 Candidate MakeDenseCandidate(std::uint64_t seed);
 
+/// The measure file of list `listName` ("tk0" ..; puzzle/bank/tk0.measure ..): a comment line,
+/// then DifficultyLine of each grade, in the list's order, each line ending in '\n'.
+std::string MeasureFileText(std::string_view listName, const std::vector<GradeResult>& grades);
+
+/// Grades every entry of the bank list file `path` (read with puzzle::ReadBankFile), on
+/// `threads` threads, and returns the grades in the file's order. Throws gq::Error naming the
+/// file and line of an entry that is no BankLine or that the grader cannot finish.
+std::vector<GradeResult> GradeListFile(const std::string& path, int threads);
+
 /// Settings of a generator run. The lists depend on `Seed` and `PerList` only; the pool
 /// statistics of the report also on `BatchSize`; nothing on `Threads`.
 struct GeneratorOptions
@@ -79,6 +88,9 @@ class BankGenerator
     /// The list as bank lines, one per line, each ending in '\n'.
     std::string ListText(int index) const;
 
+    /// The difficulty measures of list `index`, as MeasureFileText writes them.
+    std::string MeasureText(int index) const;
+
     /// The grading notes and statistics in Markdown; `timing`, when not empty, is printed as a
     /// paragraph of its own under the regenerate command (how long the run took).
     std::string Report(std::string_view timing = {}) const;
@@ -89,6 +101,7 @@ class BankGenerator
     void Stream(std::uint64_t streamSeed, Make make, int first, int last,
                 const std::function<void(const std::array<int, 5>&)>& progress);
     bool Full(int first, int last) const;
+    std::string DifficultySection() const;
 
     GeneratorOptions m_options;
     std::array<std::vector<Candidate>, 5> m_lists;

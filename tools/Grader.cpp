@@ -1,5 +1,7 @@
 #include "tools/Grader.h"
 
+#include "puzzle/BankMeasure.h"
+
 #include <algorithm>
 #include <bit>
 #include <vector>
@@ -757,6 +759,38 @@ class Board
 } // namespace
 
 int TierOf(Technique t) { return kInfo[static_cast<int>(t)].Tier; }
+
+int GradeResult::TotalSteps() const
+{
+    int total = 0;
+    for (int n : Steps)
+        total += n;
+    return total;
+}
+
+int GradeResult::HardestOrder() const
+{
+    return TotalSteps() == 0 ? 0 : static_cast<int>(Hardest) + 1;
+}
+
+namespace
+{
+
+static_assert(kTechniqueCount == puzzle::kTechniqueOrders);
+
+puzzle::DifficultyMeasure MeasureOf(const GradeResult& grade)
+{
+    return {grade.HardestOrder(), grade.Steps[static_cast<int>(grade.Hardest)], grade.TotalSteps()};
+}
+
+} // namespace
+
+std::uint32_t PackedDifficulty(const GradeResult& grade) { return MeasureOf(grade).Packed(); }
+
+std::string DifficultyLine(const GradeResult& grade)
+{
+    return puzzle::FormatMeasureLine(MeasureOf(grade));
+}
 
 std::string_view NameOf(Technique t) { return kInfo[static_cast<int>(t)].Name; }
 

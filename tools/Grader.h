@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace gq::tools
@@ -66,7 +67,21 @@ struct GradeResult
     Technique FirstUnsound = Technique::FullHouse; ///< technique of the first such step
 
     bool Used(Technique t) const { return Steps[static_cast<int>(t)] > 0; }
+
+    /// Steps made with all techniques.
+    int TotalSteps() const;
+
+    /// Place 1..kTechniqueCount of `Hardest` in the order; 0 when no step was made.
+    int HardestOrder() const;
 };
+
+/// The grade's difficulty measure packed into one number, in the bank's layout
+/// (puzzle/BankMeasure.h): the hardest technique's order, then the steps made with it, then
+/// all steps. A harder puzzle has a higher number.
+std::uint32_t PackedDifficulty(const GradeResult& grade);
+
+/// The same measure as one line of a bank measure file ("14 2 31"), without line end.
+std::string DifficultyLine(const GradeResult& grade);
 
 /// Human-style grader: solves with the techniques above only (no guessing, no forcing chains or
 /// nets) and reports the techniques and the tier a puzzle needs.

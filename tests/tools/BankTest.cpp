@@ -1,7 +1,10 @@
-// Re-checks the shipped bank (puzzle/bank/tk0.txt .. tk4.txt). Built twice: tools_BankTest
-// checks every entry, tools_BankSampleTest (for the sanitizer pass) every GQ_BANK_STRIDE-th.
+// Re-checks the shipped bank (puzzle/bank/tk0.txt .. tk4.txt, with the difficulty measures
+// tk0.measure .. tk4.measure and the measures packed into the program). Built twice:
+// tools_BankTest checks every entry, tools_BankSampleTest (for the sanitizer pass) every
+// GQ_BANK_STRIDE-th.
 #include "gq/Error.h"
 #include "puzzle/BankFile.h"
+#include "puzzle/PuzzleBank.h"
 #include "tools/BankGenerator.h"
 #include "tools/CanonicalForm.h"
 #include "tools/Grader.h"
@@ -34,8 +37,10 @@ constexpr std::size_t kMinEntries = 10000;
 struct Entry
 {
     int List;
-    int Line; // line number in the file, from 1
+    int Index; // place in the list, from 0
+    int Line;  // line number in the file, from 1
     std::string Text;
+    std::string Measure; // the measure file's line for the entry
     std::vector<std::string> Faults;
     std::string Form;
 };
@@ -46,7 +51,13 @@ std::vector<Entry> ReadList(int list)
     const std::string path =
         std::string(GQ_SOURCE_DIR "/puzzle/bank/tk") + std::to_string(list) + ".txt";
     for (puzzle::BankFileLine& line : puzzle::ReadBankFile(path))
-        entries.push_back({list, line.Number, std::move(line.Text), {}, {}});
+        entries.push_back({list, static_cast<int>(entries.size()), line.Number,
+                           std::move(line.Text), {}, {}, {}});
+    const std::vector<puzzle::BankFileLine> measures =
+        puzzle::ReadBankFile(path.substr(0, path.size() - 4) + ".measure");
+    EXPECT_EQ(measures.size(), entries.size()) << "tk" << list << ".measure";
+    for (std::size_t i = 0; i < entries.size() && i < measures.size(); ++i)
+        entries[i].Measure = measures[i].Text;
     return entries;
 }
 
@@ -84,6 +95,16 @@ void Check(Entry& e)
         e.Faults.push_back("graded T" + std::to_string(grade.Tier) +
                            (grade.Solved ? "" : " (not solved)") +
                            (grade.Used(Technique::HiddenSingle) ? "" : " without hidden singles"));
+    // The recorded difficulty measure is the grader's, in the file and in the program, and its
+    // hardest technique lies in the list's tier.
+    if (DifficultyLine(grade) != e.Measure)
+        e.Faults.push_back("measure \"" + e.Measure + "\" recorded, \"" + DifficultyLine(grade) +
+                           "\" graded");
+    if (puzzle::TPuzzleBank::BuiltIn().Difficulty(e.List, e.Index) != PackedDifficulty(grade))
+        e.Faults.push_back("the program's packed measure differs from the grader's");
+    if (grade.HardestOrder() == 0 || TierOf(Technique(grade.HardestOrder() - 1)) != wanted.Tier)
+        e.Faults.push_back("hardest technique order " + std::to_string(grade.HardestOrder()) +
+                           " outside tier " + std::to_string(wanted.Tier));
     // Soundness of every technique used: no step removed a digit of the solution.
     if (grade.UnsoundSteps != 0)
         e.Faults.push_back(std::to_string(grade.UnsoundSteps) + " unsound steps, first by " +
