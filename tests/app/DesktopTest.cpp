@@ -40,6 +40,8 @@ class TFakeDesktop final : public IDesktop
     QString Documents;
     QStringList SaveAnswers; ///< answers in order; an empty text is Cancel
     QStringList SaveStarts;
+    QStringList PlanAnswers; ///< answers to AskPlanPath in order; an empty text is Cancel
+    QList<bool> PlanAsks;    ///< `save` of each AskPlanPath
     QList<bool> OverwriteAnswers;
     int OverwriteQuestions = 0;
     QList<QUrl> Opened;
@@ -50,6 +52,11 @@ class TFakeDesktop final : public IDesktop
     {
         SaveStarts << start;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+    }
+    QString AskPlanPath(QWidget*, bool save) override
+    {
+        PlanAsks << save;
+        return PlanAnswers.isEmpty() ? QString() : PlanAnswers.takeFirst();
     }
     bool ConfirmOverwrite(QWidget*) override
     {
