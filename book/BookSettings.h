@@ -73,6 +73,8 @@ struct TBookSettings
     std::vector<TSection> Sections;
     int AnswersPerPage = 4; ///< one of kAnswersPerPageChoices; not 4 only in print-ready books
 
+    bool operator==(const TBookSettings&) const = default;
+
     /// True for a print-ready book: PrintReady, PdfX, BoldGivens, LargePrint or sections.
     bool IsPrintReady() const
     {

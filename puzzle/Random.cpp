@@ -7,12 +7,14 @@
 namespace gq::puzzle
 {
 
+std::uint64_t ClockSeed()
+{
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
 SeedSource ClockSeedSource()
 {
-    return [] {
-        auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ticks));
-    };
+    return [] { return static_cast<std::uint32_t>(ClockSeed()); };
 }
 
 SeedSource SequenceSeedSource(std::uint64_t seed)

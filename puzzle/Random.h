@@ -12,6 +12,10 @@ using SeedSource = std::function<std::uint32_t()>;
 /// The low 32 bits of the monotonic high-resolution clock: the default seed source.
 SeedSource ClockSeedSource();
 
+/// The monotonic clock's ticks as a seed for SequenceSeedSource: a run given no seed takes one
+/// here, so that the seed of what it makes is known and can be given again.
+std::uint64_t ClockSeed();
+
 /// A reproducible seed source: successive seeds of a fixed 64-bit mixing sequence started at
 /// `seed`. The same seed gives the same seeds in the same order.
 SeedSource SequenceSeedSource(std::uint64_t seed);

@@ -4,6 +4,7 @@
 #include "book/InterruptCleanup.h"
 #include "book/Isbn.h"
 #include "book/PaperSizes.h"
+#include "book/PlanFile.h"
 #include "book/PuzzleMaker.h"
 #include "book/TerminalText.h"
 #include "gq/Error.h"
@@ -19,8 +20,10 @@
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -292,8 +295,10 @@ struct Options
     std::string Isbn;
     std::vector<std::string> Sections; ///< LEVEL:COUNT each, checked by kSectionCheck
     int AnswersPerPage = 4;
-    bool PagesGiven = false; ///< --pages or --level given: they cannot go with --section
-    bool LevelGiven = false;
+    std::string Plan;     ///< --plan: the file the settings start from; empty: none
+    std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
+    std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
+    bool IsGiven(const char* name) const { return Given.contains(name); }
 };
 
 book::TBookSettings SettingsOf(const Options& options)
@@ -323,6 +328,49 @@ book::TBookSettings SettingsOf(const Options& options)
     return settings;
 }
 
+/// `plan` with every book option the command line gave (options.Given) taking the place of the
+/// plan's value.
+book::TBookSettings OverPlan(book::TBookSettings plan, const Options& options)
+{
+    const book::TBookSettings given = SettingsOf(options);
+    using S = book::TBookSettings;
+    auto take = [&](const char* name, auto S::*member) {
+        if (options.IsGiven(name))
+            plan.*member = given.*member;
+    };
+    take("--pages", &S::PageCount);
+    take("--per-page", &S::PuzzlesPerPage);
+    take("--level", &S::LevelIndex);
+    take("--candidates", &S::Candidates);
+    take("--volume", &S::Volume);
+    take("--paper", &S::Paper);
+    take("--print-ready", &S::PrintReady);
+    take("--pdfx", &S::PdfX);
+    take("--bold-givens", &S::BoldGivens);
+    take("--large-print", &S::LargePrint);
+    take("--title", &S::Title);
+    take("--author", &S::Author);
+    take("--publisher", &S::Publisher);
+    take("--website", &S::Website);
+    take("--edition", &S::Edition);
+    take("--isbn", &S::Isbn);
+    take("--section", &S::Sections);
+    take("--answers-per-page", &S::AnswersPerPage);
+    plan.PdfPath = given.PdfPath;
+    plan.ReplaceExisting = given.ReplaceExisting;
+    return plan;
+}
+
+/// The plan file named by --plan; its problems are usage errors.
+book::TPlanFile ReadPlan(const std::string& path)
+{
+    try {
+        return book::ReadPlanFile(path);
+    } catch (const Error& e) {
+        throw UsageError(e.what());
+    }
+}
+
 /// Refuses, as a usage error, settings the book code would refuse: asked here so that the
 /// rules keep one home.
 void CheckUsage(const book::TBookSettings& settings)
@@ -340,28 +388,79 @@ void CheckUsage(const book::TBookSettings& settings)
     }
 }
 
+/// Opens the --save-plan file and writes `plan` into it, to appear once the book is made.
+/// Fails before any work: a file already there (without --force), a folder, a folder that
+/// cannot take a new file, or the book's own name.
+std::unique_ptr<book::TNewFile> StartPlanFile(const Options& options,
+                                              const book::TPlanFile& plan)
+{
+    if (options.SavePlan.empty())
+        return nullptr;
+    if (options.SavePlan == book::PdfPathFor(*plan.Output))
+        throw UsageError("--save-plan " + options.SavePlan + " is the book's own file name");
+    book::CheckDocumentPath(options.SavePlan);
+    struct stat info;
+    if (!options.Force && lstat(options.SavePlan.c_str(), &info) == 0)
+        ExplainExisting(book::TFileExistsError(options.SavePlan));
+    auto file = std::make_unique<book::TNewFile>(options.SavePlan, book::TFileAudience::Document);
+    file->Write(book::PlanText(plan));
+    return file;
+}
+
 int RunBook(const Options& options)
 {
-    if (!options.Sections.empty() && (options.PagesGiven || options.LevelGiven))
-        throw UsageError(std::string(options.PagesGiven ? "--pages" : "--level") +
-                         " cannot be combined with --section: the sections set the levels and "
-                         "the number of puzzles");
-    const book::TBookSettings settings = SettingsOf(options);
+    book::TPlanFile plan;
+    if (!options.Plan.empty())
+        plan = ReadPlan(options.Plan);
+    const bool pagesGiven = options.IsGiven("--pages");
+    if (const bool levelGiven = options.IsGiven("--level");
+        (pagesGiven || levelGiven) && (!options.Sections.empty() || !plan.Settings.Sections.empty()))
+        throw UsageError(std::string(pagesGiven ? "--pages" : "--level") +
+                         " cannot be combined with " +
+                         (options.Sections.empty() ? "the sections of " + options.Plan
+                                                   : std::string("--section")) +
+                         ": the sections set the levels and the number of puzzles");
+    const book::TBookSettings settings =
+        options.Plan.empty() ? SettingsOf(options) : OverPlan(plan.Settings, options);
     CheckUsage(settings);
-    RequireOutputName(options.Output);
+    if (options.IsGiven("OUTPUT"))
+        plan.Output = options.Output;
+    if (!plan.Output)
+        throw UsageError("OUTPUT is required: name the PDF file to write (or give output in " +
+                         options.Plan + ")");
+    RequireOutputName(*plan.Output);
 
+    // A book made without a seed takes one from the clock, so that its plan can name it.
+    plan.Settings = settings;
+    plan.Settings.PdfPath.clear();
+    plan.Settings.ReplaceExisting = false;
+    if (options.Seed || !plan.Seed)
+        plan.Seed = options.Seed ? *options.Seed : puzzle::ClockSeed();
+    std::unique_ptr<book::TNewFile> planFile = StartPlanFile(options, plan);
+
+    book::TBookSettings run = settings;
+    run.PdfPath = *plan.Output;
     book::TBookMaker maker;
-    if (options.Seed)
-        maker.SetSeedSource(puzzle::SequenceSeedSource(*options.Seed));
+    maker.SetSeedSource(puzzle::SequenceSeedSource(*plan.Seed));
     TerminalProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     maker.DeleteOldPages();
     try {
-        maker.BuildBook(settings, progress);
+        maker.BuildBook(run, progress);
     } catch (const book::TFileExistsError& error) {
         ExplainExisting(error);
     }
+    // The plan appears only beside a finished book: a plan of a book that failed would name
+    // settings that were never made into one.
+    if (planFile) {
+        try {
+            planFile->Commit(options.Force ? book::TReplace::Always : book::TReplace::Never);
+        } catch (const Error& e) {
+            throw Error(book::PdfPathFor(*plan.Output) + " was made, but its plan was not saved: " +
+                        e.what());
+        }
+    }
     std::string line =
-        book::PdfPathFor(options.Output) + ": " +
+        book::PdfPathFor(*plan.Output) + ": " +
         (settings.IsPrintReady() ? PrintReadySummary(maker.LastBookFacts())
                                  : std::to_string(book::BookPageCount(settings)) + " pages");
     if (!maker.PageStreamFallback().empty())
@@ -476,8 +575,10 @@ std::string ArgumentProblem(const CLI::App& command, std::string_view files)
         if (option->count() > 1 &&
             option->get_multi_option_policy() != CLI::MultiOptionPolicy::TakeAll)
             return option->get_name() + " was given twice";
+    // A plan may name the file itself.
+    const CLI::Option* plan = command.get_option_no_throw("--plan");
     for (const CLI::Option* option : command.get_options())
-        if (option->get_positional() && option->count() == 0)
+        if (option->get_positional() && option->count() == 0 && !(plan && plan->count() > 0))
             return option->get_name() + " is required";
     return {};
 }
@@ -576,7 +677,18 @@ int Run(int argc, char** argv)
         ->transform(kDecimalNumber)
         ->check(CLI::IsMember(std::vector<int>(book::kAnswersPerPageChoices.begin(),
                                                book::kAnswersPerPageChoices.end())));
-    bookCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
+    bookCommand->add_option("--plan", options.Plan,
+                            "read the book's settings from a plan file (TOML, keyed by these "
+                            "options' long names); options given beside it take the place of "
+                            "the plan's values")
+        ->type_name("FILE");
+    bookCommand
+        ->add_option("--save-plan", options.SavePlan,
+                     "write the plan of the book made, its seed included, so that --plan FILE "
+                     "makes it again")
+        ->type_name("FILE");
+    bookCommand->add_flag("--force", options.Force,
+                          "replace OUTPUT, and the --save-plan file, when it exists");
     bookCommand->add_flag("--quiet", options.Quiet, "show no progress bar");
     bookCommand->add_option(
         "OUTPUT", options.Output,
@@ -630,8 +742,9 @@ int Run(int argc, char** argv)
         }
     }
 
-    options.PagesGiven = bookCommand->get_option("--pages")->count() > 0;
-    options.LevelGiven = bookCommand->get_option("--level")->count() > 0;
+    for (const CLI::Option* option : bookCommand->get_options())
+        if (option->count() > 0)
+            options.Given.insert(option->get_name());
     try {
         if (*bookCommand)
             return RunBook(options);

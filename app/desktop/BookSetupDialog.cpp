@@ -1,7 +1,9 @@
 #include "app/desktop/BookSetupDialog.h"
 
+#include "app/desktop/Desktop.h"
 #include "book/BookLayout.h"
 #include "book/PaperSizes.h"
+#include "book/PlanFile.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
@@ -12,12 +14,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace gq::app
@@ -52,6 +57,23 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name)
     return edit;
 }
 
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+/// Columns of the sections table.
+constexpr int kLevelColumn = 0;
+constexpr int kCountColumn = 1;
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
 
 void TBookSetup::ApplyTo(book::TBookSettings& settings) const
@@ -63,8 +85,10 @@ void TBookSetup::ApplyTo(book::TBookSettings& settings) const
     settings.Author = Author.toStdString();
     settings.Volume = Volume;
     settings.LargePrint = LargePrint;
+    settings.Sections = Sections;
     if (!settings.IsPrintReady())
         return;
+    settings.AnswersPerPage = AnswersPerPage;
     settings.Publisher = Publisher.toStdString();
     settings.Website = Website.toStdString();
     settings.Edition = Edition.toStdString();
@@ -72,10 +96,31 @@ void TBookSetup::ApplyTo(book::TBookSettings& settings) const
     settings.BoldGivens = BoldGivens;
 }
 
-TBookSetupDialog::TBookSetupDialog(QWidget* parent)
+TBookSetup TBookSetup::Of(const book::TBookSettings& settings)
+{
+    TBookSetup setup;
+    setup.Paper = settings.Paper;
+    setup.PrintReady = settings.PrintReady;
+    setup.PdfX = settings.PdfX;
+    setup.LargePrint = settings.LargePrint;
+    setup.Title = QString::fromStdString(settings.Title);
+    setup.Author = QString::fromStdString(settings.Author);
+    setup.Volume = settings.Volume;
+    setup.Publisher = QString::fromStdString(settings.Publisher);
+    setup.Website = QString::fromStdString(settings.Website);
+    setup.Edition = QString::fromStdString(settings.Edition);
+    setup.Isbn = QString::fromStdString(settings.Isbn);
+    setup.BoldGivens = settings.BoldGivens;
+    setup.Sections = settings.Sections;
+    setup.AnswersPerPage = settings.AnswersPerPage;
+    return setup;
+}
+
+TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint)
+                          Qt::WindowCloseButtonHint),
+      m_desktop(desktop)
 {
     setObjectName(QStringLiteral("BookSetup"));
     setWindowTitle(QStringLiteral("Book Setup"));
@@ -129,6 +174,40 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     m_isbn = MakeEdit(this, "IsbnEdit");
     m_isbn->setPlaceholderText(QStringLiteral("ISBN-13 or ISBN-10, hyphens allowed"));
     form->addRow(QStringLiteral("ISBN:"), m_isbn);
+    m_answers = new QComboBox(this);
+    m_answers->setObjectName(QStringLiteral("AnswersBox"));
+    for (int answers : book::kAnswersPerPageChoices)
+        m_answers->addItem(QString::number(answers), answers);
+    form->addRow(QStringLiteral("Answers per page:"), m_answers);
+
+    // A book of several levels: one row a level, in book order. With rows, the main window's
+    // level and page count are not used.
+    m_sections = new QTableWidget(0, 2, this);
+    m_sections->setObjectName(QStringLiteral("SectionsTable"));
+    m_sections->setHorizontalHeaderLabels({QStringLiteral("Level"), QStringLiteral("Puzzles")});
+    m_sections->horizontalHeader()->setSectionResizeMode(kLevelColumn, QHeaderView::Stretch);
+    m_sections->verticalHeader()->hide();
+    m_sections->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_sections->setFixedHeight(120);
+    m_sections->setToolTip(QStringLiteral(
+        "Sections make a book of several levels, in this order; they set the levels and the "
+        "number of puzzles instead of the main window's level and pages."));
+    auto* add = MakeButton(this, "AddSectionButton", QStringLiteral("Add Section"));
+    connect(add, &QPushButton::clicked, this, [this] { AddSection({-1, 10}); });
+    auto* remove = MakeButton(this, "RemoveSectionButton", QStringLiteral("Remove Section"));
+    connect(remove, &QPushButton::clicked, this, [this] {
+        const int row = m_sections->currentRow();
+        m_sections->removeRow(row >= 0 ? row : m_sections->rowCount() - 1);
+        FollowPrintReady();
+    });
+    auto* sectionButtons = new QHBoxLayout;
+    sectionButtons->addWidget(add);
+    sectionButtons->addWidget(remove);
+    sectionButtons->addStretch();
+    auto* sections = new QVBoxLayout;
+    sections->addWidget(m_sections);
+    sections->addLayout(sectionButtons);
+    form->addRow(QStringLiteral("Sections:"), sections);
 
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("ErrorLabel"));
@@ -145,7 +224,13 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* openPlan = MakeButton(this, "OpenPlanButton", QStringLiteral("Open Plan..."));
+    connect(openPlan, &QPushButton::clicked, this, [this] { OpenPlanClick(); });
+    auto* savePlan = MakeButton(this, "SavePlanButton", QStringLiteral("Save Plan..."));
+    connect(savePlan, &QPushButton::clicked, this, [this] { SavePlanClick(); });
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(openPlan);
+    buttons->addWidget(savePlan);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -154,7 +239,7 @@ TBookSetupDialog::TBookSetupDialog(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(m_error);
     layout->addLayout(buttons);
-    setFixedWidth(420);
+    setFixedWidth(460);
     FollowPrintReady();
 }
 
@@ -173,6 +258,11 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     m_website->setText(setup.Website);
     m_edition->setText(setup.Edition);
     m_isbn->setText(setup.Isbn);
+    const int answers = m_answers->findData(setup.AnswersPerPage);
+    m_answers->setCurrentIndex(answers < 0 ? 0 : answers);
+    m_sections->setRowCount(0);
+    for (const book::TSection& section : setup.Sections)
+        AddSection(section);
     FollowPrintReady();
     m_error->clear();
     m_error->hide();
@@ -193,18 +283,115 @@ TBookSetup TBookSetupDialog::Setup() const
     setup.Edition = m_edition->text().trimmed();
     setup.Isbn = m_isbn->text().trimmed();
     setup.BoldGivens = m_boldGivens->isChecked();
+    setup.AnswersPerPage = m_answers->currentData().toInt();
+    setup.Sections = Sections();
+    setup.PrintReady = setup.PrintReady || !setup.Sections.empty();
     return setup;
+}
+
+void TBookSetupDialog::AddSection(book::TSection section)
+{
+    if (m_sections->rowCount() >= book::kMaxSections)
+        return;
+    if (section.LevelIndex < 0) {
+        const std::vector<book::TSection> taken = Sections();
+        section.LevelIndex = 0;
+        while (section.LevelIndex + 1 < puzzle::kLevelCount &&
+               std::ranges::any_of(taken, [&](const book::TSection& other) {
+                   return other.LevelIndex == section.LevelIndex;
+               }))
+            ++section.LevelIndex;
+    }
+    const int row = m_sections->rowCount();
+    m_sections->insertRow(row);
+    auto* level = new QComboBox(m_sections);
+    for (const puzzle::LevelInfo& info : puzzle::Levels())
+        level->addItem(FromView(info.Caption));
+    level->setCurrentIndex(section.LevelIndex);
+    m_sections->setCellWidget(row, kLevelColumn, level);
+    auto* count = new QSpinBox(m_sections);
+    count->setRange(1, book::kMaxBookPuzzles);
+    count->setValue(std::clamp(section.Count, 1, book::kMaxBookPuzzles));
+    m_sections->setCellWidget(row, kCountColumn, count);
+    m_sections->setCurrentCell(row, kLevelColumn);
+    FollowPrintReady();
+}
+
+std::vector<book::TSection> TBookSetupDialog::Sections() const
+{
+    std::vector<book::TSection> sections;
+    for (int row = 0; row < m_sections->rowCount(); ++row)
+        sections.push_back(
+            {static_cast<QComboBox*>(m_sections->cellWidget(row, kLevelColumn))->currentIndex(),
+             static_cast<QSpinBox*>(m_sections->cellWidget(row, kCountColumn))->value()});
+    return sections;
+}
+
+void TBookSetupDialog::SetWindowChoices(const book::TBookSettings& window) { m_window = window; }
+
+book::TBookSettings TBookSetupDialog::BookSettings() const
+{
+    book::TBookSettings settings;
+    settings.LevelIndex = m_window.LevelIndex;
+    settings.PageCount = m_window.PageCount;
+    settings.PuzzlesPerPage = m_window.PuzzlesPerPage;
+    settings.Candidates = m_window.Candidates;
+    Setup().ApplyTo(settings);
+    return settings;
+}
+
+void TBookSetupDialog::OpenPlanClick()
+{
+    const QString path = m_desktop.AskPlanPath(this, false);
+    if (path.isEmpty())
+        return;
+    book::TPlanFile plan;
+    try {
+        plan = book::ReadPlanFile(QFile::encodeName(path).toStdString());
+    } catch (const std::exception& error) {
+        m_desktop.ShowError(this, QString::fromUtf8(error.what()));
+        return;
+    }
+    SetSetup(TBookSetup::Of(plan.Settings));
+    SetWindowChoices(plan.Settings);
+}
+
+void TBookSetupDialog::SavePlanClick()
+{
+    const book::TBookSettings settings = BookSettings();
+    if (const auto [control, message] = FirstRefusal(settings); control) {
+        m_desktop.ShowError(this, message);
+        return;
+    }
+    try {
+        book::CheckBookSettings(settings);
+    } catch (const Error& error) {
+        m_desktop.ShowError(this, Sentence(error.what()));
+        return;
+    }
+    const QString path = m_desktop.AskPlanPath(this, true);
+    if (path.isEmpty())
+        return;
+    book::TPlanFile plan;
+    plan.Settings = settings;
+    try {
+        book::WritePlanFile(plan, QFile::encodeName(path).toStdString(), book::TReplace::Always);
+    } catch (const std::exception& error) {
+        m_desktop.ShowError(this, QString::fromUtf8(error.what()));
+    }
 }
 
 void TBookSetupDialog::FollowPrintReady()
 {
-    const bool implied = m_pdfx->isChecked() || m_largePrint->isChecked();
+    const bool implied =
+        m_pdfx->isChecked() || m_largePrint->isChecked() || m_sections->rowCount() > 0;
     if (implied)
         m_printReady->setChecked(true);
     m_printReady->setEnabled(!implied);
     const bool printReady = m_printReady->isChecked();
     for (QWidget* field :
-         std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website, m_edition, m_isbn})
+         std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website, m_edition, m_isbn,
+                                         m_answers})
         field->setEnabled(printReady);
 }
 
@@ -239,7 +426,15 @@ void TBookSetupDialog::OkClick()
 {
     book::TBookSettings settings;
     Setup().ApplyTo(settings);
-    const auto [control, message] = FirstRefusal(settings);
+    auto [control, message] = FirstRefusal(settings);
+    if (!control && !settings.Sections.empty()) {
+        try {
+            book::CheckSections(settings.Sections);
+        } catch (const Error& error) {
+            control = m_sections;
+            message = Sentence(error.what());
+        }
+    }
     if (control) {
         m_error->setText(message);
         m_error->show();

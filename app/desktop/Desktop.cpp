@@ -27,6 +27,19 @@ QString TSystemDesktop::AskPdfPath(QWidget* parent, const QString& start)
     return dialog->selectedFiles().constFirst();
 }
 
+QString TSystemDesktop::AskPlanPath(QWidget* parent, bool save)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("Book plan (*.toml)"));
+    dialog.setDefaultSuffix(QStringLiteral("toml"));
+    dialog.setWindowTitle(save ? QStringLiteral("Save Plan") : QStringLiteral("Open Plan"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 bool TSystemDesktop::ConfirmOverwrite(QWidget* parent)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"),

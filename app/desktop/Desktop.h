@@ -24,6 +24,9 @@ class IDesktop
     /// Asks for the PDF file to write, starting at `start` (a folder ending in a separator, or
     /// the previously chosen file). Returns the chosen path, or the empty text on Cancel.
     virtual QString AskPdfPath(QWidget* parent, const QString& start) = 0;
+    /// Asks for a book plan file (TOML) to open, or with `save` one to write (the dialog itself
+    /// confirms replacing a file). Returns the chosen path, or the empty text on Cancel.
+    virtual QString AskPlanPath(QWidget* parent, bool save) = 0;
     /// Asks whether the existing PDF may be replaced; true only for OK.
     virtual bool ConfirmOverwrite(QWidget* parent) = 0;
     /// Shows a failure's message in a modal box.
@@ -40,6 +43,7 @@ class TSystemDesktop final : public IDesktop
   public:
     QString DocumentsFolder() override;
     QString AskPdfPath(QWidget* parent, const QString& start) override;
+    QString AskPlanPath(QWidget* parent, bool save) override;
     bool ConfirmOverwrite(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& message) override;
     void Open(const QUrl& url) override;

@@ -10,6 +10,8 @@
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -316,7 +318,7 @@ void TForm1::CreateControls()
     m_bookSetupButton =
         MakeButton(*this, "BookSetupButton", QStringLiteral("Book Setup..."), {428, 422, 118, 30});
     connect(m_bookSetupButton, &QPushButton::clicked, this, [this] { BookSetupClick(); });
-    m_bookSetupDialog = new TBookSetupDialog(this);
+    m_bookSetupDialog = new TBookSetupDialog(m_desktop, this);
 
     m_inputs = {m_groupBox1, m_manygroup, m_cbkCandidates, m_ndgroup,
                 m_bitBtn2,   m_button4,   m_button3,       m_bookSetupButton};
@@ -405,10 +407,48 @@ void TForm1::BookSetupClick()
     if (m_running)
         return;
     m_bookSetupDialog->SetSetup(m_bookSetup);
+    const book::TBookSettings before = Settings();
+    m_bookSetupDialog->SetWindowChoices(before);
     if (m_bookSetupDialog->exec() != QDialog::Accepted)
         return;
+    if (m_bookSetupDialog->WindowChoices() != before) // a plan was opened
+        TakeWindowChoices(m_bookSetupDialog->WindowChoices());
     m_bookSetup = m_bookSetupDialog->Setup();
     FollowLargePrint();
+    FollowSections();
+}
+
+void TForm1::TakeWindowChoices(const book::TBookSettings& window)
+{
+    m_ndButtons->button(window.LevelIndex)->setChecked(true);
+    m_edit1->setValue(window.PageCount);
+    const auto perPage = std::ranges::find(book::kPuzzlesPerPageChoices, window.PuzzlesPerPage);
+    const int item = perPage == book::kPuzzlesPerPageChoices.end()
+                         ? 0
+                         : static_cast<int>(perPage - book::kPuzzlesPerPageChoices.begin());
+    if (m_largePrintHeld) { // given back when large print ends
+        m_heldPerPageItem = item;
+        m_heldCandidates = window.Candidates;
+        return;
+    }
+    m_manyButtons->button(item)->setChecked(true);
+    manygroupClick();
+    m_cbkCandidates->setChecked(window.Candidates && m_cbkCandidates->isEnabled());
+    if (item == 0)
+        cbk_candidatesClick();
+}
+
+void TForm1::FollowSections()
+{
+    const bool sections = !m_bookSetup.Sections.empty();
+    m_groupBox1->setEnabled(!sections);
+    m_ndgroup->setEnabled(!sections);
+    const QString why =
+        sections ? QStringLiteral("The sections chosen in Book Setup... set the levels and the "
+                                  "number of puzzles; remove them there to choose here again.")
+                 : QString();
+    m_groupBox1->setToolTip(why);
+    m_ndgroup->setToolTip(why);
 }
 
 void TForm1::FollowLargePrint()

@@ -50,8 +50,11 @@ class TForm1 : public QWidget
     /// "Create Now": asks for the PDF file, confirms replacing it, then makes the book.
     void BitBtn2Click();
     /// "Book Setup...": edits paper, print-ready, PDF/X-1a, large print, bold givens, title,
-    /// author, volume, publisher, website, edition and ISBN in a modal dialog; OK keeps the
-    /// choices for the following books of this run of the program. While large print is chosen
+    /// author, volume, publisher, website, edition, ISBN, answers per page and sections in a
+    /// modal dialog, which also opens and saves plan files; OK keeps the choices for the
+    /// following books of this run of the program, and takes an opened plan's level, pages,
+    /// puzzles per page and candidates into the window. While there are sections the page
+    /// count and level are disabled: the sections set them. While large print is chosen
     /// the window holds one puzzle per page without candidates; leaving it gives back the
     /// puzzles-per-page and candidates choices the user had.
     void BookSetupClick();
@@ -87,6 +90,11 @@ class TForm1 : public QWidget
     /// Locks or frees the puzzles-per-page choice and the candidates box as the Book Setup's
     /// large print asks.
     void FollowLargePrint();
+    /// Disables the page count and the level while Book Setup's sections set them instead.
+    void FollowSections();
+    /// Shows the level, page count, puzzles per page and candidates of `window` (from a plan
+    /// opened in Book Setup) in the window's controls.
+    void TakeWindowChoices(const book::TBookSettings& window);
 
     IDesktop& m_desktop;
     std::unique_ptr<IBookRun> m_bookRun;

@@ -5,6 +5,7 @@
 #include "app/desktop/BookSetupDialog.h"
 #include "app/desktop/CompletionDialog.h"
 #include "app/desktop/MainWindow.h"
+#include "book/PlanFile.h"
 #include "gq/Error.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -40,6 +42,8 @@ class TFakeDesktop final : public IDesktop
     QString Documents;
     QStringList SaveAnswers; ///< answers in order; an empty text is Cancel
     QStringList SaveStarts;
+    QStringList PlanAnswers; ///< answers to AskPlanPath in order; an empty text is Cancel
+    QList<bool> PlanAsks;    ///< `save` of each AskPlanPath
     QList<bool> OverwriteAnswers;
     int OverwriteQuestions = 0;
     QList<QUrl> Opened;
@@ -50,6 +54,11 @@ class TFakeDesktop final : public IDesktop
     {
         SaveStarts << start;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+    }
+    QString AskPlanPath(QWidget*, bool save) override
+    {
+        PlanAsks << save;
+        return PlanAnswers.isEmpty() ? QString() : PlanAnswers.takeFirst();
     }
     bool ConfirmOverwrite(QWidget*) override
     {
@@ -1109,6 +1118,124 @@ class TDesktopTest : public QObject
                      qPrintable(m_seenWarning));
         else
             QVERIFY2(m_seenWarning.isEmpty(), qPrintable(m_seenWarning));
+    }
+
+    // "Open Plan..." fills the dialog and, on OK, the window; a bad plan is shown in a box and
+    // changes nothing; Cancel after opening changes nothing either.
+    void bookSetupOpensPlans()
+    {
+        MakeForm();
+        WriteFile(Docs("bad.toml"), "title = \"Road\"\nlevel = \"hardest\"\n");
+        WriteFile(Docs("four.toml"), "title = \"Four Roads\"\npaper = \"6x9\"\n"
+                                     "answers-per-page = 6\nper-page = 2\n"
+                                     "[[section]]\nlevel = \"easy\"\npuzzles = 60\n"
+                                     "[[section]]\nlevel = \"expert\"\npuzzles = 20\n");
+        WriteFile(Docs("one.toml"), "level = \"hard\"\npages = 7\nper-page = 2\n");
+        m_desktop->PlanAnswers << Docs("bad.toml") << Docs("one.toml");
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("OpenPlanButton")->click();
+                QCOMPARE(m_desktop->Errors.size(), 1);
+                QVERIFY2(m_desktop->Errors[0].startsWith(Docs("bad.toml") + ":2:9: level: "),
+                         qPrintable(m_desktop->Errors[0]));
+                QCOMPARE(dialog.findChild<QLineEdit*>("TitleEdit")->text(), QString());
+                dialog.findChild<QPushButton*>("OpenPlanButton")->click(); // one.toml
+            },
+            "CancelButton");
+        QCOMPARE(m_form->Settings(), book::TBookSettings{}); // still the defaults
+
+        m_desktop->PlanAnswers << Docs("one.toml");
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("OpenPlanButton")->click();
+            },
+            "OkButton");
+        book::TBookSettings one = m_form->Settings();
+        QCOMPARE(one.LevelIndex, 3);
+        QCOMPARE(one.PageCount, 7);
+        QCOMPARE(one.PuzzlesPerPage, 2);
+        QVERIFY(Find<QGroupBox>("ndgroup")->isEnabled());
+
+        m_desktop->PlanAnswers << Docs("four.toml");
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("OpenPlanButton")->click();
+                const auto* table = dialog.findChild<QTableWidget*>("SectionsTable");
+                QCOMPARE(table->rowCount(), 2);
+                QCOMPARE(static_cast<QSpinBox*>(table->cellWidget(1, 1))->value(), 20);
+                QCOMPARE(dialog.findChild<QComboBox*>("AnswersBox")->currentText(), "6");
+                QVERIFY(dialog.findChild<QCheckBox*>("PrintReadyBox")->isChecked());
+                QVERIFY(!dialog.findChild<QCheckBox*>("PrintReadyBox")->isEnabled());
+            },
+            "OkButton");
+        const book::TBookSettings four = m_form->Settings();
+        QCOMPARE(four.Sections, (std::vector<book::TSection>{{1, 60}, {4, 20}}));
+        QCOMPARE(four.AnswersPerPage, 6);
+        QCOMPARE(four.Title, std::string("Four Roads"));
+        QCOMPARE(four.Paper, std::string("6x9"));
+        QVERIFY(four.IsPrintReady());
+        // The sections set the levels and the puzzles: the window's own controls step aside.
+        QVERIFY(!Find<QGroupBox>("ndgroup")->isEnabled());
+        QVERIFY(!Find<QGroupBox>("GroupBox1")->isEnabled());
+        QVERIFY(!Find<QGroupBox>("GroupBox1")->toolTip().isEmpty());
+    }
+
+    // The sections table: rows added with a level not used yet, refused as the book code
+    // refuses them (on OK and on "Save Plan..."), and a saved plan reads back as the book.
+    void bookSetupSectionsAndSavedPlans()
+    {
+        MakeForm();
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                auto* table = dialog.findChild<QTableWidget*>("SectionsTable");
+                dialog.findChild<QPushButton*>("AddSectionButton")->click();
+                dialog.findChild<QPushButton*>("AddSectionButton")->click();
+                QCOMPARE(static_cast<QComboBox*>(table->cellWidget(1, 0))->currentIndex(), 1);
+                // A level given twice is refused with the book code's message.
+                static_cast<QComboBox*>(table->cellWidget(1, 0))->setCurrentIndex(0);
+                m_desktop->PlanAnswers << Docs("refused.toml");
+                dialog.findChild<QPushButton*>("SavePlanButton")->click();
+                QCOMPARE(m_desktop->Errors.size(), 1);
+                QVERIFY2(m_desktop->Errors[0].contains("two sections"),
+                         qPrintable(m_desktop->Errors[0]));
+                QVERIFY(m_desktop->PlanAsks.isEmpty()); // refused before asking for a file
+                QVERIFY(!QFile::exists(Docs("refused.toml")));
+                dialog.OkClick();
+                QVERIFY(dialog.isVisible());
+                QVERIFY2(dialog.ErrorText().contains("two sections"),
+                         qPrintable(dialog.ErrorText()));
+                // Put right, the plan is saved.
+                static_cast<QComboBox*>(table->cellWidget(1, 0))->setCurrentIndex(5);
+                static_cast<QSpinBox*>(table->cellWidget(1, 1))->setValue(3);
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Mixed \"Bag\"");
+                m_desktop->PlanAnswers.clear();
+                m_desktop->PlanAnswers << Docs("saved.toml");
+                dialog.findChild<QPushButton*>("SavePlanButton")->click();
+                QCOMPARE(m_desktop->Errors.size(), 1);
+                // Remove drops the chosen row.
+                dialog.findChild<QPushButton*>("AddSectionButton")->click();
+                QCOMPARE(table->rowCount(), 3);
+                dialog.findChild<QPushButton*>("RemoveSectionButton")->click();
+                QCOMPARE(table->rowCount(), 2);
+            },
+            "OkButton");
+        const book::TBookSettings settings = m_form->Settings();
+        QCOMPARE(settings.Sections, (std::vector<book::TSection>{{0, 10}, {5, 3}}));
+        const book::TPlanFile saved =
+            book::ReadPlanFile(QFile::encodeName(Docs("saved.toml")).toStdString());
+        QCOMPARE(saved.Settings, settings);
+        QVERIFY(!saved.Seed && !saved.Output);
+
+        // A plan that cannot be written is said so, naming the file.
+        m_desktop->PlanAnswers << Docs("no/such/folder/plan.toml");
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("SavePlanButton")->click();
+            },
+            "CancelButton");
+        QCOMPARE(m_desktop->Errors.size(), 2);
+        QVERIFY2(m_desktop->Errors[1].contains("no/such/folder/plan.toml"),
+                 qPrintable(m_desktop->Errors[1]));
     }
 };
 
