@@ -119,11 +119,11 @@ constexpr GridSpot SixAnswer(int k)
     return {x0, y0, kSixCell, x0 - 0.5 + kSixCell / 2, y0 + 0.03, 14, {x0, y0 - 0.35, 14}};
 }
 
-constexpr PageLayout kSixAnswers{{SixAnswer(0), SixAnswer(1), SixAnswer(2), SixAnswer(3),
-                                  SixAnswer(4), SixAnswer(5)},
-                                 6,
-                                 {6.3, 1.2 + 8.5, 12},
-                                 2};
+constexpr PageLayout kSixAnswers{
+    {SixAnswer(0), SixAnswer(1), SixAnswer(2), SixAnswer(3), SixAnswer(4), SixAnswer(5)},
+    6,
+    {6.3, 1.2 + 8.5, 12},
+    2};
 
 constexpr double kNineCell = 0.25;
 constexpr double kNineColumnPitch = 9 * kNineCell + 0.425;
@@ -160,7 +160,7 @@ constexpr TextSpot kRulesText{0.5, 1.8, 14}; // Top of the first line
 constexpr double kRulesParagraphGap = 0.25;
 constexpr TextSpot kContentsEntry{0.5, 1.8, 14}; // Top of the first line
 constexpr double kContentsLineGap = 0.45;
-constexpr double kContentsMarkCentre = 4.9; // the level marks' column
+constexpr double kContentsMarkCentre = 4.9;              // the level marks' column
 constexpr TextSpot kSectionHeading{kBlockLeft, 3.2, 28}; // centred across the block
 constexpr double kSectionGap = 0.3;
 constexpr double kNotesFirstLine = 1.5; // ruled lines of a notes page: Top of the first,
@@ -221,7 +221,8 @@ const PageLayout& AnswerLayout(int answersPerPage)
 /// label's size, no less than three of the thinnest print-ready pens.
 int MarkSidePixels(int points)
 {
-    return std::max(21, static_cast<int>(std::lround(0.4 * points / 72 * report::TRenderDevice::kDpi)));
+    return std::max(21,
+                    static_cast<int>(std::lround(0.4 * points / 72 * report::TRenderDevice::kDpi)));
 }
 
 /// How much room a level mark takes above a grid under a label of `points`, inches: the squares
@@ -505,26 +506,62 @@ std::string BookTitle(const TBookSettings& settings)
     return from.substr(from.find(" - ") + 3) + " to " + caption(last);
 }
 
+TBookDescription ResolveBook(const TBookSettings& givenSettings)
+{
+    const TBookSettings settings = WithoutBlankTexts(givenSettings);
+    const TBookPlan plan = PlanBook(settings);
+    const TPaper* paper = FindPaper(settings.Paper);
+    if (!paper)
+        throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
+                    PaperNameList());
+    TBookDescription book{
+        settings,
+        plan,
+        settings.IsPrintReady() ? TPageGeometry::PrintReady(*paper, plan.Total())
+                                : TPageGeometry::Plain(*paper),
+        ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title"),
+        ToPageText(settings.Title, "the title"),
+        ToPageText(settings.Author, "the author"),
+        ToPageText(settings.Publisher, "the publisher"),
+        ToPageText(settings.Website, "the website"),
+        ToPageText(settings.Edition, "the edition"),
+        ToPageText(settings.Isbn, "the ISBN"),
+        {}};
+    if (book.DocumentTitle.empty() && settings.IsPrintReady())
+        book.DocumentTitle = book.Title;
+    book.RunningHead = book.Title;
+    if (settings.Volume > 0)
+        book.RunningHead += " - Volume " + std::to_string(settings.Volume);
+    return book;
+}
+
+TBookDescription DescribeBook(const TBookSettings& givenSettings)
+{
+    const TBookSettings settings = WithoutBlankTexts(givenSettings);
+    CheckBookSettings(settings);
+    CheckPrintSettings(settings);
+    return ResolveBook(settings);
+}
+
 TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                          const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
                          IBookProgress& progress)
+    : TBookLayout(project, QJ1, batch, ResolveBook(settings), progress)
+{}
+
+TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
+                         const puzzle::TPuzzleBatch& batch, const TBookDescription& book,
+                         IBookProgress& progress)
     : m_project(project), m_qj(QJ1), m_batch(batch), m_progress(progress),
-      m_perPage(settings.PuzzlesPerPage), m_pages(PlanBook(settings).PuzzlePages),
-      m_candidates(settings.Candidates), m_title(BookTitle(settings) + " by Gridquill"),
-      m_plan(PlanBook(settings)), m_geometry(BookGeometry(settings)),
-      m_printReady(m_geometry.PrintReady()), m_boldGivens(settings.HasBoldGivens()),
-      m_largePrint(settings.LargePrint), m_fontName(m_printReady ? kPrintReadyFace : kPlainFace),
-      m_bookTitle(
-          ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title")),
-      m_bookAuthor(ToPageText(settings.Author, "the author")), m_runningHead(m_bookTitle),
-      m_volume(settings.Volume), m_publisher(ToPageText(settings.Publisher, "the publisher")),
-      m_website(ToPageText(settings.Website, "the website")),
-      m_edition(ToPageText(settings.Edition, "the edition")),
-      m_isbn(ToPageText(settings.Isbn, "the ISBN"))
-{
-    if (m_volume > 0)
-        m_runningHead += " - Volume " + std::to_string(m_volume);
-}
+      m_perPage(book.Settings.PuzzlesPerPage), m_pages(book.Plan.PuzzlePages),
+      m_candidates(book.Settings.Candidates), m_title(BookTitle(book.Settings) + " by Gridquill"),
+      m_plan(book.Plan), m_geometry(book.Geometry), m_printReady(m_geometry.PrintReady()),
+      m_boldGivens(book.Settings.HasBoldGivens()), m_largePrint(book.Settings.LargePrint),
+      m_fontName(m_printReady ? kPrintReadyFace : kPlainFace), m_bookTitle(book.Title),
+      m_bookAuthor(book.Author), m_runningHead(book.RunningHead), m_volume(book.Settings.Volume),
+      m_publisher(book.Publisher), m_website(book.Website), m_edition(book.Edition),
+      m_isbn(book.Isbn)
+{}
 
 void TBookLayout::ShowProgress(int value)
 {
@@ -933,13 +970,13 @@ void TBookLayout::LayoutContentsPage()
     double top = kContentsEntry.Top;
     auto entry = [&](const std::string& text, int pageNumber, int levelIndex) {
         AddText(page, frame, text, kContentsEntry.Left, top, kContentsEntry.Size);
-        TRepText& item = AddText(page, frame, std::to_string(pageNumber), kBlockLeft, top,
-                                 kContentsEntry.Size);
+        TRepText& item =
+            AddText(page, frame, std::to_string(pageNumber), kBlockLeft, top, kContentsEntry.Size);
         item.SetWidth(frame.Length(kBlockWidth) * 0.98); // clear of the margin when rounded
         item.SetFontJustify(report::TPrintJustify::pjRight);
         if (levelIndex >= 0)
-            AddLevelMark(page, frame.X(kContentsMarkCentre),
-                         frame.Y(top) + kBaseline * points / 72, points, levelIndex);
+            AddLevelMark(page, frame.X(kContentsMarkCentre), frame.Y(top) + kBaseline * points / 72,
+                         points, levelIndex);
         top += kContentsLineGap;
     };
     for (std::size_t i = 0; i < m_plan.Sections.size(); ++i) {
@@ -953,7 +990,9 @@ void TBookLayout::LayoutContentsPage()
     for (int level = 0; level < puzzle::kLevelCount; ++level) {
         std::string name = SectionHeading(1, level).substr(std::string_view("Section 1 - ").size());
         std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
-        key += (level == 0 ? " " : level + 1 == puzzle::kLevelCount ? " and " : ", ") +
+        key += (level == 0                         ? " "
+                : level + 1 == puzzle::kLevelCount ? " and "
+                                                   : ", ") +
                std::to_string(level + 1) + " for " + name;
     }
     AddWrapped(page, frame, key + ".", top + kRulesParagraphGap, kRulesText.Size, false);
@@ -966,12 +1005,13 @@ void TBookLayout::LayoutSectionPage(std::size_t index)
     const int number = section.TitlePage;
     TRepPage& page = SetUpPage(number);
     const TPageTransform frame = m_geometry.Frame(number);
-    double top = AddWrapped(page, frame, SectionHeading(static_cast<int>(index) + 1, section.LevelIndex),
-                            kSectionHeading.Top, kSectionHeading.Size, true);
+    double top =
+        AddWrapped(page, frame, SectionHeading(static_cast<int>(index) + 1, section.LevelIndex),
+                   kSectionHeading.Top, kSectionHeading.Size, true);
     const int points = FontSize(kSectionHeading.Size, frame.Scale);
     top += kSectionGap;
-    AddLevelMark(page, frame.X(kBlockLeft + kBlockWidth / 2), frame.Y(top) + MarkRoom(points) * 0.75,
-                 points, section.LevelIndex);
+    AddLevelMark(page, frame.X(kBlockLeft + kBlockWidth / 2),
+                 frame.Y(top) + MarkRoom(points) * 0.75, points, section.LevelIndex);
     top += MarkRoom(points) / frame.Scale + kSectionGap;
     top = AddWrapped(page, frame, LevelDemands(section.LevelIndex), top, kRulesText.Size, true);
     const int last = section.FirstPuzzle + section.Count - 1;

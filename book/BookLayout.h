@@ -104,6 +104,32 @@ inline constexpr int kLevelMarks = 6;
 /// sizes when settings.Paper is none of them.
 TPageGeometry BookGeometry(const TBookSettings& settings);
 
+/// One book resolved from its settings once: its pages planned, its paper and geometry chosen
+/// and every text of its pages and of its document in page encoding. The layouts, the document
+/// settings and the success line read it rather than working it out from the settings again.
+struct TBookDescription
+{
+    TBookSettings Settings; ///< as given, with blank texts made empty (WithoutBlankTexts)
+    TBookPlan Plan;
+    TPageGeometry Geometry;
+    std::string Title;         ///< the title page's title: --title, else the level's title
+    std::string DocumentTitle; ///< the PDF's /Title: --title, else a print-ready book's Title
+    std::string Author;        ///< these five: empty when not given
+    std::string Publisher;
+    std::string Website;
+    std::string Edition;
+    std::string Isbn;
+    std::string RunningHead; ///< Title, with " - Volume N" for a volume
+};
+
+/// The description of the book `settings` describe, without checking them. Throws gq::Error for
+/// an unknown paper size or a text the pages cannot print.
+TBookDescription ResolveBook(const TBookSettings& settings);
+
+/// The description of the book `settings` describe, once CheckBookSettings and
+/// CheckPrintSettings accept them (their errors are thrown).
+TBookDescription DescribeBook(const TBookSettings& settings);
+
 /// The longest title and author a title page takes, in characters.
 inline constexpr std::size_t kMaxTitleLength = 120;
 inline constexpr std::size_t kMaxAuthorLength = 80;
@@ -201,7 +227,12 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bo
 class TBookLayout
 {
   public:
-    /// Throws gq::Error for an unknown paper size or a title or author the pages cannot print.
+    /// Lays out the book `book` describes.
+    TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
+                const puzzle::TPuzzleBatch& batch, const TBookDescription& book,
+                IBookProgress& progress);
+    /// Lays out the book `settings` describe (ResolveBook: not checked). Throws gq::Error for
+    /// an unknown paper size or a text the pages cannot print.
     TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                 const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
                 IBookProgress& progress);

@@ -153,16 +153,13 @@ class TRisingProgress final : public IBookProgress
 /// dictionary (a print-ready book always has a title); a print-ready book also says so, and
 /// carries its own keywords. They travel in the page stream, so that
 /// the stream alone makes the book's PDF again.
-void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& settings,
-                       const TBookLayout& layout)
+void ConfigureDocument(report::TPageStreamWriter& writer, const TBookDescription& book)
 {
     report::TDocumentSettings document;
-    document.PdfX = settings.PdfX;
-    document.Title = ToPageText(settings.Title, "the title");
-    if (document.Title.empty() && layout.Geometry().PrintReady())
-        document.Title = BookTitle(settings);
-    document.Author = ToPageText(settings.Author, "the author");
-    if (layout.Geometry().PrintReady()) {
+    document.PdfX = book.Settings.PdfX;
+    document.Title = book.DocumentTitle;
+    document.Author = book.Author;
+    if (book.Geometry.PrintReady()) {
         document.PrintReady = true;
         document.Keywords = std::string(kPrintReadyKeywords);
         // A book sold under the user's own name names no vendor: the program and its version
@@ -173,21 +170,21 @@ void ConfigureDocument(report::TPageStreamWriter& writer, const TBookSettings& s
     writer.SetDocumentSettings(std::move(document));
 }
 
-TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookSettings& settings,
+TBookFacts MakeFacts(const pdf::TRenderPDF& renderer, const TBookDescription& book,
                      const TBookLayout& layout)
 {
-    const TPageGeometry& geometry = layout.Geometry();
+    const TPageGeometry& geometry = book.Geometry;
+    const TBookPlan& plan = book.Plan;
     TBookFacts facts;
     facts.Paper = std::string(geometry.Paper().Name);
     facts.PageWidth = geometry.PageWidth();
     facts.PageHeight = geometry.PageHeight();
-    facts.Pages = layout.Plan().Total();
-    facts.NotesPages =
-        layout.Plan().NotesPages + static_cast<int>(layout.Plan().InnerNotesPages.size());
-    facts.Sections = layout.Plan().Sectioned ? static_cast<int>(layout.Plan().Sections.size()) : 0;
-    facts.BlankLastPage = layout.Plan().BlankPages > 0;
+    facts.Pages = plan.Total();
+    facts.NotesPages = plan.NotesPages + static_cast<int>(plan.InnerNotesPages.size());
+    facts.Sections = plan.Sectioned ? static_cast<int>(plan.Sections.size()) : 0;
+    facts.BlankLastPage = plan.BlankPages > 0;
     facts.PrintReady = geometry.PrintReady();
-    facts.PdfX = settings.PdfX;
+    facts.PdfX = book.Settings.PdfX;
     facts.InsideMargin = geometry.Margins().Inside;
     facts.SmallestText = layout.SmallestText();
     facts.ThinnestLine = layout.ThinnestLine() * 72.0 / report::TRenderDevice::kDpi;
@@ -294,9 +291,9 @@ void TBookMaker::DeleteOldPages()
 
 void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& userProgress)
 {
-    const TBookSettings settings = WithoutBlankTexts(givenSettings);
-    CheckBookSettings(settings);
-    CheckPrintSettings(settings);
+    // The book is resolved once; everything below reads this description.
+    const TBookDescription book = DescribeBook(givenSettings);
+    const TBookSettings& settings = book.Settings;
     Impl& m = *m_impl;
     CheckDocumentPath(settings.PdfPath); // a folder or device is refused before a name is made
     const std::string pdfPath = PdfPathFor(settings.PdfPath);
@@ -317,7 +314,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
     if (!report)
         throw gq::InternalError("the new report project has no Report1");
-    const int pageCount = BookPageCount(settings);
+    const int pageCount = book.Plan.Total();
     for (int n = 2; n <= pageCount; ++n)
         report->AddPage();
     for (int n = 1; n < pageCount; ++n) {
@@ -331,13 +328,13 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
         page->SetGotoPage(next);
     }
 
-    TBookLayout layout(project, m.QJ1, *m.Batch, settings, progress);
+    TBookLayout layout(project, m.QJ1, *m.Batch, book, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
     layout.LayoutFrontMatter(pdf::SystemClockNow().Year);
     layout.LayoutPuzzlePages();
     layout.LayoutAnswerPages();
     layout.LayoutNotesPages();
-    ConfigureDocument(m.PageStreamWriter1, settings, layout);
+    ConfigureDocument(m.PageStreamWriter1, book);
 
     progress.SetCaption("Save file to disk,Please wait");
     progress.SetProgress(50);
@@ -369,7 +366,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
     streamFile.Commit(TReplace::Always);
     closing.Finish();
-    m.Facts = MakeFacts(m.RenderPDF, settings, layout);
+    m.Facts = MakeFacts(m.RenderPDF, book, layout);
     progress.SetProgress(100);
     progress.SetCaption("Done");
     progress.Completed(pdfPath);

@@ -1,6 +1,7 @@
 #include "book/BookLayout.h"
 
 #include "book/Publisher.h"
+#include "gq/Error.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
 
@@ -257,6 +258,57 @@ TEST_F(BookLayoutTest, EveryItemStaysInsideThePrintableArea)
                     << per << " per page, page " << n;
             }
     }
+}
+
+} // namespace
+} // namespace gq::book
+
+namespace gq::book
+{
+namespace
+{
+
+// A book is resolved once into the texts, plan and paper every later step reads.
+TEST(DescribeBookTest, ResolvesTextsPlanAndPaperOnce)
+{
+    TBookSettings plain;
+    const TBookDescription plainBook = DescribeBook(plain);
+    EXPECT_EQ(plainBook.Title, "Very Easy Sudoku");
+    EXPECT_EQ(plainBook.DocumentTitle, ""); // a plain book names no title it was not given
+    EXPECT_FALSE(plainBook.Geometry.PrintReady());
+    EXPECT_EQ(plainBook.Plan.Total(), BookPageCount(plain));
+
+    TBookSettings publisher;
+    publisher.PrintReady = true;
+    publisher.Paper = "6x9";
+    publisher.Title = "Caf\xC3\xA9 Puzzles";
+    publisher.Author = "   "; // blank: none
+    publisher.Volume = 3;
+    publisher.Isbn = "978-1-4028-9462-6";
+    const TBookDescription book = DescribeBook(publisher);
+    EXPECT_EQ(book.Title, "Caf\xE9 Puzzles"); // page encoding
+    EXPECT_EQ(book.DocumentTitle, book.Title);
+    EXPECT_EQ(book.RunningHead, "Caf\xE9 Puzzles - Volume 3");
+    EXPECT_EQ(book.Author, "");
+    EXPECT_EQ(book.Settings.Author, "");
+    EXPECT_EQ(book.Isbn, "978-1-4028-9462-6");
+    EXPECT_TRUE(book.Geometry.PrintReady());
+    EXPECT_EQ(book.Geometry.Paper().Name, "6x9");
+    EXPECT_EQ(book.Plan.Total(), BookPageCount(publisher));
+
+    TBookSettings untitled;
+    untitled.PdfX = true;
+    untitled.LevelIndex = 3;
+    EXPECT_EQ(DescribeBook(untitled).DocumentTitle, "Hard Sudoku");
+
+    // Describing checks the settings; resolving alone does not.
+    TBookSettings wrong = publisher;
+    wrong.Isbn = "978-1-4028-9462-7";
+    EXPECT_THROW(DescribeBook(wrong), Error);
+    EXPECT_NO_THROW(ResolveBook(wrong));
+    wrong = publisher;
+    wrong.Paper = "b5";
+    EXPECT_THROW(ResolveBook(wrong), Error);
 }
 
 } // namespace
