@@ -22,7 +22,7 @@ TPlanFile FullPlan()
     TBookSettings& s = plan.Settings;
     s.Title = "Sudoku \"Café\" \\ Road";
     s.Author = "R. Quill";
-    s.Publisher = "Velmora Press";
+    s.Publisher = "Harbour Lane Press";
     s.Website = "https://example.org/books";
     s.Edition = "First edition";
     s.Isbn = "978-0-306-40615-7";

@@ -30,7 +30,7 @@ TEST_F(PlanCliTest, ASavedPlanMakesTheSameBookAgain)
     // A print-ready book of several levels, every text of its front matter set.
     Result sectioned = Cli("book --quiet --seed 7 --paper 6x9 --per-page 2 --answers-per-page 6 "
                            "--volume 2 --title 'Four \"Roads\"' --author 'R. Quill' "
-                           "--publisher 'Velmora Press' --isbn 978-0-306-40615-7 "
+                           "--publisher 'Harbour Lane Press' --isbn 978-0-306-40615-7 "
                            "--section easy:4 --section hard:2 --section very-easy:2 "
                            "--save-plan four.toml c.pdf",
                            kEpoch);
