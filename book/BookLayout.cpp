@@ -509,16 +509,10 @@ std::string BookTitle(const TBookSettings& settings)
 TBookDescription ResolveBook(const TBookSettings& givenSettings)
 {
     const TBookSettings settings = WithoutBlankTexts(givenSettings);
-    const TBookPlan plan = PlanBook(settings);
-    const TPaper* paper = FindPaper(settings.Paper);
-    if (!paper)
-        throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
-                    PaperNameList());
     TBookDescription book{
         settings,
-        plan,
-        settings.IsPrintReady() ? TPageGeometry::PrintReady(*paper, plan.Total())
-                                : TPageGeometry::Plain(*paper),
+        PlanBook(settings),
+        BookGeometry(settings),
         ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title"),
         ToPageText(settings.Title, "the title"),
         ToPageText(settings.Author, "the author"),

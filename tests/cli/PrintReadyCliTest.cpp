@@ -1,6 +1,6 @@
 // Print-ready books made by gridquill-cli, checked with the readers a print-on-demand service
 // uses (poppler's pdfinfo, pdffonts and pdftotext, qpdf), and every grid read back from the PDF.
-#include "CliRunner.h"
+#include "MutoolTrace.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -505,9 +505,7 @@ TEST_F(PrintReadyCliTest, TheGutterGrowsWithThePageCount)
     Outcome made = Book("--pages 200 --per-page 4 --paper a4 --print-ready", "big.pdf");
     ASSERT_EQ(made.Exit, 0) << made.Out;
     EXPECT_NE(made.Out.find("404 pages (last page blank), grids "), std::string::npos) << made.Out;
-    EXPECT_NE(made.Out.find(" in, inside margin 0.625 in"),
-              std::string::npos)
-        << made.Out;
+    EXPECT_NE(made.Out.find(" in, inside margin 0.625 in"), std::string::npos) << made.Out;
     EXPECT_NE(PageText(Path("big.pdf"), 403).find("Sudoku #800 - page 203"), std::string::npos);
 }
 
@@ -834,33 +832,15 @@ TEST_F(PrintReadyCliTest, AMissingBoldFaceIsNamedAndNoBookIsWritten)
 }
 
 /// A short stroke of a level mark as `mutool trace` reports it, PDF points (y up).
-struct Stroke
+/// The stroked segments under 10 pt long of every page.
+std::vector<std::vector<gq::test::Segment>> ShortStrokes(const std::string& pdf)
 {
-    double X1, Y1, X2, Y2, Width;
-};
-
-/// The strokes under 10 pt long of every page.
-std::vector<std::vector<Stroke>> ShortStrokes(const std::string& pdf)
-{
-    std::vector<std::vector<Stroke>> pages;
-    std::istringstream lines(Shell("mutool trace '" + pdf + "' 2>/dev/null").Out);
-    auto number = [](const std::string& line, const std::string& name) {
-        const std::size_t at = line.find(" " + name + "=\"");
-        return at == std::string::npos ? 0.0 : std::stod(line.substr(at + name.size() + 3));
-    };
-    double width = 0, x = 0, y = 0;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find("<page ") != std::string::npos)
-            pages.emplace_back();
-        else if (line.find("<stroke_path ") != std::string::npos)
-            width = number(line, "linewidth");
-        else if (line.find("<moveto ") != std::string::npos)
-            x = number(line, "x"), y = number(line, "y");
-        else if (line.find("<lineto ") != std::string::npos && !pages.empty()) {
-            const double x2 = number(line, "x"), y2 = number(line, "y");
-            if (std::hypot(x2 - x, y2 - y) < 10)
-                pages.back().push_back({x, y, x2, y2, width});
-        }
+    std::vector<std::vector<gq::test::Segment>> pages;
+    for (const gq::test::PageInk& page : gq::test::TraceInk(pdf)) {
+        pages.emplace_back();
+        for (const gq::test::Segment& segment : page.Segments)
+            if (segment.Stroked && segment.Length() < 10)
+                pages.back().push_back(segment);
     }
     return pages;
 }
@@ -917,7 +897,7 @@ TEST_F(PrintReadyCliTest, ABookOfSectionsReadsBackAsItsContentsSay)
     // with those pages and solving them.
     std::vector<PdfPage> read = ReadPages(gq::book::ReadWholeFile(pdf));
     ASSERT_EQ(static_cast<int>(read.size()), pages);
-    const std::vector<std::vector<Stroke>> strokes = ShortStrokes(pdf);
+    const std::vector<std::vector<gq::test::Segment>> strokes = ShortStrokes(pdf);
     ASSERT_EQ(static_cast<int>(strokes.size()), pages);
     std::map<int, Grid> puzzles, answers;
     std::vector<int> order;
@@ -939,7 +919,7 @@ TEST_F(PrintReadyCliTest, ABookOfSectionsReadsBackAsItsContentsSay)
             // heavier than the outlines) for the level's rank, outlined squares for the rest.
             std::set<long> filled;
             int sides = 0;
-            for (const Stroke& s : strokes[i]) {
+            for (const gq::test::Segment& s : strokes[i]) {
                 if (s.Y1 <= grid.Top || s.Y1 > grid.Top + 24 || s.X1 < grid.Left ||
                     s.X2 > grid.Right)
                     continue;
