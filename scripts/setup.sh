@@ -19,9 +19,16 @@ packages=(
     libtomlplusplus-dev  # reads and writes book plan files
     zlib1g-dev  # compresses the content streams of print-ready books
     libharfbuzz-dev  # hb-subset makes the font subsets embedded in print-ready books
+    libqpdf-dev  # reads the page count of an interior PDF for its cover
+    libzint-dev  # draws the ISBN's EAN-13 barcode on the back cover
+    nlohmann-json3-dev  # writes the explained steps of a puzzle as JSON
     qpdf poppler-utils
     ghostscript mupdf-tools  # outside readers the print-ready tests render and trace with
     librsvg2-bin  # rsvg-convert renders the icon in its PNG sizes
+    zbar-tools  # zbarimg reads the cover's barcode back in the cover tests
+    python3-jsonschema  # validates the explained steps against their JSON Schema
+    qqwing  # the peer generator the fresh-process benchmark runs side by side
+    ccache  # shares compiled objects between build folders
     # Making and checking the Debian package (tests/packaging); the package needs none of them.
     dpkg-dev lintian desktop-file-utils appstream man-db
 )
