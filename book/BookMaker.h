@@ -50,6 +50,8 @@ struct TBookFacts
     double GridInches = 0;   ///< width of the smallest puzzle grid on the page, inches
     std::vector<std::string> EmbeddedFonts; ///< base font names
     std::vector<std::string> OtherFonts;    ///< fonts the PDF names but does not hold
+    std::string CoverPath;    ///< the cover made with the book; empty when none was asked for
+    std::string CoverSummary; ///< the cover's size, spine width and spine text, one line
 };
 
 /// Makes books. Owns, for its whole life, the grid model, the grid control, the report project

@@ -34,6 +34,17 @@ void CheckBookSettings(const TBookSettings& settings)
         kAnswersPerPageChoices.end())
         throw Error("an answer page holds 4, 6 or 9 answers, not " +
                     std::to_string(settings.AnswersPerPage));
+    if (settings.WorkedSolutions < 0 || settings.WorkedSolutions > kMaxWorkedSolutions)
+        throw Error("a book has 0 to " + std::to_string(kMaxWorkedSolutions) +
+                    " worked solutions, not " + std::to_string(settings.WorkedSolutions));
+    if (settings.Cover.Make) {
+        if (std::ranges::find(kCoverServices, settings.Cover.Service) == kCoverServices.end())
+            throw Error("there is no cover service \"" + settings.Cover.Service +
+                        "\"; the services are kdp, ingramspark and lulu");
+        if (std::ranges::find(kCoverStocks, settings.Cover.Stock) == kCoverStocks.end())
+            throw Error("there is no paper stock \"" + settings.Cover.Stock +
+                        "\"; the stocks are white and cream");
+    }
     if (settings.AnswersPerPage != 4 && !settings.IsPrintReady())
         throw Error("answer pages of " + std::to_string(settings.AnswersPerPage) +
                     " answers are made only in print-ready books");

@@ -33,6 +33,25 @@ struct TSection
     bool operator==(const TSection&) const = default;
 };
 
+/// Print-on-demand services a cover can be made for, and the paper stocks they print on.
+inline constexpr std::array<std::string_view, 3> kCoverServices = {"kdp", "ingramspark", "lulu"};
+inline constexpr std::array<std::string_view, 2> kCoverStocks = {"white", "cream"};
+
+/// A full-wrap cover made with the book, for one service and paper stock.
+struct TCoverChoice
+{
+    bool Make = false;           ///< make the cover after the book
+    std::string Path;            ///< where; empty: "NAME-cover.pdf" beside the book
+    std::string Service = "kdp"; ///< one of kCoverServices
+    std::string Stock = "white"; ///< one of kCoverStocks
+    std::string Blurb;           ///< UTF-8 text of the back cover; may be empty
+    bool operator==(const TCoverChoice&) const = default;
+};
+
+/// Worked solutions a book may have: one for the first puzzle of each of up to this many
+/// sections (or the first puzzles of a book of one level).
+inline constexpr int kMaxWorkedSolutions = 6;
+
 /// File name of the page stream in the user's private temporary folder (PrivateTempFolder,
 /// book/TempFolder.h; the window falls back to the current folder when no folder can be made).
 inline constexpr std::string_view kPageStreamName = "velmoraquill.pgs";
@@ -72,13 +91,24 @@ struct TBookSettings
     /// sections, LevelIndex and PageCount are not used, and the book is print-ready.
     std::vector<TSection> Sections;
     int AnswersPerPage = 4; ///< one of kAnswersPerPageChoices; not 4 only in print-ready books
+    /// A "Hints" section before the answers: where to look first in each puzzle. Implies
+    /// PrintReady.
+    bool Hints = false;
+    /// 0..kMaxWorkedSolutions puzzles solved step by step in a "Worked solutions" section.
+    /// Not 0 implies PrintReady.
+    int WorkedSolutions = 0;
+    /// Each answer names its puzzle's hardest technique under the grid. Implies PrintReady.
+    bool AnswerNotes = false;
+    TCoverChoice Cover; ///< the cover made with the book (Cover.Make)
 
     bool operator==(const TBookSettings&) const = default;
 
-    /// True for a print-ready book: PrintReady, PdfX, BoldGivens, LargePrint or sections.
+    /// True for a print-ready book: PrintReady, PdfX, BoldGivens, LargePrint, sections, hints,
+    /// worked solutions or answer notes.
     bool IsPrintReady() const
     {
-        return PrintReady || PdfX || BoldGivens || LargePrint || !Sections.empty();
+        return PrintReady || PdfX || BoldGivens || LargePrint || !Sections.empty() || Hints ||
+               WorkedSolutions > 0 || AnswerNotes;
     }
     /// True when the givens of the puzzle pages are set bold: BoldGivens or LargePrint.
     bool HasBoldGivens() const { return BoldGivens || LargePrint; }
