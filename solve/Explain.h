@@ -13,7 +13,8 @@ namespace gq::solve
 /// A Sudoku grid in row-major order: cell = (row - 1) * 9 + (col - 1); 0 is an open cell.
 using Grid = std::array<std::uint8_t, 81>;
 
-/// Candidates of every cell: bit d (1..9) set while digit d is still possible there.
+/// Candidates of every cell: bit d (1..9), that is `1u << d`, set while digit d is still possible
+/// there; bit 0 is never set.
 using Candidates = std::array<std::uint16_t, 81>;
 
 /// The human techniques, in the fixed order in which they are tried: at every step the first
