@@ -88,7 +88,9 @@ std::string Summary(const TStep& step)
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     line += "  " + name;
-    if (step.Place.empty() && !step.Digits.empty()) {
+    // Chains over several digits are told by their sentence; the digit list would not help.
+    const bool manyDigitChain = step.Kind == Technique::XYChain || step.Kind == Technique::AIC;
+    if (step.Place.empty() && !step.Digits.empty() && !manyDigitChain) {
         line += " {";
         for (std::size_t i = 0; i < step.Digits.size(); ++i)
             line += (i ? "," : "") + std::to_string(step.Digits[i]);

@@ -8,6 +8,7 @@
 #include "book/PuzzleMaker.h"
 #include "book/TerminalText.h"
 #include "gq/Error.h"
+#include "ExplainCommand.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
 
@@ -298,6 +299,9 @@ struct Options
     std::string Plan;     ///< --plan: the file the settings start from; empty: none
     std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
     std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
+    bool Explain = false;        ///< puzzle --explain: print the steps that solve it
+    bool Json = false;           ///< puzzle --explain --json: the steps as JSON only
+    std::optional<std::string> Grid; ///< puzzle --explain --grid: the puzzle to explain
     bool IsGiven(const char* name) const { return Given.contains(name); }
 };
 
@@ -488,6 +492,17 @@ int RunRender(const Options& options)
 
 int RunPuzzle(const Options& options)
 {
+    if ((options.Json || options.Grid) && !options.Explain)
+        throw UsageError(std::string(options.Json ? "--json" : "--grid") +
+                         " works with --explain only");
+    if (options.Grid) {
+        solve::Grid givens{};
+        if (auto fault = cli::GridFault(*options.Grid, givens))
+            throw UsageError(*fault);
+        if (!options.Json)
+            PrintGrid(std::cout, *options.Grid);
+        return cli::PrintExplanation(givens, options.Json, std::cout, std::cerr);
+    }
     int levelIndex = puzzle::LevelIndexOfName(options.Level);
     puzzle::TRandom random;
     if (options.Seed)
@@ -503,6 +518,16 @@ int RunPuzzle(const Options& options)
     puzzle::TPuzzleBatch batch;
     maker.BuildPuzzleBatch(settings, batch);
 
+    if (options.Explain) {
+        solve::Grid givens{};
+        if (auto fault = cli::GridFault(batch.Puzzles[1], givens))
+            throw std::runtime_error("the drawn puzzle cannot be explained: " + *fault);
+        if (!options.Json) {
+            std::cout << puzzle::Levels()[levelIndex].Caption << "\n\n";
+            PrintGrid(std::cout, batch.Puzzles[1]);
+        }
+        return cli::PrintExplanation(givens, options.Json, std::cout, std::cerr);
+    }
     std::cout << puzzle::Levels()[levelIndex].Caption << "\n\n";
     PrintGrid(std::cout, batch.Puzzles[1]);
     std::cout << "\nSolution:\n\n";
@@ -707,6 +732,11 @@ int Run(int argc, char** argv)
         ->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
         ->transform(kDecimalNumber)
         ->check(kSeedCheck);
+    puzzleCommand->add_flag("--explain", options.Explain,
+                            "print the steps that solve the puzzle, one technique each");
+    puzzleCommand->add_flag("--json", options.Json, "with --explain: the steps as a JSON array");
+    puzzleCommand->add_option("--grid", options.Grid,
+                              "with --explain: the puzzle to explain, 81 digits or dots");
 
     const std::pair<CLI::App*, std::string_view> commands[] = {
         {bookCommand, "writes one file"},

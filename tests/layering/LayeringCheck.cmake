@@ -8,6 +8,7 @@ cmake_minimum_required(VERSION 3.25)
 
 # One public header per folder, standing for the whole folder.
 set(header_puzzle puzzle/TQJ.h)
+set(header_solve solve/Explain.h)
 set(header_widgets widgets/TPICSD33.h)
 set(header_report report/RepProject.h)
 set(header_pdf pdf/RenderPDF.h)
@@ -16,6 +17,7 @@ set(header_tools tools/Solver.h)
 set(header_app app/desktop/BookRun.h)
 # One private header of each folder that has them: its own library sees it, no other does.
 set(private_puzzle puzzle/BankData.h)
+set(private_solve solve/Engine.h)
 set(private_pdf pdf/SfntTables.h)
 set(private_book book/TextEncoding.h)
 
