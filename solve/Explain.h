@@ -80,6 +80,7 @@ struct TStep
     Technique Kind = Technique::FullHouse;
     std::string Unit;                  ///< "row 3", "column 5", "box 4"; "" when no single unit
     std::vector<int> Cells;            ///< the cells the pattern is made of (shaded in diagrams)
+    std::vector<int> Digits;           ///< the digits the pattern is about, ascending
     std::vector<TCellDigit> Place;     ///< placements (singles)
     std::vector<TCellDigit> Eliminate; ///< candidate eliminations
     std::string Text; ///< the sentence for people: "Row 3 has one place left for 7: r3c5"
@@ -93,6 +94,12 @@ struct TExplanation
     int Tier = 0;                     ///< highest tier used, 0 when no step was needed
     std::optional<Technique> Hardest; ///< the latest technique in the order that was used
 };
+
+/// One line for a list of steps, without its number: what the step does, then the technique,
+/// its digits and its unit: "r3c5 = 7  hidden single (row 3)",
+/// "r5c1, r6c3 -7  naked pair {2,7} (box 4)". Eliminations are grouped by digit, ascending:
+/// "r1c1, r1c2 -3; r1c2 -5".
+std::string Summary(const TStep& step);
 
 /// Explains `givens` with the grader's techniques, in the grader's order. Givens that clash
 /// give no steps and Solved = false.

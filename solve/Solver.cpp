@@ -1,8 +1,8 @@
-#include "tools/Solver.h"
+#include "solve/Solver.h"
 
 #include <bit>
 
-namespace gq::tools
+namespace gq::solve
 {
 
 namespace
@@ -203,4 +203,4 @@ bool Solver::RandomSolution(const Grid& puzzle, Rng& rng, Grid& out)
     return RandomSearch(s, rng, out);
 }
 
-} // namespace gq::tools
+} // namespace gq::solve
