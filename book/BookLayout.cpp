@@ -1378,7 +1378,8 @@ struct TWorkedColumns
 TWorkedColumns WorkedColumns(const TPageGeometry& geometry)
 {
     TWorkedColumns columns;
-    const double block = geometry.BlockWidth();
+    // The grids' outer lines stand half a pen inside the text block.
+    const double block = geometry.BlockWidth() - 2 * HalfPen(kPrintReadyThickLine);
     columns.Count = std::max(1, static_cast<int>((block + kStepColumnGap) /
                                                  (kDiagram + kDiagramGap + kLeastStepText +
                                                   kStepColumnGap)));
@@ -1503,12 +1504,14 @@ void TBookLayout::LayoutWorkedPages()
         const TWorkedPage& spec = pages[p];
         const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
         TRepPage& page = SetUpPage(number);
-        const double left = m_geometry.BlockLeft(number);
+        const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
+        const double right = m_geometry.BlockLeft(number) + m_geometry.BlockWidth() -
+                             HalfPen(kPrintReadyThickLine);
         const double blockTop = m_geometry.Margins().Top;
         // Page inches, but for the running head, whose layout top lands on the block's top.
         TPageTransform headFrame;
         headFrame.OffsetY = blockTop - kPageTitle.Top;
-        AddPageTitle(page, headFrame, number, left, left + m_geometry.BlockWidth());
+        AddPageTitle(page, headFrame, number, left, right);
         const std::string heading =
             "Worked solution: Sudoku #" + std::to_string(spec.Puzzle) +
             (spec.Puzzle == lastPuzzle ? " (continued)"
