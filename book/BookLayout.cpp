@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <tuple>
 
 namespace gq::book
 {
@@ -178,6 +179,8 @@ constexpr int kPageNumberSize = 9;
 constexpr double kLabelLineHeight = 1.25;
 /// The least room between a print-ready grid's frame and any text, inches (4 pt).
 constexpr double kGridClearance = 4.0 / 72;
+/// The answer notes' size, points on a Letter page.
+constexpr int kAnswerNoteSize = 9;
 
 /// Nothing printed in a print-ready book is smaller than this (points).
 constexpr int kMinPrintReadyText = 7;
@@ -275,6 +278,32 @@ std::vector<std::string> RulesText(bool candidates)
 
 } // namespace
 
+std::vector<std::string> BreakLines(std::string_view text, double width,
+                                    const std::function<double(const std::string&)>& wide)
+{
+    // Greedy by words; a word wider than the line on its own is broken between characters.
+    std::vector<std::string> lines(1);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        std::string word(text.substr(at, end == std::string_view::npos ? end : end - at));
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+        if (wide(longer) <= width) {
+            lines.back() = std::move(longer);
+            continue;
+        }
+        if (!lines.back().empty())
+            lines.emplace_back();
+        for (char c : word) {
+            if (!lines.back().empty() && wide(lines.back() + c) > width)
+                lines.emplace_back();
+            lines.back() += c;
+        }
+    }
+    return lines;
+}
+
 int RoundUp(double x)
 {
     auto t = static_cast<std::int64_t>(x);
@@ -289,7 +318,7 @@ std::string CellText(std::string_view text, int x, int y)
     return std::string(1, text[position - 1]);
 }
 
-TBookPlan PlanBook(const TBookSettings& settings)
+TBookPlan PlanBook(const TBookSettings& settings, int workedPages)
 {
     TBookPlan plan;
     plan.PerPage = settings.PuzzlesPerPage;
@@ -328,6 +357,32 @@ TBookPlan PlanBook(const TBookSettings& settings)
             plan.PuzzlePages += run.PuzzlePages;
             first += section.Count;
             plan.Sections.push_back(run);
+        }
+        toRightHand();
+        plan.FirstAnswerPage = page;
+    }
+    const int hintPages = settings.Hints ? RoundUp(static_cast<double>(plan.Puzzles()) /
+                                                   kHintLinesPerPage)
+                                         : 0;
+    if (hintPages > 0 || workedPages > 0) {
+        // The learning sections open on right-hand pages after the puzzles, and the answers
+        // after them; a notes page fills a left-hand page before each where needed.
+        int page = plan.FirstAnswerPage;
+        auto toRightHand = [&plan, &page] {
+            if (page % 2 == 0) {
+                plan.InnerNotesPages.push_back(page++);
+                ++plan.SectionPages;
+            }
+        };
+        for (auto [count, first, pages] :
+             {std::tuple{hintPages, &plan.FirstHintPage, &plan.HintPages},
+              std::tuple{workedPages, &plan.FirstWorkedPage, &plan.WorkedPages}}) {
+            if (count == 0)
+                continue;
+            toRightHand();
+            *first = page;
+            *pages = count;
+            page += count;
         }
         toRightHand();
         plan.FirstAnswerPage = page;
@@ -417,14 +472,17 @@ void CheckPrintSettings(const TBookSettings& settings)
         IsbnDigits(settings.Isbn);
 }
 
-TPageGeometry BookGeometry(const TBookSettings& settings)
+TPageGeometry BookGeometry(const TBookSettings& settings) { return BookGeometry(settings, 0); }
+
+TPageGeometry BookGeometry(const TBookSettings& settings, int pageCount)
 {
     const TPaper* paper = FindPaper(settings.Paper);
     if (!paper)
         throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
                     PaperNameList());
     if (settings.IsPrintReady())
-        return TPageGeometry::PrintReady(*paper, PlanBook(settings).Total());
+        return TPageGeometry::PrintReady(*paper, pageCount > 0 ? pageCount
+                                                               : PlanBook(settings).Total());
     return TPageGeometry::Plain(*paper);
 }
 
@@ -506,13 +564,14 @@ std::string BookTitle(const TBookSettings& settings)
     return from.substr(from.find(" - ") + 3) + " to " + caption(last);
 }
 
-TBookDescription ResolveBook(const TBookSettings& givenSettings)
+TBookDescription ResolveBook(const TBookSettings& givenSettings, int workedPages)
 {
     const TBookSettings settings = WithoutBlankTexts(givenSettings);
+    const TBookPlan plan = PlanBook(settings, workedPages);
     TBookDescription book{
         settings,
-        PlanBook(settings),
-        BookGeometry(settings),
+        plan,
+        BookGeometry(settings, plan.Total()),
         ToPageText(settings.Title.empty() ? BookTitle(settings) : settings.Title, "the title"),
         ToPageText(settings.Title, "the title"),
         ToPageText(settings.Author, "the author"),
@@ -773,6 +832,24 @@ void TBookLayout::AddCentredLabel(const GridBlock& grid, const std::string& text
     m_smallestText = std::min(m_smallestText, points);
 }
 
+void TBookLayout::AddAnswerNote(const GridBlock& grid, const std::string& text, int points)
+{
+    const TPageTransform& frame = grid.Frame;
+    const double width = frame.Length(9 * grid.C);
+    while (points > kMinPrintReadyText && Measure(text, points) > width)
+        --points;
+    auto* item = grid.Page->AddChildControl<TRepText>("TitleText");
+    item->SetText(text);
+    item->SetLeft(frame.X(grid.X0));
+    item->SetWidth(width);
+    item->SetTop(frame.Y(grid.Y0 + 9 * grid.C) + HalfPen(LineWidth(true, grid.Large)) +
+                 kGridClearance);
+    item->SetFontSize(points);
+    item->SetFontName(m_fontName);
+    item->SetFontJustify(report::TPrintJustify::pjCenter);
+    m_smallestText = std::min(m_smallestText, points);
+}
+
 void TBookLayout::AddLevelMark(TRepPage& page, double centre, double foot, int points,
                                int levelIndex)
 {
@@ -845,31 +922,20 @@ void TBookLayout::AddCandidates(const GridBlock& b, int x, int y, int size)
     }
 }
 
+std::vector<std::string> TBookLayout::WrapLines(std::string_view text, int points,
+                                                double width) const
+{
+    return BreakLines(text, width, [this, points](const std::string& t) {
+        return Measure(t, points);
+    });
+}
+
 double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std::string_view text,
                                double top, int size, bool centred)
 {
     const int points = FontSize(size, frame.Scale);
-    const double width = frame.Length(kBlockWidth) * 0.98;
-    // Greedy by words; a word wider than the block on its own is broken between characters.
-    std::vector<std::string> lines(1);
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find(' ', at);
-        std::string word(text.substr(at, end == std::string_view::npos ? end : end - at));
-        at = end == std::string_view::npos ? text.size() : end + 1;
-        std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
-        if (Measure(longer, points) <= width) {
-            lines.back() = std::move(longer);
-            continue;
-        }
-        if (!lines.back().empty())
-            lines.emplace_back();
-        for (char c : word) {
-            if (!lines.back().empty() && Measure(lines.back() + c, points) > width)
-                lines.emplace_back();
-            lines.back() += c;
-        }
-    }
+    const std::vector<std::string> lines =
+        WrapLines(text, points, frame.Length(kBlockWidth) * 0.98);
     const double step = size / 60.0 * 1.15;
     for (const std::string& line : lines) {
         TRepText& item =
@@ -978,6 +1044,10 @@ void TBookLayout::LayoutContentsPage()
         entry(SectionHeading(static_cast<int>(i) + 1, section.LevelIndex), section.TitlePage,
               section.LevelIndex);
     }
+    if (m_plan.HintPages > 0)
+        entry("Hints", m_plan.FirstHintPage, -1);
+    if (m_plan.WorkedPages > 0)
+        entry("Worked solutions", m_plan.FirstWorkedPage, -1);
     entry("Answers", m_plan.FirstAnswerPage, -1);
     std::string key = "The six small squares under each puzzle's number show its level: the "
                       "filled ones count";
@@ -1115,6 +1185,14 @@ void TBookLayout::LayoutAnswerPages()
     // A single-level book of four answers a page draws the grids of its last page whether it
     // has those puzzles or not, as it always has; other layouts draw the answers there are.
     const int last = !m_plan.Sectioned && perPage == 4 ? R * perPage : m_plan.Puzzles();
+    // Answer notes are set at kAnswerNoteSize scaled, no smaller than print-ready text.
+    auto noteSize = [this](const TPageTransform& frame) {
+        return m_answerNotes && m_aids ? FontSize(kAnswerNoteSize, frame.Scale) : 0;
+    };
+    auto noteRoom = [&noteSize](const TPageTransform& frame) {
+        const int points = noteSize(frame);
+        return points > 0 ? kGridClearance + points * kLabelLineHeight / 72 : 0.0;
+    };
     for (int k = 1; k <= layout.GridCount; ++k)
         for (int a = 1; a <= R; ++a) {
             if (k == 1)
@@ -1131,6 +1209,8 @@ void TBookLayout::LayoutAnswerPages()
             }
             const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
             const bool stored = n <= puzzle::TPuzzleBatch::kCapacity;
+            // An answer note stands under the grid above: a label keeps clear of it too.
+            const double noted = k > layout.Columns ? noteRoom(frame) : 0;
             // The givens of every print-ready answer are bold, the digits solved regular.
             const GridBlock grid{
                 &page,
@@ -1155,7 +1235,7 @@ void TBookLayout::LayoutAnswerPages()
                         ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
                         : frame.Y(layout.Grids[static_cast<std::size_t>(k - 1 - columns)].Y0 +
                                   9 * at.C) +
-                              half;
+                              half + noted;
                 const double foot = frame.Y(at.Y0) - half - kGridClearance;
                 const std::string label = AnswerLabel(n);
                 const int level = MarkLevel(n);
@@ -1165,9 +1245,12 @@ void TBookLayout::LayoutAnswerPages()
                 AddCentredLabel(grid, label, size, level);
             } else {
                 AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
-                             perPage != 4, Ceiling(layout, k, frame, kHeading));
+                             perPage != 4, Ceiling(layout, k, frame, kHeading) + noted);
             }
             AddGridBlock(grid);
+            if (noteSize(frame) > 0 && static_cast<std::size_t>(n) < m_aids->Explanations.size())
+                AddAnswerNote(grid, AnswerNote(m_aids->Explanations[static_cast<std::size_t>(n)]),
+                              noteSize(frame));
             if (k == std::min(layout.GridCount, last - perPage * (a - 1)))
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
@@ -1240,6 +1323,325 @@ void TBookLayout::LayoutNotesPages()
     // The blank last page: sized like the others, nothing printed on it.
     for (int blank = 0; blank < m_plan.BlankPages; ++blank)
         SetUpPage(first + m_plan.NotesPages + blank);
+}
+
+} // namespace gq::book
+
+// ---- Hints and worked solutions.
+
+namespace gq::book
+{
+
+namespace
+{
+
+constexpr TextSpot kHintLine{0.5, 1.3, 11}; // Top of the first line
+constexpr double kHintLineGap = 0.25;
+
+// Worked solutions are laid out in page inches, so that no paper makes them smaller.
+constexpr double kDiagram = 2.2;        // side of a step's grid: 3 x 3 candidates of 7 pt fit
+constexpr double kDiagramGap = 0.12;    // between a grid and its sentence
+constexpr double kStepColumnGap = 0.25; // between two columns of steps
+constexpr double kStepRowGap = 0.2;     // between two rows of steps
+constexpr double kLeastStepText = 1.0;  // the narrowest column a sentence is set in
+constexpr int kStepTextSize = 8;
+constexpr int kStepDigitSize = 11;
+constexpr int kWorkedHeadingSize = 14;
+constexpr double kWorkedHeadingTop = 0.3; // below the text block's top
+constexpr double kWorkedFirstRow = 0.7;   // likewise
+constexpr std::uint32_t kShade = 0xD9D9D9;
+
+double TextLineStep(int points) { return points / 60.0 * 1.15; }
+
+/// One step (or the closing line) of a worked solution on its page: its row's top below the
+/// text block's top, and its column.
+struct TWorkedBox
+{
+    int Step = 0; ///< index into the steps; Steps.size() for the line that logic stops
+    double Top = 0;
+    int Column = 0;
+};
+
+struct TWorkedPage
+{
+    int Puzzle = 0;
+    std::vector<TWorkedBox> Boxes;
+};
+
+struct TWorkedColumns
+{
+    int Count = 1;
+    double Width = 0;     ///< of one column
+    double TextWidth = 0; ///< of its sentences
+};
+
+TWorkedColumns WorkedColumns(const TPageGeometry& geometry)
+{
+    TWorkedColumns columns;
+    // The grids' outer lines stand half a pen inside the text block.
+    const double block = geometry.BlockWidth() - 2 * HalfPen(kPrintReadyThickLine);
+    columns.Count = std::max(1, static_cast<int>((block + kStepColumnGap) /
+                                                 (kDiagram + kDiagramGap + kLeastStepText +
+                                                  kStepColumnGap)));
+    columns.Width = (block - (columns.Count - 1) * kStepColumnGap) / columns.Count;
+    columns.TextWidth = columns.Width - kDiagram - kDiagramGap;
+    return columns;
+}
+
+/// The pages of the worked solutions: each puzzle opens a page; its steps fill rows of
+/// columns, a row as tall as its tallest grid or sentence.
+std::vector<TWorkedPage>
+PaginateWorked(const TLearningAids& aids, const TPageGeometry& geometry,
+               const std::function<std::size_t(const std::string&, double)>& lineCount)
+{
+    const TWorkedColumns columns = WorkedColumns(geometry);
+    const double bottom =
+        geometry.PageHeight() - geometry.Margins().Bottom - geometry.Margins().Top;
+    std::vector<TWorkedPage> pages;
+    for (const int number : aids.Worked) {
+        const solve::TExplanation& explanation =
+            aids.Explanations.at(static_cast<std::size_t>(number));
+        const std::size_t items = explanation.Steps.size() + (explanation.Solved ? 0 : 1);
+        pages.push_back({number, {}});
+        double top = kWorkedFirstRow;
+        for (std::size_t first = 0; first < items; first += columns.Count) {
+            double tall = 0;
+            for (std::size_t i = first; i < std::min(items, first + columns.Count); ++i) {
+                const bool stop = i == explanation.Steps.size();
+                const std::string text =
+                    stop ? std::string(kLogicStops)
+                         : StepSentence(static_cast<int>(i), explanation.Steps[i]);
+                const double lines =
+                    static_cast<double>(lineCount(text, columns.TextWidth)) *
+                    TextLineStep(kStepTextSize);
+                tall = std::max(tall, stop ? lines : std::max(kDiagram, lines));
+            }
+            if (top + tall > bottom && !pages.back().Boxes.empty()) {
+                pages.push_back({number, {}});
+                top = kWorkedFirstRow;
+            }
+            for (std::size_t i = first; i < std::min(items, first + columns.Count); ++i)
+                pages.back().Boxes.push_back(
+                    {static_cast<int>(i), top, static_cast<int>(i - first)});
+            top += tall + kStepRowGap;
+        }
+    }
+    return pages;
+}
+
+/// The text the grid of a step prints: PrintedGrid undone.
+std::string PrintedText(const solve::Grid& grid)
+{
+    std::string text(81, '0');
+    for (int r = 1; r <= 9; ++r)
+        for (int c = 1; c <= 9; ++c)
+            text[static_cast<std::size_t>((c - 1) * 9 + r - 1)] =
+                static_cast<char>('0' + grid[static_cast<std::size_t>((r - 1) * 9 + c - 1)]);
+    return text;
+}
+
+} // namespace
+
+int TBookLayout::WorkedPageCount(const TLearningAids& aids, const TPageGeometry& geometry,
+                                 const TTextMeasure& measure)
+{
+    auto lineCount = [&measure](const std::string& text, double width) {
+        return BreakLines(text, width, [&measure](const std::string& t) {
+            return measure ? measure(t, kStepTextSize)
+                           : 0.6 * static_cast<double>(t.size()) * kStepTextSize / 72;
+        }).size();
+    };
+    return static_cast<int>(PaginateWorked(aids, geometry, lineCount).size());
+}
+
+void TBookLayout::LayoutLearningPages()
+{
+    if (!m_aids)
+        return;
+    if (m_plan.HintPages > 0)
+        LayoutHintPages();
+    if (m_plan.WorkedPages > 0)
+        LayoutWorkedPages();
+}
+
+void TBookLayout::LayoutHintPages()
+{
+    const int puzzles = m_plan.Puzzles();
+    for (int p = 0; p < m_plan.HintPages; ++p) {
+        const int number = m_plan.FirstHintPage + p;
+        const TPageTransform frame = m_geometry.Frame(number);
+        TRepPage& page = SetUpPage(number);
+        AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
+        AddText(page, frame, p == 0 ? "Hints" : "Hints (continued)", kHeading.Left,
+                kHeading.Top, kHeading.Size);
+        for (int line = 0; line < kHintLinesPerPage; ++line) {
+            const int n = p * kHintLinesPerPage + line + 1;
+            if (n > puzzles)
+                break;
+            const auto at = static_cast<std::size_t>(n);
+            const std::string text =
+                at < m_aids->Explanations.size() ? HintLine(n, m_aids->Explanations[at]) : "";
+            AddText(page, frame, text, kHintLine.Left, kHintLine.Top + line * kHintLineGap,
+                    kHintLine.Size);
+        }
+        AddPageNumber(page, number);
+    }
+}
+
+void TBookLayout::LayoutWorkedPages()
+{
+    auto lineCount = [this](const std::string& text, double width) {
+        return WrapLines(text, kStepTextSize, width).size();
+    };
+    const std::vector<TWorkedPage> pages = PaginateWorked(*m_aids, m_geometry, lineCount);
+    if (static_cast<int>(pages.size()) != m_plan.WorkedPages)
+        throw gq::InternalError("the worked solutions take " + std::to_string(pages.size()) +
+                                " pages, but the book planned " +
+                                std::to_string(m_plan.WorkedPages));
+    const TWorkedColumns columns = WorkedColumns(m_geometry);
+    int lastPuzzle = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        const TWorkedPage& spec = pages[p];
+        const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
+        TRepPage& page = SetUpPage(number);
+        const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
+        const double right = m_geometry.BlockLeft(number) + m_geometry.BlockWidth() -
+                             HalfPen(kPrintReadyThickLine);
+        const double blockTop = m_geometry.Margins().Top;
+        // Page inches, but for the running head, whose layout top lands on the block's top.
+        TPageTransform headFrame;
+        headFrame.OffsetY = blockTop - kPageTitle.Top;
+        AddPageTitle(page, headFrame, number, left, right);
+        const std::string heading =
+            "Worked solution: Sudoku #" + std::to_string(spec.Puzzle) +
+            (spec.Puzzle == lastPuzzle ? " (continued)"
+                                       : " - page " +
+                                             std::to_string(m_plan.PageOfPuzzle(spec.Puzzle)));
+        lastPuzzle = spec.Puzzle;
+        AddText(page, TPageTransform{}, heading, left, blockTop + kWorkedHeadingTop,
+                kWorkedHeadingSize);
+
+        const solve::TExplanation& explanation =
+            m_aids->Explanations.at(static_cast<std::size_t>(spec.Puzzle));
+        const solve::Grid givens =
+            PrintedGrid(m_batch.Puzzles[static_cast<std::size_t>(spec.Puzzle)]);
+        // The state before the page's first step: the steps before it replayed.
+        solve::Grid grid = givens;
+        solve::Candidates candidates = solve::StartingCandidates(givens);
+        const int firstStep = spec.Boxes.empty() ? 0 : spec.Boxes.front().Step;
+        for (int i = 0; i < firstStep; ++i)
+            solve::Apply(explanation.Steps[static_cast<std::size_t>(i)], grid, candidates);
+        for (const TWorkedBox& box : spec.Boxes) {
+            const double x = left + box.Column * (columns.Width + kStepColumnGap);
+            const double top = blockTop + box.Top;
+            if (box.Step == static_cast<int>(explanation.Steps.size())) {
+                double lineTop = top;
+                for (const std::string& line :
+                     WrapLines(kLogicStops, kStepTextSize, columns.Width))
+                    AddText(page, TPageTransform{}, line, x, lineTop, kStepTextSize),
+                        lineTop += TextLineStep(kStepTextSize);
+                continue;
+            }
+            const solve::TStep& step = explanation.Steps[static_cast<std::size_t>(box.Step)];
+            AddWorkedStep(page, givens, grid, candidates, step, StepSentence(box.Step, step), x,
+                          top, columns.TextWidth);
+            solve::Apply(step, grid, candidates);
+        }
+        AddPageNumber(page, number);
+    }
+}
+
+void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens,
+                                const solve::Grid& grid, const solve::Candidates& candidates,
+                                const solve::TStep& step, const std::string& sentence,
+                                double left, double top, double textWidth)
+{
+    constexpr double dpi = report::TRenderDevice::kDpi;
+    const double cell = kDiagram / 9;
+    auto cellLeft = [&](int c) { return left + (c % 9) * cell; };
+    auto cellTop = [&](int c) { return top + (c / 9) * cell; };
+    // The step's cells shaded first, so that lines and digits stand on the gray: rows of
+    // strokes whose square caps close the gaps between them.
+    std::vector<int> shaded = step.Cells;
+    for (const solve::TCellDigit& place : step.Place)
+        shaded.push_back(place.Cell);
+    std::ranges::sort(shaded);
+    shaded.erase(std::unique(shaded.begin(), shaded.end()), shaded.end());
+    const int strips = 4;
+    const int pen = static_cast<int>(cell * dpi) / strips;
+    for (const int c : shaded) {
+        for (int r = 0; r < strips; ++r) {
+            auto* line = page.AddChildControl<TRepHLine>();
+            line->SetLeft(cellLeft(c) + pen / 2.0 / dpi);
+            line->SetWidth(cell - pen / dpi);
+            line->SetLineWidth(pen);
+            line->SetColor(kShade);
+            line->SetTop(cellTop(c) + (r + 0.5) * pen / dpi);
+        }
+    }
+    // The grid after the step's placements; givens bold.
+    solve::Grid after = grid;
+    for (const solve::TCellDigit& place : step.Place)
+        after[static_cast<std::size_t>(place.Cell)] = static_cast<std::uint8_t>(place.Digit);
+    const std::string source = PrintedText(after);
+    const std::string bold = PrintedText(givens);
+    const GridBlock block{&page,
+                          left,
+                          top,
+                          cell,
+                          left + cell / 2 - 0.5,
+                          top + cell / 2 - kDigitInkCentre * kStepDigitSize / 72,
+                          kStepDigitSize,
+                          source,
+                          false,
+                          TPageTransform{},
+                          bold,
+                          false};
+    AddGridBlock(block);
+    // Candidates where the step needs them: in its cells and where it removes some, each digit
+    // at its own place, the removed ones struck through.
+    if (!step.Eliminate.empty()) {
+        std::vector<int> shown = step.Cells;
+        for (const solve::TCellDigit& gone : step.Eliminate)
+            shown.push_back(gone.Cell);
+        std::ranges::sort(shown);
+        shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+        const double inset = HalfPen(kPrintReadyThickLine);
+        const double part = (cell - 2 * inset) / 3;
+        const int size = FontSize(kMinPrintReadyText, 1);
+        for (const int c : shown) {
+            if (grid[static_cast<std::size_t>(c)] != 0)
+                continue;
+            for (int d = 1; d <= 9; ++d) {
+                if ((candidates[static_cast<std::size_t>(c)] & (1u << d)) == 0)
+                    continue;
+                const double x = cellLeft(c) + inset + ((d - 1) % 3) * part;
+                const double centre = cellTop(c) + inset + ((d - 1) / 3 + 0.5) * part;
+                auto* text = page.AddChildControl<TRepText>("TitleText");
+                text->SetText(std::string(1, static_cast<char>('0' + d)));
+                text->SetLeft(x);
+                text->SetTop(centre - kDigitInkCentre * size / 72);
+                text->SetWidth(part);
+                text->SetFontSize(size);
+                text->SetFontName(m_fontName);
+                text->SetFontJustify(report::TPrintJustify::pjCenter);
+                if (std::ranges::find(step.Eliminate, solve::TCellDigit{c, d}) !=
+                    step.Eliminate.end()) {
+                    auto* strike = page.AddChildControl<TRepHLine>();
+                    strike->SetLeft(x + part * 0.15);
+                    strike->SetWidth(part * 0.7);
+                    strike->SetLineWidth(LineWidth(false));
+                    strike->SetTop(centre);
+                }
+            }
+        }
+    }
+    double lineTop = top;
+    for (const std::string& line : WrapLines(sentence, kStepTextSize, textWidth)) {
+        AddText(page, TPageTransform{}, line, left + kDiagram + kDiagramGap, lineTop,
+                kStepTextSize);
+        lineTop += TextLineStep(kStepTextSize);
+    }
 }
 
 } // namespace gq::book

@@ -2,6 +2,7 @@
 
 #include "book/BookMaker.h"
 #include "book/BookSettings.h"
+#include "book/LearningAids.h"
 #include "book/PageGeometry.h"
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/TQJ.h"
@@ -63,6 +64,10 @@ struct TBookPlan
     /// answer page that would otherwise fall on a left-hand (even) page.
     int SectionPages = 0;
     int PuzzlePages = 0; ///< Q: every section's puzzle pages
+    int HintPages = 0;   ///< the "Hints" section, on a right-hand page after the puzzles
+    int WorkedPages = 0; ///< the "Worked solutions" section, on a right-hand page after that
+    int FirstHintPage = 0;
+    int FirstWorkedPage = 0;
     int AnswerPages = 0; ///< R = RoundUp(puzzles / AnswersPerPage)
     int NotesPages = 0;  ///< with BlankPages, pad a print-ready book to an even count of >= 24
     int BlankPages = 0;  ///< 1 for a print-ready book: its last page is left blank
@@ -75,8 +80,8 @@ struct TBookPlan
 
     int Total() const
     {
-        return FrontPages + ContentsPages + SectionPages + PuzzlePages + AnswerPages + NotesPages +
-               BlankPages;
+        return FrontPages + ContentsPages + SectionPages + PuzzlePages + HintPages + WorkedPages +
+               AnswerPages + NotesPages + BlankPages;
     }
     /// All puzzles of the book.
     int Puzzles() const;
@@ -88,9 +93,14 @@ struct TBookPlan
     int FirstNotesPage() const { return FirstAnswerPage + AnswerPages; }
 };
 
+/// Hint lines on a page of the "Hints" section.
+inline constexpr int kHintLinesPerPage = 36;
+
 /// The plan of the book `settings` describe. A book of several levels puts every section title
 /// page and the first answer page on a right-hand page, with a notes page before it where needed.
-TBookPlan PlanBook(const TBookSettings& settings);
+/// Hints and `workedPages` pages of worked solutions stand between the puzzles and the
+/// answers, each section and the answers after them opening on a right-hand page.
+TBookPlan PlanBook(const TBookSettings& settings, int workedPages = 0);
 
 /// The first line of a section title page: "Section 2 - Standard".
 std::string SectionHeading(int sectionNumber, int levelIndex);
@@ -103,6 +113,8 @@ inline constexpr int kLevelMarks = 6;
 /// The paper and transform of the book `settings` describe. Throws gq::Error naming the valid
 /// sizes when settings.Paper is none of them.
 TPageGeometry BookGeometry(const TBookSettings& settings);
+/// The same for a book of `pageCount` pages (0: as PlanBook(settings) counts them).
+TPageGeometry BookGeometry(const TBookSettings& settings, int pageCount);
 
 /// One book resolved from its settings once: its pages planned, its paper and geometry chosen
 /// and every text of its pages and of its document in page encoding. The layouts, the document
@@ -124,7 +136,7 @@ struct TBookDescription
 
 /// The description of the book `settings` describe, without checking them. Throws gq::Error for
 /// an unknown paper size or a text the pages cannot print.
-TBookDescription ResolveBook(const TBookSettings& settings);
+TBookDescription ResolveBook(const TBookSettings& settings, int workedPages = 0);
 
 /// The description of the book `settings` describe, once CheckBookSettings and
 /// CheckPrintSettings accept them (their errors are thrown).
@@ -220,6 +232,11 @@ inline constexpr int kLargePrintThinLine = 9;   // 1.08 pt
 /// With `marked`, room for a level mark is left under the label.
 TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bool marked = false);
 
+/// `text` broken greedily at spaces into lines no wider than `width`, as `wide` measures them;
+/// a word wider than that alone is broken between characters.
+std::vector<std::string> BreakLines(std::string_view text, double width,
+                                    const std::function<double(const std::string&)>& wide);
+
 /// Fills the pages of a book's report: front matter, puzzle pages in the chosen layout, answer
 /// pages, notes pages. Pages "Report1.Page1".."Report1.Page<PlanBook(settings).Total()>" must
 /// exist. Every position comes from the layout tables in BookLayout.cpp and goes through the
@@ -248,6 +265,20 @@ class TBookLayout
     void LayoutAnswerPages();
     /// Pages headed "Notes" that pad a print-ready book, and its blank last page.
     void LayoutNotesPages();
+
+    /// The explained puzzles the hints, worked solutions and answer notes read; without them
+    /// none is laid out. `aids` must outlive the layout.
+    void SetLearningAids(const TLearningAids* aids, bool answerNotes)
+    {
+        m_aids = aids;
+        m_answerNotes = answerNotes;
+    }
+    /// The "Hints" and "Worked solutions" sections the plan has room for.
+    void LayoutLearningPages();
+    /// The pages the worked solutions of `aids` take on `geometry`, texts measured by
+    /// `measure` (0.6 em a character without one).
+    static int WorkedPageCount(const TLearningAids& aids, const TPageGeometry& geometry,
+                               const TTextMeasure& measure);
 
     /// Adds the 20 lines and 81 text items of one grid.
     void AddGridBlock(const GridBlock& block);
@@ -283,6 +314,8 @@ class TBookLayout
     /// with `levelIndex` >= 0 the level's mark stands between them.
     void AddCentredLabel(const GridBlock& grid, const std::string& text, int points,
                          int levelIndex = -1);
+    /// `text` centred under `grid`, clear of its frame, at `points` or smaller to fit its width.
+    void AddAnswerNote(const GridBlock& grid, const std::string& text, int points);
     /// The level mark of `levelIndex`, page inches: centred on `centre`, its foot at `foot`,
     /// squares sized for a label of `points`.
     void AddLevelMark(report::TRepPage& page, double centre, double foot, int points,
@@ -314,6 +347,16 @@ class TBookLayout
     int AnswerLabelSize(const std::string& label, int scaled, double width, double gap,
                         bool marked);
     double Measure(const std::string& text, int size) const;
+    /// `text` broken greedily at spaces into lines no wider than `width` inches at `points`;
+    /// a word wider than that alone is broken between characters.
+    std::vector<std::string> WrapLines(std::string_view text, int points, double width) const;
+    void LayoutHintPages();
+    void LayoutWorkedPages();
+    /// One step of a worked solution: the grid before it at (left, top), page inches, and its
+    /// sentence beside it.
+    void AddWorkedStep(report::TRepPage& page, const solve::Grid& givens, const solve::Grid& grid,
+                       const solve::Candidates& candidates, const solve::TStep& step,
+                       const std::string& sentence, double left, double top, double textWidth);
     std::string AnswerLabel(int number) const;
     void ShowProgress(int value);
 
@@ -340,6 +383,8 @@ class TBookLayout
     std::string m_edition;
     std::string m_isbn;
     TTextMeasure m_measure;
+    const TLearningAids* m_aids = nullptr;
+    bool m_answerNotes = false;
     int m_smallestText = 1000;
     int m_thinnestLine = 1000;
     double m_smallestGrid = 0;

@@ -292,8 +292,8 @@ void TBookMaker::DeleteOldPages()
 void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& userProgress)
 {
     // The book is resolved once; everything below reads this description.
-    const TBookDescription book = DescribeBook(givenSettings);
-    const TBookSettings& settings = book.Settings;
+    TBookDescription book = DescribeBook(givenSettings);
+    const TBookSettings settings = book.Settings;
     Impl& m = *m_impl;
     CheckDocumentPath(settings.PdfPath); // a folder or device is refused before a name is made
     const std::string pdfPath = PdfPathFor(settings.PdfPath);
@@ -308,6 +308,19 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
+    // Hints, worked solutions and answer notes read the puzzles' explanations. The worked
+    // solutions' pages depend on the paper's text block, whose inside margin depends on the
+    // pages: planned again until the count holds (both only grow, so this ends).
+    TLearningAids aids;
+    const bool teaches = settings.Hints || settings.WorkedSolutions > 0 || settings.AnswerNotes;
+    if (teaches) {
+        aids = ExplainBook(settings, book.Plan, *m.Batch);
+        const TTextMeasure measure = PrintReadyMeasure(*m.Fonts);
+        for (int worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure);
+             worked != book.Plan.WorkedPages;
+             worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure))
+            book = ResolveBook(settings, worked);
+    }
 
     m.RepProject1.NewProject();
     report::TRepProjectManager& project = *m.RepProject1.Manager();
@@ -331,7 +344,10 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     TBookLayout layout(project, m.QJ1, *m.Batch, book, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
     layout.LayoutFrontMatter(pdf::SystemClockNow().Year);
+    if (teaches)
+        layout.SetLearningAids(&aids, settings.AnswerNotes);
     layout.LayoutPuzzlePages();
+    layout.LayoutLearningPages();
     layout.LayoutAnswerPages();
     layout.LayoutNotesPages();
     ConfigureDocument(m.PageStreamWriter1, book);

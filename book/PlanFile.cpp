@@ -34,7 +34,7 @@ constexpr std::string_view kPlanKeys[] = {
     "title",       "author", "publisher", "website", "edition", "isbn",
     "paper",       "per-page", "answers-per-page", "level", "pages", "candidates",
     "volume",      "seed",   "output",    "print-ready", "pdfx", "bold-givens",
-    "large-print", "section"};
+    "large-print", "hints",  "worked",    "answer-notes", "section"};
 
 /// The text keys of the title and copyright pages with their setting and limit.
 struct TTextKey
@@ -61,6 +61,7 @@ constexpr TFlagKey kFlagKeys[] = {
     {"candidates", &TBookSettings::Candidates}, {"print-ready", &TBookSettings::PrintReady},
     {"pdfx", &TBookSettings::PdfX},             {"bold-givens", &TBookSettings::BoldGivens},
     {"large-print", &TBookSettings::LargePrint},
+    {"hints", &TBookSettings::Hints},           {"answer-notes", &TBookSettings::AnswerNotes},
 };
 
 std::string KeyList()
@@ -256,6 +257,8 @@ class TPlanReader
             return CheckedNumber(entry, &TBookSettings::PuzzlesPerPage);
         if (key == "answers-per-page")
             return CheckedNumber(entry, &TBookSettings::AnswersPerPage, true);
+        if (key == "worked")
+            return CheckedNumber(entry, &TBookSettings::WorkedSolutions);
         if (key == "volume") {
             const int volume = Number(key, entry);
             if (volume < 1)
@@ -456,9 +459,15 @@ std::string PlanText(const TPlanFile& plan)
                          : Quoted(std::to_string(*plan.Seed)));
     if (plan.Output)
         line("output", Quoted(*plan.Output));
-    for (const TFlagKey& key : kFlagKeys)
-        if (key.Member != &TBookSettings::Candidates)
+    for (const TFlagKey& key : kFlagKeys) {
+        // The learning aids are written only when asked for: older plans stay as they were.
+        const bool aid =
+            key.Member == &TBookSettings::Hints || key.Member == &TBookSettings::AnswerNotes;
+        if (key.Member != &TBookSettings::Candidates && (!aid || s.*key.Member))
             line(key.Key, flag(s.*key.Member));
+    }
+    if (s.WorkedSolutions > 0)
+        line("worked", std::to_string(s.WorkedSolutions));
     for (const TSection& section : s.Sections) {
         text += "\n[[section]]\n";
         line("level", Quoted(std::string(puzzle::Levels().at(section.LevelIndex).Name)));

@@ -296,6 +296,9 @@ struct Options
     std::string Isbn;
     std::vector<std::string> Sections; ///< LEVEL:COUNT each, checked by kSectionCheck
     int AnswersPerPage = 4;
+    bool Hints = false;
+    int Worked = 0;
+    bool AnswerNotes = false;
     std::string Plan;     ///< --plan: the file the settings start from; empty: none
     std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
     std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
@@ -329,6 +332,9 @@ book::TBookSettings SettingsOf(const Options& options)
     for (const std::string& text : options.Sections)
         settings.Sections.push_back(std::get<book::TSection>(ParseSection(text)));
     settings.AnswersPerPage = options.AnswersPerPage;
+    settings.Hints = options.Hints;
+    settings.WorkedSolutions = options.Worked;
+    settings.AnswerNotes = options.AnswerNotes;
     return settings;
 }
 
@@ -360,6 +366,9 @@ book::TBookSettings OverPlan(book::TBookSettings plan, const Options& options)
     take("--isbn", &S::Isbn);
     take("--section", &S::Sections);
     take("--answers-per-page", &S::AnswersPerPage);
+    take("--hints", &S::Hints);
+    take("--worked", &S::WorkedSolutions);
+    take("--answer-notes", &S::AnswerNotes);
     plan.PdfPath = given.PdfPath;
     plan.ReplaceExisting = given.ReplaceExisting;
     return plan;
@@ -702,6 +711,19 @@ int Run(int argc, char** argv)
         ->transform(kDecimalNumber)
         ->check(CLI::IsMember(std::vector<int>(book::kAnswersPerPageChoices.begin(),
                                                book::kAnswersPerPageChoices.end())));
+    bookCommand->add_flag("--hints", options.Hints,
+                          "a \"Hints\" section before the answers: where to look first in each "
+                          "puzzle (implies --print-ready)");
+    bookCommand
+        ->add_option("--worked", options.Worked,
+                     "worked solutions, every step beside a diagram, for the first puzzle of N "
+                     "sections or the first N puzzles of a book of one level, N 1 to " +
+                         std::to_string(book::kMaxWorkedSolutions) + " (implies --print-ready)")
+        ->transform(kDecimalNumber)
+        ->check(CLI::Range(1, book::kMaxWorkedSolutions));
+    bookCommand->add_flag("--answer-notes", options.AnswerNotes,
+                          "each answer names its puzzle's hardest technique under the grid "
+                          "(implies --print-ready)");
     bookCommand->add_option("--plan", options.Plan,
                             "read the book's settings from a plan file (TOML, keyed by these "
                             "options' long names); options given beside it take the place of "
