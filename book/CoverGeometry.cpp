@@ -115,7 +115,16 @@ TCoverGeometry CoverGeometry(const TPaper& paper, std::string_view service,
     geometry.Spine = pages * figures.PerPage + figures.Allowance;
     geometry.Pages = pages;
     geometry.MinSpineTextPages = figures.MinSpineTextPages;
-    geometry.SpineText = pages >= figures.MinSpineTextPages;
+    // A service's minimum may leave a spine too narrow for text clear of both folds; the text
+    // then starts where the spine is wide enough.
+    auto roomy = [&](int count) {
+        return count * figures.PerPage + figures.Allowance - 2 * kSpineTextClearance >=
+               kMinSpineTextBand - 1e-9;
+    };
+    geometry.SpineTextFrom = figures.MinSpineTextPages;
+    while (!roomy(geometry.SpineTextFrom))
+        ++geometry.SpineTextFrom;
+    geometry.SpineText = pages >= geometry.SpineTextFrom;
     return geometry;
 }
 

@@ -15,6 +15,9 @@ inline constexpr double kCoverBleed = 0.125;
 inline constexpr double kCoverSafeMargin = 0.25;
 /// Spine text stays this far clear of each spine fold.
 inline constexpr double kSpineTextClearance = 0.0625;
+/// The narrowest band spine text is set in, between its clearances from the folds, inches
+/// (glyphs about 3.5 pt high).
+inline constexpr double kMinSpineTextBand = 0.05;
 /// The white barcode box at the bottom right of the back cover, and its distance from the
 /// spine fold and the bottom trim.
 inline constexpr double kBarcodeBoxWidth = 2.0;
@@ -63,8 +66,13 @@ struct TCoverGeometry
     double TrimHeight = 0; ///< inches
     double Spine = 0;      ///< inches
     int Pages = 0;
-    bool SpineText = false;  ///< the page count reaches the service's minimum for spine text
-    int MinSpineTextPages = 0;
+    /// The page count reaches the service's minimum for spine text, and the spine is wide enough
+    /// to hold text kSpineTextClearance clear of each fold (kMinSpineTextBand between them).
+    bool SpineText = false;
+    int MinSpineTextPages = 0; ///< the service's minimum for spine text
+    /// The fewest pages whose spine takes text: the service's minimum, or more where its spine
+    /// is still narrower than the clearances and kMinSpineTextBand.
+    int SpineTextFrom = 0;
 
     double Width() const { return 2 * kCoverBleed + 2 * TrimWidth + Spine; }
     double Height() const { return 2 * kCoverBleed + TrimHeight; }

@@ -278,8 +278,8 @@ class TCoverDrawing
         double size = std::min(14.0, area.Width() * kPt / unit);
         size = Fitting(m_bold, size, text, area.Height() * kPt);
         const double length = m_page.TextWidth(m_bold, size, text);
-        // Turned to read top to bottom: the glyphs' tops face the back cover's side... the
-        // baseline runs down the spine, the ascent towards the back cover.
+        // Turned to read top to bottom: the baseline runs down the spine, the glyphs' tops
+        // face the front cover, and the glyphs are centred between the folds.
         const double centreX = (area.Left + area.Right) / 2 * kPt;
         const double x = centreX - (m_page.Ascent(m_bold, size) - m_page.Descent(m_bold, size)) / 2;
         const double y = (area.Bottom + area.Top) / 2 * kPt + length / 2;
@@ -479,13 +479,16 @@ std::string CoverSummary(const TCoverGeometry& g, std::string_view service)
     char line[256];
     std::snprintf(line, sizeof line, "cover %.4f x %.4f in, spine %.4f in, ", g.Width(),
                   g.Height(), g.Spine);
-    const std::string minimum = std::to_string(g.MinSpineTextPages);
-    return line + (g.SpineText ? "spine text yes (" + std::to_string(g.Pages) +
-                                     " pages reach " + std::string(service) + "'s minimum of " +
-                                     minimum + ")"
-                               : "spine text no (" + std::to_string(g.Pages) + " pages, " +
-                                     std::string(service) + " prints spine text from " +
-                                     minimum + " pages)");
+    const std::string pages = std::to_string(g.Pages) + " pages";
+    const std::string minimum = std::string(service) + " prints spine text from " +
+                                std::to_string(g.MinSpineTextPages) + " pages";
+    if (g.SpineText)
+        return line + ("spine text yes (" + pages + "; " + minimum + ")");
+    if (g.Pages < g.MinSpineTextPages)
+        return line + ("spine text no (" + pages + "; " + minimum + ")");
+    return line + ("spine text no (" + pages + "; " + minimum +
+                   ", but text 0.0625 in clear of each fold needs " +
+                   std::to_string(g.SpineTextFrom) + ")");
 }
 
 std::string WriteCover(const TCoverSpec& spec, const std::string& path, TReplace replace,
