@@ -39,7 +39,9 @@ std::string NameList(std::span<const std::string_view> names)
 {
     std::string list;
     for (std::size_t i = 0; i < names.size(); ++i)
-        list += std::string(i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") +
+        list += std::string(i == 0                  ? ""
+                            : i + 1 == names.size() ? " and "
+                                                    : ", ") +
                 std::string(names[i]);
     return list;
 }
@@ -102,8 +104,8 @@ TCoverRect TCoverGeometry::BarcodeBox() const
     return {right - kBarcodeBoxWidth, bottom, right, bottom + kBarcodeBoxHeight};
 }
 
-TCoverGeometry CoverGeometry(const TPaper& paper, std::string_view service,
-                             std::string_view stock, int pages)
+TCoverGeometry CoverGeometry(const TPaper& paper, std::string_view service, std::string_view stock,
+                             int pages)
 {
     const TSpineFigures& figures = FindSpineFigures(service, stock);
     if (pages < kMinCoverPages || pages > kMaxCoverPages)

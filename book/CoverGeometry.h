@@ -92,7 +92,7 @@ struct TCoverGeometry
 
 /// The cover of a book of `pages` pages of `paper` for `service` on `stock`. Throws gq::Error
 /// for an unknown service or stock, or a page count outside kMinCoverPages..kMaxCoverPages.
-TCoverGeometry CoverGeometry(const TPaper& paper, std::string_view service,
-                             std::string_view stock, int pages);
+TCoverGeometry CoverGeometry(const TPaper& paper, std::string_view service, std::string_view stock,
+                             int pages);
 
 } // namespace gq::book

@@ -79,7 +79,8 @@ std::vector<std::string> Wrap(const pdf::TPagePdf& page, int font, double size,
         at = blank + 1;
         if (word.empty())
             continue;
-        const std::string joined = line.empty() ? std::string(word) : line + " " + std::string(word);
+        const std::string joined =
+            line.empty() ? std::string(word) : line + " " + std::string(word);
         if (!line.empty() && page.TextWidth(font, size, joined) > width) {
             lines.push_back(line);
             line = std::string(word);
@@ -189,7 +190,8 @@ class TCoverDrawing
         std::vector<std::string> lines;
         for (;; size -= 1) {
             lines = Wrap(m_page, m_bold, size, title, width - 0.3 * kPt);
-            if ((lines.size() <= 3 && WidestLine(m_page, m_bold, size, lines) <= width - 0.3 * kPt) ||
+            if ((lines.size() <= 3 &&
+                 WidestLine(m_page, m_bold, size, lines) <= width - 0.3 * kPt) ||
                 size <= 12)
                 break;
         }
@@ -259,7 +261,8 @@ class TCoverDrawing
             if (digit < '1' || digit > '9')
                 continue;
             const double x = left + (i % 9 + 0.5) * cell;
-            const double y = base + (8 - i / 9 + 0.5) * cell - m_page.Ascent(m_bold, digitSize) * 0.36;
+            const double y =
+                base + (8 - i / 9 + 0.5) * cell - m_page.Ascent(m_bold, digitSize) * 0.36;
             Centred(m_bold, digitSize, x, y, std::string(1, digit));
         }
     }
@@ -269,8 +272,8 @@ class TCoverDrawing
         if (!m_g.SpineText)
             return;
         const TCoverRect area = m_g.SpineTextArea();
-        std::string text = ToPageText(m_spec.Title.empty() ? std::string("Sudoku") : m_spec.Title,
-                                      "the title");
+        std::string text =
+            ToPageText(m_spec.Title.empty() ? std::string("Sudoku") : m_spec.Title, "the title");
         if (!m_spec.Author.empty())
             text += "   " + ToPageText(m_spec.Author, "the author");
         // The glyphs' whole height fits between the clearances; the text the spine's length.
@@ -305,7 +308,8 @@ class TCoverDrawing
             for (int size = kBlurbSize; size >= kMinBlurbSize; --size) {
                 std::vector<std::string> lines;
                 for (const std::string& paragraph : paragraphs) {
-                    std::vector<std::string> wrapped = Wrap(m_page, m_regular, size, paragraph, width);
+                    std::vector<std::string> wrapped =
+                        Wrap(m_page, m_regular, size, paragraph, width);
                     if (wrapped.empty())
                         wrapped.emplace_back();
                     lines.insert(lines.end(), wrapped.begin(), wrapped.end());
@@ -329,8 +333,8 @@ class TCoverDrawing
         }
         if (!inside.empty()) {
             m_page.SetFill(m_ink);
-            m_page.Text(m_bold, insideSize, left, top - m_page.Ascent(m_bold, insideSize) -
-                                                      0.1 * kPt, inside);
+            m_page.Text(m_bold, insideSize, left,
+                        top - m_page.Ascent(m_bold, insideSize) - 0.1 * kPt, inside);
         }
         if (!m_spec.Publisher.empty()) {
             const std::string publisher = ToPageText(m_spec.Publisher, "the publisher");
@@ -338,8 +342,8 @@ class TCoverDrawing
             if (room > 0.5 * kPt) {
                 const double size = Fitting(m_regular, 10, publisher, room);
                 m_page.SetFill(m_ink);
-                m_page.Text(m_regular, size, left, safe.Bottom * kPt + m_page.Descent(m_regular, size),
-                            publisher);
+                m_page.Text(m_regular, size, left,
+                            safe.Bottom * kPt + m_page.Descent(m_regular, size), publisher);
             }
         }
         m_page.SetFill(TPdfColor::Grey(1));
@@ -382,8 +386,9 @@ class TCoverDrawing
         const double yScale = barsHeight / (maxY - minY);
         m_page.SetFill(TPdfColor::Grey(0));
         for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next)
-            m_page.FillRect(left + (r->x - minX) * scale, barsBottom + (maxY - r->y - r->height) * yScale,
-                            r->width * scale, r->height * yScale);
+            m_page.FillRect(left + (r->x - minX) * scale,
+                            barsBottom + (maxY - r->y - r->height) * yScale, r->width * scale,
+                            r->height * yScale);
         const double centre = (box.Left + box.Right) / 2 * kPt;
         Centred(m_regular, 8, centre, barsBottom + barsHeight + 3, "ISBN " + digits);
         Centred(m_regular, digitSize, centre, box.Bottom * kPt + 0.1 * kPt + 2,
@@ -477,8 +482,8 @@ std::string CoverPdf(const TCoverSpec& spec, bool guides,
 std::string CoverSummary(const TCoverGeometry& g, std::string_view service)
 {
     char line[256];
-    std::snprintf(line, sizeof line, "cover %.4f x %.4f in, spine %.4f in, ", g.Width(),
-                  g.Height(), g.Spine);
+    std::snprintf(line, sizeof line, "cover %.4f x %.4f in, spine %.4f in, ", g.Width(), g.Height(),
+                  g.Spine);
     const std::string pages = std::to_string(g.Pages) + " pages";
     const std::string minimum = std::string(service) + " prints spine text from " +
                                 std::to_string(g.MinSpineTextPages) + " pages";
@@ -507,8 +512,8 @@ std::string WriteCover(const TCoverSpec& spec, const std::string& path, TReplace
     cover.Write(CoverPdf(spec, false, fonts));
     std::unique_ptr<TNewFile> guideFile;
     if (guides) {
-        guideFile = std::make_unique<TNewFile>(guidesPath, TFileAudience::Document,
-                                               allowUnnamedFiles);
+        guideFile =
+            std::make_unique<TNewFile>(guidesPath, TFileAudience::Document, allowUnnamedFiles);
         guideFile->Write(CoverPdf(spec, true, fonts));
     }
     cover.Commit(replace);
@@ -538,10 +543,7 @@ std::string WithSuffix(const std::string& path, std::string_view suffix)
 
 std::string CoverPathFor(const std::string& bookPath) { return WithSuffix(bookPath, "-cover"); }
 
-std::string GuidesPathFor(const std::string& coverPath)
-{
-    return WithSuffix(coverPath, "-guides");
-}
+std::string GuidesPathFor(const std::string& coverPath) { return WithSuffix(coverPath, "-guides"); }
 
 std::string Isbn13Digits(std::string_view isbn)
 {
@@ -560,8 +562,7 @@ std::string InsideLine(int puzzles, int levels)
     static const char* const kCounts[] = {"one", "two", "three", "four", "five", "six"};
     std::string line = std::to_string(puzzles) + (puzzles == 1 ? " puzzle" : " puzzles");
     if (levels > 1)
-        line += " in " +
-                (levels <= 6 ? std::string(kCounts[levels - 1]) : std::to_string(levels)) +
+        line += " in " + (levels <= 6 ? std::string(kCounts[levels - 1]) : std::to_string(levels)) +
                 " levels";
     return line + ", answers included";
 }

@@ -46,8 +46,8 @@ struct TPagePdf::Impl
 };
 
 TPagePdf::TPagePdf(TPdfBox media, TPdfBox trim, std::shared_ptr<report::TFontManager> fonts)
-    : m_impl(std::make_unique<Impl>(Impl{media, trim, TEngineFontServices(std::move(fonts)), {},
-                                         "2 J\r\n"}))
+    : m_impl(std::make_unique<Impl>(
+          Impl{media, trim, TEngineFontServices(std::move(fonts)), {}, "2 J\r\n"}))
 {}
 
 TPagePdf::~TPagePdf() = default;
@@ -212,10 +212,11 @@ std::string TPagePdf::Finish(const TPagePdfInfo& info)
 
     offsets.push_back(body.size());
     out.BeginDictionary(infoNumber);
-    for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"Title", info.Title},
-                                     {"Author", info.Author},
-                                     {"Creator", info.Creator},
-                                     {"Producer", info.Producer}})
+    for (const auto& [key, value] :
+         {std::pair<const char*, const std::string&>{"Title", info.Title},
+          {"Author", info.Author},
+          {"Creator", info.Creator},
+          {"Producer", info.Producer}})
         if (!value.empty())
             out.FormatLine("/%s %s", {key, InfoText(value, true)});
     const std::string date = PdfDateText(info.Clock ? info.Clock() : SystemClockNow(), info.PdfX);

@@ -76,8 +76,7 @@ class TPagePdf
     void Line(double x1, double y1, double x2, double y2);
     /// Shows `text` (Windows-1252) in the fill colour with its baseline starting at (x, y),
     /// turned `degrees` anticlockwise about that point (-90: reading top to bottom).
-    void Text(int font, double size, double x, double y, std::string_view text,
-              double degrees = 0);
+    void Text(int font, double size, double x, double y, std::string_view text, double degrees = 0);
 
     /// The finished file. Call once.
     std::string Finish(const TPagePdfInfo& info);

@@ -24,10 +24,7 @@ namespace gq::cli
 namespace
 {
 
-std::vector<std::string> Names(auto names)
-{
-    return {names.begin(), names.end()};
-}
+std::vector<std::string> Names(auto names) { return {names.begin(), names.end()}; }
 
 /// "C,M,Y,K" in per cent, each 0..100, as fractions.
 std::array<double, 4> ParseAccent(const std::string& text)
@@ -86,7 +83,8 @@ CLI::App* AddCoverCommand(CLI::App& app, TCoverOptions& o)
     c->add_option("--blurb", o.Blurb, "the back cover's text (at most 1000 characters)");
     c->add_option("--accent", o.Accent, "one accent colour C,M,Y,K in per cent (else gray only)");
     c->add_flag("--pdfx", o.PdfX, "write PDF/X-1a:2001");
-    c->add_flag("--guides", o.Guides, "also write OUTPUT-guides.pdf with trim, folds and safe zones");
+    c->add_flag("--guides", o.Guides,
+                "also write OUTPUT-guides.pdf with trim, folds and safe zones");
     c->add_flag("--force", o.Force, "replace OUTPUT (and its guides) when it exists");
     c->add_option("OUTPUT", o.Output, "the cover's PDF file (.pdf is added without a suffix)");
     return c;
@@ -143,7 +141,8 @@ int RunCover(const TCoverOptions& o)
             else
                 levelIndex = settings.Sections.front().LevelIndex;
         } else if (!o.Level.empty()) {
-            std::string_view caption = puzzle::Levels()[static_cast<std::size_t>(levelIndex)].Caption;
+            std::string_view caption =
+                puzzle::Levels()[static_cast<std::size_t>(levelIndex)].Caption;
             if (caption.ends_with(" Sudoku"))
                 caption.remove_suffix(7);
             spec.Levels.emplace_back(caption);

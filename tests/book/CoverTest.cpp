@@ -205,8 +205,8 @@ TEST(CoverPdf, BoxesKeysAndRepeatableBytes)
     char media[96], trim[96];
     std::snprintf(media, sizeof media, "/MediaBox [0.0000 0.0000 %.4f %.4f]", g.Width() * 72,
                   g.Height() * 72);
-    std::snprintf(trim, sizeof trim, "/TrimBox [9.0000 9.0000 %.4f %.4f]",
-                  (g.Width() - 0.125) * 72, (g.Height() - 0.125) * 72);
+    std::snprintf(trim, sizeof trim, "/TrimBox [9.0000 9.0000 %.4f %.4f]", (g.Width() - 0.125) * 72,
+                  (g.Height() - 0.125) * 72);
     EXPECT_NE(bytes.find(media), std::string::npos) << media;
     EXPECT_NE(bytes.find(std::string(media).replace(1, 5, "Bleed")), std::string::npos);
     EXPECT_NE(bytes.find(trim), std::string::npos) << trim;

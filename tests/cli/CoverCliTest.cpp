@@ -79,9 +79,12 @@ TEST_F(CoverCliTest, BoxesAndSpineMatchTheFormulaForEachServiceAndStock)
         const char* Paper;
     };
     // One actual file per service and stock; the in-process tests cover every combination.
-    const Case cases[] = {{"kdp", "white", 24, "6x9"},          {"kdp", "cream", 300, "letter"},
-                          {"ingramspark", "white", 100, "letter"}, {"ingramspark", "cream", 600, "6x9"},
-                          {"lulu", "white", 300, "6x9"},        {"lulu", "cream", 100, "letter"}};
+    const Case cases[] = {{"kdp", "white", 24, "6x9"},
+                          {"kdp", "cream", 300, "letter"},
+                          {"ingramspark", "white", 100, "letter"},
+                          {"ingramspark", "cream", 600, "6x9"},
+                          {"lulu", "white", 300, "6x9"},
+                          {"lulu", "cream", 100, "letter"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.Service) + " " + c.Stock + " " + std::to_string(c.Pages));
         const std::string pdf = Path(std::string(c.Service) + c.Stock + ".pdf");
@@ -112,8 +115,7 @@ TEST_F(CoverCliTest, BoxesAndSpineMatchTheFormulaForEachServiceAndStock)
         std::snprintf(size, sizeof size, "cover %.4f x %.4f in, spine %.4f in", g.Width(),
                       g.Height(), g.Spine);
         EXPECT_NE(run.Out.find(size), std::string::npos) << run.Out;
-        EXPECT_NE(run.Out.find(g.SpineText ? "spine text yes" : "spine text no"),
-                  std::string::npos)
+        EXPECT_NE(run.Out.find(g.SpineText ? "spine text yes" : "spine text no"), std::string::npos)
             << run.Out;
     }
 }
@@ -137,8 +139,7 @@ TEST_F(CoverCliTest, SpineTextFromTheMinimumAndEveryMarkInsideTheSafeZone)
                        r.Top * kPt + 0.01};
         };
         auto inside = [](const Box& zone, const Box& ink) {
-            return ink.X1 >= zone.X1 && ink.X2 <= zone.X2 && ink.Y1 >= zone.Y1 &&
-                   ink.Y2 <= zone.Y2;
+            return ink.X1 >= zone.X1 && ink.X2 <= zone.X2 && ink.Y1 >= zone.Y1 && ink.Y2 <= zone.Y2;
         };
         const Box back = box(g.BackSafe()), front = box(g.FrontSafe());
         const Box spine = box(g.SpineTextArea());
@@ -169,14 +170,15 @@ TEST_F(CoverCliTest, BarcodeDecodesAndOutsideReadersFindTheFileClean)
 {
     const std::string pdf = Path("isbn.pdf");
     const CliResult run = Cover("--page-count 120 --paper 5.5x8.5 --isbn 0-306-40615-2 --pdfx "
-                                "--title 'Quiet Hours' '" + pdf + "'");
+                                "--title 'Quiet Hours' '" +
+                                pdf + "'");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     // Only the barcode box is rendered: the whole cover at 600 dpi takes seconds.
     const auto g = gq::book::CoverGeometry(*gq::book::FindPaper("5.5x8.5"), "kdp", "white", 120);
     const gq::book::TCoverRect box = g.BarcodeBox();
     const std::string crop = " -x " + std::to_string(int((box.Left - 0.1) * 600)) + " -y " +
-                             std::to_string(int((g.Height() - box.Top - 0.1) * 600)) +
-                             " -W " + std::to_string(int((box.Width() + 0.2) * 600)) + " -H " +
+                             std::to_string(int((g.Height() - box.Top - 0.1) * 600)) + " -W " +
+                             std::to_string(int((box.Width() + 0.2) * 600)) + " -H " +
                              std::to_string(int((box.Height() + 0.2) * 600));
     ASSERT_EQ(RunCommand("pdftoppm -r 600" + crop + " -png -singlefile '" + pdf + "' '" +
                          Path("page") + "'")
@@ -201,8 +203,8 @@ TEST_F(CoverCliTest, BarcodeDecodesAndOutsideReadersFindTheFileClean)
         << fonts.Out;
     EXPECT_NE(fonts.Out.find("LiberationSans,Bold"), std::string::npos) << fonts.Out;
     const std::string bytes = Contents("isbn.pdf");
-    for (const char* key : {"/GTS_PDFXVersion (PDF/X-1:2001)", "/OutputIntents", "/TrimBox",
-                            "/BleedBox"})
+    for (const char* key :
+         {"/GTS_PDFXVersion (PDF/X-1:2001)", "/OutputIntents", "/TrimBox", "/BleedBox"})
         EXPECT_NE(bytes.find(key), std::string::npos) << key;
     const CliResult info = RunCommand("pdfinfo '" + pdf + "'");
     EXPECT_NE(info.Out.find("PDF/X-1:2001"), std::string::npos) << info.Out;
@@ -212,7 +214,7 @@ TEST_F(CoverCliTest, BookCoverMatchesTheBooksPageCount)
 {
     const CliResult run = Cli("book --quiet --seed 5 --pages 30 --paper 6x9 --print-ready "
                               "--title 'Thirty Days' --service lulu --stock cream --cover "
-                              "side.pdf book.pdf",
+                              "side.pdf --save-plan plan.toml book.pdf",
                               "SOURCE_DATE_EPOCH=1767225600");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     const CliResult info = RunCommand("pdfinfo '" + Path("book.pdf") + "'");
@@ -229,7 +231,12 @@ TEST_F(CoverCliTest, BookCoverMatchesTheBooksPageCount)
                                   "cream again.pdf");
     ASSERT_EQ(again.Exit, 0) << again.Err;
     EXPECT_EQ(PdfInfoBox(Path("again.pdf"), "MediaBox"), PdfInfoBox(Path("side.pdf"), "MediaBox"));
-    // Without a name the cover goes beside the book.
+    // So does a plan of the book, through the page count of the book it describes.
+    const CliResult planned = Cover("--plan plan.toml --service lulu --stock cream planned.pdf");
+    ASSERT_EQ(planned.Exit, 0) << planned.Err;
+    EXPECT_EQ(PdfInfoBox(Path("planned.pdf"), "MediaBox"),
+              PdfInfoBox(Path("side.pdf"), "MediaBox"));
+    // An empty cover name is refused.
     ASSERT_EQ(Cli("book --quiet --pages 2 --cover '' b2.pdf").Exit, 2);
 }
 
