@@ -144,6 +144,10 @@ TEST_F(CoverCliTest, SpineTextFromTheMinimumAndEveryMarkInsideTheSafeZone)
         const Box back = box(g.BackSafe()), front = box(g.FrontSafe());
         const Box spine = box(g.SpineTextArea());
         const auto page = gq::test::TraceInk(pdf).at(0);
+        // Gray and the one accent in DeviceCMYK: nothing is painted in RGB.
+        const std::string trace = RunCommand("mutool trace '" + pdf + "'").Out;
+        EXPECT_EQ(trace.find("colorspace=\"DeviceRGB\""), std::string::npos);
+        EXPECT_NE(trace.find("colorspace=\"DeviceCMYK\" color=\"0 .6 1 0\""), std::string::npos);
         int spineTexts = 0;
         for (const auto& text : page.Texts) {
             const bool onSpine = inside(spine, text.Ink);
