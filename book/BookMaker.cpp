@@ -1,6 +1,8 @@
 #include "book/BookMaker.h"
 
 #include "book/BookLayout.h"
+#include "book/CoverMaker.h"
+#include "book/PaperSizes.h"
 #include "book/Publisher.h"
 #include "book/PuzzleMaker.h"
 #include "book/TempFolder.h"
@@ -21,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <system_error>
@@ -300,6 +303,19 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     const TReplace replace = settings.ReplaceExisting ? TReplace::Always : TReplace::Never;
     CheckTarget(pdfPath, replace);
     pdf::SourceDateEpoch(); // a malformed date fails now, not after all the work
+    // The cover is checked with the book, before any work: its settings and its file.
+    std::optional<TCoverSpec> cover;
+    std::string coverPath;
+    if (settings.Cover.Make) {
+        cover = CoverSpecOf(settings, book.Plan.Total());
+        CheckCoverSpec(*cover);
+        coverPath = settings.Cover.Path.empty() ? CoverPathFor(pdfPath) : settings.Cover.Path;
+        if (coverPath == pdfPath)
+            throw Error("the cover " + coverPath + " cannot be the book's own file");
+        CheckTarget(coverPath, replace);
+        RequirePrintReadyFace(*m.Fonts);
+        RequirePrintReadyBoldFace(*m.Fonts);
+    }
     TRisingProgress progress(userProgress);
     if (settings.IsPrintReady()) {
         RequirePrintReadyFace(*m.Fonts);
@@ -379,10 +395,32 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     std::string stream = streamFile.ReadBack();
     progress.SetProgress(80);
     progress.Repaint();
+    // The cover is made in full before the book is put in place, so that a cover that cannot
+    // be made leaves no book behind either.
+    std::unique_ptr<TNewFile> coverFile;
+    if (cover) {
+        cover->Motif = m.Batch->Puzzles[1];
+        coverFile = std::make_unique<TNewFile>(coverPath, TFileAudience::Document,
+                                               m.Seams.AllowUnnamedFiles);
+        coverFile->Write(CoverPdf(*cover, false, m.Fonts));
+    }
     RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
     streamFile.Commit(TReplace::Always);
     closing.Finish();
     m.Facts = MakeFacts(m.RenderPDF, book, layout);
+    if (coverFile) {
+        try {
+            if (m.Seams.BeforeCommit)
+                m.Seams.BeforeCommit(coverPath);
+            coverFile->Commit(replace);
+        } catch (const Error& e) {
+            throw Error(pdfPath + " was made, but not its cover: " + e.what());
+        }
+        m.Facts.CoverPath = coverPath;
+        m.Facts.CoverSummary = CoverSummary(
+            CoverGeometry(*FindPaper(cover->Paper), cover->Service, cover->Stock, cover->Pages),
+            cover->Service);
+    }
     progress.SetProgress(100);
     progress.SetCaption("Done");
     progress.Completed(pdfPath);

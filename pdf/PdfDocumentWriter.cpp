@@ -86,12 +86,12 @@ std::string FileIdentifier(std::string_view bytes)
     return hex;
 }
 
-std::string TRenderPDF::InfoString(const std::string& value) const
+std::string InfoText(const std::string& value, bool unicode)
 {
     bool ascii = true;
     for (char c : value)
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (!UnicodeDocInfo || ascii)
+    if (!unicode || ascii)
         return "(" + EscapePdfString(value) + ")";
     std::string hex = "<FEFF";
     for (char c : value) {
@@ -100,6 +100,16 @@ std::string TRenderPDF::InfoString(const std::string& value) const
             hex += "0123456789ABCDEF"[(code >> shift) & 0xF];
     }
     return hex + ">";
+}
+
+std::string PdfDateText(const TDateTime& t, bool withZone)
+{
+    return CreationDate(t) + (withZone ? DateZone(t) : "");
+}
+
+std::string TRenderPDF::InfoString(const std::string& value) const
+{
+    return InfoText(value, UnicodeDocInfo);
 }
 
 std::string TRenderPDF::OutputNameFor(const std::string& fileName) const
@@ -175,7 +185,7 @@ void TRenderPDF::WriteInfo(int number)
     entry("Producer", settings.Producer.empty() ? DocInfo.Producer : settings.Producer);
     TDateTime now = Clock ? Clock() : SystemClockNow();
     // PDF/X wants dates that say their time zone; other documents keep the date they always had.
-    const std::string date = CreationDate(now) + (settings.PdfX ? DateZone(now) : "");
+    const std::string date = PdfDateText(now, settings.PdfX);
     out.FormatLine("/CreationDate (D:%s)", {date});
     if (settings.PdfX) {
         out.FormatLine("/ModDate (D:%s)", {date});

@@ -45,6 +45,50 @@ int StemWidthOfWeight(int weightClass)
 
 } // namespace
 
+std::unique_ptr<TPDFFontTrueType> MakeTrueTypeFont(std::string resource, std::string baseFont,
+                                                   const TTrueTypeMetrics& metrics,
+                                                   std::vector<std::uint8_t> program)
+{
+    auto trueType = std::make_unique<TPDFFontTrueType>(std::move(resource), std::move(baseFont));
+    int first = std::clamp(metrics.FirstChar, 0, 255);
+    int last = std::clamp(metrics.LastChar, first, 255);
+    trueType->FirstChar = first;
+    trueType->LastChar = last;
+    for (int code = first; code <= last; ++code) {
+        std::size_t index = static_cast<std::size_t>(code - metrics.FirstChar);
+        int width = index < metrics.Widths.size() ? metrics.Widths[index] : 0;
+        trueType->Widths[static_cast<std::size_t>(code)] =
+            static_cast<std::int16_t>(std::clamp(width, -32768, 32767));
+    }
+    trueType->Embeddable = metrics.Embeddable;
+    TPDFFontDescriptor& d = *trueType->Descriptor;
+    d.FontName = trueType->BaseFont;
+    d.Flags = DescriptorFlags(metrics);
+    d.BoxLeft = metrics.BoxLeft;
+    d.BoxTop = metrics.BoxTop;
+    d.BoxRight = metrics.BoxRight;
+    d.BoxBottom = metrics.BoxBottom;
+    d.MissingWidth = trueType->Widths[32];
+    d.ItalicAngle = metrics.ItalicAngle;
+    // A face that does not state its capital and x heights gets estimates from its ascent; one
+    // without a weight class the usual regular stem.
+    d.CapHeight = metrics.CapHeight.value_or(metrics.Ascent);
+    d.Ascent = metrics.Ascent;
+    d.XHeight = metrics.XHeight.value_or(report::RoundHalfEven(metrics.Ascent / 2.0));
+    d.Descent = -metrics.Descent;
+    if (metrics.WeightClass)
+        d.StemV = StemWidthOfWeight(*metrics.WeightClass);
+    d.Leading = metrics.InternalLeading + metrics.ExternalLeading;
+    d.MaxWidth = metrics.MaxWidth;
+    d.AvgWidth = metrics.AvgWidth;
+    if (trueType->Embeddable && !program.empty()) {
+        trueType->FontFile = std::make_unique<TPDFFontFile>();
+        trueType->FontFile->Data = std::move(program);
+        d.HasFontFile = true;
+    }
+    return trueType;
+}
+
 TPDFFont* TRenderPDF::FindFont(std::string_view baseFont) const
 {
     for (const auto& font : m_doc->FontList)
@@ -78,47 +122,10 @@ TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& bas
         return m_doc->FontList.back().get();
     }
 
-    auto trueType = std::make_unique<TPDFFontTrueType>(resource, baseFont);
-    int first = std::clamp(metrics->FirstChar, 0, 255);
-    int last = std::clamp(metrics->LastChar, first, 255);
-    trueType->FirstChar = first;
-    trueType->LastChar = last;
-    for (int code = first; code <= last; ++code) {
-        std::size_t index = static_cast<std::size_t>(code - metrics->FirstChar);
-        int width = index < metrics->Widths.size() ? metrics->Widths[index] : 0;
-        trueType->Widths[static_cast<std::size_t>(code)] =
-            static_cast<std::int16_t>(std::clamp(width, -32768, 32767));
-    }
-    trueType->Embeddable = metrics->Embeddable;
-    TPDFFontDescriptor& d = *trueType->Descriptor;
-    d.FontName = baseFont;
-    d.Flags = DescriptorFlags(*metrics);
-    d.BoxLeft = metrics->BoxLeft;
-    d.BoxTop = metrics->BoxTop;
-    d.BoxRight = metrics->BoxRight;
-    d.BoxBottom = metrics->BoxBottom;
-    d.MissingWidth = trueType->Widths[32];
-    d.ItalicAngle = metrics->ItalicAngle;
-    // A face that does not state its capital and x heights gets estimates from its ascent; one
-    // without a weight class the usual regular stem.
-    d.CapHeight = metrics->CapHeight.value_or(metrics->Ascent);
-    d.Ascent = metrics->Ascent;
-    d.XHeight = metrics->XHeight.value_or(report::RoundHalfEven(metrics->Ascent / 2.0));
-    d.Descent = -metrics->Descent;
-    if (metrics->WeightClass)
-        d.StemV = StemWidthOfWeight(*metrics->WeightClass);
-    d.Leading = metrics->InternalLeading + metrics->ExternalLeading;
-    d.MaxWidth = metrics->MaxWidth;
-    d.AvgWidth = metrics->AvgWidth;
-    if (EmbedFonts && trueType->Embeddable && FontServices) {
-        std::vector<std::uint8_t> program =
-            FontServices->FontProgram(font.Name, font.Bold, font.Italic);
-        if (!program.empty()) {
-            trueType->FontFile = std::make_unique<TPDFFontFile>();
-            trueType->FontFile->Data = std::move(program);
-            d.HasFontFile = true;
-        }
-    }
+    std::vector<std::uint8_t> program;
+    if (EmbedFonts && metrics->Embeddable && FontServices)
+        program = FontServices->FontProgram(font.Name, font.Bold, font.Italic);
+    auto trueType = MakeTrueTypeFont(resource, baseFont, *metrics, std::move(program));
     m_doc->FontList.push_back(std::move(trueType));
     return m_doc->FontList.back().get();
 }

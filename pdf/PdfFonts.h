@@ -97,4 +97,14 @@ class TPDFFontTrueType : public TPDFFont
     bool Embeddable = false;
 };
 
+struct TTrueTypeMetrics;
+
+/// A TrueType font resource named `resource` for the face `baseFont`, with the widths and the
+/// descriptor of `metrics`; it holds `program` (the face's whole font program) when the face
+/// allows embedding and `program` is not empty. The renderer and the cover make their fonts
+/// here, so that both describe a face alike.
+std::unique_ptr<TPDFFontTrueType> MakeTrueTypeFont(std::string resource, std::string baseFont,
+                                                   const TTrueTypeMetrics& metrics,
+                                                   std::vector<std::uint8_t> program);
+
 } // namespace gq::pdf

@@ -212,4 +212,12 @@ class TRenderPDF : public TRenderStream
 /// The file identifier of a PDF: 32 hex digits hashed from its bytes (FNV-1a, two seeds).
 std::string FileIdentifier(std::string_view bytes);
 
+/// A value of the information dictionary: a literal string for ASCII (or when `unicode` is
+/// false), else UTF-16BE hex with a byte-order mark, of Windows-1252 `value`.
+std::string InfoText(const std::string& value, bool unicode);
+
+/// The digits of a PDF date ("YYYYMMDDHHmmSS") of `t`, with its zone ("Z", "+HH'mm'") when
+/// `withZone` (PDF/X wants dates that say their zone).
+std::string PdfDateText(const TDateTime& t, bool withZone);
+
 } // namespace gq::pdf

@@ -1,4 +1,5 @@
 // gridquill-cli: the command-line front end over the book engine.
+#include "CoverCommand.h"
 #include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/InterruptCleanup.h"
@@ -301,6 +302,8 @@ struct Options
     bool AnswerNotes = false;
     std::string Plan;     ///< --plan: the file the settings start from; empty: none
     std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
+    book::TCoverChoice Cover;    ///< --cover and its options (the book's cover)
+    cli::TCoverOptions CoverCommand; ///< the `cover` subcommand's options
     std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
     bool Explain = false;        ///< puzzle --explain: print the steps that solve it
     bool Json = false;           ///< puzzle --explain --json: the steps as JSON only
@@ -335,6 +338,7 @@ book::TBookSettings SettingsOf(const Options& options)
     settings.Hints = options.Hints;
     settings.WorkedSolutions = options.Worked;
     settings.AnswerNotes = options.AnswerNotes;
+    settings.Cover = options.Cover;
     return settings;
 }
 
@@ -371,6 +375,7 @@ book::TBookSettings OverPlan(book::TBookSettings plan, const Options& options)
     take("--answer-notes", &S::AnswerNotes);
     plan.PdfPath = given.PdfPath;
     plan.ReplaceExisting = given.ReplaceExisting;
+    plan.Cover = given.Cover;
     return plan;
 }
 
@@ -480,6 +485,8 @@ int RunBook(const Options& options)
         line += "; page stream kept in " + maker.PageStreamPath() + " (" +
                 maker.PageStreamFallback() + ")";
     std::cout << TerminalText(line) << '\n';
+    if (const book::TBookFacts& facts = maker.LastBookFacts(); !facts.CoverPath.empty())
+        std::cout << TerminalText(facts.CoverPath + ": " + facts.CoverSummary) << '\n';
     if (std::string warning = book::SmallGridWarning(maker.LastBookFacts()); !warning.empty())
         std::cerr << "gridquill-cli: warning: " << warning << '\n';
     return 0;
@@ -741,6 +748,8 @@ int Run(int argc, char** argv)
         "OUTPUT", options.Output,
         "the PDF file to write (.pdf is added to a file name without a suffix)");
 
+    cli::AddBookCoverOptions(*bookCommand, options.Cover);
+
     auto* renderCommand = app.add_subcommand("render", "play a page-stream file into a PDF");
     renderCommand->add_flag("--force", options.Force, "replace OUTPUT when it exists");
     renderCommand->add_option("PAGESTREAM", options.PageStream, "the page-stream file to play");
@@ -760,17 +769,20 @@ int Run(int argc, char** argv)
     puzzleCommand->add_option("--grid", options.Grid,
                               "with --explain: the puzzle to explain, 81 digits or dots");
 
+    auto* coverCommand = cli::AddCoverCommand(app, options.CoverCommand);
+
     const std::pair<CLI::App*, std::string_view> commands[] = {
         {bookCommand, "writes one file"},
+        {coverCommand, "writes one file"},
         {renderCommand, "takes PAGESTREAM and OUTPUT"},
         {puzzleCommand, "takes no file"},
     };
     for (const auto& [command, files] : commands)
         command->allow_extras();
 
-    if (auto unknown = UnknownCommand(argc, argv, {"book", "render", "puzzle"})) {
+    if (auto unknown = UnknownCommand(argc, argv, {"book", "cover", "render", "puzzle"})) {
         PrintError("unknown command \"" + *unknown +
-                   "\"; the commands are book, render and puzzle (see --help)");
+                   "\"; the commands are book, cover, render and puzzle (see --help)");
         return kExitUsage;
     }
     try {
@@ -798,12 +810,24 @@ int Run(int argc, char** argv)
         if (option->count() > 0)
             options.Given.insert(option->get_name());
     try {
-        if (*bookCommand)
+        if (*bookCommand) {
+            options.Cover = cli::CoverChoiceOf(*bookCommand, options.Cover);
             return RunBook(options);
+        }
+        if (*coverCommand) {
+            try {
+                return cli::RunCover(options.CoverCommand);
+            } catch (const book::TFileExistsError& error) {
+                ExplainExisting(error);
+            }
+        }
         if (*renderCommand)
             return RunRender(options);
         return RunPuzzle(options);
     } catch (const UsageError& e) {
+        PrintError(e.what());
+        return kExitUsage;
+    } catch (const cli::TCoverUsageError& e) {
         PrintError(e.what());
         return kExitUsage;
     } catch (const std::bad_alloc&) {

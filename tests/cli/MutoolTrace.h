@@ -72,7 +72,8 @@ inline std::string TraceAttribute(const std::string& line, const std::string& na
 }
 
 /// Every page's ink as `mutool trace` reports it. Glyph boxes run from the pen position by the
-/// advance and from the descent to the ascent of the face (0.212 and 0.905 em).
+/// advance and from the descent to the ascent of the face (0.212 and 0.905 em), in the
+/// direction of the text.
 inline std::vector<PageInk> TraceInk(const std::string& pdf)
 {
     const CliResult trace = RunCommand("mutool trace '" + pdf + "'");
@@ -82,7 +83,8 @@ inline std::vector<PageInk> TraceInk(const std::string& pdf)
     };
     std::vector<PageInk> pages;
     std::istringstream lines(trace.Out);
-    double lineWidth = 0, size = 0, lastX = 0, lastY = 0;
+    double lineWidth = 0, lastX = 0, lastY = 0;
+    double trm[4] = {0, 0, 0, 0}; // the text rendering matrix: advance (a b), ascent (c d)
     bool stroking = false;
     for (std::string line; std::getline(lines, line);) {
         const std::size_t open = line.find('<');
@@ -108,7 +110,8 @@ inline std::vector<PageInk> TraceInk(const std::string& pdf)
         } else if (tag == "fill_text") {
             pages.back().Texts.emplace_back();
         } else if (tag == "span") {
-            size = std::stod(TraceAttribute(line, "trm"));
+            std::istringstream matrix(TraceAttribute(line, "trm"));
+            matrix >> trm[0] >> trm[1] >> trm[2] >> trm[3];
         } else if (tag == "g" && !pages.back().Texts.empty()) {
             const std::string glyph = TraceAttribute(line, "glyph");
             if (glyph == "space" || glyph == "uni00A0")
@@ -116,9 +119,15 @@ inline std::vector<PageInk> TraceInk(const std::string& pdf)
             TextRun& run = pages.back().Texts.back();
             run.Text += TraceAttribute(line, "unicode");
             const double x = number(line, "x"), y = number(line, "y");
-            const double advance = number(line, "adv") * size;
-            run.Ink = {std::min(run.Ink.X1, x), std::min(run.Ink.Y1, y - 0.212 * size),
-                       std::max(run.Ink.X2, x + advance), std::max(run.Ink.Y2, y + 0.905 * size)};
+            const double advance = number(line, "adv");
+            // The glyph's box in text space, turned and scaled by the matrix (rotated text too).
+            for (double u : {0.0, advance})
+                for (double v : {-0.212, 0.905}) {
+                    const double px = x + u * trm[0] + v * trm[2];
+                    const double py = y + u * trm[1] + v * trm[3];
+                    run.Ink = {std::min(run.Ink.X1, px), std::min(run.Ink.Y1, py),
+                               std::max(run.Ink.X2, px), std::max(run.Ink.Y2, py)};
+                }
         }
     }
     return pages;
