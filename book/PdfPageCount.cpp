@@ -2,15 +2,64 @@
 
 #include "gq/Error.h"
 
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/qpdf-c.h>
 
-#include <exception>
+#include <memory>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 namespace gq::book
 {
+namespace
+{
+
+/// The few functions of qpdf's C interface a page count needs, looked up in the library opened
+/// on first use. Every program start would otherwise pay for loading qpdf and its own libraries.
+struct TQpdf
+{
+    decltype(&qpdf_init) Init = nullptr;
+    decltype(&qpdf_cleanup) Cleanup = nullptr;
+    decltype(&qpdf_silence_errors) SilenceErrors = nullptr;
+    decltype(&qpdf_set_suppress_warnings) SuppressWarnings = nullptr;
+    decltype(&qpdf_read) Read = nullptr;
+    decltype(&qpdf_get_num_pages) PageCount = nullptr;
+    decltype(&qpdf_has_error) HasError = nullptr;
+    decltype(&qpdf_get_error) GetError = nullptr;
+    decltype(&qpdf_get_error_full_text) ErrorText = nullptr;
+};
+
+template <typename Function> void Look(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    if (!function)
+        throw Error(std::string("cannot read page counts: ") + GQ_QPDF_SONAME + " has no " + name);
+}
+
+const TQpdf& Qpdf()
+{
+    // Opened once and kept for the life of the process.
+    static const TQpdf qpdf = [] {
+        void* library = dlopen(GQ_QPDF_SONAME, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            throw Error(std::string("cannot read page counts: the qpdf library is missing (") +
+                        dlerror() + ")");
+        TQpdf functions;
+        Look(library, "qpdf_init", functions.Init);
+        Look(library, "qpdf_cleanup", functions.Cleanup);
+        Look(library, "qpdf_silence_errors", functions.SilenceErrors);
+        Look(library, "qpdf_set_suppress_warnings", functions.SuppressWarnings);
+        Look(library, "qpdf_read", functions.Read);
+        Look(library, "qpdf_get_num_pages", functions.PageCount);
+        Look(library, "qpdf_has_error", functions.HasError);
+        Look(library, "qpdf_get_error", functions.GetError);
+        Look(library, "qpdf_get_error_full_text", functions.ErrorText);
+        return functions;
+    }();
+    return qpdf;
+}
+
+} // namespace
 
 int PdfPageCount(const std::string& path)
 {
@@ -19,18 +68,23 @@ int PdfPageCount(const std::string& path)
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         throw Error("cannot read the page count of " + path + ": " +
                     (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a file that exists"));
-    std::size_t pages = 0;
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
-        pages = QPDFPageDocumentHelper(pdf).getAllPages().size();
-    } catch (const std::exception& e) {
-        throw Error("cannot read the page count of " + path + ": " + e.what());
+    const TQpdf& qpdf = Qpdf();
+    qpdf_data data = qpdf.Init();
+    const auto cleanup = [&qpdf](qpdf_data* d) { qpdf.Cleanup(d); };
+    std::unique_ptr<qpdf_data, decltype(cleanup)> owner(&data, cleanup);
+    qpdf.SilenceErrors(data);
+    qpdf.SuppressWarnings(data, QPDF_TRUE);
+    int pages = -1;
+    if ((qpdf.Read(data, path.c_str(), nullptr) & QPDF_ERRORS) == 0)
+        pages = qpdf.PageCount(data);
+    if (pages < 0 || qpdf.HasError(data)) {
+        const char* reason = qpdf.ErrorText(data, qpdf.GetError(data));
+        throw Error("cannot read the page count of " + path + ": " +
+                    (reason ? reason : "qpdf cannot read it"));
     }
     if (pages == 0)
         throw Error("cannot read the page count of " + path + ": the PDF has no pages");
-    return static_cast<int>(pages);
+    return pages;
 }
 
 } // namespace gq::book

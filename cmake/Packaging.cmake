@@ -113,8 +113,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Used at run time without being linked: the engine measures text in, and print-ready books
-# embed, Liberation Sans, found through fontconfig's configuration.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig")
+# embed, Liberation Sans, found through fontconfig's configuration; covers read the page count
+# of a PDF with qpdf's library, opened when needed (libqpdf.so.29 is in the package libqpdf29).
+string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" gq_qpdf_package "${GQ_QPDF_SONAME}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig, ${gq_qpdf_package}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

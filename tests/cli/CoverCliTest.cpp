@@ -235,6 +235,8 @@ TEST_F(CoverCliTest, BookCoverMatchesTheBooksPageCount)
                                   "cream again.pdf");
     ASSERT_EQ(again.Exit, 0) << again.Err;
     EXPECT_EQ(PdfInfoBox(Path("again.pdf"), "MediaBox"), PdfInfoBox(Path("side.pdf"), "MediaBox"));
+    // qpdf is opened only for that: loading it with every run would slow every book down.
+    EXPECT_EQ(RunCommand("ldd '" GQ_CLI_PATH "'").Out.find("libqpdf"), std::string::npos);
     // So does a plan of the book, through the page count of the book it describes.
     const CliResult planned = Cover("--plan plan.toml --service lulu --stock cream planned.pdf");
     ASSERT_EQ(planned.Exit, 0) << planned.Err;
