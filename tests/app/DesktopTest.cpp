@@ -47,7 +47,12 @@ class TFakeDesktop final : public IDesktop
     QList<bool> OverwriteAnswers;
     int OverwriteQuestions = 0;
     QList<QUrl> Opened;
+    bool OpenWorks = true;   ///< whether Open finds a program
+    QStringList OpenFailures; ///< "what|path" of each ShowOpenFailure
     QStringList Errors;
+    QString Settings;         ///< the settings file; empty remembers nothing
+    QList<bool> CancelRunAnswers;
+    int CancelRunQuestions = 0;
 
     QString DocumentsFolder() override { return Documents; }
     QString AskPdfPath(QWidget*, const QString& start) override
@@ -66,7 +71,21 @@ class TFakeDesktop final : public IDesktop
         return !OverwriteAnswers.isEmpty() && OverwriteAnswers.takeFirst();
     }
     void ShowError(QWidget*, const QString& message) override { Errors << message; }
-    void Open(const QUrl& url) override { Opened << url; }
+    bool Open(const QUrl& url) override
+    {
+        Opened << url;
+        return OpenWorks;
+    }
+    void ShowOpenFailure(QWidget*, const QString& what, const QString& path) override
+    {
+        OpenFailures << what + "|" + path;
+    }
+    bool ConfirmCancelRun(QWidget*) override
+    {
+        ++CancelRunQuestions;
+        return !CancelRunAnswers.isEmpty() && CancelRunAnswers.takeFirst();
+    }
+    QString SettingsFile() override { return Settings; }
 };
 
 /// Writes a small file where the PDF goes and reports the usual progress, unless `Body` says
@@ -138,17 +157,19 @@ class TDesktopTest : public QObject
     QString m_seenWarning; ///< the completion dialog's warning line as it was shown
 
     /// Makes the window; the factory fails for the first `factoryFailures` calls.
-    void MakeForm(int factoryFailures = 0)
+    void MakeForm(int factoryFailures = 0, bool livePreview = false)
     {
-        m_form =
-            std::make_unique<TForm1>(*m_desktop, [this, factoryFailures](const std::string& path) {
+        m_form = std::make_unique<TForm1>(
+            *m_desktop,
+            [this, factoryFailures](const std::string& path) {
                 m_factoryCalls << QString::fromStdString(path);
                 if (m_factoryCalls.size() <= factoryFailures)
                     throw Error("no private temporary folder");
                 auto run = std::make_unique<TFakeBookRun>();
                 m_run = run.get();
                 return std::unique_ptr<IBookRun>(std::move(run));
-            });
+            },
+            nullptr, livePreview);
     }
 
     template <typename T> T* Find(const char* name) const
@@ -225,7 +246,7 @@ class TDesktopTest : public QObject
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, typed);
-        QTest::keyClick(edit, Qt::Key_Return);
+        edit->interpretText(); // as leaving the box does (Enter would make the book)
     }
 
     std::vector<QWidget*> Inputs() const
@@ -264,10 +285,12 @@ class TDesktopTest : public QObject
     {
         MakeForm();
         QCOMPARE(m_form->windowTitle(), QString("Gridquill " GQ_VERSION));
-        QCOMPARE(m_form->size(), QSize(692, 496));
-        QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
-        QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // Resizable, within a screen of 1366 x 768 at 1x and 1920 x 1080 at 2x.
+        QVERIFY(m_form->minimumSize() != m_form->maximumSize());
+        QVERIFY(m_form->minimumSizeHint().width() <= 1366 - 20);
+        QVERIFY(m_form->minimumSizeHint().height() <= 768 - 60);
+        QVERIFY(m_form->minimumSize().width() <= 960 && m_form->minimumSize().height() <= 540 - 30);
+        QVERIFY(!m_form->windowIcon().isNull());
 
         QCOMPARE(Find<QSpinBox>("Edit1")->text(), QString("20"));
         QCOMPARE(Find<QSpinBox>("Edit1")->minimum(), 1);
@@ -295,43 +318,105 @@ class TDesktopTest : public QObject
         QVERIFY(m_desktop->Errors.isEmpty());
     }
 
-    void controlGeometry_data()
+    void controlCaptions_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Image1") << "Image1" << QRect(0, 0, 409, 527) << "";
-        QTest::newRow("Image2") << "Image2" << QRect(0, 0, 409, 499) << "";
-        QTest::newRow("Image4") << "Image4" << QRect(0, 0, 409, 527) << "";
-        QTest::newRow("Imagea1c") << "Imagea1c" << QRect(0, -3, 409, 527) << "";
-        QTest::newRow("GroupBox1")
-            << "GroupBox1" << QRect(424, 11, 257, 63) << "Number of Pages (Max:200)";
-        QTest::newRow("Edit1+UpDown1") << "Edit1" << QRect(18, 29, 136, 21) << "";
-        QTest::newRow("manygroup") << "manygroup" << QRect(424, 83, 257, 95) << "Puzzles per page";
-        QTest::newRow("cbk_candidates")
-            << "cbk_candidates" << QRect(556, 144, 114, 17) << "Print Candidates";
-        QTest::newRow("ndgroup") << "ndgroup" << QRect(426, 185, 255, 130) << "Sudoku level";
-        QTest::newRow("BitBtn2") << "BitBtn2" << QRect(496, 322, 113, 33) << "Create Now";
-        QTest::newRow("gpb") << "gpb" << QRect(428, 358, 244, 50) << "";
-        QTest::newRow("pb") << "pb" << QRect(16, 22, 217, 16) << "";
-        QTest::newRow("Button4") << "Button4" << QRect(567, 422, 118, 30) << "Visit Velmora";
-        QTest::newRow("Button3") << "Button3" << QRect(567, 459, 118, 29) << "Quit";
-        QTest::newRow("BookSetupButton")
-            << "BookSetupButton" << QRect(428, 422, 118, 30) << "Book Setup...";
+        QTest::newRow("GroupBox1") << "GroupBox1" << "&Number of Pages (Max:200)";
+        QTest::newRow("manygroup") << "manygroup" << "Puzzles per page";
+        QTest::newRow("cbk_candidates") << "cbk_candidates" << "Print C&andidates";
+        QTest::newRow("ndgroup") << "ndgroup" << "Sudoku level";
+        QTest::newRow("BitBtn2") << "BitBtn2" << "&Create Now";
+        QTest::newRow("gpb") << "gpb" << "";
+        QTest::newRow("Button4") << "Button4" << "Vis&it Velmora";
+        QTest::newRow("Button3") << "Button3" << "&Quit";
+        QTest::newRow("BookSetupButton") << "BookSetupButton" << "&Book Setup...";
+        QTest::newRow("PrintButton") << "PrintButton" << "&Print...";
     }
 
-    void controlGeometry()
+    // The captions stay as they were, with an Alt key each; every control has a tooltip.
+    void controlCaptions()
     {
         QFETCH(QString, name);
-        QFETCH(QRect, geometry);
         QFETCH(QString, caption);
         MakeForm();
         QWidget* control = Find<QWidget>(qPrintable(name));
-        QCOMPARE(control->geometry(), geometry);
-        if (auto* button = qobject_cast<QAbstractButton*>(control))
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
             QCOMPARE(button->text(), caption);
+            QVERIFY2(!button->toolTip().isEmpty(), qPrintable(name));
+        }
         if (auto* group = qobject_cast<QGroupBox*>(control))
             QCOMPARE(group->title(), caption);
+    }
+
+    // At the smallest size, at the first size and grown, no two controls touch and the
+    // preview area keeps the page's proportions room; every Alt key is used once.
+    void layoutKeepsControlsApart()
+    {
+        MakeForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        for (const QSize size : {m_form->minimumSize(), m_form->size(), QSize(1300, 900)}) {
+            m_form->resize(size);
+            QApplication::processEvents();
+            QList<QWidget*> controls;
+            for (QWidget* widget : m_form->findChildren<QWidget*>())
+                if (widget->isVisible() && !widget->objectName().isEmpty() &&
+                    (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QSpinBox*>(widget) ||
+                     qobject_cast<QLabel*>(widget)) &&
+                    !qobject_cast<QLabel*>(widget->parentWidget()))
+                    controls << widget;
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = i + 1; j < controls.size(); ++j) {
+                    const QRect a(controls[i]->mapTo(m_form.get(), QPoint()), controls[i]->size());
+                    const QRect b(controls[j]->mapTo(m_form.get(), QPoint()), controls[j]->size());
+                    QVERIFY2(!a.intersects(b), qPrintable(controls[i]->objectName() + " touches " +
+                                                          controls[j]->objectName()));
+                }
+        }
+        QStringList keys;
+        for (QAbstractButton* button : m_form->findChildren<QAbstractButton*>()) {
+            const qsizetype amp = button->text().indexOf('&');
+            if (button->window() != m_form.get() || button->objectName().startsWith("qt_") ||
+                amp < 0)
+                continue;
+            keys << button->text().mid(amp + 1, 1).toLower();
+        }
+        for (QGroupBox* group : m_form->findChildren<QGroupBox*>()) {
+            const qsizetype amp = group->title().indexOf('&');
+            if (amp >= 0)
+                keys << group->title().mid(amp + 1, 1).toLower();
+        }
+        QVERIFY(keys.size() >= 16);
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+    }
+
+    // Tab follows the screen: the choices top to bottom, then the actions; Enter makes the book.
+    void keyboard()
+    {
+        MakeForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QStringList order;
+        QWidget* widget = Find<QWidget>("Edit1");
+        for (int i = 0; i < 18; ++i) {
+            order << widget->objectName();
+            widget = widget->nextInFocusChain();
+            while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty() ||
+                   widget->objectName().startsWith("qt_") || !widget->isVisible())
+                widget = widget->nextInFocusChain();
+        }
+        QCOMPARE(order.mid(0, 6), (QStringList{"Edit1", "manygroup_0", "manygroup_1",
+                                               "manygroup_2", "cbk_candidates", "ndgroup_0"}));
+        QVERIFY(order.indexOf("BitBtn2") > order.indexOf("ndgroup_5"));
+        QVERIFY(order.indexOf("Button3") > order.indexOf("Button4"));
+
+        m_desktop->SaveAnswers << Docs("enter.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QSpinBox>("Edit1")->setFocus();
+        QTest::keyClick(Find<QSpinBox>("Edit1"), Qt::Key_Return);
+        QCOMPARE(m_desktop->SaveStarts.size(), 1);
+        QCOMPARE(m_run->Calls, (QStringList{"DeleteOldPages", "BuildBook"}));
     }
 
     void radioGroupItems()
@@ -341,7 +426,7 @@ class TDesktopTest : public QObject
                                     "Hard Sudoku",      "Expert Sudoku", "Extreme Sudoku"};
         for (int i = 0; i < levels.size(); ++i) {
             auto* radio = Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(i)));
-            QCOMPARE(radio->text(), levels[i]);
+            QCOMPARE(radio->text().remove('&'), levels[i]);
             radio->click();
             QCOMPARE(m_form->Settings().LevelIndex, i);
         }
@@ -351,9 +436,13 @@ class TDesktopTest : public QObject
             QCOMPARE(m_form->Settings().PuzzlesPerPage, perPage[i]);
         }
         // Two columns: item 2 heads the right-hand column, above the check box.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         const QRect right = Find<QWidget>("manygroup_2")->geometry();
         QCOMPARE(right.top(), Find<QWidget>("manygroup_0")->geometry().top());
-        QVERIFY(right.left() + 424 <= 556 && 556 < right.right() + 424);
+        const QRect box = Find<QWidget>("cbk_candidates")->geometry();
+        QCOMPARE(box.left(), right.left());
+        QVERIFY(box.top() > right.bottom());
     }
 
     void pictureRule_data()
@@ -404,9 +493,9 @@ class TDesktopTest : public QObject
         QTest::newRow("150") << "150" << 150;
         QTest::newRow("1") << "1" << 1;
         QTest::newRow("200") << "200" << 200;
-        QTest::newRow("0") << "0" << 20;
-        QTest::newRow("250") << "250" << 20;
-        QTest::newRow("201") << "201" << 20;
+        QTest::newRow("0") << "0" << 1;
+        QTest::newRow("250") << "250" << 200;
+        QTest::newRow("201") << "201" << 200;
         QTest::newRow("letters") << "abc" << 20;
         QTest::newRow("empty") << "" << 20;
         QTest::newRow("too long") << "1000" << 100;
@@ -433,8 +522,11 @@ class TDesktopTest : public QObject
         auto* edit = Find<QSpinBox>("Edit1");
         edit->selectAll();
         QTest::keyClicks(edit, "250");
+        QVERIFY2(Find<QLabel>("PageRangeLabel")->text().contains("1 to 200"),
+                 qPrintable(Find<QLabel>("PageRangeLabel")->text()));
+        QVERIFY(Find<QLabel>("PageRangeLabel")->text().contains("250 becomes 200"));
         Find<QPushButton>("BitBtn2")->click();
-        QCOMPARE(m_run->Settings.at(0).PageCount, 20);
+        QCOMPARE(m_run->Settings.at(0).PageCount, 200);
 
         AnswerCompletionDialog("Button3");
         edit->selectAll();
@@ -569,8 +661,12 @@ class TDesktopTest : public QObject
         QCOMPARE(m_desktop->Errors,
                  QStringList{ownError ? "Cannot create the PDF file /x/book.pdf: Permission denied"
                                       : "out of memory"});
-        QCOMPARE(Find<QProgressBar>("pb")->value(), 37);
-        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Save file to disk,Please wait"));
+        // The progress group tells of the failure; the bar starts again.
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
+        QVERIFY2(Find<QGroupBox>("gpb")->title().startsWith("Failed: "),
+                 qPrintable(Find<QGroupBox>("gpb")->title()));
+        QCOMPARE(Find<QGroupBox>("gpb")->toolTip(),
+                 "Failed: " + m_desktop->Errors.constFirst());
         for (QWidget* input : Inputs())
             QVERIFY(input->isEnabled());
 
@@ -585,11 +681,16 @@ class TDesktopTest : public QObject
 
     void startUpProblemsAreShownAndStartUpGoesOn()
     {
+        // Without a documents folder the home folder serves, without a word.
         m_desktop->Documents = m_documents->path() + "/missing";
         MakeForm(1);
-        QCOMPARE(m_desktop->Errors.size(), 2);
+        QCOMPARE(m_desktop->Errors.size(), 1);
         QCOMPARE(m_desktop->Errors[0], QString("no private temporary folder"));
-        QVERIFY(m_desktop->Errors[1].contains(m_documents->path() + "/missing"));
+        QCOMPARE(m_form->DocumentsFolderInUse(), QDir::homePath() + "/");
+        QCOMPARE(QDir::currentPath(), QDir(QDir::homePath()).canonicalPath());
+        m_desktop->SaveAnswers << QString();
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts, QStringList{QDir::homePath() + "/"});
         // The page stream falls back to the bare file name in the current folder.
         QCOMPARE(m_factoryCalls, (QStringList{"", "velmoraquill.pgs"}));
         QVERIFY(m_form->BookRun());
