@@ -405,7 +405,6 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     m_paper->setCurrentIndex(index < 0 ? 0 : index);
     m_pdfx->setChecked(setup.PdfX);
     m_largePrint->setChecked(setup.LargePrint);
-    m_printReady->setChecked(setup.PrintReady || setup.PdfX || setup.LargePrint);
     m_boldGivens->setChecked(setup.BoldGivens);
     m_title->setText(setup.Title);
     m_author->setText(setup.Author);
@@ -429,6 +428,8 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
         std::max(0, m_coverStock->findData(QString::fromStdString(setup.Cover.Stock))));
     m_coverBlurb->setPlainText(QString::fromStdString(setup.Cover.Blurb));
     m_coverPath = setup.Cover.Path;
+    // Last: the boxes that imply print-ready must hold their new state first.
+    m_printReady->setChecked(setup.PrintReady || setup.PdfX || setup.LargePrint);
     FollowPrintReady();
     m_error->clear();
     m_error->hide();

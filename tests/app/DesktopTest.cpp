@@ -7,6 +7,7 @@
 #include "app/desktop/MainWindow.h"
 #include "book/PlanFile.h"
 #include "gq/Error.h"
+#include "puzzle/PuzzleBank.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -16,6 +17,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSlider>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -260,6 +263,24 @@ class TDesktopTest : public QObject
         const QString path = QStringLiteral(GQ_SCREENSHOT_DIR "/%1.png").arg(name);
         QVERIFY(widget.grab().save(path, "PNG"));
         qInfo("screenshot: %s", qPrintable(path));
+    }
+
+    /// Saves the documentation's screenshot `name` of `widget` into docs/screenshots, named
+    /// after the scale factor the test runs at ("main-window-1x.png").
+    void SaveDocsScreenshot(QWidget& widget, const QString& name)
+    {
+        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
+        QDir().mkpath(GQ_DOCS_SCREENSHOTS);
+        const QString path = QStringLiteral(GQ_DOCS_SCREENSHOTS "/%1-%2x.png").arg(name, scale);
+        QVERIFY(widget.grab().save(path, "PNG"));
+        qInfo("screenshot: %s", qPrintable(path));
+    }
+
+    /// Waits until the preview on show is of the current settings.
+    void WaitForPreview()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->PreviewCurrent(), 20000);
+        QVERIFY2(m_form->Preview(), qPrintable(m_form->PreviewError()));
     }
 
   private slots:
@@ -799,6 +820,380 @@ class TDesktopTest : public QObject
                  qPrintable(m_desktop->Errors.constFirst()));
         QVERIFY(m_run->Calls.isEmpty());
         QVERIFY(Find<QGroupBox>("gpb")->isHidden());
+    }
+
+    // The window shows the book the settings make: the first puzzle page at once, any page by
+    // the slider, and a new preview after each change.
+    void livePreview()
+    {
+        MakeForm(0, true);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        WaitForPreview();
+        for (const char* name : {"Image1", "Image2", "Image4", "Imagea1c"})
+            QVERIFY2(Find<QLabel>(name)->isHidden(), name);
+        QVERIFY(Find<QWidget>("PreviewView")->isVisible());
+        const book::TPreview* first = m_form->Preview();
+        QCOMPARE(first->Settings.LevelIndex, 0);
+        QCOMPARE(m_form->PreviewPage(), first->FirstPuzzlePage);
+        QCOMPARE(Find<QLabel>("PreviewPageLabel")->text(),
+                 QString("Preview page 1 of %1").arg(first->Pages));
+        auto* slider = Find<QSlider>("PreviewPageSlider");
+        slider->setValue(first->Pages);
+        QCOMPARE(Find<QLabel>("PreviewPageLabel")->text(),
+                 QString("Preview page %1 of %1").arg(first->Pages));
+
+        // Level, layout and Book Setup all reach the preview.
+        Find<QRadioButton>("ndgroup_5")->click();
+        Find<QRadioButton>("manygroup_2")->click();
+        QVERIFY(!m_form->PreviewCurrent());
+        ChoosePrintReady6x9("Preview Book");
+        WaitForPreview();
+        const book::TPreview* preview = m_form->Preview();
+        QCOMPARE(preview->Settings.LevelIndex, 5);
+        QCOMPARE(preview->Settings.PuzzlesPerPage, 4);
+        QCOMPARE(preview->Settings.Paper, std::string("6x9"));
+        QCOMPARE(preview->PageWidth, 6.0);
+        QVERIFY(preview->Settings.IsPrintReady());
+        QVERIFY(preview->FirstPuzzlePage > 1); // after the front matter
+
+        // Settings a book refuses leave the last preview and say why.
+        m_form->BookSetupDialog(); // (made at start)
+        QVERIFY(m_form->PreviewError().isEmpty());
+    }
+
+    void livePreviewScreenshots()
+    {
+        MakeForm(0, true);
+        m_form->resize(900, 640);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        WaitForPreview();
+        QTest::qWait(50);
+        SaveDocsScreenshot(*m_form, "main-window");
+        Find<QRadioButton>("ndgroup_5")->click();
+        Find<QRadioButton>("manygroup_2")->click();
+        ChoosePrintReady6x9("Extreme Puzzles");
+        WaitForPreview();
+        QTest::qWait(50);
+        SaveDocsScreenshot(*m_form, "main-window-6x9-four");
+
+        bool shot = false;
+        QTimer::singleShot(100, this, [&] {
+            auto* dialog = dynamic_cast<TBookSetupDialog*>(QApplication::activeModalWidget());
+            if (dialog) {
+                SaveDocsScreenshot(*dialog, "book-setup");
+                shot = true;
+                dialog->reject();
+            }
+        });
+        Find<QPushButton>("BookSetupButton")->click();
+        QVERIFY(shot);
+
+        m_run->Facts.Pages = 26;
+        m_run->Facts.Paper = "6x9";
+        m_run->Facts.PageWidth = 6;
+        m_run->Facts.PageHeight = 9;
+        m_run->Facts.PrintReady = true;
+        m_desktop->SaveAnswers << Docs("Extreme Puzzles Vol. 2");
+        shot = false;
+        QTimer::singleShot(100, this, [&] {
+            SaveDocsScreenshot(m_form->CompletionDialog(), "completion-dialog");
+            shot = true;
+            m_form->CompletionDialog().findChild<QPushButton*>("Button3")->click();
+        });
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY(shot);
+
+        m_desktop->SaveAnswers << Docs("full.pdf");
+        m_run->Body = [](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(80);
+            throw Error("Cannot write /media/usb/full.pdf: No space left on device");
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QTest::qWait(20);
+        SaveDocsScreenshot(*m_form, "failure");
+    }
+
+    // Every choice of the window and of Book Setup, and the last file, survive a restart; a
+    // first start shows the defaults, and "Restore Defaults" brings them back.
+    void choicesSurviveARestart()
+    {
+        QTemporaryDir config;
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        TSystemDesktop system;
+        m_desktop->Settings = system.SettingsFile();
+        if (oldConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        QCOMPARE(m_desktop->Settings, config.path() + "/gridquill/gridquill.conf");
+
+        MakeForm();
+        QCOMPARE(m_form->Settings(), book::TBookSettings{}); // first start: the defaults
+        Find<QRadioButton>("ndgroup_3")->click();
+        Find<QCheckBox>("cbk_candidates")->click();
+        SetPageCount("42");
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Kept Title");
+                dialog.findChild<QLineEdit*>("PublisherEdit")->setText("Kept House");
+                dialog.findChild<QCheckBox*>("HintsBox")->click();
+                dialog.findChild<QSpinBox*>("WorkedSolutionsSpin")->setValue(3);
+                dialog.findChild<QCheckBox*>("AnswerNotesBox")->click();
+                dialog.findChild<QCheckBox*>("CoverBox")->click();
+                auto* service = dialog.findChild<QComboBox*>("CoverServiceBox");
+                service->setCurrentIndex(service->findData("lulu"));
+                auto* stock = dialog.findChild<QComboBox*>("CoverStockBox");
+                stock->setCurrentIndex(stock->findData("cream"));
+                dialog.findChild<QPlainTextEdit*>("CoverBlurbEdit")->setPlainText("Back text");
+            },
+            "OkButton");
+        m_desktop->SaveAnswers << Docs("kept.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        const book::TBookSettings before = m_form->Settings();
+        QCOMPARE(before.LevelIndex, 3);
+        QCOMPARE(before.PageCount, 42);
+        QVERIFY(before.Candidates && before.Hints && before.AnswerNotes);
+        QCOMPARE(before.WorkedSolutions, 3);
+        QVERIFY(before.Cover.Make);
+        QCOMPARE(before.Cover.Service, std::string("lulu"));
+        QCOMPARE(before.Cover.Stock, std::string("cream"));
+        QCOMPARE(before.Cover.Blurb, std::string("Back text"));
+        QCOMPARE(before.Publisher, std::string("Kept House"));
+        m_form.reset();
+
+        MakeForm(); // the restart
+        QCOMPARE(m_form->Settings(), before);
+        QVERIFY(Find<QCheckBox>("cbk_candidates")->isChecked());
+        QCOMPARE(Find<QSpinBox>("Edit1")->value(), 42);
+        m_desktop->SaveAnswers << QString();
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts.last(), Docs("kept.pdf")); // the last folder and file
+
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("RestoreDefaultsButton")->click();
+                QCOMPARE(dialog.Setup(), TBookSetup{});
+            },
+            "OkButton");
+        QCOMPARE(m_form->BookSetup(), TBookSetup{});
+        m_form.reset();
+        MakeForm();
+        QCOMPARE(m_form->BookSetup(), TBookSetup{});
+
+        // A damaged file is no obstacle: unusable values keep their defaults.
+        QFile file(m_desktop->Settings);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[window]\nlevel=99\npages=-4\npuzzlesPerPage=3\n[setup]\npaper=napkin\n"
+                   "volume=999\nsections=\"0:5,0:5\"\nanswersPerPage=7\ncoverService=fax\n");
+        file.close();
+        m_form.reset();
+        MakeForm();
+        const book::TBookSettings damaged = m_form->Settings();
+        QCOMPARE(damaged.LevelIndex, 5);
+        QCOMPARE(damaged.PageCount, 1);
+        QCOMPARE(damaged.PuzzlesPerPage, 1);
+        QCOMPARE(damaged.Paper, std::string("letter"));
+        QCOMPARE(damaged.Volume, 0);
+        QVERIFY(damaged.Sections.empty());
+        QCOMPARE(damaged.AnswersPerPage, 4);
+        QCOMPARE(damaged.Cover.Service, std::string("kdp"));
+    }
+
+    // Cancel stops a real run within moments, leaves the existing file as it was and nothing
+    // else behind, and resets the progress group.
+    void cancelLeavesNothing()
+    {
+        MakeRealForm();
+        WriteFile(Docs("old.pdf"), "old book");
+        SetPageCount("200");
+        Find<QRadioButton>("manygroup_2")->click();
+        m_desktop->SaveAnswers << Docs("old.pdf");
+        m_desktop->OverwriteAnswers << true;
+        QElapsedTimer sinceCancel;
+        bool cancelShown = false;
+        QTimer::singleShot(150, this, [&] {
+            auto* cancel = Find<QPushButton>("CancelRunButton");
+            cancelShown = cancel->isVisible() && cancel->isEnabled();
+            sinceCancel.start();
+            cancel->click();
+        });
+        m_form->show();
+        Find<QPushButton>("BitBtn2")->click();
+        const qint64 stopped = sinceCancel.elapsed();
+        qInfo("stopped %lld ms after Cancel", stopped);
+        QVERIFY(cancelShown);
+        QVERIFY2(stopped < 200, qPrintable(QString::number(stopped)));
+        QVERIFY(m_desktop->Errors.isEmpty());
+        QCOMPARE(ReadFile(Docs("old.pdf")), QByteArray("old book"));
+        QCOMPARE(QDir(m_documents->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"old.pdf"});
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Cancelled"));
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
+        QVERIFY(!Find<QPushButton>("CancelRunButton")->isVisible());
+        QVERIFY(Find<QPushButton>("BitBtn2")->isEnabled());
+    }
+
+    // Closing the window during a run asks; No goes on, Yes stops the run and closes.
+    void closingDuringARunAsks()
+    {
+        MakeForm();
+        m_form->show();
+        m_desktop->SaveAnswers << Docs("a.pdf") << Docs("b.pdf");
+        m_desktop->CancelRunAnswers << false << true;
+        m_run->Body = [this](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(10);
+            QVERIFY(!m_form->close());
+            progress.SetProgress(20); // the answer was No: the run goes on
+            progress.SetProgress(100);
+            progress.SetCaption("Done");
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->CancelRunQuestions, 1);
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Done"));
+
+        bool reachedEnd = false;
+        m_run->Body = [&](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(10);
+            QVERIFY(!m_form->close()); // Yes: the close waits for the run to stop
+            progress.SetProgress(20);
+            reachedEnd = true;
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->CancelRunQuestions, 2);
+        QVERIFY(!reachedEnd);
+        QVERIFY(!m_form->isVisible());
+    }
+
+    // When nothing can open the book, its folder or the web site, the path is shown.
+    void openFailuresShowThePath()
+    {
+        m_desktop->OpenWorks = false;
+        for (const char* button : {"Button1", "Button2"}) {
+            Tfrmwc dialog(*m_desktop);
+            QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>(button)->click(); });
+            dialog.ShowFor("/books/my book.pdf");
+            QVERIFY(dialog.isHidden());
+        }
+        QCOMPARE(m_desktop->OpenFailures,
+                 (QStringList{"The book|/books/my book.pdf", "The book's folder|/books"}));
+        MakeForm();
+        Find<QPushButton>("Button4")->click();
+        QCOMPARE(m_desktop->OpenFailures.last(), QString("The web site|https://www.velmora.example/"));
+        const QString text = OpenFailureText("The book", "/books/my book.pdf");
+        QVERIFY(text.contains("/books/my book.pdf") && text.contains("could not be opened"));
+
+        m_desktop->OpenWorks = true;
+        m_desktop->OpenFailures.clear();
+        Find<QPushButton>("Button4")->click();
+        QVERIFY(m_desktop->OpenFailures.isEmpty());
+    }
+
+    // The completion dialog names the file, its pages and paper, the publisher of a
+    // print-ready book and the cover made with it.
+    void completionDetails()
+    {
+        book::TBookFacts facts;
+        facts.Pages = 26;
+        facts.Paper = "6x9";
+        facts.PageWidth = 6;
+        facts.PageHeight = 9;
+        book::TBookSettings settings;
+        QCOMPARE(CompletionDetails("/books/b.pdf", facts, settings),
+                 QString("/books/b.pdf\n26 pages, 6x9 (6 x 9 in)"));
+        facts.PrintReady = true;
+        settings.Publisher = "Quill House";
+        settings.Website = "quill.example";
+        settings.Isbn = "978-0-306-40615-7";
+        facts.CoverPath = "/books/b-cover.pdf";
+        facts.CoverSummary = "12.6 x 9.25 in, spine 0.06 in";
+        QCOMPARE(CompletionDetails("/books/b.pdf", facts, settings),
+                 QString("/books/b.pdf\n26 pages, 6x9 (6 x 9 in)\n"
+                         "Print-ready: Quill House, quill.example, ISBN 978-0-306-40615-7\n"
+                         "Cover: /books/b-cover.pdf\n12.6 x 9.25 in, spine 0.06 in"));
+        facts.Pages = 1;
+        settings = {};
+        facts.CoverPath.clear();
+        QVERIFY(CompletionDetails("/b.pdf", facts, settings)
+                    .endsWith("1 page, 6x9 (6 x 9 in)\nPrint-ready, no publisher named"));
+
+        // Through a run: the dialog shows them, and grows to hold a long path.
+        MakeForm();
+        m_run->Facts = facts;
+        const QString longName = Docs(QString(60, 'n') + ".pdf");
+        m_desktop->SaveAnswers << longName;
+        QString shown;
+        int width = 0;
+        QTimer::singleShot(50, this, [&] {
+            shown = m_form->CompletionDialog().Details();
+            width = m_form->CompletionDialog().width();
+            m_form->CompletionDialog().findChild<QPushButton*>("Button3")->click();
+        });
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY2(shown.startsWith(longName + "\n1 page, 6x9"), qPrintable(shown));
+        QVERIFY(width > 299);
+    }
+
+    // The volume box offers the volumes of the window's level, and a level with fewer volumes
+    // brings the chosen one within them.
+    void volumeFollowsTheLevel()
+    {
+        MakeForm();
+        for (int level : {0, 2, 5}) {
+            Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(level)))->click();
+            const int volumes = puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level);
+            UseBookSetup(
+                [&](TBookSetupDialog& dialog) {
+                    auto* spin = dialog.findChild<QSpinBox*>("VolumeSpin");
+                    QCOMPARE(spin->maximum(), volumes);
+                    QVERIFY2(dialog.findChild<QLabel*>("VolumeLimitLabel")
+                                 ->text()
+                                 .endsWith(QString("offers %1 volumes").arg(volumes)),
+                             qPrintable(dialog.findChild<QLabel*>("VolumeLimitLabel")->text()));
+                    spin->setValue(volumes + 5);
+                    QCOMPARE(spin->value(), volumes);
+                },
+                "OkButton");
+            QCOMPARE(m_form->Settings().Volume, volumes);
+        }
+        int fewest = 0;
+        for (int level = 1; level < 6; ++level)
+            if (puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level) <
+                puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), fewest))
+                fewest = level;
+        int most = 0;
+        for (int level = 1; level < 6; ++level)
+            if (puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level) >
+                puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), most))
+                most = level;
+        Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(most)))->click();
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                auto* spin = dialog.findChild<QSpinBox*>("VolumeSpin");
+                spin->setValue(spin->maximum());
+            },
+            "OkButton");
+        Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(fewest)))->click();
+        QCOMPARE(m_form->Settings().Volume,
+                 puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), fewest));
+    }
+
+    // "Hard Sudoku Vol. 3" is a name, not a suffix: the book gets ".pdf".
+    void nameWithAbbreviationGetsPdf()
+    {
+        MakeForm();
+        m_desktop->SaveAnswers << Docs("Hard Sudoku Vol. 3");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(QString::fromStdString(m_run->Settings.at(0).PdfPath),
+                 Docs("Hard Sudoku Vol. 3.pdf"));
+        QCOMPARE(WithDefaultSuffix("/d/Hard Sudoku Vol. 3"), QString("/d/Hard Sudoku Vol. 3.pdf"));
     }
 
     void screenshots()
