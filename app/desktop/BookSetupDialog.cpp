@@ -22,6 +22,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -274,7 +277,9 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     auto* volumeRow = new QHBoxLayout;
     volumeRow->addWidget(m_volume);
     volumeRow->addWidget(m_volumeLimit, 1);
-    form->addRow(QStringLiteral("&Volume:"), volumeRow);
+    auto* volumeLabel = new QLabel(QStringLiteral("&Volume:"), this);
+    volumeLabel->setBuddy(m_volume);
+    form->addRow(volumeLabel, volumeRow);
     m_publisher = MakeEdit(this, "PublisherEdit");
     form->addRow(QStringLiteral("Publisher:"), m_publisher);
     m_website = MakeEdit(this, "WebsiteEdit");
@@ -391,8 +396,20 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
 
+    // The fields scroll when the screen is too low for them all (a 2x screen of 1080 pixels).
+    auto* fields = new QWidget;
+    fields->setLayout(form);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("FieldsArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(fields);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().height() - 140 : 600;
+    scroll->setMinimumHeight(std::min(fields->sizeHint().height(), std::max(room, 300)));
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(scroll);
     layout->addWidget(m_error);
     layout->addLayout(buttons);
     setFixedWidth(560);

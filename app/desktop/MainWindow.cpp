@@ -689,14 +689,13 @@ void TForm1::TakePreview(int generation, std::shared_ptr<book::TPreview> preview
         return;
     }
     m_previewLabel->setToolTip(QString());
-    const bool first = !m_preview;
     m_preview = std::move(preview);
     {
+        // Each new preview opens on its first puzzle page, where the settings show most.
         const QSignalBlocker quiet(m_previewSlider);
         m_previewSlider->setRange(1, m_preview->Pages);
         m_previewSlider->setEnabled(m_preview->Pages > 1);
-        if (first || m_previewSlider->value() > m_preview->Pages)
-            m_previewSlider->setValue(m_preview->FirstPuzzlePage);
+        m_previewSlider->setValue(m_preview->FirstPuzzlePage);
     }
     ShowPicture(nullptr);
     ShowPreviewPage();
