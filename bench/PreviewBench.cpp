@@ -57,7 +57,8 @@ std::vector<double> Measure(const QString& settingsFile, int changes)
     auto* view = form.findChild<QWidget*>(QStringLiteral("PreviewView"));
     std::vector<double> times;
     for (int i = 0; i < changes; ++i) {
-        auto* level = form.findChild<QRadioButton*>(QStringLiteral("ndgroup_%1").arg(i % 2 ? 0 : 3));
+        auto* level =
+            form.findChild<QRadioButton*>(QStringLiteral("ndgroup_%1").arg(i % 2 ? 0 : 3));
         QElapsedTimer clock;
         clock.start();
         level->click();
@@ -73,8 +74,8 @@ void Report(const char* name, std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
     const auto at = [&](double fraction) {
-        return times[std::min(times.size() - 1,
-                              static_cast<std::size_t>(fraction * static_cast<double>(times.size())))];
+        return times[std::min(times.size() - 1, static_cast<std::size_t>(
+                                                    fraction * static_cast<double>(times.size())))];
     };
     std::printf("%-36s changes %3zu  median %7.1f ms  p95 %7.1f ms  max %7.1f ms\n", name,
                 times.size(), at(0.5), at(0.95), times.back());

@@ -14,12 +14,12 @@ namespace gq::book
 /// settings make without writing a PDF.
 struct TPreview
 {
-    std::string Stream;        ///< a complete page stream, played as the book's is
-    int Pages = 0;             ///< pages in Stream
-    int FirstPuzzlePage = 0;   ///< the page of the first puzzle (1-based)
-    double PageWidth = 0;      ///< inches
-    double PageHeight = 0;     ///< inches
-    TBookSettings Settings;    ///< the settings of the small book Stream holds
+    std::string Stream;      ///< a complete page stream, played as the book's is
+    int Pages = 0;           ///< pages in Stream
+    int FirstPuzzlePage = 0; ///< the page of the first puzzle (1-based)
+    double PageWidth = 0;    ///< inches
+    double PageHeight = 0;   ///< inches
+    TBookSettings Settings;  ///< the settings of the small book Stream holds
 };
 
 /// At most this many puzzle pages (per section) go into a preview.

@@ -1,7 +1,7 @@
 #include "book/SafeFile.h"
 
-#include "gq/Error.h"
 #include "book/InterruptCleanup.h"
+#include "gq/Error.h"
 #include "pdf/PdfError.h"
 #include "pdf/StreamPlayer.h"
 

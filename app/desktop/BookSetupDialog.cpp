@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,7 +25,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QGuiApplication>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -141,8 +141,7 @@ TBookSetup ReadBookSetup(const QSettings& saved)
     };
     const auto number = [&](const char* key, int fallback, int low, int high) {
         bool ok = false;
-        const int value =
-            saved.value(QStringLiteral("setup/") + QLatin1String(key)).toInt(&ok);
+        const int value = saved.value(QStringLiteral("setup/") + QLatin1String(key)).toInt(&ok);
         return ok && value >= low && value <= high ? value : fallback;
     };
     const std::string paper = text("paper").toStdString();
@@ -598,16 +597,15 @@ void TBookSetupDialog::FollowPrintReady()
     const bool implied = m_pdfx->isChecked() || m_largePrint->isChecked() ||
                          m_sections->rowCount() > 0 || m_hints->isChecked() ||
                          m_workedSolutions->value() > 0 || m_answerNotes->isChecked();
-    for (QWidget* field : std::initializer_list<QWidget*>{m_coverService, m_coverStock,
-                                                          m_coverBlurb})
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_coverService, m_coverStock, m_coverBlurb})
         field->setEnabled(m_cover->isChecked());
     if (implied)
         m_printReady->setChecked(true);
     m_printReady->setEnabled(!implied);
     const bool printReady = m_printReady->isChecked();
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website, m_edition, m_isbn,
-                                         m_answers})
+    for (QWidget* field : std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website,
+                                                          m_edition, m_isbn, m_answers})
         field->setEnabled(printReady);
 }
 

@@ -44,9 +44,9 @@ struct TBookSetup
     /// A book of several levels; empty: one level, chosen in the main window. Sections make a
     /// book print-ready.
     std::vector<book::TSection> Sections;
-    int AnswersPerPage = 4; ///< applied to print-ready books only
-    bool Hints = false;     ///< a "Hints" section; makes the book print-ready
-    int WorkedSolutions = 0; ///< 0..book::kMaxWorkedSolutions; not 0 makes it print-ready
+    int AnswersPerPage = 4;   ///< applied to print-ready books only
+    bool Hints = false;       ///< a "Hints" section; makes the book print-ready
+    int WorkedSolutions = 0;  ///< 0..book::kMaxWorkedSolutions; not 0 makes it print-ready
     bool AnswerNotes = false; ///< each answer names its hardest technique; print-ready
     book::TCoverChoice Cover; ///< "Also make the cover": service, stock and blurb
 
@@ -78,9 +78,10 @@ void WriteBookSetup(QSettings& settings, const TBookSetup& setup);
 /// "AnswerNotesBox", "CoverBox" ("Also make the cover"), "CoverServiceBox", "CoverStockBox",
 /// "CoverBlurbEdit", "OpenPlanButton", "SavePlanButton", "RestoreDefaultsButton" (puts the
 /// defaults of TBookSetup in the controls), "ErrorLabel", "OkButton", "CancelButton". The
-/// volume box offers the volumes of the window's level ("VolumeLimitLabel" names them). Ticking PDF/X-1a or Large print ticks and locks Print-ready,
-/// since such a book is always print-ready, and so do sections; the publisher, website,
-/// edition, ISBN, answers per page and Bold givens are enabled only while Print-ready is ticked.
+/// volume box offers the volumes of the window's level ("VolumeLimitLabel" names them). Ticking
+/// PDF/X-1a or Large print ticks and locks Print-ready, since such a book is always print-ready,
+/// and so do sections; the publisher, website, edition, ISBN, answers per page and Bold givens are
+/// enabled only while Print-ready is ticked.
 class TBookSetupDialog : public QDialog
 {
   public:

@@ -148,15 +148,14 @@ QString CompletionDetails(const QString& pdfPath, const book::TBookFacts& facts,
                  .arg(facts.PageHeight, 0, 'g', 4);
     if (facts.PrintReady) {
         QStringList publisher;
-        for (const std::string* text :
-             {&settings.Publisher, &settings.Website, &settings.Edition})
+        for (const std::string* text : {&settings.Publisher, &settings.Website, &settings.Edition})
             if (!book::IsBlankText(*text))
                 publisher << QString::fromStdString(*text).trimmed();
         if (!book::IsBlankText(settings.Isbn))
             publisher << QStringLiteral("ISBN ") + QString::fromStdString(settings.Isbn).trimmed();
-        lines << (publisher.isEmpty() ? QStringLiteral("Print-ready, no publisher named")
-                                      : QStringLiteral("Print-ready: ") +
-                                            publisher.join(QStringLiteral(", ")));
+        lines << (publisher.isEmpty()
+                      ? QStringLiteral("Print-ready, no publisher named")
+                      : QStringLiteral("Print-ready: ") + publisher.join(QStringLiteral(", ")));
     }
     if (!facts.CoverPath.empty()) {
         lines << QStringLiteral("Cover: ") +

@@ -28,8 +28,7 @@ class Tfrmwc : public QDialog
     /// lines of `details` (the book's path, pages and paper, see CompletionDetails) below the
     /// buttons and the one-line `warning` below them, each when it is not empty; returns once
     /// the dialog is closed.
-    void ShowFor(const QString& pdfPath, const QString& warning = {},
-                 const QString& details = {});
+    void ShowFor(const QString& pdfPath, const QString& warning = {}, const QString& details = {});
 
     /// "Open": hands the PDF to its default program, then closes. When nothing could be
     /// started, the desktop shows the path (IDesktop::ShowOpenFailure) first.

@@ -5,13 +5,13 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 
 namespace gq::app

@@ -19,10 +19,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -120,8 +120,8 @@ QStringList LevelCaptions()
     QStringList captions;
     int i = 0;
     for (const puzzle::LevelInfo& level : puzzle::Levels()) {
-        QString caption = QString::fromLatin1(level.Caption.data(),
-                                              static_cast<qsizetype>(level.Caption.size()));
+        QString caption =
+            QString::fromLatin1(level.Caption.data(), static_cast<qsizetype>(level.Caption.size()));
         if (i < static_cast<int>(std::size(kKeys))) {
             const qsizetype at = caption.indexOf(QLatin1Char(kKeys[i]));
             if (at >= 0)
@@ -158,8 +158,8 @@ QLabel* MakePicture(QWidget& parent, const char* name, QSize size, TSamplePage p
     label->setAlignment(Qt::AlignCenter);
     label->setMinimumSize(200, 240);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    label->setPixmap(QPixmap::fromImage(image).scaled(size, Qt::KeepAspectRatio,
-                                                      Qt::SmoothTransformation));
+    label->setPixmap(
+        QPixmap::fromImage(image).scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     return label;
 }
 
@@ -250,8 +250,7 @@ QIcon ApplicationIcon()
 
 /// The run stopped because the user asked for it.
 struct TForm1::TCancelled
-{
-};
+{};
 
 /// Hands the run's progress to the progress group and the completion dialog, and stops the run
 /// at its next step once Cancel was pressed.
@@ -370,8 +369,8 @@ void TForm1::CreateControls()
     m_previewView = new TPreviewView(this);
     m_previewView->hide();
     auto* pictures = new QGridLayout;
-    for (QWidget* picture : std::initializer_list<QWidget*>{m_image1, m_image2, m_image4,
-                                                            m_imagea1c, m_previewView})
+    for (QWidget* picture :
+         std::initializer_list<QWidget*>{m_image1, m_image2, m_image4, m_imagea1c, m_previewView})
         pictures->addWidget(picture, 0, 0);
     ShowPicture(m_image1);
 
@@ -480,32 +479,32 @@ void TForm1::CreateControls()
     setMinimumSize(640, 480);
 
     m_bookSetupDialog = new TBookSetupDialog(m_desktop, this);
-    m_inputs = {m_groupBox1, m_manygroup, m_cbkCandidates, m_ndgroup, m_bitBtn2,
+    m_inputs = {m_groupBox1, m_manygroup, m_cbkCandidates,   m_ndgroup,    m_bitBtn2,
                 m_button4,   m_button3,   m_bookSetupButton, m_printButton};
     m_frmwc = new Tfrmwc(m_desktop, this);
 
     connect(m_edit1, &QSpinBox::valueChanged, this, [this] { SettingsChanged(); });
     connect(m_edit1, &QAbstractSpinBox::editingFinished, this, [this] {
         // Say so when a count outside the range was taken as the nearest one.
-        m_pageRange->setText(QStringLiteral("%1 to %2")
-                                 .arg(book::kMinPageCount)
-                                 .arg(book::kMaxPageCount));
+        m_pageRange->setText(
+            QStringLiteral("%1 to %2").arg(book::kMinPageCount).arg(book::kMaxPageCount));
     });
-    connect(m_edit1->findChild<QLineEdit*>(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        bool number = false;
-        const int count = text.toInt(&number);
-        const bool outside =
-            number && (count < book::kMinPageCount || count > book::kMaxPageCount);
-        m_pageRange->setText(outside ? QStringLiteral("%1 to %2: %3 becomes %4")
-                                           .arg(book::kMinPageCount)
-                                           .arg(book::kMaxPageCount)
-                                           .arg(count)
-                                           .arg(std::clamp(count, book::kMinPageCount,
-                                                           book::kMaxPageCount))
-                                     : QStringLiteral("%1 to %2")
-                                           .arg(book::kMinPageCount)
-                                           .arg(book::kMaxPageCount));
-    });
+    connect(
+        m_edit1->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
+        [this](const QString& text) {
+            bool number = false;
+            const int count = text.toInt(&number);
+            const bool outside =
+                number && (count < book::kMinPageCount || count > book::kMaxPageCount);
+            m_pageRange->setText(
+                outside
+                    ? QStringLiteral("%1 to %2: %3 becomes %4")
+                          .arg(book::kMinPageCount)
+                          .arg(book::kMaxPageCount)
+                          .arg(count)
+                          .arg(std::clamp(count, book::kMinPageCount, book::kMaxPageCount))
+                    : QStringLiteral("%1 to %2").arg(book::kMinPageCount).arg(book::kMaxPageCount));
+        });
 
     m_previewTimer = new QTimer(this);
     m_previewTimer->setSingleShot(true);
@@ -516,15 +515,15 @@ void TForm1::CreateControls()
 void TForm1::SetTabOrderAndHelp()
 {
     // Tab goes as the eye reads: the choices top to bottom, the actions, then the preview.
-    const std::vector<QWidget*> order = {
-        m_edit1, m_manyButtons->button(0), m_manyButtons->button(1), m_manyButtons->button(2),
-        m_cbkCandidates};
+    const std::vector<QWidget*> order = {m_edit1, m_manyButtons->button(0),
+                                         m_manyButtons->button(1), m_manyButtons->button(2),
+                                         m_cbkCandidates};
     std::vector<QWidget*> chain = order;
     for (QAbstractButton* level : m_ndButtons->buttons())
         chain.push_back(level);
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_bitBtn2, m_cancelRun,
-                                                           m_bookSetupButton, m_printButton,
-                                                           m_button4, m_button3, m_previewSlider})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{m_bitBtn2, m_cancelRun, m_bookSetupButton, m_printButton,
+                                         m_button4, m_button3, m_previewSlider})
         chain.push_back(widget);
     for (std::size_t i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
@@ -536,7 +535,8 @@ void TForm1::SetTabOrderAndHelp()
     tip(m_manyButtons->button(0), "One large puzzle on each page");
     tip(m_manyButtons->button(1), "Two puzzles on each page");
     tip(m_manyButtons->button(2), "Four puzzles on each page");
-    tip(m_cbkCandidates, "Print the candidate digits in every open cell (one puzzle per page only)");
+    tip(m_cbkCandidates,
+        "Print the candidate digits in every open cell (one puzzle per page only)");
     const QList<QAbstractButton*> levels = m_ndButtons->buttons();
     for (QAbstractButton* level : levels)
         level->setToolTip(QStringLiteral("Every puzzle of the book at the level \"%1\"")
@@ -593,10 +593,10 @@ void TForm1::FormCreate(const BookRunFactory& makeBookRun)
     std::error_code error;
     std::filesystem::current_path(QFile::encodeName(m_documentsFolder).toStdString(), error);
     if (error)
-        m_desktop.ShowError(this, QStringLiteral("Cannot make the folder %1 the "
-                                                 "current folder: %2")
-                                      .arg(m_documentsFolder,
-                                           QString::fromStdString(error.message())));
+        m_desktop.ShowError(this,
+                            QStringLiteral("Cannot make the folder %1 the "
+                                           "current folder: %2")
+                                .arg(m_documentsFolder, QString::fromStdString(error.message())));
 
     const QString settingsFile = m_desktop.SettingsFile();
     if (!settingsFile.isEmpty())
@@ -618,8 +618,8 @@ void TForm1::LoadRememberedChoices()
     m_loading = true;
     const QSettings& saved = *m_remembered;
     book::TBookSettings window;
-    window.LevelIndex =
-        std::clamp(saved.value(kLevelKey, 0).toInt(), 0, static_cast<int>(m_ndButtons->buttons().size()) - 1);
+    window.LevelIndex = std::clamp(saved.value(kLevelKey, 0).toInt(), 0,
+                                   static_cast<int>(m_ndButtons->buttons().size()) - 1);
     window.PageCount = std::clamp(saved.value(kPagesKey, book::kDefaultPageCount).toInt(),
                                   book::kMinPageCount, book::kMaxPageCount);
     window.PuzzlesPerPage = saved.value(kPerPageKey, 1).toInt();
@@ -707,7 +707,8 @@ void TForm1::ShowPreviewPage()
         return;
     const int page = m_previewSlider->value();
     m_previewView->SetPage(m_preview, page);
-    m_previewLabel->setText(QStringLiteral("Preview page %1 of %2").arg(page).arg(m_preview->Pages));
+    m_previewLabel->setText(
+        QStringLiteral("Preview page %1 of %2").arg(page).arg(m_preview->Pages));
 }
 
 void TForm1::ShowPicture(QLabel* picture)

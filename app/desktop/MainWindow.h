@@ -187,8 +187,8 @@ class TForm1 : public QWidget
     bool m_livePreview = true;
     TPreviewWorker* m_previewWorker = nullptr;
     QTimer* m_previewTimer = nullptr;
-    int m_previewGeneration = 0;      ///< of the last request
-    int m_shownGeneration = 0;        ///< of the preview on show (or of its failure)
+    int m_previewGeneration = 0; ///< of the last request
+    int m_shownGeneration = 0;   ///< of the preview on show (or of its failure)
     std::shared_ptr<book::TPreview> m_preview;
     QString m_previewError;
 };

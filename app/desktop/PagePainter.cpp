@@ -155,7 +155,7 @@ void TPagePainter::DrawRectangle(double x1, double y1, double x2, double y2)
 {
     m_painter.setPen(LinePen());
     m_painter.setBrush(m_brush.Style == pdf::kBrushClear ? QBrush(Qt::NoBrush)
-                                                          : QBrush(StreamColor(m_brush.Color)));
+                                                         : QBrush(StreamColor(m_brush.Color)));
     m_painter.drawRect(QRectF(At(x1, y1), At(x2, y2)).normalized());
 }
 
@@ -163,9 +163,9 @@ void TPagePainter::FillRectangle(const pdf::TDeviceRect& rect)
 {
     if (m_brush.Style == pdf::kBrushClear)
         return;
-    const QRectF area(At(rect.Left / ResolutionX() + LeftWaste, rect.Top / ResolutionY() + TopWaste),
-                      At(rect.Right / ResolutionX() + LeftWaste,
-                         rect.Bottom / ResolutionY() + TopWaste));
+    const QRectF area(
+        At(rect.Left / ResolutionX() + LeftWaste, rect.Top / ResolutionY() + TopWaste),
+        At(rect.Right / ResolutionX() + LeftWaste, rect.Bottom / ResolutionY() + TopWaste));
     m_painter.fillRect(area.normalized(), StreamColor(m_brush.Color));
 }
 
@@ -173,7 +173,7 @@ void TPagePainter::DrawEllipse(double x1, double y1, double x2, double y2)
 {
     m_painter.setPen(LinePen());
     m_painter.setBrush(m_brush.Style == pdf::kBrushClear ? QBrush(Qt::NoBrush)
-                                                          : QBrush(StreamColor(m_brush.Color)));
+                                                         : QBrush(StreamColor(m_brush.Color)));
     m_painter.drawEllipse(QRectF(At(x1, y1), At(x2, y2)).normalized());
 }
 
@@ -202,7 +202,7 @@ void TPagePainter::DrawPolygon(std::span<const pdf::TUnitPoint> points, int last
 {
     m_painter.setPen(LinePen());
     m_painter.setBrush(m_brush.Style == pdf::kBrushClear ? QBrush(Qt::NoBrush)
-                                                          : QBrush(StreamColor(m_brush.Color)));
+                                                         : QBrush(StreamColor(m_brush.Color)));
     m_painter.drawPolygon(PolygonOf(points, lastIndex, m_dpi));
 }
 

@@ -52,9 +52,9 @@ void TPreviewView::paintEvent(QPaintEvent*)
     if (m_cache.isNull()) {
         try {
             const auto* bytes = reinterpret_cast<const std::uint8_t*>(m_preview->Stream.data());
-            m_cache = PaintPageImage({bytes, m_preview->Stream.size()}, m_page,
-                                     m_preview->PageWidth, m_preview->PageHeight,
-                                     inchPixels * ratio);
+            m_cache =
+                PaintPageImage({bytes, m_preview->Stream.size()}, m_page, m_preview->PageWidth,
+                               m_preview->PageHeight, inchPixels * ratio);
             m_cache.setDevicePixelRatio(ratio);
         } catch (const std::exception&) {
             m_cache = QImage(); // a page the stream lacks shows the empty sheet
@@ -99,7 +99,8 @@ void TPreviewWorker::Request(int generation, const book::TBookSettings& settings
         m_settings = settings;
     }
     if (start)
-        QMetaObject::invokeMethod(m_context, [this] { MakeLatest(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this] { MakeLatest(); }, Qt::QueuedConnection);
 }
 
 void TPreviewWorker::MakeLatest()

@@ -45,8 +45,7 @@ QString PrintPages(QPrinter& printer, const book::TPreview& book, int firstPage,
     if (!painter.begin(&printer))
         throw Error("The printer " + printer.printerName().toStdString() +
                     " could not be started.");
-    const double scale =
-        std::min(paperWidth / book.PageWidth, paperHeight / book.PageHeight);
+    const double scale = std::min(paperWidth / book.PageWidth, paperHeight / book.PageHeight);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(book.Stream.data());
     for (int page = first; page <= last; ++page) {
         if (page > first)

@@ -18,12 +18,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSlider>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -50,10 +50,10 @@ class TFakeDesktop final : public IDesktop
     QList<bool> OverwriteAnswers;
     int OverwriteQuestions = 0;
     QList<QUrl> Opened;
-    bool OpenWorks = true;   ///< whether Open finds a program
+    bool OpenWorks = true;    ///< whether Open finds a program
     QStringList OpenFailures; ///< "what|path" of each ShowOpenFailure
     QStringList Errors;
-    QString Settings;         ///< the settings file; empty remembers nothing
+    QString Settings; ///< the settings file; empty remembers nothing
     QList<bool> CancelRunAnswers;
     int CancelRunQuestions = 0;
 
@@ -343,16 +343,26 @@ class TDesktopTest : public QObject
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("GroupBox1") << "GroupBox1" << "&Number of Pages (Max:200)";
-        QTest::newRow("manygroup") << "manygroup" << "Puzzles per page";
-        QTest::newRow("cbk_candidates") << "cbk_candidates" << "Print C&andidates";
-        QTest::newRow("ndgroup") << "ndgroup" << "Sudoku level";
-        QTest::newRow("BitBtn2") << "BitBtn2" << "&Create Now";
-        QTest::newRow("gpb") << "gpb" << "";
-        QTest::newRow("Button4") << "Button4" << "Vis&it Velmora";
-        QTest::newRow("Button3") << "Button3" << "&Quit";
-        QTest::newRow("BookSetupButton") << "BookSetupButton" << "&Book Setup...";
-        QTest::newRow("PrintButton") << "PrintButton" << "&Print...";
+        QTest::newRow("GroupBox1") << "GroupBox1"
+                                   << "&Number of Pages (Max:200)";
+        QTest::newRow("manygroup") << "manygroup"
+                                   << "Puzzles per page";
+        QTest::newRow("cbk_candidates") << "cbk_candidates"
+                                        << "Print C&andidates";
+        QTest::newRow("ndgroup") << "ndgroup"
+                                 << "Sudoku level";
+        QTest::newRow("BitBtn2") << "BitBtn2"
+                                 << "&Create Now";
+        QTest::newRow("gpb") << "gpb"
+                             << "";
+        QTest::newRow("Button4") << "Button4"
+                                 << "Vis&it Velmora";
+        QTest::newRow("Button3") << "Button3"
+                                 << "&Quit";
+        QTest::newRow("BookSetupButton") << "BookSetupButton"
+                                         << "&Book Setup...";
+        QTest::newRow("PrintButton") << "PrintButton"
+                                     << "&Print...";
     }
 
     // The captions stay as they were, with an Alt key each; every control has a tooltip.
@@ -427,8 +437,8 @@ class TDesktopTest : public QObject
                    widget->objectName().startsWith("qt_") || !widget->isVisible())
                 widget = widget->nextInFocusChain();
         }
-        QCOMPARE(order.mid(0, 6), (QStringList{"Edit1", "manygroup_0", "manygroup_1",
-                                               "manygroup_2", "cbk_candidates", "ndgroup_0"}));
+        QCOMPARE(order.mid(0, 6), (QStringList{"Edit1", "manygroup_0", "manygroup_1", "manygroup_2",
+                                               "cbk_candidates", "ndgroup_0"}));
         QVERIFY(order.indexOf("BitBtn2") > order.indexOf("ndgroup_5"));
         QVERIFY(order.indexOf("Button3") > order.indexOf("Button4"));
 
@@ -686,8 +696,7 @@ class TDesktopTest : public QObject
         QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
         QVERIFY2(Find<QGroupBox>("gpb")->title().startsWith("Failed: "),
                  qPrintable(Find<QGroupBox>("gpb")->title()));
-        QCOMPARE(Find<QGroupBox>("gpb")->toolTip(),
-                 "Failed: " + m_desktop->Errors.constFirst());
+        QCOMPARE(Find<QGroupBox>("gpb")->toolTip(), "Failed: " + m_desktop->Errors.constFirst());
         for (QWidget* input : Inputs())
             QVERIFY(input->isEnabled());
 
@@ -1076,7 +1085,8 @@ class TDesktopTest : public QObject
         m_desktop->OpenWorks = false;
         for (const char* button : {"Button1", "Button2"}) {
             Tfrmwc dialog(*m_desktop);
-            QTimer::singleShot(0, &dialog, [&] { dialog.findChild<QPushButton*>(button)->click(); });
+            QTimer::singleShot(0, &dialog,
+                               [&] { dialog.findChild<QPushButton*>(button)->click(); });
             dialog.ShowFor("/books/my book.pdf");
             QVERIFY(dialog.isHidden());
         }
@@ -1084,7 +1094,8 @@ class TDesktopTest : public QObject
                  (QStringList{"The book|/books/my book.pdf", "The book's folder|/books"}));
         MakeForm();
         Find<QPushButton>("Button4")->click();
-        QCOMPARE(m_desktop->OpenFailures.last(), QString("The web site|https://www.velmora.example/"));
+        QCOMPARE(m_desktop->OpenFailures.last(),
+                 QString("The web site|https://www.velmora.example/"));
         const QString text = OpenFailureText("The book", "/books/my book.pdf");
         QVERIFY(text.contains("/books/my book.pdf") && text.contains("could not be opened"));
 

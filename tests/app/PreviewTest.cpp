@@ -99,9 +99,8 @@ class TPreviewTest : public QObject
     {
         const QString prefix = m_dir.filePath(QStringLiteral("page"));
         QProcess process;
-        process.start(GQ_PDFTOPPM, {"-r", QString::number(kDpi), "-f", QString::number(page),
-                                    "-l", QString::number(page), "-singlefile", "-png", pdf,
-                                    prefix});
+        process.start(GQ_PDFTOPPM, {"-r", QString::number(kDpi), "-f", QString::number(page), "-l",
+                                    QString::number(page), "-singlefile", "-png", pdf, prefix});
         if (!process.waitForFinished(60000) || process.exitCode() != 0)
             qFatal("pdftoppm failed: %s", process.readAllStandardError().constData());
         return QImage(prefix + ".png");
@@ -145,8 +144,8 @@ class TPreviewTest : public QObject
         // The first puzzle page and the first answer page, and a wrong page for contrast.
         const int answers = preview.FirstPuzzlePage + book::kPreviewPuzzlePages;
         for (int page : {preview.FirstPuzzlePage, answers}) {
-            const QImage painted = app::PaintPageImage(Bytes(preview.Stream), page, preview.PageWidth,
-                                                  preview.PageHeight, kDpi);
+            const QImage painted = app::PaintPageImage(Bytes(preview.Stream), page,
+                                                       preview.PageWidth, preview.PageHeight, kDpi);
             const QImage printed = Rasterise(pdf, page);
             QVERIFY(!printed.isNull());
             QVERIFY2(std::abs(painted.width() - printed.width()) <= 1 &&
@@ -158,8 +157,12 @@ class TPreviewTest : public QObject
                                     .arg(printed.height())));
             const TDifference same = Compare(painted, printed);
             if (qEnvironmentVariableIsSet("GQ_KEEP_PAGES")) {
-                painted.save(QStringLiteral("/tmp/painted-%1-%2.png").arg(QTest::currentDataTag()).arg(page));
-                printed.save(QStringLiteral("/tmp/printed-%1-%2.png").arg(QTest::currentDataTag()).arg(page));
+                painted.save(QStringLiteral("/tmp/painted-%1-%2.png")
+                                 .arg(QTest::currentDataTag())
+                                 .arg(page));
+                printed.save(QStringLiteral("/tmp/printed-%1-%2.png")
+                                 .arg(QTest::currentDataTag())
+                                 .arg(page));
             }
             qInfo("page %d: mean %.2f, worst %.1f", page, same.Mean, same.Worst);
             // Glyph shapes and the smoothing of hairlines differ a little between the two
@@ -173,10 +176,10 @@ class TPreviewTest : public QObject
             const QImage other = Rasterise(pdf, page == answers ? page - 1 : page + 1);
             const TDifference apart = Compare(painted, other);
             qInfo("apart: mean %.2f, worst %.1f", apart.Mean, apart.Worst);
-            QVERIFY2(apart.Worst > 50 && apart.Worst > 1.5 * same.Worst,
-                     qPrintable(QStringLiteral("apart: mean %1, worst %2")
-                                    .arg(apart.Mean)
-                                    .arg(apart.Worst)));
+            QVERIFY2(
+                apart.Worst > 50 && apart.Worst > 1.5 * same.Worst,
+                qPrintable(
+                    QStringLiteral("apart: mean %1, worst %2").arg(apart.Mean).arg(apart.Worst)));
         }
     }
 
@@ -222,7 +225,7 @@ class TPreviewTest : public QObject
         const book::TPreview preview = maker.Make(settings);
         QVERIFY_THROWS_EXCEPTION(pdf::TPageStreamError,
                                  app::PaintPageImage(Bytes(preview.Stream), preview.Pages + 1,
-                                                preview.PageWidth, preview.PageHeight, 20));
+                                                     preview.PageWidth, preview.PageHeight, 20));
     }
 
     void streamText()
@@ -269,8 +272,9 @@ class TPreviewTest : public QObject
         pdfinfo.start(GQ_PDFINFO, {output});
         QVERIFY(pdfinfo.waitForFinished(30000));
         const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(whole.Pages))),
-                 qPrintable(info));
+        QVERIFY2(
+            info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\b").arg(whole.Pages))),
+            qPrintable(info));
         QVERIFY2(info.contains("612 x 792"), qPrintable(info));
 
         // Only the chosen pages.
