@@ -1,7 +1,7 @@
 #include "book/SafeFile.h"
 
-#include "gq/Error.h"
 #include "book/InterruptCleanup.h"
+#include "gq/Error.h"
 #include "pdf/PdfError.h"
 #include "pdf/StreamPlayer.h"
 
@@ -281,7 +281,16 @@ std::string PdfPathFor(const std::string& path)
                     "book.pdf");
     if (dot == std::string_view::npos || dot == 0)
         return path + ".pdf";
-    return dot + 1 == name.size() ? path + "pdf" : path;
+    if (dot + 1 == name.size())
+        return path + "pdf";
+    // Only a short run of letters and digits is a suffix: in "Hard Sudoku Vol. 3" the dot ends
+    // an abbreviation, and the book still needs its ".pdf".
+    const std::string_view suffix = name.substr(dot + 1);
+    const bool isSuffix =
+        suffix.size() <= kMaxSuffixLength && std::ranges::all_of(suffix, [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) != 0;
+        });
+    return isSuffix ? path : path + ".pdf";
 }
 
 std::string ReadWholeFile(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include "gq/Error.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -89,8 +90,13 @@ void WriteNewFile(const std::string& target, std::string_view bytes, TFileAudien
 /// naming the path.
 void CheckDocumentPath(const std::string& path);
 
+/// Longest suffix PdfPathFor takes for one, in characters.
+inline constexpr std::size_t kMaxSuffixLength = 4;
+
 /// The name a book gets for `path`: ".pdf" is added when the file name has no suffix, "pdf"
-/// when it ends in a bare '.' ("book." becomes "book.pdf"). Throws gq::Error for a file name
+/// when it ends in a bare '.' ("book." becomes "book.pdf"). A suffix is 1 to kMaxSuffixLength
+/// letters or digits after the last '.'; anything else there ("Vol. 3", "notes.draft copy")
+/// is part of the name, so ".pdf" is added. Throws gq::Error for a file name
 /// that is only the suffix (".pdf" in any case): it names no book.
 std::string PdfPathFor(const std::string& path);
 

@@ -16,11 +16,16 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -86,6 +91,10 @@ void TBookSetup::ApplyTo(book::TBookSettings& settings) const
     settings.Volume = Volume;
     settings.LargePrint = LargePrint;
     settings.Sections = Sections;
+    settings.Hints = Hints;
+    settings.WorkedSolutions = WorkedSolutions;
+    settings.AnswerNotes = AnswerNotes;
+    settings.Cover = Cover;
     if (!settings.IsPrintReady())
         return;
     settings.AnswersPerPage = AnswersPerPage;
@@ -113,7 +122,106 @@ TBookSetup TBookSetup::Of(const book::TBookSettings& settings)
     setup.BoldGivens = settings.BoldGivens;
     setup.Sections = settings.Sections;
     setup.AnswersPerPage = settings.AnswersPerPage;
+    setup.Hints = settings.Hints;
+    setup.WorkedSolutions = settings.WorkedSolutions;
+    setup.AnswerNotes = settings.AnswerNotes;
+    setup.Cover = settings.Cover;
     return setup;
+}
+
+TBookSetup ReadBookSetup(const QSettings& saved)
+{
+    const TBookSetup defaults;
+    TBookSetup setup;
+    const auto text = [&](const char* key) {
+        return saved.value(QStringLiteral("setup/") + QLatin1String(key)).toString();
+    };
+    const auto flag = [&](const char* key, bool fallback) {
+        return saved.value(QStringLiteral("setup/") + QLatin1String(key), fallback).toBool();
+    };
+    const auto number = [&](const char* key, int fallback, int low, int high) {
+        bool ok = false;
+        const int value = saved.value(QStringLiteral("setup/") + QLatin1String(key)).toInt(&ok);
+        return ok && value >= low && value <= high ? value : fallback;
+    };
+    const std::string paper = text("paper").toStdString();
+    if (std::ranges::any_of(book::Papers(),
+                            [&](const book::TPaper& each) { return each.Name == paper; }))
+        setup.Paper = paper;
+    setup.PrintReady = flag("printReady", false);
+    setup.PdfX = flag("pdfx", false);
+    setup.LargePrint = flag("largePrint", false);
+    setup.BoldGivens = flag("boldGivens", false);
+    setup.Title = text("title");
+    setup.Author = text("author");
+    setup.Volume = number("volume", 0, 0, MaxVolume());
+    setup.Publisher = text("publisher");
+    setup.Website = text("website");
+    setup.Edition = text("edition");
+    setup.Isbn = text("isbn");
+    const int answers = number("answersPerPage", 4, 4, 9);
+    if (std::ranges::find(book::kAnswersPerPageChoices, answers) !=
+        book::kAnswersPerPageChoices.end())
+        setup.AnswersPerPage = answers;
+    setup.Hints = flag("hints", false);
+    setup.WorkedSolutions = number("workedSolutions", 0, 0, book::kMaxWorkedSolutions);
+    setup.AnswerNotes = flag("answerNotes", false);
+    setup.Cover.Make = flag("cover", false);
+    setup.Cover.Path = text("coverPath").toStdString();
+    const std::string service = text("coverService").toStdString();
+    if (std::ranges::find(book::kCoverServices, service) != book::kCoverServices.end())
+        setup.Cover.Service = service;
+    const std::string stock = text("coverStock").toStdString();
+    if (std::ranges::find(book::kCoverStocks, stock) != book::kCoverStocks.end())
+        setup.Cover.Stock = stock;
+    setup.Cover.Blurb = text("coverBlurb").toStdString();
+    // Sections as "level:count" pairs; any that the book code refuses drops them all.
+    std::vector<book::TSection> sections;
+    for (const QString& pair : text("sections").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = pair.split(QLatin1Char(':'));
+        if (parts.size() == 2)
+            sections.push_back({parts[0].toInt(), parts[1].toInt()});
+    }
+    try {
+        if (!sections.empty()) {
+            book::CheckSections(sections);
+            setup.Sections = sections;
+        }
+    } catch (const Error&) {
+    }
+    return setup == defaults ? defaults : setup;
+}
+
+void WriteBookSetup(QSettings& saved, const TBookSetup& setup)
+{
+    const auto put = [&](const char* key, const QVariant& value) {
+        saved.setValue(QStringLiteral("setup/") + QLatin1String(key), value);
+    };
+    put("paper", QString::fromStdString(setup.Paper));
+    put("printReady", setup.PrintReady);
+    put("pdfx", setup.PdfX);
+    put("largePrint", setup.LargePrint);
+    put("boldGivens", setup.BoldGivens);
+    put("title", setup.Title);
+    put("author", setup.Author);
+    put("volume", setup.Volume);
+    put("publisher", setup.Publisher);
+    put("website", setup.Website);
+    put("edition", setup.Edition);
+    put("isbn", setup.Isbn);
+    put("answersPerPage", setup.AnswersPerPage);
+    put("hints", setup.Hints);
+    put("workedSolutions", setup.WorkedSolutions);
+    put("answerNotes", setup.AnswerNotes);
+    put("cover", setup.Cover.Make);
+    put("coverPath", QString::fromStdString(setup.Cover.Path));
+    put("coverService", QString::fromStdString(setup.Cover.Service));
+    put("coverStock", QString::fromStdString(setup.Cover.Stock));
+    put("coverBlurb", QString::fromStdString(setup.Cover.Blurb));
+    QStringList sections;
+    for (const book::TSection& section : setup.Sections)
+        sections << QStringLiteral("%1:%2").arg(section.LevelIndex).arg(section.Count);
+    put("sections", sections.join(QLatin1Char(',')));
 }
 
 TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
@@ -163,7 +271,14 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     m_volume->setObjectName(QStringLiteral("VolumeSpin"));
     m_volume->setRange(0, MaxVolume()); // 0 is shown as "None"
     m_volume->setSpecialValueText(QStringLiteral("None"));
-    form->addRow(QStringLiteral("Volume:"), m_volume);
+    m_volumeLimit = new QLabel(this);
+    m_volumeLimit->setObjectName(QStringLiteral("VolumeLimitLabel"));
+    auto* volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(m_volume);
+    volumeRow->addWidget(m_volumeLimit, 1);
+    auto* volumeLabel = new QLabel(QStringLiteral("&Volume:"), this);
+    volumeLabel->setBuddy(m_volume);
+    form->addRow(volumeLabel, volumeRow);
     m_publisher = MakeEdit(this, "PublisherEdit");
     form->addRow(QStringLiteral("Publisher:"), m_publisher);
     m_website = MakeEdit(this, "WebsiteEdit");
@@ -209,6 +324,46 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     sections->addLayout(sectionButtons);
     form->addRow(QStringLiteral("Sections:"), sections);
 
+    m_hints = new QCheckBox(QStringLiteral("&Hints (where to look first in each puzzle)"), this);
+    m_hints->setObjectName(QStringLiteral("HintsBox"));
+    form->addRow(QString(), m_hints);
+    m_workedSolutions = new QSpinBox(this);
+    m_workedSolutions->setObjectName(QStringLiteral("WorkedSolutionsSpin"));
+    m_workedSolutions->setRange(0, book::kMaxWorkedSolutions);
+    m_workedSolutions->setSpecialValueText(QStringLiteral("None"));
+    m_workedSolutions->setToolTip(
+        QStringLiteral("Puzzles solved step by step, one for the first puzzle of each section"));
+    form->addRow(QStringLiteral("&Worked solutions:"), m_workedSolutions);
+    m_answerNotes = new QCheckBox(QStringLiteral("Answer &notes (the hardest technique)"), this);
+    m_answerNotes->setObjectName(QStringLiteral("AnswerNotesBox"));
+    form->addRow(QString(), m_answerNotes);
+    connect(m_hints, &QCheckBox::toggled, this, [this] { FollowPrintReady(); });
+    connect(m_answerNotes, &QCheckBox::toggled, this, [this] { FollowPrintReady(); });
+    connect(m_workedSolutions, &QSpinBox::valueChanged, this, [this] { FollowPrintReady(); });
+
+    m_cover = new QCheckBox(QStringLiteral("Also make the &cover"), this);
+    m_cover->setObjectName(QStringLiteral("CoverBox"));
+    m_cover->setToolTip(QStringLiteral("A full-wrap cover PDF beside the book"));
+    form->addRow(QString(), m_cover);
+    m_coverService = new QComboBox(this);
+    m_coverService->setObjectName(QStringLiteral("CoverServiceBox"));
+    for (std::string_view service : book::kCoverServices)
+        m_coverService->addItem(FromView(service), FromView(service));
+    m_coverStock = new QComboBox(this);
+    m_coverStock->setObjectName(QStringLiteral("CoverStockBox"));
+    for (std::string_view stock : book::kCoverStocks)
+        m_coverStock->addItem(FromView(stock), FromView(stock));
+    auto* coverRow = new QHBoxLayout;
+    coverRow->addWidget(m_coverService, 1);
+    coverRow->addWidget(m_coverStock, 1);
+    form->addRow(QStringLiteral("Service, stock:"), coverRow);
+    m_coverBlurb = new QPlainTextEdit(this);
+    m_coverBlurb->setObjectName(QStringLiteral("CoverBlurbEdit"));
+    m_coverBlurb->setPlaceholderText(QStringLiteral("The back cover's text"));
+    m_coverBlurb->setFixedHeight(54);
+    form->addRow(QStringLiteral("Blurb:"), m_coverBlurb);
+    connect(m_cover, &QCheckBox::toggled, this, [this] { FollowPrintReady(); });
+
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("ErrorLabel"));
     m_error->setWordWrap(true);
@@ -228,18 +383,35 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
     connect(openPlan, &QPushButton::clicked, this, [this] { OpenPlanClick(); });
     auto* savePlan = MakeButton(this, "SavePlanButton", QStringLiteral("Save Plan..."));
     connect(savePlan, &QPushButton::clicked, this, [this] { SavePlanClick(); });
+    auto* restore = MakeButton(this, "RestoreDefaultsButton", QStringLiteral("&Restore Defaults"));
+    restore->setToolTip(QStringLiteral("Every choice of this dialog back to how a first start has "
+                                       "it (OK keeps them)"));
+    connect(restore, &QPushButton::clicked, this, [this] { SetSetup(TBookSetup()); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(openPlan);
     buttons->addWidget(savePlan);
+    buttons->addWidget(restore);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
 
+    // The fields scroll when the screen is too low for them all (a 2x screen of 1080 pixels).
+    auto* fields = new QWidget;
+    fields->setLayout(form);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("FieldsArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(fields);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().height() - 140 : 600;
+    scroll->setMinimumHeight(std::min(fields->sizeHint().height(), std::max(room, 300)));
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(scroll);
     layout->addWidget(m_error);
     layout->addLayout(buttons);
-    setFixedWidth(460);
+    setFixedWidth(560);
     FollowPrintReady();
 }
 
@@ -249,7 +421,6 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     m_paper->setCurrentIndex(index < 0 ? 0 : index);
     m_pdfx->setChecked(setup.PdfX);
     m_largePrint->setChecked(setup.LargePrint);
-    m_printReady->setChecked(setup.PrintReady || setup.PdfX || setup.LargePrint);
     m_boldGivens->setChecked(setup.BoldGivens);
     m_title->setText(setup.Title);
     m_author->setText(setup.Author);
@@ -263,6 +434,18 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     m_sections->setRowCount(0);
     for (const book::TSection& section : setup.Sections)
         AddSection(section);
+    m_hints->setChecked(setup.Hints);
+    m_workedSolutions->setValue(setup.WorkedSolutions);
+    m_answerNotes->setChecked(setup.AnswerNotes);
+    m_cover->setChecked(setup.Cover.Make);
+    m_coverService->setCurrentIndex(
+        std::max(0, m_coverService->findData(QString::fromStdString(setup.Cover.Service))));
+    m_coverStock->setCurrentIndex(
+        std::max(0, m_coverStock->findData(QString::fromStdString(setup.Cover.Stock))));
+    m_coverBlurb->setPlainText(QString::fromStdString(setup.Cover.Blurb));
+    m_coverPath = setup.Cover.Path;
+    // Last: the boxes that imply print-ready must hold their new state first.
+    m_printReady->setChecked(setup.PrintReady || setup.PdfX || setup.LargePrint);
     FollowPrintReady();
     m_error->clear();
     m_error->hide();
@@ -285,7 +468,16 @@ TBookSetup TBookSetupDialog::Setup() const
     setup.BoldGivens = m_boldGivens->isChecked();
     setup.AnswersPerPage = m_answers->currentData().toInt();
     setup.Sections = Sections();
-    setup.PrintReady = setup.PrintReady || !setup.Sections.empty();
+    setup.Hints = m_hints->isChecked();
+    setup.WorkedSolutions = m_workedSolutions->value();
+    setup.AnswerNotes = m_answerNotes->isChecked();
+    setup.Cover.Make = m_cover->isChecked();
+    setup.Cover.Path = m_coverPath;
+    setup.Cover.Service = m_coverService->currentData().toString().toStdString();
+    setup.Cover.Stock = m_coverStock->currentData().toString().toStdString();
+    setup.Cover.Blurb = m_coverBlurb->toPlainText().trimmed().toStdString();
+    setup.PrintReady = setup.PrintReady || !setup.Sections.empty() || setup.Hints ||
+                       setup.WorkedSolutions > 0 || setup.AnswerNotes;
     return setup;
 }
 
@@ -327,7 +519,26 @@ std::vector<book::TSection> TBookSetupDialog::Sections() const
     return sections;
 }
 
-void TBookSetupDialog::SetWindowChoices(const book::TBookSettings& window) { m_window = window; }
+void TBookSetupDialog::SetWindowChoices(const book::TBookSettings& window)
+{
+    m_window = window;
+    const int most = VolumeLimit(window);
+    m_volume->setMaximum(most);
+    const bool oneLevel = window.Sections.empty() && window.LevelIndex >= 0 &&
+                          window.LevelIndex < puzzle::kLevelCount;
+    const QString level =
+        oneLevel ? FromView(puzzle::Levels()[static_cast<std::size_t>(window.LevelIndex)].Caption)
+                 : QStringLiteral("Each level");
+    m_volumeLimit->setText(QStringLiteral("%1 offers %2 volumes").arg(level).arg(most));
+}
+
+int VolumeLimit(const book::TBookSettings& window)
+{
+    return window.Sections.empty() && window.LevelIndex >= 0 &&
+                   window.LevelIndex < puzzle::kLevelCount
+               ? puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), window.LevelIndex)
+               : MaxVolume();
+}
 
 book::TBookSettings TBookSetupDialog::BookSettings() const
 {
@@ -383,15 +594,18 @@ void TBookSetupDialog::SavePlanClick()
 
 void TBookSetupDialog::FollowPrintReady()
 {
-    const bool implied =
-        m_pdfx->isChecked() || m_largePrint->isChecked() || m_sections->rowCount() > 0;
+    const bool implied = m_pdfx->isChecked() || m_largePrint->isChecked() ||
+                         m_sections->rowCount() > 0 || m_hints->isChecked() ||
+                         m_workedSolutions->value() > 0 || m_answerNotes->isChecked();
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{m_coverService, m_coverStock, m_coverBlurb})
+        field->setEnabled(m_cover->isChecked());
     if (implied)
         m_printReady->setChecked(true);
     m_printReady->setEnabled(!implied);
     const bool printReady = m_printReady->isChecked();
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website, m_edition, m_isbn,
-                                         m_answers})
+    for (QWidget* field : std::initializer_list<QWidget*>{m_boldGivens, m_publisher, m_website,
+                                                          m_edition, m_isbn, m_answers})
         field->setEnabled(printReady);
 }
 

@@ -13,6 +13,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QSettings;
 class QSpinBox;
 class QTableWidget;
 
@@ -42,7 +44,13 @@ struct TBookSetup
     /// A book of several levels; empty: one level, chosen in the main window. Sections make a
     /// book print-ready.
     std::vector<book::TSection> Sections;
-    int AnswersPerPage = 4; ///< applied to print-ready books only
+    int AnswersPerPage = 4;   ///< applied to print-ready books only
+    bool Hints = false;       ///< a "Hints" section; makes the book print-ready
+    int WorkedSolutions = 0;  ///< 0..book::kMaxWorkedSolutions; not 0 makes it print-ready
+    bool AnswerNotes = false; ///< each answer names its hardest technique; print-ready
+    book::TCoverChoice Cover; ///< "Also make the cover": service, stock and blurb
+
+    bool operator==(const TBookSetup&) const = default;
 
     /// Copies the choices into the settings of a run (texts as UTF-8); the imprint, bold
     /// givens and answers per page only when the book is print-ready.
@@ -51,16 +59,29 @@ struct TBookSetup
     static TBookSetup Of(const book::TBookSettings& settings);
 };
 
+/// Reads the Book Setup choices remembered in `settings` (group "setup"); a missing or
+/// unusable value keeps its default.
+TBookSetup ReadBookSetup(const QSettings& settings);
+/// The highest volume the book `window` describes may have: its level's volumes, or with
+/// sections the most any level offers (the run names a section's own limit).
+int VolumeLimit(const book::TBookSettings& window);
+/// Remembers `setup` in `settings` (group "setup").
+void WriteBookSetup(QSettings& settings, const TBookSetup& setup);
+
 /// The "Book Setup" dialog: paper size, "Print-ready", "PDF/X-1a", "Large print", "Bold givens",
 /// title, author, volume, publisher, website, edition, ISBN, answers per page and the sections
 /// of a book of several levels, and the buttons that open and save a book plan file.
 /// Object names: "PaperBox", "PrintReadyBox", "PdfxBox", "LargePrintBox", "BoldGivensBox",
 /// "TitleEdit", "AuthorEdit", "VolumeSpin", "PublisherEdit", "WebsiteEdit", "EditionEdit",
 /// "IsbnEdit", "AnswersBox", "SectionsTable" (a level box and a count box a row),
-/// "AddSectionButton", "RemoveSectionButton", "OpenPlanButton", "SavePlanButton", "ErrorLabel",
-/// "OkButton", "CancelButton". Ticking PDF/X-1a or Large print ticks and locks Print-ready,
-/// since such a book is always print-ready, and so do sections; the publisher, website,
-/// edition, ISBN, answers per page and Bold givens are enabled only while Print-ready is ticked.
+/// "AddSectionButton", "RemoveSectionButton", "HintsBox", "WorkedSolutionsSpin",
+/// "AnswerNotesBox", "CoverBox" ("Also make the cover"), "CoverServiceBox", "CoverStockBox",
+/// "CoverBlurbEdit", "OpenPlanButton", "SavePlanButton", "RestoreDefaultsButton" (puts the
+/// defaults of TBookSetup in the controls), "ErrorLabel", "OkButton", "CancelButton". The
+/// volume box offers the volumes of the window's level ("VolumeLimitLabel" names them). Ticking
+/// PDF/X-1a or Large print ticks and locks Print-ready, since such a book is always print-ready,
+/// and so do sections; the publisher, website, edition, ISBN, answers per page and Bold givens are
+/// enabled only while Print-ready is ticked.
 class TBookSetupDialog : public QDialog
 {
   public:
@@ -123,9 +144,18 @@ class TBookSetupDialog : public QDialog
     QLineEdit* m_isbn = nullptr;
     QComboBox* m_answers = nullptr;
     QTableWidget* m_sections = nullptr;
+    QCheckBox* m_hints = nullptr;
+    QSpinBox* m_workedSolutions = nullptr;
+    QCheckBox* m_answerNotes = nullptr;
+    QCheckBox* m_cover = nullptr;
+    QComboBox* m_coverService = nullptr;
+    QComboBox* m_coverStock = nullptr;
+    QPlainTextEdit* m_coverBlurb = nullptr;
+    QLabel* m_volumeLimit = nullptr;
     QLabel* m_error = nullptr;
     IDesktop& m_desktop;
     book::TBookSettings m_window;
+    std::string m_coverPath; ///< kept from a plan; the dialog has no field for it
 };
 
 } // namespace gq::app

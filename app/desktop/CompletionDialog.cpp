@@ -2,6 +2,10 @@
 
 #include "app/desktop/Desktop.h"
 
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +21,10 @@ constexpr QSize kPlainSize(299, 108);
 /// Where a warning starts, below the buttons, and the margin it keeps to the frame, pixels.
 constexpr int kWarningTop = 100;
 constexpr int kWarningMargin = 12;
+/// Space between the details and the warning, pixels.
+constexpr int kLineGap = 6;
+/// The widest the dialog grows for a long path, pixels.
+constexpr int kMaxWidth = 760;
 
 } // namespace
 
@@ -56,6 +64,12 @@ Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
         connect(button, &QPushButton::clicked, this, entry.Click);
     }
 
+    m_details = new QLabel(this);
+    m_details->setObjectName(QStringLiteral("DetailsLabel"));
+    m_details->setWordWrap(true);
+    m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_details->hide();
+
     m_warning = new QLabel(this);
     m_warning->setObjectName(QStringLiteral("WarningLabel"));
     m_warning->setWordWrap(true);
@@ -63,41 +77,94 @@ Tfrmwc::Tfrmwc(IDesktop& desktop, QWidget* parent)
     m_warning->hide();
 }
 
-void Tfrmwc::ShowFor(const QString& pdfPath, const QString& warning)
+void Tfrmwc::ShowFor(const QString& pdfPath, const QString& warning, const QString& details)
 {
     m_pdfPath = pdfPath;
-    if (warning.isEmpty()) {
-        m_warning->clear();
-        m_warning->hide();
+    // Wide enough for the longest detail line (a path does not wrap), within kMaxWidth.
+    m_width = kPlainSize.width();
+    for (const QString& line : details.split(QLatin1Char('\n')))
+        m_width = std::max(m_width, m_details->fontMetrics().horizontalAdvance(line) +
+                                        2 * kWarningMargin + 4);
+    m_width = std::min(m_width, kMaxWidth);
+    int bottom = PlaceLine(*m_details, details, kWarningTop);
+    bottom = PlaceLine(*m_warning,
+                       warning.isEmpty() ? QString()
+                                         : QStringLiteral("Warning: ") + warning + QLatin1Char('.'),
+                       bottom);
+    if (bottom == kWarningTop)
         setFixedSize(kPlainSize);
-    } else {
-        const int width = kPlainSize.width() - 2 * kWarningMargin;
-        m_warning->setText(QStringLiteral("Warning: ") + warning + QLatin1Char('.'));
-        m_warning->setGeometry(kWarningMargin, kWarningTop, width,
-                               m_warning->heightForWidth(width));
-        m_warning->show();
-        setFixedSize(kPlainSize.width(), m_warning->geometry().bottom() + 1 + kWarningMargin);
-    }
+    else
+        setFixedSize(m_width, bottom - kLineGap + kWarningMargin);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     exec();
 }
 
+int Tfrmwc::PlaceLine(QLabel& label, const QString& text, int top)
+{
+    if (text.isEmpty()) {
+        label.clear();
+        label.hide();
+        return top;
+    }
+    const int width = m_width - 2 * kWarningMargin;
+    label.setText(text);
+    label.setGeometry(kWarningMargin, top, width, label.heightForWidth(width));
+    label.show();
+    return label.geometry().bottom() + 1 + kLineGap;
+}
+
 void Tfrmwc::Button1Click()
 {
-    m_desktop.Open(QUrl::fromLocalFile(m_pdfPath));
+    if (!m_desktop.Open(QUrl::fromLocalFile(m_pdfPath)))
+        m_desktop.ShowOpenFailure(this, QStringLiteral("The book"), m_pdfPath);
     accept();
 }
 
 void Tfrmwc::Button2Click()
 {
-    m_desktop.Open(QUrl::fromLocalFile(FolderOf(m_pdfPath)));
+    const QString folder = FolderOf(m_pdfPath);
+    if (!m_desktop.Open(QUrl::fromLocalFile(folder)))
+        m_desktop.ShowOpenFailure(this, QStringLiteral("The book's folder"), folder);
     accept();
 }
 
 void Tfrmwc::Button3Click() { reject(); }
 
 QString Tfrmwc::Warning() const { return m_warning->isHidden() ? QString() : m_warning->text(); }
+
+QString Tfrmwc::Details() const { return m_details->isHidden() ? QString() : m_details->text(); }
+
+QString CompletionDetails(const QString& pdfPath, const book::TBookFacts& facts,
+                          const book::TBookSettings& settings)
+{
+    QStringList lines;
+    lines << QDir::toNativeSeparators(pdfPath);
+    lines << QStringLiteral("%1 %2, %3 (%4 x %5 in)")
+                 .arg(facts.Pages)
+                 .arg(facts.Pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"))
+                 .arg(QString::fromStdString(facts.Paper))
+                 .arg(facts.PageWidth, 0, 'g', 4)
+                 .arg(facts.PageHeight, 0, 'g', 4);
+    if (facts.PrintReady) {
+        QStringList publisher;
+        for (const std::string* text : {&settings.Publisher, &settings.Website, &settings.Edition})
+            if (!book::IsBlankText(*text))
+                publisher << QString::fromStdString(*text).trimmed();
+        if (!book::IsBlankText(settings.Isbn))
+            publisher << QStringLiteral("ISBN ") + QString::fromStdString(settings.Isbn).trimmed();
+        lines << (publisher.isEmpty()
+                      ? QStringLiteral("Print-ready, no publisher named")
+                      : QStringLiteral("Print-ready: ") + publisher.join(QStringLiteral(", ")));
+    }
+    if (!facts.CoverPath.empty()) {
+        lines << QStringLiteral("Cover: ") +
+                     QDir::toNativeSeparators(QFile::decodeName(facts.CoverPath.c_str()));
+        if (!facts.CoverSummary.empty())
+            lines << QString::fromStdString(facts.CoverSummary);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 

@@ -3,12 +3,15 @@
 #include "app/desktop/MainWindow.h"
 #include "book/SafeFile.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 
 namespace gq::app
@@ -54,7 +57,44 @@ void TSystemDesktop::ShowError(QWidget* parent, const QString& message)
     QMessageBox::critical(parent, ApplicationTitle(), message);
 }
 
-void TSystemDesktop::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool TSystemDesktop::Open(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+QString OpenFailureText(const QString& what, const QString& path)
+{
+    return QStringLiteral("%1 could not be opened: no program to open it could be started.\n\n"
+                          "Open it by hand:\n%2")
+        .arg(what, QDir::toNativeSeparators(path));
+}
+
+void TSystemDesktop::ShowOpenFailure(QWidget* parent, const QString& what, const QString& path)
+{
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), OpenFailureText(what, path),
+                    QMessageBox::Close, parent);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPushButton* copy = box.addButton(QStringLiteral("&Copy Path"), QMessageBox::ActionRole);
+    // The box comes back after copying, so that the user can still read the path.
+    for (;;) {
+        box.exec();
+        if (box.clickedButton() != copy)
+            return;
+        QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path));
+    }
+}
+
+bool TSystemDesktop::ConfirmCancelRun(QWidget* parent)
+{
+    return QMessageBox::question(parent, ApplicationTitle(),
+                                 QStringLiteral("A book is being made. Stop it and close "
+                                                "Gridquill? Nothing of the book is kept."),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString TSystemDesktop::SettingsFile()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return config.isEmpty() ? QString() : config + QStringLiteral("/gridquill/gridquill.conf");
+}
 
 std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& start)
 {

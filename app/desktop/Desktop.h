@@ -31,9 +31,18 @@ class IDesktop
     virtual bool ConfirmOverwrite(QWidget* parent) = 0;
     /// Shows a failure's message in a modal box.
     virtual void ShowError(QWidget* parent, const QString& message) = 0;
-    /// Hands a file, folder or web address to the desktop's default handler. Failures are
-    /// deliberately not reported.
-    virtual void Open(const QUrl& url) = 0;
+    /// Hands a file, folder or web address to the desktop's default handler. Returns false when
+    /// no handler could be started; the caller tells the user (ShowOpenFailure).
+    virtual bool Open(const QUrl& url) = 0;
+    /// Says that `what` could not be opened, shows `path` (a file, folder or address) so that
+    /// the user can open it by hand, and offers to copy it.
+    virtual void ShowOpenFailure(QWidget* parent, const QString& what, const QString& path) = 0;
+    /// Asks whether the book being made may be abandoned (the window is being closed); true
+    /// only for Yes.
+    virtual bool ConfirmCancelRun(QWidget* parent) = 0;
+    /// The file the window's choices are remembered in between runs of the program; the empty
+    /// text remembers nothing.
+    virtual QString SettingsFile() = 0;
 };
 
 /// The real desktop: Qt's file dialog and message boxes, the XDG documents folder and the
@@ -46,8 +55,16 @@ class TSystemDesktop final : public IDesktop
     QString AskPlanPath(QWidget* parent, bool save) override;
     bool ConfirmOverwrite(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& message) override;
-    void Open(const QUrl& url) override;
+    bool Open(const QUrl& url) override;
+    void ShowOpenFailure(QWidget* parent, const QString& what, const QString& path) override;
+    bool ConfirmCancelRun(QWidget* parent) override;
+    /// "gridquill/gridquill.conf" under the XDG configuration folder ($XDG_CONFIG_HOME, else
+    /// ~/.config).
+    QString SettingsFile() override;
 };
+
+/// The text of the box ShowOpenFailure shows: what failed and the path to open by hand.
+QString OpenFailureText(const QString& what, const QString& path);
 
 /// The save dialog for a book: filter "Pdf file (*.pdf)", default suffix "pdf", no overwrite
 /// warning of its own, opened on `start` (a folder ending in a separator, or a file path).

@@ -7,6 +7,7 @@
 #include "app/desktop/MainWindow.h"
 #include "book/PlanFile.h"
 #include "gq/Error.h"
+#include "puzzle/PuzzleBank.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -16,11 +17,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -47,7 +50,12 @@ class TFakeDesktop final : public IDesktop
     QList<bool> OverwriteAnswers;
     int OverwriteQuestions = 0;
     QList<QUrl> Opened;
+    bool OpenWorks = true;    ///< whether Open finds a program
+    QStringList OpenFailures; ///< "what|path" of each ShowOpenFailure
     QStringList Errors;
+    QString Settings; ///< the settings file; empty remembers nothing
+    QList<bool> CancelRunAnswers;
+    int CancelRunQuestions = 0;
 
     QString DocumentsFolder() override { return Documents; }
     QString AskPdfPath(QWidget*, const QString& start) override
@@ -66,7 +74,21 @@ class TFakeDesktop final : public IDesktop
         return !OverwriteAnswers.isEmpty() && OverwriteAnswers.takeFirst();
     }
     void ShowError(QWidget*, const QString& message) override { Errors << message; }
-    void Open(const QUrl& url) override { Opened << url; }
+    bool Open(const QUrl& url) override
+    {
+        Opened << url;
+        return OpenWorks;
+    }
+    void ShowOpenFailure(QWidget*, const QString& what, const QString& path) override
+    {
+        OpenFailures << what + "|" + path;
+    }
+    bool ConfirmCancelRun(QWidget*) override
+    {
+        ++CancelRunQuestions;
+        return !CancelRunAnswers.isEmpty() && CancelRunAnswers.takeFirst();
+    }
+    QString SettingsFile() override { return Settings; }
 };
 
 /// Writes a small file where the PDF goes and reports the usual progress, unless `Body` says
@@ -138,17 +160,19 @@ class TDesktopTest : public QObject
     QString m_seenWarning; ///< the completion dialog's warning line as it was shown
 
     /// Makes the window; the factory fails for the first `factoryFailures` calls.
-    void MakeForm(int factoryFailures = 0)
+    void MakeForm(int factoryFailures = 0, bool livePreview = false)
     {
-        m_form =
-            std::make_unique<TForm1>(*m_desktop, [this, factoryFailures](const std::string& path) {
+        m_form = std::make_unique<TForm1>(
+            *m_desktop,
+            [this, factoryFailures](const std::string& path) {
                 m_factoryCalls << QString::fromStdString(path);
                 if (m_factoryCalls.size() <= factoryFailures)
                     throw Error("no private temporary folder");
                 auto run = std::make_unique<TFakeBookRun>();
                 m_run = run.get();
                 return std::unique_ptr<IBookRun>(std::move(run));
-            });
+            },
+            nullptr, livePreview);
     }
 
     template <typename T> T* Find(const char* name) const
@@ -225,7 +249,7 @@ class TDesktopTest : public QObject
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, typed);
-        QTest::keyClick(edit, Qt::Key_Return);
+        edit->interpretText(); // as leaving the box does (Enter would make the book)
     }
 
     std::vector<QWidget*> Inputs() const
@@ -239,6 +263,24 @@ class TDesktopTest : public QObject
         const QString path = QStringLiteral(GQ_SCREENSHOT_DIR "/%1.png").arg(name);
         QVERIFY(widget.grab().save(path, "PNG"));
         qInfo("screenshot: %s", qPrintable(path));
+    }
+
+    /// Saves the documentation's screenshot `name` of `widget` into docs/screenshots, named
+    /// after the scale factor the test runs at ("main-window-1x.png").
+    void SaveDocsScreenshot(QWidget& widget, const QString& name)
+    {
+        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
+        QDir().mkpath(GQ_DOCS_SCREENSHOTS);
+        const QString path = QStringLiteral(GQ_DOCS_SCREENSHOTS "/%1-%2x.png").arg(name, scale);
+        QVERIFY(widget.grab().save(path, "PNG"));
+        qInfo("screenshot: %s", qPrintable(path));
+    }
+
+    /// Waits until the preview on show is of the current settings.
+    void WaitForPreview()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->PreviewCurrent(), 20000);
+        QVERIFY2(m_form->Preview(), qPrintable(m_form->PreviewError()));
     }
 
   private slots:
@@ -264,10 +306,12 @@ class TDesktopTest : public QObject
     {
         MakeForm();
         QCOMPARE(m_form->windowTitle(), QString("Gridquill " GQ_VERSION));
-        QCOMPARE(m_form->size(), QSize(692, 496));
-        QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
-        QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // Resizable, within a screen of 1366 x 768 at 1x and 1920 x 1080 at 2x.
+        QVERIFY(m_form->minimumSize() != m_form->maximumSize());
+        QVERIFY(m_form->minimumSizeHint().width() <= 1366 - 20);
+        QVERIFY(m_form->minimumSizeHint().height() <= 768 - 60);
+        QVERIFY(m_form->minimumSize().width() <= 960 && m_form->minimumSize().height() <= 540 - 30);
+        QVERIFY(!m_form->windowIcon().isNull());
 
         QCOMPARE(Find<QSpinBox>("Edit1")->text(), QString("20"));
         QCOMPARE(Find<QSpinBox>("Edit1")->minimum(), 1);
@@ -295,43 +339,115 @@ class TDesktopTest : public QObject
         QVERIFY(m_desktop->Errors.isEmpty());
     }
 
-    void controlGeometry_data()
+    void controlCaptions_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Image1") << "Image1" << QRect(0, 0, 409, 527) << "";
-        QTest::newRow("Image2") << "Image2" << QRect(0, 0, 409, 499) << "";
-        QTest::newRow("Image4") << "Image4" << QRect(0, 0, 409, 527) << "";
-        QTest::newRow("Imagea1c") << "Imagea1c" << QRect(0, -3, 409, 527) << "";
-        QTest::newRow("GroupBox1")
-            << "GroupBox1" << QRect(424, 11, 257, 63) << "Number of Pages (Max:200)";
-        QTest::newRow("Edit1+UpDown1") << "Edit1" << QRect(18, 29, 136, 21) << "";
-        QTest::newRow("manygroup") << "manygroup" << QRect(424, 83, 257, 95) << "Puzzles per page";
-        QTest::newRow("cbk_candidates")
-            << "cbk_candidates" << QRect(556, 144, 114, 17) << "Print Candidates";
-        QTest::newRow("ndgroup") << "ndgroup" << QRect(426, 185, 255, 130) << "Sudoku level";
-        QTest::newRow("BitBtn2") << "BitBtn2" << QRect(496, 322, 113, 33) << "Create Now";
-        QTest::newRow("gpb") << "gpb" << QRect(428, 358, 244, 50) << "";
-        QTest::newRow("pb") << "pb" << QRect(16, 22, 217, 16) << "";
-        QTest::newRow("Button4") << "Button4" << QRect(567, 422, 118, 30) << "Visit Velmora";
-        QTest::newRow("Button3") << "Button3" << QRect(567, 459, 118, 29) << "Quit";
-        QTest::newRow("BookSetupButton")
-            << "BookSetupButton" << QRect(428, 422, 118, 30) << "Book Setup...";
+        QTest::newRow("GroupBox1") << "GroupBox1"
+                                   << "&Number of Pages (Max:200)";
+        QTest::newRow("manygroup") << "manygroup"
+                                   << "Puzzles per page";
+        QTest::newRow("cbk_candidates") << "cbk_candidates"
+                                        << "Print C&andidates";
+        QTest::newRow("ndgroup") << "ndgroup"
+                                 << "Sudoku level";
+        QTest::newRow("BitBtn2") << "BitBtn2"
+                                 << "&Create Now";
+        QTest::newRow("gpb") << "gpb"
+                             << "";
+        QTest::newRow("Button4") << "Button4"
+                                 << "Vis&it Velmora";
+        QTest::newRow("Button3") << "Button3"
+                                 << "&Quit";
+        QTest::newRow("BookSetupButton") << "BookSetupButton"
+                                         << "&Book Setup...";
+        QTest::newRow("PrintButton") << "PrintButton"
+                                     << "&Print...";
     }
 
-    void controlGeometry()
+    // The captions stay as they were, with an Alt key each; every control has a tooltip.
+    void controlCaptions()
     {
         QFETCH(QString, name);
-        QFETCH(QRect, geometry);
         QFETCH(QString, caption);
         MakeForm();
         QWidget* control = Find<QWidget>(qPrintable(name));
-        QCOMPARE(control->geometry(), geometry);
-        if (auto* button = qobject_cast<QAbstractButton*>(control))
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
             QCOMPARE(button->text(), caption);
+            QVERIFY2(!button->toolTip().isEmpty(), qPrintable(name));
+        }
         if (auto* group = qobject_cast<QGroupBox*>(control))
             QCOMPARE(group->title(), caption);
+    }
+
+    // At the smallest size, at the first size and grown, no two controls touch and the
+    // preview area keeps the page's proportions room; every Alt key is used once.
+    void layoutKeepsControlsApart()
+    {
+        MakeForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        for (const QSize size : {m_form->minimumSize(), m_form->size(), QSize(1300, 900)}) {
+            m_form->resize(size);
+            QApplication::processEvents();
+            QList<QWidget*> controls;
+            for (QWidget* widget : m_form->findChildren<QWidget*>())
+                if (widget->isVisible() && !widget->objectName().isEmpty() &&
+                    (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QSpinBox*>(widget) ||
+                     qobject_cast<QLabel*>(widget)) &&
+                    !qobject_cast<QLabel*>(widget->parentWidget()))
+                    controls << widget;
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = i + 1; j < controls.size(); ++j) {
+                    const QRect a(controls[i]->mapTo(m_form.get(), QPoint()), controls[i]->size());
+                    const QRect b(controls[j]->mapTo(m_form.get(), QPoint()), controls[j]->size());
+                    QVERIFY2(!a.intersects(b), qPrintable(controls[i]->objectName() + " touches " +
+                                                          controls[j]->objectName()));
+                }
+        }
+        QStringList keys;
+        for (QAbstractButton* button : m_form->findChildren<QAbstractButton*>()) {
+            const qsizetype amp = button->text().indexOf('&');
+            if (button->window() != m_form.get() || button->objectName().startsWith("qt_") ||
+                amp < 0)
+                continue;
+            keys << button->text().mid(amp + 1, 1).toLower();
+        }
+        for (QGroupBox* group : m_form->findChildren<QGroupBox*>()) {
+            const qsizetype amp = group->title().indexOf('&');
+            if (amp >= 0)
+                keys << group->title().mid(amp + 1, 1).toLower();
+        }
+        QVERIFY(keys.size() >= 16);
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+    }
+
+    // Tab follows the screen: the choices top to bottom, then the actions; Enter makes the book.
+    void keyboard()
+    {
+        MakeForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QStringList order;
+        QWidget* widget = Find<QWidget>("Edit1");
+        for (int i = 0; i < 18; ++i) {
+            order << widget->objectName();
+            widget = widget->nextInFocusChain();
+            while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty() ||
+                   widget->objectName().startsWith("qt_") || !widget->isVisible())
+                widget = widget->nextInFocusChain();
+        }
+        QCOMPARE(order.mid(0, 6), (QStringList{"Edit1", "manygroup_0", "manygroup_1", "manygroup_2",
+                                               "cbk_candidates", "ndgroup_0"}));
+        QVERIFY(order.indexOf("BitBtn2") > order.indexOf("ndgroup_5"));
+        QVERIFY(order.indexOf("Button3") > order.indexOf("Button4"));
+
+        m_desktop->SaveAnswers << Docs("enter.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QSpinBox>("Edit1")->setFocus();
+        QTest::keyClick(Find<QSpinBox>("Edit1"), Qt::Key_Return);
+        QCOMPARE(m_desktop->SaveStarts.size(), 1);
+        QCOMPARE(m_run->Calls, (QStringList{"DeleteOldPages", "BuildBook"}));
     }
 
     void radioGroupItems()
@@ -341,7 +457,7 @@ class TDesktopTest : public QObject
                                     "Hard Sudoku",      "Expert Sudoku", "Extreme Sudoku"};
         for (int i = 0; i < levels.size(); ++i) {
             auto* radio = Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(i)));
-            QCOMPARE(radio->text(), levels[i]);
+            QCOMPARE(radio->text().remove('&'), levels[i]);
             radio->click();
             QCOMPARE(m_form->Settings().LevelIndex, i);
         }
@@ -351,9 +467,13 @@ class TDesktopTest : public QObject
             QCOMPARE(m_form->Settings().PuzzlesPerPage, perPage[i]);
         }
         // Two columns: item 2 heads the right-hand column, above the check box.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         const QRect right = Find<QWidget>("manygroup_2")->geometry();
         QCOMPARE(right.top(), Find<QWidget>("manygroup_0")->geometry().top());
-        QVERIFY(right.left() + 424 <= 556 && 556 < right.right() + 424);
+        const QRect box = Find<QWidget>("cbk_candidates")->geometry();
+        QCOMPARE(box.left(), right.left());
+        QVERIFY(box.top() > right.bottom());
     }
 
     void pictureRule_data()
@@ -404,9 +524,9 @@ class TDesktopTest : public QObject
         QTest::newRow("150") << "150" << 150;
         QTest::newRow("1") << "1" << 1;
         QTest::newRow("200") << "200" << 200;
-        QTest::newRow("0") << "0" << 20;
-        QTest::newRow("250") << "250" << 20;
-        QTest::newRow("201") << "201" << 20;
+        QTest::newRow("0") << "0" << 1;
+        QTest::newRow("250") << "250" << 200;
+        QTest::newRow("201") << "201" << 200;
         QTest::newRow("letters") << "abc" << 20;
         QTest::newRow("empty") << "" << 20;
         QTest::newRow("too long") << "1000" << 100;
@@ -433,8 +553,11 @@ class TDesktopTest : public QObject
         auto* edit = Find<QSpinBox>("Edit1");
         edit->selectAll();
         QTest::keyClicks(edit, "250");
+        QVERIFY2(Find<QLabel>("PageRangeLabel")->text().contains("1 to 200"),
+                 qPrintable(Find<QLabel>("PageRangeLabel")->text()));
+        QVERIFY(Find<QLabel>("PageRangeLabel")->text().contains("250 becomes 200"));
         Find<QPushButton>("BitBtn2")->click();
-        QCOMPARE(m_run->Settings.at(0).PageCount, 20);
+        QCOMPARE(m_run->Settings.at(0).PageCount, 200);
 
         AnswerCompletionDialog("Button3");
         edit->selectAll();
@@ -569,8 +692,11 @@ class TDesktopTest : public QObject
         QCOMPARE(m_desktop->Errors,
                  QStringList{ownError ? "Cannot create the PDF file /x/book.pdf: Permission denied"
                                       : "out of memory"});
-        QCOMPARE(Find<QProgressBar>("pb")->value(), 37);
-        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Save file to disk,Please wait"));
+        // The progress group tells of the failure; the bar starts again.
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
+        QVERIFY2(Find<QGroupBox>("gpb")->title().startsWith("Failed: "),
+                 qPrintable(Find<QGroupBox>("gpb")->title()));
+        QCOMPARE(Find<QGroupBox>("gpb")->toolTip(), "Failed: " + m_desktop->Errors.constFirst());
         for (QWidget* input : Inputs())
             QVERIFY(input->isEnabled());
 
@@ -585,11 +711,16 @@ class TDesktopTest : public QObject
 
     void startUpProblemsAreShownAndStartUpGoesOn()
     {
+        // Without a documents folder the home folder serves, without a word.
         m_desktop->Documents = m_documents->path() + "/missing";
         MakeForm(1);
-        QCOMPARE(m_desktop->Errors.size(), 2);
+        QCOMPARE(m_desktop->Errors.size(), 1);
         QCOMPARE(m_desktop->Errors[0], QString("no private temporary folder"));
-        QVERIFY(m_desktop->Errors[1].contains(m_documents->path() + "/missing"));
+        QCOMPARE(m_form->DocumentsFolderInUse(), QDir::homePath() + "/");
+        QCOMPARE(QDir::currentPath(), QDir(QDir::homePath()).canonicalPath());
+        m_desktop->SaveAnswers << QString();
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts, QStringList{QDir::homePath() + "/"});
         // The page stream falls back to the bare file name in the current folder.
         QCOMPARE(m_factoryCalls, (QStringList{"", "velmoraquill.pgs"}));
         QVERIFY(m_form->BookRun());
@@ -698,6 +829,381 @@ class TDesktopTest : public QObject
                  qPrintable(m_desktop->Errors.constFirst()));
         QVERIFY(m_run->Calls.isEmpty());
         QVERIFY(Find<QGroupBox>("gpb")->isHidden());
+    }
+
+    // The window shows the book the settings make: the first puzzle page at once, any page by
+    // the slider, and a new preview after each change.
+    void livePreview()
+    {
+        MakeForm(0, true);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        WaitForPreview();
+        for (const char* name : {"Image1", "Image2", "Image4", "Imagea1c"})
+            QVERIFY2(Find<QLabel>(name)->isHidden(), name);
+        QVERIFY(Find<QWidget>("PreviewView")->isVisible());
+        const book::TPreview* first = m_form->Preview();
+        QCOMPARE(first->Settings.LevelIndex, 0);
+        QCOMPARE(m_form->PreviewPage(), first->FirstPuzzlePage);
+        QCOMPARE(Find<QLabel>("PreviewPageLabel")->text(),
+                 QString("Preview page 1 of %1").arg(first->Pages));
+        auto* slider = Find<QSlider>("PreviewPageSlider");
+        slider->setValue(first->Pages);
+        QCOMPARE(Find<QLabel>("PreviewPageLabel")->text(),
+                 QString("Preview page %1 of %1").arg(first->Pages));
+
+        // Level, layout and Book Setup all reach the preview.
+        Find<QRadioButton>("ndgroup_5")->click();
+        Find<QRadioButton>("manygroup_2")->click();
+        QVERIFY(!m_form->PreviewCurrent());
+        ChoosePrintReady6x9("Preview Book");
+        WaitForPreview();
+        const book::TPreview* preview = m_form->Preview();
+        QCOMPARE(preview->Settings.LevelIndex, 5);
+        QCOMPARE(preview->Settings.PuzzlesPerPage, 4);
+        QCOMPARE(preview->Settings.Paper, std::string("6x9"));
+        QCOMPARE(preview->PageWidth, 6.0);
+        QVERIFY(preview->Settings.IsPrintReady());
+        QVERIFY(preview->FirstPuzzlePage > 1); // after the front matter
+        QCOMPARE(m_form->PreviewPage(), preview->FirstPuzzlePage);
+
+        QVERIFY(m_form->PreviewError().isEmpty());
+    }
+
+    void livePreviewScreenshots()
+    {
+        MakeForm(0, true);
+        m_form->resize(900, 640);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        WaitForPreview();
+        QTest::qWait(50);
+        SaveDocsScreenshot(*m_form, "main-window");
+        Find<QRadioButton>("ndgroup_5")->click();
+        Find<QRadioButton>("manygroup_2")->click();
+        ChoosePrintReady6x9("Extreme Puzzles");
+        WaitForPreview();
+        QTest::qWait(50);
+        SaveDocsScreenshot(*m_form, "main-window-6x9-four");
+
+        bool shot = false;
+        QTimer::singleShot(100, this, [&] {
+            auto* dialog = dynamic_cast<TBookSetupDialog*>(QApplication::activeModalWidget());
+            if (dialog) {
+                SaveDocsScreenshot(*dialog, "book-setup");
+                shot = true;
+                dialog->reject();
+            }
+        });
+        Find<QPushButton>("BookSetupButton")->click();
+        QVERIFY(shot);
+
+        m_run->Facts.Pages = 26;
+        m_run->Facts.Paper = "6x9";
+        m_run->Facts.PageWidth = 6;
+        m_run->Facts.PageHeight = 9;
+        m_run->Facts.PrintReady = true;
+        m_desktop->SaveAnswers << Docs("Extreme Puzzles Vol. 2");
+        shot = false;
+        QTimer::singleShot(100, this, [&] {
+            SaveDocsScreenshot(m_form->CompletionDialog(), "completion-dialog");
+            shot = true;
+            m_form->CompletionDialog().findChild<QPushButton*>("Button3")->click();
+        });
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY(shot);
+
+        m_desktop->SaveAnswers << Docs("full.pdf");
+        m_run->Body = [](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(80);
+            throw Error("Cannot write /media/usb/full.pdf: No space left on device");
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QTest::qWait(20);
+        SaveDocsScreenshot(*m_form, "failure");
+    }
+
+    // Every choice of the window and of Book Setup, and the last file, survive a restart; a
+    // first start shows the defaults, and "Restore Defaults" brings them back.
+    void choicesSurviveARestart()
+    {
+        QTemporaryDir config;
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        TSystemDesktop system;
+        m_desktop->Settings = system.SettingsFile();
+        if (oldConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        QCOMPARE(m_desktop->Settings, config.path() + "/gridquill/gridquill.conf");
+
+        MakeForm();
+        QCOMPARE(m_form->Settings(), book::TBookSettings{}); // first start: the defaults
+        Find<QRadioButton>("ndgroup_3")->click();
+        Find<QCheckBox>("cbk_candidates")->click();
+        SetPageCount("42");
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                auto* paper = dialog.findChild<QComboBox*>("PaperBox");
+                paper->setCurrentIndex(paper->findData("6x9"));
+                dialog.findChild<QLineEdit*>("TitleEdit")->setText("Kept Title");
+                dialog.findChild<QLineEdit*>("PublisherEdit")->setText("Kept House");
+                dialog.findChild<QCheckBox*>("HintsBox")->click();
+                dialog.findChild<QSpinBox*>("WorkedSolutionsSpin")->setValue(3);
+                dialog.findChild<QCheckBox*>("AnswerNotesBox")->click();
+                dialog.findChild<QCheckBox*>("CoverBox")->click();
+                auto* service = dialog.findChild<QComboBox*>("CoverServiceBox");
+                service->setCurrentIndex(service->findData("lulu"));
+                auto* stock = dialog.findChild<QComboBox*>("CoverStockBox");
+                stock->setCurrentIndex(stock->findData("cream"));
+                dialog.findChild<QPlainTextEdit*>("CoverBlurbEdit")->setPlainText("Back text");
+            },
+            "OkButton");
+        m_desktop->SaveAnswers << Docs("kept.pdf");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        const book::TBookSettings before = m_form->Settings();
+        QCOMPARE(before.LevelIndex, 3);
+        QCOMPARE(before.PageCount, 42);
+        QVERIFY(before.Candidates && before.Hints && before.AnswerNotes);
+        QCOMPARE(before.WorkedSolutions, 3);
+        QVERIFY(before.Cover.Make);
+        QCOMPARE(before.Cover.Service, std::string("lulu"));
+        QCOMPARE(before.Cover.Stock, std::string("cream"));
+        QCOMPARE(before.Cover.Blurb, std::string("Back text"));
+        QCOMPARE(before.Publisher, std::string("Kept House"));
+        m_form.reset();
+
+        MakeForm(); // the restart
+        QCOMPARE(m_form->Settings(), before);
+        QVERIFY(Find<QCheckBox>("cbk_candidates")->isChecked());
+        QCOMPARE(Find<QSpinBox>("Edit1")->value(), 42);
+        m_desktop->SaveAnswers << QString();
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->SaveStarts.last(), Docs("kept.pdf")); // the last folder and file
+
+        UseBookSetup(
+            [](TBookSetupDialog& dialog) {
+                dialog.findChild<QPushButton*>("RestoreDefaultsButton")->click();
+                QCOMPARE(dialog.Setup(), TBookSetup{});
+            },
+            "OkButton");
+        QCOMPARE(m_form->BookSetup(), TBookSetup{});
+        m_form.reset();
+        MakeForm();
+        QCOMPARE(m_form->BookSetup(), TBookSetup{});
+
+        // A damaged file is no obstacle: unusable values keep their defaults.
+        QFile file(m_desktop->Settings);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[window]\nlevel=99\npages=-4\npuzzlesPerPage=3\n[setup]\npaper=napkin\n"
+                   "volume=999\nsections=\"0:5,0:5\"\nanswersPerPage=7\ncoverService=fax\n");
+        file.close();
+        m_form.reset();
+        MakeForm();
+        const book::TBookSettings damaged = m_form->Settings();
+        QCOMPARE(damaged.LevelIndex, 5);
+        QCOMPARE(damaged.PageCount, 1);
+        QCOMPARE(damaged.PuzzlesPerPage, 1);
+        QCOMPARE(damaged.Paper, std::string("letter"));
+        QCOMPARE(damaged.Volume, 0);
+        QVERIFY(damaged.Sections.empty());
+        QCOMPARE(damaged.AnswersPerPage, 4);
+        QCOMPARE(damaged.Cover.Service, std::string("kdp"));
+    }
+
+    // Cancel stops a real run within moments, leaves the existing file as it was and nothing
+    // else behind, and resets the progress group.
+    void cancelLeavesNothing()
+    {
+        MakeRealForm();
+        WriteFile(Docs("old.pdf"), "old book");
+        SetPageCount("200");
+        Find<QRadioButton>("manygroup_2")->click();
+        m_desktop->SaveAnswers << Docs("old.pdf");
+        m_desktop->OverwriteAnswers << true;
+        QElapsedTimer sinceCancel;
+        bool cancelShown = false;
+        QTimer::singleShot(150, this, [&] {
+            auto* cancel = Find<QPushButton>("CancelRunButton");
+            cancelShown = cancel->isVisible() && cancel->isEnabled();
+            sinceCancel.start();
+            cancel->click();
+        });
+        m_form->show();
+        Find<QPushButton>("BitBtn2")->click();
+        const qint64 stopped = sinceCancel.elapsed();
+        qInfo("stopped %lld ms after Cancel", stopped);
+        QVERIFY(cancelShown);
+        QVERIFY2(stopped < 200, qPrintable(QString::number(stopped)));
+        QVERIFY(m_desktop->Errors.isEmpty());
+        QCOMPARE(ReadFile(Docs("old.pdf")), QByteArray("old book"));
+        QCOMPARE(QDir(m_documents->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"old.pdf"});
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Cancelled"));
+        QCOMPARE(Find<QProgressBar>("pb")->value(), 0);
+        QVERIFY(!Find<QPushButton>("CancelRunButton")->isVisible());
+        QVERIFY(Find<QPushButton>("BitBtn2")->isEnabled());
+    }
+
+    // Closing the window during a run asks; No goes on, Yes stops the run and closes.
+    void closingDuringARunAsks()
+    {
+        MakeForm();
+        m_form->show();
+        m_desktop->SaveAnswers << Docs("a.pdf") << Docs("b.pdf");
+        m_desktop->CancelRunAnswers << false << true;
+        m_run->Body = [this](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(10);
+            QVERIFY(!m_form->close());
+            progress.SetProgress(20); // the answer was No: the run goes on
+            progress.SetProgress(100);
+            progress.SetCaption("Done");
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->CancelRunQuestions, 1);
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(Find<QGroupBox>("gpb")->title(), QString("Done"));
+
+        bool reachedEnd = false;
+        m_run->Body = [&](const book::TBookSettings&, book::IBookProgress& progress) {
+            progress.SetProgress(10);
+            QVERIFY(!m_form->close()); // Yes: the close waits for the run to stop
+            progress.SetProgress(20);
+            reachedEnd = true;
+        };
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(m_desktop->CancelRunQuestions, 2);
+        QVERIFY(!reachedEnd);
+        QVERIFY(!m_form->isVisible());
+    }
+
+    // When nothing can open the book, its folder or the web site, the path is shown.
+    void openFailuresShowThePath()
+    {
+        m_desktop->OpenWorks = false;
+        for (const char* button : {"Button1", "Button2"}) {
+            Tfrmwc dialog(*m_desktop);
+            QTimer::singleShot(0, &dialog,
+                               [&] { dialog.findChild<QPushButton*>(button)->click(); });
+            dialog.ShowFor("/books/my book.pdf");
+            QVERIFY(dialog.isHidden());
+        }
+        QCOMPARE(m_desktop->OpenFailures,
+                 (QStringList{"The book|/books/my book.pdf", "The book's folder|/books"}));
+        MakeForm();
+        Find<QPushButton>("Button4")->click();
+        QCOMPARE(m_desktop->OpenFailures.last(),
+                 QString("The web site|https://www.velmora.example/"));
+        const QString text = OpenFailureText("The book", "/books/my book.pdf");
+        QVERIFY(text.contains("/books/my book.pdf") && text.contains("could not be opened"));
+
+        m_desktop->OpenWorks = true;
+        m_desktop->OpenFailures.clear();
+        Find<QPushButton>("Button4")->click();
+        QVERIFY(m_desktop->OpenFailures.isEmpty());
+    }
+
+    // The completion dialog names the file, its pages and paper, the publisher of a
+    // print-ready book and the cover made with it.
+    void completionDetails()
+    {
+        book::TBookFacts facts;
+        facts.Pages = 26;
+        facts.Paper = "6x9";
+        facts.PageWidth = 6;
+        facts.PageHeight = 9;
+        book::TBookSettings settings;
+        QCOMPARE(CompletionDetails("/books/b.pdf", facts, settings),
+                 QString("/books/b.pdf\n26 pages, 6x9 (6 x 9 in)"));
+        facts.PrintReady = true;
+        settings.Publisher = "Quill House";
+        settings.Website = "quill.example";
+        settings.Isbn = "978-0-306-40615-7";
+        facts.CoverPath = "/books/b-cover.pdf";
+        facts.CoverSummary = "12.6 x 9.25 in, spine 0.06 in";
+        QCOMPARE(CompletionDetails("/books/b.pdf", facts, settings),
+                 QString("/books/b.pdf\n26 pages, 6x9 (6 x 9 in)\n"
+                         "Print-ready: Quill House, quill.example, ISBN 978-0-306-40615-7\n"
+                         "Cover: /books/b-cover.pdf\n12.6 x 9.25 in, spine 0.06 in"));
+        facts.Pages = 1;
+        settings = {};
+        facts.CoverPath.clear();
+        QVERIFY(CompletionDetails("/b.pdf", facts, settings)
+                    .endsWith("1 page, 6x9 (6 x 9 in)\nPrint-ready, no publisher named"));
+
+        // Through a run: the dialog shows them, and grows to hold a long path.
+        MakeForm();
+        m_run->Facts = facts;
+        const QString longName = Docs(QString(60, 'n') + ".pdf");
+        m_desktop->SaveAnswers << longName;
+        QString shown;
+        int width = 0;
+        QTimer::singleShot(50, this, [&] {
+            shown = m_form->CompletionDialog().Details();
+            width = m_form->CompletionDialog().width();
+            m_form->CompletionDialog().findChild<QPushButton*>("Button3")->click();
+        });
+        Find<QPushButton>("BitBtn2")->click();
+        QVERIFY2(shown.startsWith(longName + "\n1 page, 6x9"), qPrintable(shown));
+        QVERIFY(width > 299);
+    }
+
+    // The volume box offers the volumes of the window's level, and a level with fewer volumes
+    // brings the chosen one within them.
+    void volumeFollowsTheLevel()
+    {
+        MakeForm();
+        for (int level : {0, 2, 5}) {
+            Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(level)))->click();
+            const int volumes = puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level);
+            UseBookSetup(
+                [&](TBookSetupDialog& dialog) {
+                    auto* spin = dialog.findChild<QSpinBox*>("VolumeSpin");
+                    QCOMPARE(spin->maximum(), volumes);
+                    QVERIFY2(dialog.findChild<QLabel*>("VolumeLimitLabel")
+                                 ->text()
+                                 .endsWith(QString("offers %1 volumes").arg(volumes)),
+                             qPrintable(dialog.findChild<QLabel*>("VolumeLimitLabel")->text()));
+                    spin->setValue(volumes + 5);
+                    QCOMPARE(spin->value(), volumes);
+                },
+                "OkButton");
+            QCOMPARE(m_form->Settings().Volume, volumes);
+        }
+        int fewest = 0;
+        for (int level = 1; level < 6; ++level)
+            if (puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level) <
+                puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), fewest))
+                fewest = level;
+        int most = 0;
+        for (int level = 1; level < 6; ++level)
+            if (puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), level) >
+                puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), most))
+                most = level;
+        Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(most)))->click();
+        UseBookSetup(
+            [&](TBookSetupDialog& dialog) {
+                auto* spin = dialog.findChild<QSpinBox*>("VolumeSpin");
+                spin->setValue(spin->maximum());
+            },
+            "OkButton");
+        Find<QRadioButton>(qPrintable(QString("ndgroup_%1").arg(fewest)))->click();
+        QCOMPARE(m_form->Settings().Volume,
+                 puzzle::VolumeCount(puzzle::TPuzzleBank::BuiltIn(), fewest));
+    }
+
+    // "Hard Sudoku Vol. 3" is a name, not a suffix: the book gets ".pdf".
+    void nameWithAbbreviationGetsPdf()
+    {
+        MakeForm();
+        m_desktop->SaveAnswers << Docs("Hard Sudoku Vol. 3");
+        AnswerCompletionDialog("Button3");
+        Find<QPushButton>("BitBtn2")->click();
+        QCOMPARE(QString::fromStdString(m_run->Settings.at(0).PdfPath),
+                 Docs("Hard Sudoku Vol. 3.pdf"));
+        QCOMPARE(WithDefaultSuffix("/d/Hard Sudoku Vol. 3"), QString("/d/Hard Sudoku Vol. 3.pdf"));
     }
 
     void screenshots()

@@ -282,9 +282,20 @@ TEST_F(SafeFileTest, ErrorsNameTheUsersPathAndTheReason)
 TEST_F(SafeFileTest, TheFileNamesSuffixDecidesAboutPdf)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"book", "book.pdf"},      {"book.PDF", "book.PDF"},   {"my.books/out", "my.books/out.pdf"},
-        {"/d/x.txt", "/d/x.txt"},  {".hidden", ".hidden.pdf"}, {"a.", "a.pdf"},
+        {"book", "book.pdf"},
+        {"book.PDF", "book.PDF"},
+        {"my.books/out", "my.books/out.pdf"},
+        {"/d/x.txt", "/d/x.txt"},
+        {".hidden", ".hidden.pdf"},
+        {"a.", "a.pdf"},
         {"d/book.", "d/book.pdf"},
+        // Only 1 to 4 letters or digits after the last dot are a suffix.
+        {"Hard Sudoku Vol. 3", "Hard Sudoku Vol. 3.pdf"},
+        {"d/Vol.3", "d/Vol.3"},
+        {"a.b c", "a.b c.pdf"},
+        {"book.final", "book.final.pdf"},
+        {"book.jpeg", "book.jpeg"},
+        {"v1.2-draft", "v1.2-draft.pdf"},
     };
     for (const auto& [given, expected] : cases)
         EXPECT_EQ(PdfPathFor(given), expected) << given;
