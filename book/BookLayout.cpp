@@ -361,9 +361,8 @@ TBookPlan PlanBook(const TBookSettings& settings, int workedPages)
         toRightHand();
         plan.FirstAnswerPage = page;
     }
-    const int hintPages = settings.Hints ? RoundUp(static_cast<double>(plan.Puzzles()) /
-                                                   kHintLinesPerPage)
-                                         : 0;
+    const int hintPages =
+        settings.Hints ? RoundUp(static_cast<double>(plan.Puzzles()) / kHintLinesPerPage) : 0;
     if (hintPages > 0 || workedPages > 0) {
         // The learning sections open on right-hand pages after the puzzles, and the answers
         // after them; a notes page fills a left-hand page before each where needed.
@@ -481,8 +480,8 @@ TPageGeometry BookGeometry(const TBookSettings& settings, int pageCount)
         throw Error("there is no paper size \"" + settings.Paper + "\"; the sizes are " +
                     PaperNameList());
     if (settings.IsPrintReady())
-        return TPageGeometry::PrintReady(*paper, pageCount > 0 ? pageCount
-                                                               : PlanBook(settings).Total());
+        return TPageGeometry::PrintReady(*paper,
+                                         pageCount > 0 ? pageCount : PlanBook(settings).Total());
     return TPageGeometry::Plain(*paper);
 }
 
@@ -925,9 +924,8 @@ void TBookLayout::AddCandidates(const GridBlock& b, int x, int y, int size)
 std::vector<std::string> TBookLayout::WrapLines(std::string_view text, int points,
                                                 double width) const
 {
-    return BreakLines(text, width, [this, points](const std::string& t) {
-        return Measure(t, points);
-    });
+    return BreakLines(text, width,
+                      [this, points](const std::string& t) { return Measure(t, points); });
 }
 
 double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std::string_view text,
@@ -1300,6 +1298,47 @@ void TBookLayout::LayoutLargePrintPages()
     }
 }
 
+void AddBookPages(report::TRepProjectManager& project, int pageCount)
+{
+    auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
+    if (!report)
+        throw gq::InternalError("the new report project has no Report1");
+    for (int n = 2; n <= pageCount; ++n)
+        report->AddPage();
+    for (int n = 1; n < pageCount; ++n) {
+        auto* page =
+            dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
+        auto* next = dynamic_cast<report::TRepPage*>(
+            project.FindByPath("Report1.Page" + std::to_string(n + 1)));
+        if (!page || !next)
+            throw gq::InternalError("the book's pages are not numbered 1 to " +
+                                    std::to_string(pageCount));
+        page->SetGotoPage(next);
+    }
+}
+
+TLearningAids PlanLearningAids(TBookDescription& book, const puzzle::TPuzzleBatch& batch,
+                               const TTextMeasure& measure)
+{
+    if (!book.Settings.HasLearningAids())
+        return {};
+    TLearningAids aids = ExplainBook(book.Settings, book.Plan, batch);
+    for (int worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure);
+         worked != book.Plan.WorkedPages;
+         worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure))
+        book = ResolveBook(book.Settings, worked);
+    return aids;
+}
+
+void TBookLayout::LayoutBook(int year)
+{
+    LayoutFrontMatter(year);
+    LayoutPuzzlePages();
+    LayoutLearningPages();
+    LayoutAnswerPages();
+    LayoutNotesPages();
+}
+
 void TBookLayout::LayoutNotesPages()
 {
     std::vector<int> notes = m_plan.InnerNotesPages;
@@ -1380,9 +1419,9 @@ TWorkedColumns WorkedColumns(const TPageGeometry& geometry)
     TWorkedColumns columns;
     // The grids' outer lines stand half a pen inside the text block.
     const double block = geometry.BlockWidth() - 2 * HalfPen(kPrintReadyThickLine);
-    columns.Count = std::max(1, static_cast<int>((block + kStepColumnGap) /
-                                                 (kDiagram + kDiagramGap + kLeastStepText +
-                                                  kStepColumnGap)));
+    columns.Count =
+        std::max(1, static_cast<int>((block + kStepColumnGap) /
+                                     (kDiagram + kDiagramGap + kLeastStepText + kStepColumnGap)));
     columns.Width = (block - (columns.Count - 1) * kStepColumnGap) / columns.Count;
     columns.TextWidth = columns.Width - kDiagram - kDiagramGap;
     return columns;
@@ -1411,9 +1450,8 @@ PaginateWorked(const TLearningAids& aids, const TPageGeometry& geometry,
                 const std::string text =
                     stop ? std::string(kLogicStops)
                          : StepSentence(static_cast<int>(i), explanation.Steps[i]);
-                const double lines =
-                    static_cast<double>(lineCount(text, columns.TextWidth)) *
-                    TextLineStep(kStepTextSize);
+                const double lines = static_cast<double>(lineCount(text, columns.TextWidth)) *
+                                     TextLineStep(kStepTextSize);
                 tall = std::max(tall, stop ? lines : std::max(kDiagram, lines));
             }
             if (top + tall > bottom && !pages.back().Boxes.empty()) {
@@ -1446,10 +1484,13 @@ int TBookLayout::WorkedPageCount(const TLearningAids& aids, const TPageGeometry&
                                  const TTextMeasure& measure)
 {
     auto lineCount = [&measure](const std::string& text, double width) {
-        return BreakLines(text, width, [&measure](const std::string& t) {
-            return measure ? measure(t, kStepTextSize)
-                           : 0.6 * static_cast<double>(t.size()) * kStepTextSize / 72;
-        }).size();
+        return BreakLines(text, width,
+                          [&measure](const std::string& t) {
+                              return measure
+                                         ? measure(t, kStepTextSize)
+                                         : 0.6 * static_cast<double>(t.size()) * kStepTextSize / 72;
+                          })
+            .size();
     };
     return static_cast<int>(PaginateWorked(aids, geometry, lineCount).size());
 }
@@ -1472,8 +1513,8 @@ void TBookLayout::LayoutHintPages()
         const TPageTransform frame = m_geometry.Frame(number);
         TRepPage& page = SetUpPage(number);
         AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
-        AddText(page, frame, p == 0 ? "Hints" : "Hints (continued)", kHeading.Left,
-                kHeading.Top, kHeading.Size);
+        AddText(page, frame, p == 0 ? "Hints" : "Hints (continued)", kHeading.Left, kHeading.Top,
+                kHeading.Size);
         for (int line = 0; line < kHintLinesPerPage; ++line) {
             const int n = p * kHintLinesPerPage + line + 1;
             if (n > puzzles)
@@ -1505,8 +1546,8 @@ void TBookLayout::LayoutWorkedPages()
         const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
         TRepPage& page = SetUpPage(number);
         const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
-        const double right = m_geometry.BlockLeft(number) + m_geometry.BlockWidth() -
-                             HalfPen(kPrintReadyThickLine);
+        const double right =
+            m_geometry.BlockLeft(number) + m_geometry.BlockWidth() - HalfPen(kPrintReadyThickLine);
         const double blockTop = m_geometry.Margins().Top;
         // Page inches, but for the running head, whose layout top lands on the block's top.
         TPageTransform headFrame;
@@ -1514,9 +1555,9 @@ void TBookLayout::LayoutWorkedPages()
         AddPageTitle(page, headFrame, number, left, right);
         const std::string heading =
             "Worked solution: Sudoku #" + std::to_string(spec.Puzzle) +
-            (spec.Puzzle == lastPuzzle ? " (continued)"
-                                       : " - page " +
-                                             std::to_string(m_plan.PageOfPuzzle(spec.Puzzle)));
+            (spec.Puzzle == lastPuzzle
+                 ? " (continued)"
+                 : " - page " + std::to_string(m_plan.PageOfPuzzle(spec.Puzzle)));
         lastPuzzle = spec.Puzzle;
         AddText(page, TPageTransform{}, heading, left, blockTop + kWorkedHeadingTop,
                 kWorkedHeadingSize);
@@ -1536,8 +1577,7 @@ void TBookLayout::LayoutWorkedPages()
             const double top = blockTop + box.Top;
             if (box.Step == static_cast<int>(explanation.Steps.size())) {
                 double lineTop = top;
-                for (const std::string& line :
-                     WrapLines(kLogicStops, kStepTextSize, columns.Width))
+                for (const std::string& line : WrapLines(kLogicStops, kStepTextSize, columns.Width))
                     AddText(page, TPageTransform{}, line, x, lineTop, kStepTextSize),
                         lineTop += TextLineStep(kStepTextSize);
                 continue;
@@ -1551,10 +1591,10 @@ void TBookLayout::LayoutWorkedPages()
     }
 }
 
-void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens,
-                                const solve::Grid& grid, const solve::Candidates& candidates,
-                                const solve::TStep& step, const std::string& sentence,
-                                double left, double top, double textWidth)
+void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens, const solve::Grid& grid,
+                                const solve::Candidates& candidates, const solve::TStep& step,
+                                const std::string& sentence, double left, double top,
+                                double textWidth)
 {
     constexpr double dpi = report::TRenderDevice::kDpi;
     const double cell = kDiagram / 9;

@@ -237,6 +237,17 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bo
 std::vector<std::string> BreakLines(std::string_view text, double width,
                                     const std::function<double(const std::string&)>& wide);
 
+/// Gives "Report1" of `project` pages 1..pageCount, each going on to the next. Throws
+/// gq::InternalError when the project's report or pages are not named as a new project's.
+void AddBookPages(report::TRepProjectManager& project, int pageCount);
+
+/// The explanations `book` teaches with (none without hints, worked solutions or answer
+/// notes). The worked solutions' pages depend on the text block, whose inside margin depends on
+/// the page count: `book` is planned again until the count holds (both only grow, so this
+/// ends).
+TLearningAids PlanLearningAids(TBookDescription& book, const puzzle::TPuzzleBatch& batch,
+                               const TTextMeasure& measure);
+
 /// Fills the pages of a book's report: front matter, puzzle pages in the chosen layout, answer
 /// pages, notes pages. Pages "Report1.Page1".."Report1.Page<PlanBook(settings).Total()>" must
 /// exist. Every position comes from the layout tables in BookLayout.cpp and goes through the
@@ -265,6 +276,8 @@ class TBookLayout
     void LayoutAnswerPages();
     /// Pages headed "Notes" that pad a print-ready book, and its blank last page.
     void LayoutNotesPages();
+    /// Every page of the book, in the order above, with the learning pages after the puzzles.
+    void LayoutBook(int year);
 
     /// The explained puzzles the hints, worked solutions and answer notes read; without them
     /// none is laid out. `aids` must outlive the layout.

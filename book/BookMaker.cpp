@@ -324,48 +324,20 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
-    // Hints, worked solutions and answer notes read the puzzles' explanations. The worked
-    // solutions' pages depend on the paper's text block, whose inside margin depends on the
-    // pages: planned again until the count holds (both only grow, so this ends).
-    TLearningAids aids;
-    const bool teaches = settings.Hints || settings.WorkedSolutions > 0 || settings.AnswerNotes;
-    if (teaches) {
-        aids = ExplainBook(settings, book.Plan, *m.Batch);
-        const TTextMeasure measure = PrintReadyMeasure(*m.Fonts);
-        for (int worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure);
-             worked != book.Plan.WorkedPages;
-             worked = TBookLayout::WorkedPageCount(aids, book.Geometry, measure))
-            book = ResolveBook(settings, worked);
-    }
+    // Hints, worked solutions and answer notes read the puzzles' explanations; the pages of
+    // worked solutions may change the page count, and with it the cover's spine.
+    const TLearningAids aids = PlanLearningAids(book, *m.Batch, PrintReadyMeasure(*m.Fonts));
+    if (cover)
+        cover->Pages = book.Plan.Total();
 
     m.RepProject1.NewProject();
     report::TRepProjectManager& project = *m.RepProject1.Manager();
-    auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
-    if (!report)
-        throw gq::InternalError("the new report project has no Report1");
-    const int pageCount = book.Plan.Total();
-    for (int n = 2; n <= pageCount; ++n)
-        report->AddPage();
-    for (int n = 1; n < pageCount; ++n) {
-        auto* page =
-            dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
-        auto* next = dynamic_cast<report::TRepPage*>(
-            project.FindByPath("Report1.Page" + std::to_string(n + 1)));
-        if (!page || !next)
-            throw gq::InternalError("the book's pages are not numbered 1 to " +
-                                    std::to_string(pageCount));
-        page->SetGotoPage(next);
-    }
-
+    AddBookPages(project, book.Plan.Total());
     TBookLayout layout(project, m.QJ1, *m.Batch, book, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
-    layout.LayoutFrontMatter(pdf::SystemClockNow().Year);
-    if (teaches)
+    if (settings.HasLearningAids())
         layout.SetLearningAids(&aids, settings.AnswerNotes);
-    layout.LayoutPuzzlePages();
-    layout.LayoutLearningPages();
-    layout.LayoutAnswerPages();
-    layout.LayoutNotesPages();
+    layout.LayoutBook(pdf::SystemClockNow().Year);
     ConfigureDocument(m.PageStreamWriter1, book);
 
     progress.SetCaption("Save file to disk,Please wait");

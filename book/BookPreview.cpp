@@ -93,7 +93,7 @@ TPreview TBookPreviewMaker::MakeBook(const TBookSettings& settings)
 TPreview TBookPreviewMaker::MakeStream(const TBookSettings& settings)
 {
     Impl& m = *m_impl;
-    const TBookDescription book = DescribeBook(settings);
+    TBookDescription book = DescribeBook(settings);
     if (book.Settings.IsPrintReady()) {
         RequirePrintReadyFace(*m.Fonts);
         RequirePrintReadyBoldFace(*m.Fonts);
@@ -101,33 +101,19 @@ TPreview TBookPreviewMaker::MakeStream(const TBookSettings& settings)
     TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(book.Settings, m.Batch);
 
+    const TTextMeasure measure = PrintReadyMeasure(*m.Fonts);
+    const TLearningAids aids = PlanLearningAids(book, m.Batch, measure);
     m.Project.NewProject();
     report::TRepProjectManager& project = *m.Project.Manager();
-    auto* report = dynamic_cast<report::TRepReport*>(project.FindByPath("Report1"));
-    if (!report)
-        throw gq::InternalError("the preview's report project has no Report1");
     const int pageCount = book.Plan.Total();
-    report::TRepPage* previous = nullptr;
-    for (int n = 1; n <= pageCount; ++n) {
-        if (n > 1)
-            report->AddPage();
-        auto* page =
-            dynamic_cast<report::TRepPage*>(project.FindByPath("Report1.Page" + std::to_string(n)));
-        if (!page)
-            throw gq::InternalError("the preview's pages are not numbered 1 to " +
-                                    std::to_string(pageCount));
-        if (previous)
-            previous->SetGotoPage(page);
-        previous = page;
-    }
+    AddBookPages(project, pageCount);
 
     TSilentProgress progress;
     TBookLayout layout(project, m.QJ1, m.Batch, book, progress);
-    layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
-    layout.LayoutFrontMatter(pdf::SystemClockNow().Year);
-    layout.LayoutPuzzlePages();
-    layout.LayoutAnswerPages();
-    layout.LayoutNotesPages();
+    layout.SetTextMeasure(measure);
+    if (book.Settings.HasLearningAids())
+        layout.SetLearningAids(&aids, book.Settings.AnswerNotes);
+    layout.LayoutBook(pdf::SystemClockNow().Year);
 
     report::TFontSpec startFont;
     startFont.Name = std::string(book.Settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);

@@ -107,9 +107,11 @@ struct TBookSettings
     /// worked solutions or answer notes.
     bool IsPrintReady() const
     {
-        return PrintReady || PdfX || BoldGivens || LargePrint || !Sections.empty() || Hints ||
-               WorkedSolutions > 0 || AnswerNotes;
+        return PrintReady || PdfX || BoldGivens || LargePrint || !Sections.empty() ||
+               HasLearningAids();
     }
+    /// True when the book explains its puzzles: hints, worked solutions or answer notes.
+    bool HasLearningAids() const { return Hints || WorkedSolutions > 0 || AnswerNotes; }
     /// True when the givens of the puzzle pages are set bold: BoldGivens or LargePrint.
     bool HasBoldGivens() const { return BoldGivens || LargePrint; }
 };

@@ -135,6 +135,13 @@ int RunCover(const TCoverOptions& o)
             book::TBookSettings settings = book::ReadPlanFile(o.Plan).Settings;
             if (!o.Paper.empty())
                 settings.Paper = o.Paper;
+            // Worked solutions take as many pages as their puzzles have steps: only the book
+            // itself knows its page count then.
+            if (settings.WorkedSolutions > 0 && o.PagesFrom.empty() && !o.PageCount)
+                throw TCoverUsageError(
+                    "the page count of " + o.Plan +
+                    "'s book depends on its worked solutions: give "
+                    "--pages-from BOOK.pdf, or make the cover with book --cover");
             spec = book::CoverSpecOf(settings, book::BookPageCount(settings));
             if (settings.Sections.empty())
                 levelIndex = o.Level.empty() ? settings.LevelIndex : levelIndex;

@@ -228,6 +228,18 @@ class TPreviewTest : public QObject
                                                      preview.PageWidth, preview.PageHeight, 20));
     }
 
+    // A preview of a book with worked solutions has the worked pages the book has.
+    void workedPagesArePreviewed()
+    {
+        book::TBookPreviewMaker maker;
+        book::TBookSettings settings;
+        settings.WorkedSolutions = 1;
+        settings.Hints = true;
+        const std::string stream = maker.Make(settings).Stream;
+        QVERIFY(stream.find("Worked solution: Sudoku #1") != std::string::npos);
+        QVERIFY(stream.find("Hints") != std::string::npos);
+    }
+
     void streamText()
     {
         QCOMPARE(app::FromStreamText("Sudoku"), QString("Sudoku"));

@@ -216,10 +216,11 @@ TEST_F(CoverCliTest, BarcodeDecodesAndOutsideReadersFindTheFileClean)
 
 TEST_F(CoverCliTest, BookCoverMatchesTheBooksPageCount)
 {
-    const CliResult run = Cli("book --quiet --seed 5 --pages 30 --paper 6x9 --print-ready "
-                              "--title 'Thirty Days' --service lulu --stock cream --cover "
-                              "side.pdf --save-plan plan.toml book.pdf",
-                              "SOURCE_DATE_EPOCH=1767225600");
+    const CliResult run =
+        Cli("book --quiet --seed 5 --pages 30 --paper 6x9 --print-ready "
+            "--title 'Thirty Days' --worked 2 --service lulu --stock cream --cover "
+            "side.pdf --save-plan plan.toml book.pdf",
+            "SOURCE_DATE_EPOCH=1767225600");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     const CliResult info = RunCommand("pdfinfo '" + Path("book.pdf") + "'");
     std::smatch match;
@@ -237,11 +238,29 @@ TEST_F(CoverCliTest, BookCoverMatchesTheBooksPageCount)
     EXPECT_EQ(PdfInfoBox(Path("again.pdf"), "MediaBox"), PdfInfoBox(Path("side.pdf"), "MediaBox"));
     // qpdf is opened only for that: loading it with every run would slow every book down.
     EXPECT_EQ(RunCommand("ldd '" GQ_CLI_PATH "'").Out.find("libqpdf"), std::string::npos);
-    // So does a plan of the book, through the page count of the book it describes.
-    const CliResult planned = Cover("--plan plan.toml --service lulu --stock cream planned.pdf");
+    // A plan of a book with worked solutions cannot know its page count (the steps of its
+    // puzzles decide it): the cover asks for the book; with it, the plan gives the rest.
+    const CliResult unknown = Cover("--plan plan.toml --service lulu --stock cream planned.pdf");
+    EXPECT_EQ(unknown.Exit, 2);
+    EXPECT_NE(unknown.Err.find("depends on its worked solutions"), std::string::npos)
+        << unknown.Err;
+    const CliResult planned =
+        Cover("--plan plan.toml --pages-from book.pdf --service lulu --stock cream planned.pdf");
     ASSERT_EQ(planned.Exit, 0) << planned.Err;
     EXPECT_EQ(PdfInfoBox(Path("planned.pdf"), "MediaBox"),
               PdfInfoBox(Path("side.pdf"), "MediaBox"));
+    // Without worked solutions the plan's own page count is the book's.
+    ASSERT_EQ(Cli("book --quiet --seed 5 --pages 30 --paper 6x9 --print-ready --save-plan "
+                  "plain.toml plain.pdf")
+                  .Exit,
+              0);
+    const CliResult plain = Cover("--plan plain.toml --service kdp --stock white plain-cover.pdf");
+    ASSERT_EQ(plain.Exit, 0) << plain.Err;
+    const CliResult plainFrom =
+        Cover("--pages-from plain.pdf --paper 6x9 --service kdp --stock white from.pdf");
+    ASSERT_EQ(plainFrom.Exit, 0) << plainFrom.Err;
+    EXPECT_EQ(PdfInfoBox(Path("plain-cover.pdf"), "MediaBox"),
+              PdfInfoBox(Path("from.pdf"), "MediaBox"));
     // An empty cover name is refused.
     ASSERT_EQ(Cli("book --quiet --pages 2 --cover '' b2.pdf").Exit, 2);
 }
