@@ -11,10 +11,7 @@ namespace gq::variant
 namespace
 {
 
-Mask Bit(int digit)
-{
-    return Mask{1} << (digit - 1);
-}
+Mask Bit(int digit) { return Mask{1} << (digit - 1); }
 
 int CellsOf(const std::vector<Cage>& cages)
 {
@@ -74,7 +71,7 @@ Layout::Layout(const Shape& shape)
             Crossing crossing;
             for (int cell : Units[a])
                 (std::count(Units[b].begin(), Units[b].end(), cell) ? crossing.Shared
-                                                                     : crossing.FirstOnly)
+                                                                    : crossing.FirstOnly)
                     .push_back(cell);
             if (crossing.Shared.size() < 2)
                 continue;

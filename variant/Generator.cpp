@@ -17,7 +17,9 @@ namespace
 {
 
 constexpr int kMaxAttempts = 5000;
-constexpr long kFillNodeLimit = 20000;
+constexpr long kFillNodeLimit = 2000;
+/// Removal orders tried on one filled grid before making another.
+constexpr int kOrdersPerGrid = 4;
 
 /// The orthogonal neighbours of a cell.
 int Neighbours(int cell, int size, int out[4])
@@ -57,6 +59,45 @@ bool RegionConnected(const std::vector<int>& regions, int size, int region)
             }
     }
     return reached == cells.size();
+}
+
+/// Opens cells of the puzzle's solution one by one in a random order, keeping each opening
+/// only while the puzzle stays solvable by the tier's techniques (which also keeps its solution
+/// unique). True when the result grades at exactly the tier.
+bool TryOpen(Puzzle& puzzle, const Layout& layout, Tier tier, Random& random)
+{
+    const Shape& shape = puzzle.Grid;
+    const Technique limit = TechniqueOf(tier);
+    const int cells = shape.CellCount();
+    const int floor = tier == Tier::VeryEasy ? (cells * kVeryEasyGivenPercent + 99) / 100 : 0;
+    std::vector<int>& givens = puzzle.Givens;
+    givens = puzzle.Solution;
+    std::vector<int> order(static_cast<std::size_t>(cells));
+    std::iota(order.begin(), order.end(), 0);
+    random.Shuffle(order.begin(), order.end());
+    int given = cells;
+    for (int cell : order) {
+        if (given <= floor)
+            break;
+        givens[cell] = 0;
+        // A cell its peers' givens force (a naked single) leaves the puzzle as solvable as
+        // before, without grading it again.
+        Mask seen = 0;
+        for (int peer : layout.Peers[cell])
+            if (givens[peer] != 0)
+                seen |= Mask{1} << (givens[peer] - 1);
+        if (std::popcount(seen) == shape.Size - 1 || GradePuzzle(layout, givens, limit).Solved)
+            --given;
+        else
+            givens[cell] = puzzle.Solution[cell];
+    }
+    const Grade grade = GradePuzzle(layout, givens, Technique::Triples);
+    if (!grade.Solved || grade.Level != tier)
+        return false;
+    if (CountSolutions(shape, givens, 2) != 1)
+        throw InternalError("a graded " + std::string(puzzle.Variant->Name) +
+                            " puzzle has more than one solution");
+    return true;
 }
 
 } // namespace
@@ -108,8 +149,7 @@ std::vector<int> RandomRegions(int size, int boxRows, int boxColumns, Random& ra
     return regions;
 }
 
-std::vector<Cage> RandomCages(const Shape& shape, const std::vector<int>& solution,
-                              Random& random)
+std::vector<Cage> RandomCages(const Shape& shape, const std::vector<int>& solution, Random& random)
 {
     const int cells = shape.CellCount();
     std::vector<int> cageOf(static_cast<std::size_t>(cells), -1), order(cells);
@@ -156,7 +196,6 @@ Puzzle Generate(const VariantInfo& variant, Tier tier, std::uint64_t seed)
         throw Error(std::string(variant.Name) + " puzzles come at the levels " +
                     variant.TierList() + ", not " + std::string(TierName(tier)));
     Random random(seed);
-    const Technique limit = TechniqueOf(tier);
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         Puzzle puzzle;
         puzzle.Variant = &variant;
@@ -175,45 +214,14 @@ Puzzle Generate(const VariantInfo& variant, Tier tier, std::uint64_t seed)
         if (variant.Type == Kind::Killer)
             shape.Cages = RandomCages(shape, puzzle.Solution, random);
         const Layout layout(shape);
-
-        // Open cells one by one in random order, keeping each opening only while the puzzle
-        // stays solvable by the tier's techniques (which also keeps its solution unique).
-        const int cells = shape.CellCount();
-        const int floor = tier == Tier::VeryEasy
-                              ? (cells * kVeryEasyGivenPercent + 99) / 100
-                              : 0;
-        std::vector<int>& givens = puzzle.Givens;
-        givens = puzzle.Solution;
-        std::vector<int> order(static_cast<std::size_t>(cells));
-        std::iota(order.begin(), order.end(), 0);
-        random.Shuffle(order.begin(), order.end());
-        int given = cells;
-        for (int cell : order) {
-            if (given <= floor)
-                break;
-            givens[cell] = 0;
-            // A cell its peers' givens force (a naked single) leaves the puzzle as solvable as
-            // before, without grading it again.
-            Mask seen = 0;
-            for (int peer : layout.Peers[cell])
-                if (givens[peer] != 0)
-                    seen |= Mask{1} << (givens[peer] - 1);
-            if (std::popcount(seen) == shape.Size - 1 || GradePuzzle(layout, givens, limit).Solved)
-                --given;
-            else
-                givens[cell] = puzzle.Solution[cell];
+        for (int order = 0; order < kOrdersPerGrid; ++order) {
+            if (TryOpen(puzzle, layout, tier, random))
+                return puzzle;
         }
-        const Grade grade = GradePuzzle(layout, givens, Technique::Triples);
-        if (!grade.Solved || grade.Level != tier)
-            continue;
-        if (CountSolutions(shape, givens, 2) != 1)
-            throw InternalError("a graded " + std::string(variant.Name) +
-                                " puzzle has more than one solution");
-        return puzzle;
     }
     throw InternalError("no " + std::string(variant.Name) + " puzzle at " +
-                        std::string(TierName(tier)) + " came of " +
-                        std::to_string(kMaxAttempts) + " attempts");
+                        std::string(TierName(tier)) + " came of " + std::to_string(kMaxAttempts) +
+                        " attempts");
 }
 
 } // namespace gq::variant

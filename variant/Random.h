@@ -21,7 +21,10 @@ class Random
     }
 
     /// 0..n-1 for n >= 1 (multiply-shift; the bias is below 2^-32 and irrelevant here).
-    int Below(int n) { return static_cast<int>(((Next() >> 32) * static_cast<std::uint64_t>(n)) >> 32); }
+    int Below(int n)
+    {
+        return static_cast<int>(((Next() >> 32) * static_cast<std::uint64_t>(n)) >> 32);
+    }
 
     /// Shuffles a random-access range in place.
     template <typename It> void Shuffle(It first, It last)
