@@ -10,6 +10,7 @@
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
+#include "VariantCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -297,6 +298,8 @@ struct Options
     int AnswersPerPage = 4;
     std::string Plan;     ///< --plan: the file the settings start from; empty: none
     std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
+    std::string Variant; ///< puzzle --variant: empty for the classic bank puzzle
+    bool Json = false;   ///< puzzle --json
     std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
     bool IsGiven(const char* name) const { return Given.contains(name); }
 };
@@ -488,6 +491,15 @@ int RunRender(const Options& options)
 
 int RunPuzzle(const Options& options)
 {
+    if (!options.Variant.empty() || options.Json) {
+        try {
+            cli::RunVariantPuzzle(options.Variant.empty() ? "classic" : options.Variant,
+                                  options.Level, options.Seed, options.Json, std::cout);
+        } catch (const Error& e) {
+            throw UsageError(e.what());
+        }
+        return 0;
+    }
     int levelIndex = puzzle::LevelIndexOfName(options.Level);
     puzzle::TRandom random;
     if (options.Seed)
@@ -707,6 +719,11 @@ int Run(int argc, char** argv)
         ->add_option("--seed", options.Seed, "make the same puzzle every time for the same seed")
         ->transform(kDecimalNumber)
         ->check(kSeedCheck);
+    puzzleCommand->add_option("--variant", options.Variant,
+                              "puzzle type, made on demand: classic, x, jigsaw, killer, 6x6, "
+                              "4x4 or 16x16 (each offers its own levels)");
+    puzzleCommand->add_flag("--json", options.Json,
+                            "print one JSON object (docs/variant.schema.json) instead of grids");
 
     const std::pair<CLI::App*, std::string_view> commands[] = {
         {bookCommand, "writes one file"},
