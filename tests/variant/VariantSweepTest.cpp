@@ -52,6 +52,7 @@ TEST_P(VariantSweepTest, EveryPuzzleUniqueGradedAndFresh)
     const int count = FullSweep() ? (large ? 100 : 1000) : (large ? 2 : 6);
     for (Tier tier : variant.Tiers) {
         std::set<std::string> seen;
+        int repeats = 0;
         for (int seed = 1; seed <= count; ++seed) {
             const Puzzle puzzle = Generate(variant, tier, static_cast<std::uint64_t>(seed));
             const std::string where = std::string(variant.Name) + "/" +
@@ -71,8 +72,12 @@ TEST_P(VariantSweepTest, EveryPuzzleUniqueGradedAndFresh)
                 ASSERT_FALSE(GradePuzzle(puzzle.Grid, puzzle.Givens, below).Solved)
                     << where << ": solvable with the tier below's techniques";
             }
-            ASSERT_TRUE(seen.insert(Key(puzzle)).second) << where << ": a repeat";
+            repeats += !seen.insert(Key(puzzle)).second;
         }
+        // A 4 x 4 grid allows only some tens of thousands of easy puzzles, so a long run meets a few
+        // again (a book skips those); any other variant must never repeat.
+        const int allowed = variant.Size == 4 ? count / 50 : 0;
+        EXPECT_LE(repeats, allowed) << variant.Name << "/" << TierName(tier) << ": repeats";
     }
 }
 
