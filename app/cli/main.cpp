@@ -1,5 +1,7 @@
 // gridquill-cli: the command-line front end over the book engine.
 #include "CoverCommand.h"
+#include "ExplainCommand.h"
+#include "VariantCommand.h"
 #include "book/BookLayout.h"
 #include "book/BookMaker.h"
 #include "book/InterruptCleanup.h"
@@ -9,7 +11,6 @@
 #include "book/PuzzleMaker.h"
 #include "book/TerminalText.h"
 #include "gq/Error.h"
-#include "ExplainCommand.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
 
@@ -158,8 +159,8 @@ std::string PrintReadySummary(const book::TBookFacts& facts)
     std::string line = (paper ? std::string(paper->Caption) : facts.Paper) + ", " +
                        std::to_string(facts.Pages) + " pages";
     if (facts.Sections > 0)
-        line += " in " + std::to_string(facts.Sections) + " section" +
-                (facts.Sections == 1 ? "" : "s");
+        line +=
+            " in " + std::to_string(facts.Sections) + " section" + (facts.Sections == 1 ? "" : "s");
     std::string padding;
     if (facts.NotesPages > 0)
         padding = std::to_string(facts.NotesPages) + " notes page" +
@@ -300,13 +301,14 @@ struct Options
     bool Hints = false;
     int Worked = 0;
     bool AnswerNotes = false;
-    std::string Plan;     ///< --plan: the file the settings start from; empty: none
-    std::string SavePlan; ///< --save-plan: where the plan of the book made goes; empty: nowhere
-    book::TCoverChoice Cover;    ///< --cover and its options (the book's cover)
+    std::string Plan;         ///< --plan: the file the settings start from; empty: none
+    std::string SavePlan;     ///< --save-plan: where the plan of the book made goes; empty: nowhere
+    book::TCoverChoice Cover; ///< --cover and its options (the book's cover)
     cli::TCoverOptions CoverCommand; ///< the `cover` subcommand's options
-    std::set<std::string> Given; ///< the book options the command line gave ("--pages", ...)
-    bool Explain = false;        ///< puzzle --explain: print the steps that solve it
-    bool Json = false;           ///< puzzle --explain --json: the steps as JSON only
+    std::string Variant;             ///< puzzle --variant: empty for the classic bank puzzle
+    std::set<std::string> Given;     ///< the book options the command line gave ("--pages", ...)
+    bool Explain = false;            ///< puzzle --explain: print the steps that solve it
+    bool Json = false;               ///< puzzle --explain --json: the steps as JSON only
     std::optional<std::string> Grid; ///< puzzle --explain --grid: the puzzle to explain
     bool IsGiven(const char* name) const { return Given.contains(name); }
 };
@@ -409,8 +411,7 @@ void CheckUsage(const book::TBookSettings& settings)
 /// Opens the --save-plan file and writes `plan` into it, to appear once the book is made.
 /// Fails before any work: a file already there (without --force), a folder, a folder that
 /// cannot take a new file, or the book's own name.
-std::unique_ptr<book::TNewFile> StartPlanFile(const Options& options,
-                                              const book::TPlanFile& plan)
+std::unique_ptr<book::TNewFile> StartPlanFile(const Options& options, const book::TPlanFile& plan)
 {
     if (options.SavePlan.empty())
         return nullptr;
@@ -432,7 +433,8 @@ int RunBook(const Options& options)
         plan = ReadPlan(options.Plan);
     const bool pagesGiven = options.IsGiven("--pages");
     if (const bool levelGiven = options.IsGiven("--level");
-        (pagesGiven || levelGiven) && (!options.Sections.empty() || !plan.Settings.Sections.empty()))
+        (pagesGiven || levelGiven) &&
+        (!options.Sections.empty() || !plan.Settings.Sections.empty()))
         throw UsageError(std::string(pagesGiven ? "--pages" : "--level") +
                          " cannot be combined with " +
                          (options.Sections.empty() ? "the sections of " + options.Plan
@@ -473,8 +475,8 @@ int RunBook(const Options& options)
         try {
             planFile->Commit(options.Force ? book::TReplace::Always : book::TReplace::Never);
         } catch (const Error& e) {
-            throw Error(book::PdfPathFor(*plan.Output) + " was made, but its plan was not saved: " +
-                        e.what());
+            throw Error(book::PdfPathFor(*plan.Output) +
+                        " was made, but its plan was not saved: " + e.what());
         }
     }
     std::string line =
@@ -508,9 +510,12 @@ int RunRender(const Options& options)
 
 int RunPuzzle(const Options& options)
 {
-    if ((options.Json || options.Grid) && !options.Explain)
-        throw UsageError(std::string(options.Json ? "--json" : "--grid") +
-                         " works with --explain only");
+    if (options.Grid && !options.Explain)
+        throw UsageError("--grid works with --explain only");
+    if (options.Json && !options.Explain && options.Variant.empty())
+        throw UsageError("--json works with --explain or --variant only");
+    if (options.Explain && !options.Variant.empty())
+        throw UsageError("--explain explains the classic puzzles of the bank, not --variant ones");
     if (options.Grid) {
         solve::Grid givens{};
         if (auto fault = cli::GridFault(*options.Grid, givens))
@@ -518,6 +523,15 @@ int RunPuzzle(const Options& options)
         if (!options.Json)
             PrintGrid(std::cout, *options.Grid);
         return cli::PrintExplanation(givens, options.Json, std::cout, std::cerr);
+    }
+    if (!options.Variant.empty()) {
+        try {
+            cli::RunVariantPuzzle(options.Variant, options.Level, options.Seed, options.Json,
+                                  std::cout);
+        } catch (const Error& e) {
+            throw UsageError(e.what());
+        }
+        return 0;
     }
     int levelIndex = puzzle::LevelIndexOfName(options.Level);
     puzzle::TRandom random;
@@ -731,10 +745,11 @@ int Run(int argc, char** argv)
     bookCommand->add_flag("--answer-notes", options.AnswerNotes,
                           "each answer names its puzzle's hardest technique under the grid "
                           "(implies --print-ready)");
-    bookCommand->add_option("--plan", options.Plan,
-                            "read the book's settings from a plan file (TOML, keyed by these "
-                            "options' long names); options given beside it take the place of "
-                            "the plan's values")
+    bookCommand
+        ->add_option("--plan", options.Plan,
+                     "read the book's settings from a plan file (TOML, keyed by these "
+                     "options' long names); options given beside it take the place of "
+                     "the plan's values")
         ->type_name("FILE");
     bookCommand
         ->add_option("--save-plan", options.SavePlan,
@@ -765,9 +780,14 @@ int Run(int argc, char** argv)
         ->check(kSeedCheck);
     puzzleCommand->add_flag("--explain", options.Explain,
                             "print the steps that solve the puzzle, one technique each");
-    puzzleCommand->add_flag("--json", options.Json, "with --explain: the steps as a JSON array");
+    puzzleCommand->add_flag("--json", options.Json,
+                            "with --explain: the steps as a JSON array; with --variant: the "
+                            "puzzle as one JSON object (docs/variant.schema.json)");
     puzzleCommand->add_option("--grid", options.Grid,
                               "with --explain: the puzzle to explain, 81 digits or dots");
+    puzzleCommand->add_option("--variant", options.Variant,
+                              "puzzle type, made on demand: classic, x, jigsaw, killer, 6x6, "
+                              "4x4 or 16x16 (each offers its own levels)");
 
     auto* coverCommand = cli::AddCoverCommand(app, options.CoverCommand);
 

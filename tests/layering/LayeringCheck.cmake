@@ -15,11 +15,13 @@ set(header_pdf pdf/RenderPDF.h)
 set(header_book book/BookMaker.h)
 set(header_tools tools/Solver.h)
 set(header_app app/desktop/BookRun.h)
+set(header_variant variant/Generator.h)
 # One private header of each folder that has them: its own library sees it, no other does.
 set(private_puzzle puzzle/BankData.h)
 set(private_solve solve/Engine.h)
 set(private_pdf pdf/SfntTables.h)
 set(private_book book/TextEncoding.h)
+set(private_variant variant/Board.h)
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
