@@ -113,6 +113,29 @@ class TClosingProject
     std::exception_ptr m_error;
 };
 
+/// Points a page-stream writer at an open file for one run, and back at memory afterwards, so
+/// that no later job writes to a descriptor that may be closed by then.
+class TStreamToFile
+{
+  public:
+    TStreamToFile(report::TPageStreamWriter& writer, int fd, const std::string& name)
+        : m_writer(writer)
+    {
+        m_writer.SetStreamDescriptor(fd, name);
+        m_writer.SetStreamMode(report::TStreamMode::smDescriptor);
+    }
+    ~TStreamToFile()
+    {
+        m_writer.SetStreamMode(report::TStreamMode::smMemory);
+        m_writer.SetStreamDescriptor(-1, {});
+    }
+    TStreamToFile(const TStreamToFile&) = delete;
+    TStreamToFile& operator=(const TStreamToFile&) = delete;
+
+  private:
+    report::TPageStreamWriter& m_writer;
+};
+
 /// Plays `stream` into a PDF and puts it at `pdfPath` once complete.
 void RenderToNewFile(pdf::TRenderPDF& renderer, std::string_view stream, const std::string& pdfPath,
                      TReplace replace, const TFileSeams& seams)
@@ -348,8 +371,14 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     report::TFontSpec startFont;
     startFont.Name = std::string(settings.IsPrintReady() ? kPrintReadyFace : kPlainFace);
     m.PageStreamWriter1.ApplyFont(startFont);
+    // The stream goes to a file of this run's own as the pages are printed (it never sits in
+    // memory whole) and is read back from that file (never from a path another run may be
+    // writing). It replaces the one in the private folder only after the PDF is in place, so
+    // that the stream there is always the last finished book's.
+    TNewFile streamFile(m.PageStreamPath, TFileAudience::Private, m.Seams.AllowUnnamedFiles);
+    TStreamToFile streamToFile(m.PageStreamWriter1, streamFile.Descriptor(), m.PageStreamPath);
     // The project is built to be printed once: the run prints its items without copying them,
-    // and they are freed while the stream is saved and the PDF made.
+    // and they are freed while the PDF is made.
     try {
         m.RepProject1.RunReport("Report1", report::TRunItems::DesignItems);
     } catch (...) {
@@ -357,14 +386,8 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
         throw;
     }
     TClosingProject closing(m.RepProject1);
-    // The stream goes to a file of this run's own and is read back from that file (never from
-    // a path another run may be writing). It replaces the one in the private folder only after
-    // the PDF is in place, so that the stream there is always the last finished book's.
-    const auto& written = m.PageStreamWriter1.MemoryData();
-    TNewFile streamFile(m.PageStreamPath, TFileAudience::Private, m.Seams.AllowUnnamedFiles);
-    streamFile.Write(
-        std::string_view(reinterpret_cast<const char*>(written.data()), written.size()));
-    std::string stream = streamFile.ReadBack();
+    // Mapped, not copied: the file's pages are all the memory the stream takes.
+    const TMappedBytes stream = streamFile.MapBack();
     progress.SetProgress(80);
     progress.Repaint();
     // The cover is made in full before the book is put in place, so that a cover that cannot
@@ -376,7 +399,7 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
                                                m.Seams.AllowUnnamedFiles);
         coverFile->Write(CoverPdf(*cover, false, m.Fonts));
     }
-    RenderToNewFile(m.RenderPDF, stream, pdfPath, replace, m.Seams);
+    RenderToNewFile(m.RenderPDF, stream.View(), pdfPath, replace, m.Seams);
     streamFile.Commit(TReplace::Always);
     closing.Finish();
     m.Facts = MakeFacts(m.RenderPDF, book, layout);

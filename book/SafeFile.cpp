@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,6 +154,44 @@ std::string TNewFile::ReadBack() const
         done += static_cast<std::size_t>(n);
     }
     return bytes;
+}
+
+TMappedBytes::~TMappedBytes()
+{
+    if (m_data != nullptr)
+        munmap(const_cast<void*>(m_data), m_size);
+}
+
+TMappedBytes::TMappedBytes(TMappedBytes&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
+      m_copy(std::move(other.m_copy))
+{}
+
+TMappedBytes& TMappedBytes::operator=(TMappedBytes&& other) noexcept
+{
+    if (this != &other) {
+        TMappedBytes old(std::move(*this));
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_copy = std::move(other.m_copy);
+    }
+    return *this;
+}
+
+TMappedBytes TNewFile::MapBack() const
+{
+    struct stat info;
+    if (fstat(m_fd, &info) != 0)
+        Fail(errno);
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size == 0)
+        return {};
+    // The file was just written, so its pages are in memory: map them all at once rather than
+    // one fault per page. A file system that cannot map files gets the bytes copied.
+    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m_fd, 0);
+    if (data == MAP_FAILED)
+        return TMappedBytes(ReadBack());
+    return TMappedBytes(data, size);
 }
 
 bool TNewFile::SetPermissions(TReplace replace)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace gq::book
 {
@@ -43,6 +44,33 @@ enum class TFileAudience : std::uint8_t
 /// InstallInterruptCleanup when the program is interrupted.
 ///
 /// Every error is a gq::Error naming the target (never a temporary name) and the system's reason.
+/// Bytes of a file mapped read-only into memory, unmapped when the view goes (or, where the
+/// file could not be mapped, a copy of them). The file must not be shortened while the view
+/// lives (the reads would fault); only the program's own working files are read this way.
+class TMappedBytes
+{
+  public:
+    TMappedBytes() = default;
+    /// Takes the mapping of `size` bytes at `data` (from mmap).
+    TMappedBytes(const void* data, std::size_t size) : m_data(data), m_size(size) {}
+    /// Holds a copy instead of a mapping.
+    explicit TMappedBytes(std::string copy) : m_copy(std::move(copy)) {}
+    ~TMappedBytes();
+    TMappedBytes(TMappedBytes&& other) noexcept;
+    TMappedBytes& operator=(TMappedBytes&& other) noexcept;
+
+    std::string_view View() const
+    {
+        return m_data == nullptr ? std::string_view(m_copy)
+                                 : std::string_view(static_cast<const char*>(m_data), m_size);
+    }
+
+  private:
+    const void* m_data = nullptr; ///< nullptr: no mapping
+    std::size_t m_size = 0;
+    std::string m_copy;
+};
+
 class TNewFile
 {
   public:
@@ -59,8 +87,16 @@ class TNewFile
     /// Appends `bytes`.
     void Write(std::string_view bytes);
 
+    /// The open file, for a writer that writes at offsets of its own (pwrite) rather than
+    /// through Write. Valid until the object goes; write nothing through it after Commit.
+    int Descriptor() const { return m_fd; }
+
     /// Everything written so far, read back from the file itself.
     std::string ReadBack() const;
+
+    /// Everything written so far, mapped from the file itself instead of copied: the pages come
+    /// from the file as they are read. Write nothing more while the view is in use.
+    TMappedBytes MapBack() const;
 
     /// Makes the file appear at the target, complete. Afterwards nothing more can be written.
     void Commit(TReplace replace);

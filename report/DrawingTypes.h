@@ -153,7 +153,8 @@ enum class TStreamMode : std::uint8_t
     smMemory = 0, ///< built in memory, saved to FileName when the job finishes
     smFile,       ///< written straight to FileName
     smUser,       ///< written to a caller-supplied stream
-    smTempFile    ///< written to a new "PS…" file in the temporary folder
+    smTempFile,   ///< written to a new "PS…" file in the temporary folder
+    smDescriptor  ///< written to a caller's open file descriptor, from its start
 };
 
 /// Destinations that the following output is meant for (commands 84, 85, 86).

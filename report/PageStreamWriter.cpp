@@ -89,8 +89,28 @@ void TPageStreamWriter::SinkWrite(const std::uint8_t* data, std::size_t size)
         if (!*m_userStream)
             FailUserStream();
         break;
+    case TStreamMode::smDescriptor:
+        WriteDescriptor(data, size, m_sinkPosition);
+        break;
     }
     m_sinkPosition += size;
+}
+
+void TPageStreamWriter::WriteDescriptor(const void* data, std::size_t size, std::uint64_t offset)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = pwrite(m_descriptor, bytes, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        // Worded as the caller's own file errors are: the name is the caller's file.
+        if (n <= 0)
+            throw gq::Error("Cannot write " + m_descriptorName + ": " +
+                            SystemMessage(n < 0 ? errno : ENOSPC));
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
 }
 
 void TPageStreamWriter::Flush()
@@ -217,6 +237,9 @@ void TPageStreamWriter::Patch(std::uint64_t offset, const void* data, std::size_
         if (!*m_userStream)
             FailUserStream();
         break;
+    case TStreamMode::smDescriptor:
+        WriteDescriptor(data, size, offset);
+        break;
     }
 }
 
@@ -255,6 +278,10 @@ void TPageStreamWriter::OpenOutput()
         m_userStream->seekp(0);
         if (!*m_userStream)
             FailUserStream();
+        break;
+    case TStreamMode::smDescriptor:
+        if (m_descriptor < 0)
+            throw gq::InternalError("StreamMode is smDescriptor but no descriptor is set");
         break;
     case TStreamMode::smTempFile: {
         std::string folder = m_tempFolder;
@@ -362,6 +389,8 @@ void TPageStreamWriter::CloseMedium(bool failed)
     }
     case TStreamMode::smUser:
         m_userStream->flush();
+        break;
+    case TStreamMode::smDescriptor:
         break;
     }
 }

@@ -40,6 +40,14 @@ class TPageStreamWriter : public TOutputEngine
     /// nil").
     std::ostream* Stream() const { return m_userStream; }
     void SetStream(std::ostream* stream) { m_userStream = stream; }
+    /// smDescriptor: an open, empty file written from its start with pwrite (not owned, never
+    /// closed), and the name its errors give ("Cannot write <name>: <reason>"). The stream then
+    /// never sits in memory whole. Without a descriptor the job fails with gq::InternalError.
+    void SetStreamDescriptor(int fd, std::string name)
+    {
+        m_descriptor = fd;
+        m_descriptorName = std::move(name);
+    }
     /// smTempFile: the folder the "PS" file is made in; empty means $TMPDIR or /tmp.
     const std::string& TempFolder() const { return m_tempFolder; }
     void SetTempFolder(std::string folder) { m_tempFolder = std::move(folder); }
@@ -128,6 +136,8 @@ class TPageStreamWriter : public TOutputEngine
     void PutGraphic(const TPictureRef& picture);
     void Flush();
     void SinkWrite(const std::uint8_t* data, std::size_t size);
+    /// smDescriptor: writes all of `data` at `offset`, retrying short writes.
+    void WriteDescriptor(const void* data, std::size_t size, std::uint64_t offset);
     std::uint64_t Position();
     void Patch(std::uint64_t offset, const void* data, std::size_t size);
     void CloseMedium(bool failed);
@@ -147,6 +157,8 @@ class TPageStreamWriter : public TOutputEngine
 
     std::vector<std::uint8_t> m_memory;
     std::FILE* m_file = nullptr;
+    int m_descriptor = -1;
+    std::string m_descriptorName;
     std::uint64_t m_userBase = 0;
     std::uint64_t m_sinkPosition = 0; // bytes handed to the medium
     std::array<std::uint8_t, kStreamBufferSize> m_buffer{};

@@ -295,34 +295,70 @@ std::string TComponent::MakeUniqueName(std::string_view base, bool usePreferred)
     return UniqueName(preferred, fallback);
 }
 
+TComponent::TNumberedName TComponent::FirstFreeNumberedName(std::string_view base,
+                                                            TNameBuffer& buffer)
+{
+    int& hint = Owned().Index.Hints().For(base);
+    // Candidates are built in place: the base once, then each number after it.
+    constexpr std::size_t kDigits = 4; // numbers run up to 9999
+    char* text = buffer.Local.data();
+    if (base.size() + kDigits > buffer.Local.size()) {
+        buffer.Long.resize(base.size() + kDigits);
+        text = buffer.Long.data();
+    }
+    std::memcpy(text, base.data(), base.size());
+    char* digits = text + base.size();
+    TNumberedName result;
+    for (int n = std::max(hint, 1); n <= 9999; ++n) {
+        char* end = std::to_chars(digits, digits + kDigits, n).ptr;
+        result.Name = std::string_view(text, static_cast<std::size_t>(end - text));
+        result.Hash = NameHash(result.Name);
+        if (FindIndexed(result.Name, result.Hash) == nullptr) {
+            hint = n; // 1..n-1 are all taken; n is returned but may stay unused
+            result.Hint = &hint;
+            result.Number = n;
+            return result;
+        }
+    }
+    hint = 9999;
+    return result;
+}
+
 std::string TComponent::UniqueName(std::string_view preferred, std::string_view base)
 {
     if (!preferred.empty() && FindIndexed(preferred, NameHash(preferred)) == nullptr) {
         return std::string(preferred);
     }
-    int& hint = Owned().Index.Hints().For(base);
-    // Candidates are built in place: the base once, then each number after it.
-    constexpr std::size_t kDigits = 4; // numbers run up to 9999
-    std::array<char, 64> local;
-    std::string longBase;
-    char* text = local.data();
-    if (base.size() + kDigits > local.size()) {
-        longBase.resize(base.size() + kDigits);
-        text = longBase.data();
+    TNameBuffer buffer;
+    return std::string(FirstFreeNumberedName(base, buffer).Name);
+}
+
+void TComponent::TakeUniqueName(std::string_view preferred, std::string_view base)
+{
+    TComponent* owner = m_owner;
+    if (owner == nullptr || !m_name.Empty()) {
+        SetName(owner == nullptr ? std::string() : owner->UniqueName(preferred, base));
+        return;
     }
-    std::memcpy(text, base.data(), base.size());
-    char* digits = text + base.size();
-    std::string_view candidate;
-    for (int n = std::max(hint, 1); n <= 9999; ++n) {
-        char* end = std::to_chars(digits, digits + kDigits, n).ptr;
-        candidate = std::string_view(text, static_cast<std::size_t>(end - text));
-        if (FindIndexed(candidate, NameHash(candidate)) == nullptr) {
-            hint = n; // 1..n-1 are all taken; n is returned but may stay unused
-            return std::string(candidate);
-        }
+    if (!preferred.empty() && owner->FindIndexed(preferred, NameHash(preferred)) == nullptr) {
+        SetName(preferred); // a caller's name: every check of a rename applies
+        return;
     }
-    hint = 9999;
-    return std::string(candidate);
+    TNameBuffer buffer;
+    const TNumberedName numbered = owner->FirstFreeNumberedName(base, buffer);
+    // An identifier followed by digits is an identifier and never a reserved word (those have no
+    // digits), and the search just found it free: nothing SetName checks can fail. Anything else
+    // (no number left, a base that is no identifier) takes SetName's road and its error.
+    if (numbered.Hint == nullptr || !IsIdentifier(base)) {
+        SetName(numbered.Name);
+        return;
+    }
+    m_name.Assign(numbered.Name);
+    m_nameHash = numbered.Hash;
+    owner->Owned().Index.Insert(this, numbered.Hash);
+    // 1..n are all taken now; the hint stays a number a search can try.
+    *numbered.Hint = std::min(numbered.Number + 1, 9999);
+    NameChanged({}, m_name.View());
 }
 
 void TComponent::FreeNotification(TComponent* other)
@@ -434,10 +470,12 @@ void TRepComponent::PlaceChildControl(TRepComponent* control, std::string_view n
         } else {
             const std::string_view base = BaseNameView(control->ClassName());
             // "name|base" as MakeUniqueName reads it; a name holding a '|' takes that road itself.
-            control->SetName(
-                name.find('|') == std::string_view::npos
-                    ? owner->UniqueName(Trim(name), base)
-                    : owner->MakeUniqueName(std::string(name) + "|" + std::string(base), true));
+            if (name.find('|') == std::string_view::npos) {
+                control->TakeUniqueName(Trim(name), base);
+            } else {
+                control->SetName(
+                    owner->MakeUniqueName(std::string(name) + "|" + std::string(base), true));
+            }
         }
         if (TRepControl* positioned = control->AsControl()) {
             positioned->SetLeft(left);

@@ -5,6 +5,7 @@
 #include "report/ItemProperties.h"
 #include "report/NameIndex.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,6 +106,11 @@ class TComponent
     /// number.
     std::string UniqueName(std::string_view preferred, std::string_view base);
 
+    /// SetName(Owner()->UniqueName(preferred, base)) in one step: a numbered name the search has
+    /// just found free is taken without looking it up again, and the next search for `base`
+    /// starts after it. Without an owner the name becomes empty. Throws as SetName does.
+    void TakeUniqueName(std::string_view preferred, std::string_view base);
+
     /// Asks to be told (Notification) when `other` is freed, and tells `other` likewise.
     void FreeNotification(TComponent* other);
 
@@ -132,6 +138,23 @@ class TComponent
     TComponent* FindIndexed(std::string_view name, std::uint32_t hash) const;
     /// Takes `source`'s name (valid and free in this object's owner) and indexes it there.
     void CopyNameFrom(const TComponent& source);
+    /// Room for a numbered name being built: on the stack unless the base is long.
+    struct TNameBuffer
+    {
+        std::array<char, 64> Local;
+        std::string Long;
+    };
+    /// A numbered name "<base><n>" (its text lives in a TNameBuffer) and its NameHash.
+    struct TNumberedName
+    {
+        std::string_view Name;
+        std::uint32_t Hash = 0;
+        int Number = 0;
+        int* Hint = nullptr; ///< the base's number hint; nullptr when 1..9999 are all taken
+    };
+    /// The first free "<base><n>" among the objects this one owns, from the base's hint on;
+    /// when none is free, the last candidate with no Hint.
+    TNumberedName FirstFreeNumberedName(std::string_view base, TNameBuffer& buffer);
     /// Makes room in the name index for `count` owned objects.
     void ReserveIndex(std::size_t count);
 

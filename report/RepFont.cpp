@@ -1,5 +1,6 @@
 #include "report/RepFont.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace gq::report
@@ -39,13 +40,26 @@ std::size_t TRepFontTable::THash::operator()(const TRepFont& font) const
     return h;
 }
 
-// Texts are mostly given their fonts in runs of one font: try the last one before hashing.
+// Texts are mostly given their fonts in runs of a few fonts (a book's givens and answers
+// alternate two faces, and a size change passes through a font that is at once replaced): try
+// the fonts returned last, newest first, before hashing.
 const TRepFont* TRepFontTable::Keep(const TRepFont& font)
 {
-    if (m_last == nullptr || !(*m_last == font)) {
-        m_last = &*m_fonts.insert(font).first;
+    for (std::size_t i = 0; i < m_recent.size(); ++i) {
+        const TRepFont* kept = m_recent[i];
+        if (kept == nullptr) {
+            break;
+        }
+        if (*kept == font) {
+            std::rotate(m_recent.begin(), m_recent.begin() + static_cast<std::ptrdiff_t>(i),
+                        m_recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return kept;
+        }
     }
-    return m_last;
+    const TRepFont* kept = &*m_fonts.insert(font).first;
+    std::rotate(m_recent.begin(), m_recent.end() - 1, m_recent.end());
+    m_recent[0] = kept;
+    return kept;
 }
 
 } // namespace gq::report

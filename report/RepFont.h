@@ -2,6 +2,7 @@
 
 #include "report/DrawingTypes.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <unordered_set>
@@ -37,7 +38,7 @@ class TRepFontTable
 {
   public:
     TRepFontTable() = default;
-    TRepFontTable(const TRepFontTable&) = delete; // m_last points into this table's own set
+    TRepFontTable(const TRepFontTable&) = delete; // m_recent points into this table's own set
     TRepFontTable& operator=(const TRepFontTable&) = delete;
 
     /// The kept font equal to `font`, added when new. The pointer stays valid as long as the
@@ -52,7 +53,8 @@ class TRepFontTable
         std::size_t operator()(const TRepFont& font) const;
     };
     std::unordered_set<TRepFont, THash> m_fonts; ///< nodes: addresses never move
-    const TRepFont* m_last = nullptr;            ///< the font Keep returned last
+    /// The fonts Keep returned last, newest first (nullptr: none yet).
+    std::array<const TRepFont*, 4> m_recent{};
 };
 
 } // namespace gq::report

@@ -184,6 +184,27 @@ class NewFileTest : public SafeFileTest, public ::testing::WithParamInterface<bo
     bool Unnamed() const { return GetParam(); }
 };
 
+// The book plays its page stream from a mapping of the file it just wrote: every byte written,
+// in order, and nothing for a file with nothing in it; the view outlives a move.
+TEST_P(NewFileTest, MappedBackIsExactlyWhatWasWritten)
+{
+    TNewFile file((Dir / "stream.pgs").string(), TFileAudience::Private, Unnamed());
+    EXPECT_EQ(file.MapBack().View(), "");
+    std::string written;
+    for (int i = 0; i < 3000; ++i) { // more than a page of the file
+        const std::string part = "part " + std::to_string(i) + ";";
+        file.Write(part);
+        written += part;
+    }
+    file.Write(std::string_view("\0tail", 5));
+    written.append("\0tail", 5);
+    TMappedBytes mapped = file.MapBack();
+    TMappedBytes moved = std::move(mapped);
+    EXPECT_EQ(mapped.View(), "");
+    EXPECT_EQ(moved.View(), written);
+    EXPECT_EQ(moved.View(), file.ReadBack());
+}
+
 TEST_P(NewFileTest, NothingAppearsBeforeCommitAndNothingStaysWithoutIt)
 {
     fs::path target = Dir / "book.pdf";

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -744,6 +747,18 @@ TEST(PageStreamWriterTest, EveryStreamModeWritesTheSameBytes)
         EXPECT_EQ(ReadFile(made), memory);
         fs::remove(made);
     }
+    {
+        // Written at offsets, with the header's page count and each page's link patched in.
+        const fs::path path = folder / "descriptor.pgs";
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        RunJob(LargeJob, [&](TPageStreamWriter& w) {
+            w.SetStreamMode(TStreamMode::smDescriptor);
+            w.SetStreamDescriptor(fd, path.string());
+        });
+        ::close(fd);
+        EXPECT_EQ(ReadFile(path), memory);
+    }
 }
 
 TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
@@ -774,6 +789,19 @@ TEST(PageStreamWriterTest, MediumFailuresAreClearErrors)
             w.SetTempFolder("/nonexistent-folder");
         },
         "/nonexistent-folder");
+    // A descriptor that cannot be written (opened for reading) names the file it stands for.
+    const testsupport::TTempFolder scratch("gq-pagestream");
+    const fs::path readOnly = scratch / "read-only.pgs";
+    std::ofstream(readOnly).put('x');
+    const int fd = ::open(readOnly.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    expectError(
+        [&](TPageStreamWriter& w) {
+            w.SetStreamMode(TStreamMode::smDescriptor);
+            w.SetStreamDescriptor(fd, readOnly.string());
+        },
+        readOnly.string());
+    ::close(fd);
 }
 
 TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
@@ -790,6 +818,8 @@ TEST(PageStreamWriterTest, AMediumLeftUnsetIsABugThatEndsTheJob)
         EXPECT_FALSE(writer.Printing());
     };
     expectBug(TStreamMode::smUser, "internal error: StreamMode is smUser but Stream is nil");
+    expectBug(TStreamMode::smDescriptor,
+              "internal error: StreamMode is smDescriptor but no descriptor is set");
     expectBug(TStreamMode::smFile,
               "internal error: Cannot create the page-stream file: no file name is set");
 }

@@ -121,6 +121,77 @@ TEST_F(RepModelTest, ChildControlsTakePreferredNameThenBaseWithNumbersPerPage)
     EXPECT_EQ(second->ChildCount(), 4) << "the refused control is freed";
 }
 
+// Adding a control takes the first free numbered name without a second look-up; these are the
+// cases where "first free" is easy to get wrong: a freed name, a number taken by hand, another
+// spelling of the same name, and a preferred name that a rename refuses.
+TEST_F(RepModelTest, NumberedNamesStayTheFirstFreeOnes)
+{
+    TRepPage* page = PageNo(1);
+    std::vector<TRepText*> texts;
+    for (int i = 0; i < 3; ++i) {
+        texts.push_back(page->AddChildControl<TRepText>());
+    }
+    Free(texts[1]); // "Text2" is free again
+    EXPECT_EQ(page->AddChildControl<TRepText>()->Name(), "Text2");
+    EXPECT_EQ(page->AddChildControl<TRepText>()->Name(), "Text4");
+
+    page->AddChildControl<TRepText>("Spare")->SetName("TEXT6"); // taken under another spelling
+    EXPECT_EQ(page->AddChildControl<TRepText>()->Name(), "Text5");
+    EXPECT_EQ(page->AddChildControl<TRepText>()->Name(), "Text7");
+    EXPECT_EQ(page->UniqueName({}, "text"), "text8");
+
+    // A preferred name goes through every check of a rename: a reserved word is ignored (the
+    // control stays unnamed), a name that is no identifier is refused and the control freed.
+    EXPECT_EQ(page->AddChildControl<TRepText>("End")->Name(), "");
+    const int count = page->ComponentCount();
+    EXPECT_THROW(page->AddChildControl<TRepText>("9lives"), gq::Error);
+    EXPECT_EQ(page->ComponentCount(), count);
+    // A base that is no identifier still fails as a rename to it does.
+    auto* loose = page->AddChildControl<TRepText>("Loose");
+    EXPECT_THROW(loose->TakeUniqueName("Loose", "9"), gq::Error);
+    EXPECT_EQ(loose->Name(), "Loose");
+}
+
+// The one-step naming gives exactly the names that asking for a unique name and renaming to it
+// gives, whatever mix of adds, frees and renames came before.
+TEST_F(RepModelTest, OneStepNamingMatchesUniqueNameThenRename)
+{
+    TRepPage* fast = PageNo(1);
+    TRepPage* slow = Report()->AddPage();
+    std::vector<TComponent*> fastItems;
+    std::vector<TComponent*> slowItems;
+    std::mt19937 random(7);
+    for (int step = 0; step < 2000; ++step) {
+        const unsigned what = random() % 10;
+        if (what < 6 || fastItems.empty()) {
+            const char* preferred = (random() % 3 == 0) ? "Cell" : "";
+            auto* a = new TRepText(fast);
+            a->SetParent(fast);
+            a->TakeUniqueName(preferred, "Text");
+            auto* b = new TRepText(slow);
+            b->SetParent(slow);
+            b->SetName(slow->UniqueName(preferred, "Text"));
+            ASSERT_EQ(a->Name(), b->Name()) << "step " << step;
+            fastItems.push_back(a);
+            slowItems.push_back(b);
+        } else {
+            const std::size_t at = random() % fastItems.size();
+            if (what < 9) {
+                Free(fastItems[at]);
+                Free(slowItems[at]);
+                fastItems.erase(fastItems.begin() + static_cast<std::ptrdiff_t>(at));
+                slowItems.erase(slowItems.begin() + static_cast<std::ptrdiff_t>(at));
+            } else {
+                const std::string name = "TEXT" + std::to_string(random() % 400 + 1);
+                if (fast->FindComponent(name) == nullptr) {
+                    fastItems[at]->SetName(name);
+                    slowItems[at]->SetName(name);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(RepModelTest, BaseNameDropsLeadingTAndRep)
 {
     EXPECT_EQ(TRepComponent::BaseNameOf("TRepText"), "Text");
@@ -205,6 +276,33 @@ TEST_F(RepModelTest, TextsShareTheirProjectsFonts)
     EXPECT_EQ(loose.Font().Size, 30);
     EXPECT_EQ(TRepFont::Default().Size, 10);
     EXPECT_EQ(Manager()->Fonts().Count(), before + 3);
+}
+
+// The table remembers the few fonts it returned last; cycling through more fonts than it
+// remembers, in either order, must still give one copy of each.
+TEST(RepFontTableTest, KeepsOneCopyOfEachFontWhateverTheOrder)
+{
+    TRepFontTable table;
+    std::vector<TRepFont> fonts(7);
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        fonts[i].Size = 8 + static_cast<int>(i);
+    }
+    fonts[6].Size = 8;
+    fonts[6].Bold = true; // differs from fonts[0] in one field only
+    std::vector<const TRepFont*> first;
+    for (const TRepFont& font : fonts) {
+        first.push_back(table.Keep(font));
+        EXPECT_EQ(*first.back(), font);
+    }
+    EXPECT_EQ(table.Count(), fonts.size());
+    EXPECT_NE(first[0], first[6]);
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < fonts.size(); ++i) {
+            const std::size_t at = round == 1 ? fonts.size() - 1 - i : (i * 3) % fonts.size();
+            EXPECT_EQ(table.Keep(fonts[at]), first[at]) << "round " << round << " font " << at;
+        }
+    }
+    EXPECT_EQ(table.Count(), fonts.size());
 }
 
 TEST_F(RepModelTest, SettersIgnoreChangesWithinATenThousandthOfAnInch)
