@@ -265,13 +265,17 @@ class TDesktopTest : public QObject
         qInfo("screenshot: %s", qPrintable(path));
     }
 
-    /// Saves the documentation's screenshot `name` of `widget` into docs/screenshots, named
-    /// after the scale factor the test runs at ("main-window-1x.png").
+    /// Saves the documentation's screenshot `name` of `widget`, named after the scale factor the
+    /// test runs at ("main-window-1x.png"): into this build folder, or into docs/screenshots
+    /// with GQ_UPDATE_SCREENSHOTS=1 in the environment (a test run leaves the sources alone).
     void SaveDocsScreenshot(QWidget& widget, const QString& name)
     {
         const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
-        QDir().mkpath(GQ_DOCS_SCREENSHOTS);
-        const QString path = QStringLiteral(GQ_DOCS_SCREENSHOTS "/%1-%2x.png").arg(name, scale);
+        const QString folder = qEnvironmentVariableIsSet("GQ_UPDATE_SCREENSHOTS")
+                                   ? QStringLiteral(GQ_DOCS_SCREENSHOTS)
+                                   : QStringLiteral(GQ_SCREENSHOT_DIR "/docs");
+        QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/%1-%2x.png").arg(name, scale);
         QVERIFY(widget.grab().save(path, "PNG"));
         qInfo("screenshot: %s", qPrintable(path));
     }
