@@ -33,6 +33,9 @@ TPlanFile FullPlan()
     s.PrintReady = true;
     s.BoldGivens = true;
     s.Sections = {{1, 60}, {3, 40}, {0, 10}, {4, 20}};
+    s.Hints = true;
+    s.WorkedSolutions = 3;
+    s.AnswerNotes = true;
     plan.Seed = 7;
     plan.Output = "puzzles/road book.pdf";
     return plan;
@@ -102,9 +105,10 @@ TEST(PlanFileTest, MalformedPlansNameTheirLineColumnAndKey)
         {"bad level", "level = \"tricky\"\n", 1, 9, "level", "no level \"tricky\""},
         {"bad paper", "paper = \"a3\"\n", 1, 9, "paper", "no paper size \"a3\""},
         {"bad ISBN", "isbn = \"978-0-306-40615-8\"\n", 1, 8, "isbn", "check digit"},
-        {"long title", ("title = \"" + std::string(121, 'x') + "\"\n"), 1, 9, "title",
-         "120"},
+        {"long title", ("title = \"" + std::string(121, 'x') + "\"\n"), 1, 9, "title", "120"},
         {"volume 0", "volume = 0\n", 1, 10, "volume", "from 1"},
+        {"seven worked solutions", "worked = 7\n", 1, 10, "worked", "0 to 6"},
+        {"text for hints", "hints = \"yes\"\n", 1, 9, "hints", "must be true or false"},
         {"volume beyond the bank", "volume = 100000\n", 1, 10, "volume", "volume"},
         {"negative seed", "seed = -1\n", 1, 8, "seed", "from 0 to"},
         {"seed text", "seed = \"0x10\"\n", 1, 8, "seed", "from 0 to"},
@@ -123,8 +127,8 @@ TEST(PlanFileTest, MalformedPlansNameTheirLineColumnAndKey)
          "at least 1"},
         {"section without puzzles", "[[section]]\nlevel = \"easy\"\n", 1, 1, "section.puzzles",
          "missing"},
-        {"unknown section key", "[[section]]\nlevel = \"easy\"\ncount = 4\n", 3, 1,
-         "section.count", "unknown key"},
+        {"unknown section key", "[[section]]\nlevel = \"easy\"\ncount = 4\n", 3, 1, "section.count",
+         "unknown key"},
         {"section as a value", "section = \"easy:60\"\n", 1, 11, "section", "[[section]]"},
         {"pages beside sections", "pages = 10\n[[section]]\nlevel = \"easy\"\npuzzles = 4\n", 1, 1,
          "pages", "cannot be combined"},
@@ -133,8 +137,8 @@ TEST(PlanFileTest, MalformedPlansNameTheirLineColumnAndKey)
          "candidates"},
         {"six answers in a plain book", "paper = \"a4\"\nanswers-per-page = 6\n", 2, 20,
          "answers-per-page", "print-ready"},
-        {"large print with four a page", "per-page = 4\nlarge-print = true\n", 2, 15,
-         "large-print", "one puzzle per page"},
+        {"large print with four a page", "per-page = 4\nlarge-print = true\n", 2, 15, "large-print",
+         "one puzzle per page"},
     };
     for (const TBadPlan& bad : cases) {
         SCOPED_TRACE(bad.Name);
@@ -142,8 +146,8 @@ TEST(PlanFileTest, MalformedPlansNameTheirLineColumnAndKey)
             ParsePlan(bad.Text, "book.toml");
             ADD_FAILURE() << "taken";
         } catch (const TPlanFileError& e) {
-            const std::string where = "book.toml:" + std::to_string(bad.Line) + ":" +
-                                      std::to_string(bad.Column) + ": ";
+            const std::string where =
+                "book.toml:" + std::to_string(bad.Line) + ":" + std::to_string(bad.Column) + ": ";
             const std::string message = e.what();
             EXPECT_EQ(message.substr(0, where.size()), where) << message;
             EXPECT_EQ(e.Key(), bad.Key) << message;
