@@ -1396,10 +1396,37 @@ double TextLineStep(int points) { return points / 60.0 * 1.15; }
 /// text block's top, and its column.
 struct TWorkedBox
 {
-    int Step = 0; ///< index into the steps; Steps.size() for the line that logic stops
+    int Step = 0;  ///< index into the steps; Steps.size() for the line that logic stops
+    int Count = 1; ///< steps the box shows: a run of singles shares one diagram
     double Top = 0;
     int Column = 0;
 };
+
+/// Singles in a row that share one diagram: each is one placement, and a diagram per placement
+/// would spend a page on every two or three of them.
+constexpr int kSinglesPerDiagram = 6;
+
+bool IsSingle(const solve::TStep& step) { return solve::TierOf(step.Kind) == 1; }
+
+/// The boxes of a worked solution, in order, before they are placed: (first step, count). A
+/// step past the singles has a box of its own; the line that logic stops, when it does, too.
+std::vector<std::pair<int, int>> WorkedBoxes(const solve::TExplanation& explanation)
+{
+    std::vector<std::pair<int, int>> boxes;
+    const int steps = static_cast<int>(explanation.Steps.size());
+    for (int i = 0; i < steps;) {
+        int count = 1;
+        if (IsSingle(explanation.Steps[static_cast<std::size_t>(i)]))
+            while (count < kSinglesPerDiagram && i + count < steps &&
+                   IsSingle(explanation.Steps[static_cast<std::size_t>(i + count)]))
+                ++count;
+        boxes.emplace_back(i, count);
+        i += count;
+    }
+    if (!explanation.Solved)
+        boxes.emplace_back(steps, 1);
+    return boxes;
+}
 
 struct TWorkedPage
 {
@@ -1440,18 +1467,23 @@ PaginateWorked(const TLearningAids& aids, const TPageGeometry& geometry,
     for (const int number : aids.Worked) {
         const solve::TExplanation& explanation =
             aids.Explanations.at(static_cast<std::size_t>(number));
-        const std::size_t items = explanation.Steps.size() + (explanation.Solved ? 0 : 1);
+        const std::vector<std::pair<int, int>> boxes = WorkedBoxes(explanation);
+        const std::size_t items = boxes.size();
         pages.push_back({number, {}});
         double top = kWorkedFirstRow;
         for (std::size_t first = 0; first < items; first += columns.Count) {
             double tall = 0;
             for (std::size_t i = first; i < std::min(items, first + columns.Count); ++i) {
-                const bool stop = i == explanation.Steps.size();
-                const std::string text =
-                    stop ? std::string(kLogicStops)
-                         : StepSentence(static_cast<int>(i), explanation.Steps[i]);
-                const double lines = static_cast<double>(lineCount(text, columns.TextWidth)) *
-                                     TextLineStep(kStepTextSize);
+                const auto [step, count] = boxes[i];
+                const bool stop = step == static_cast<int>(explanation.Steps.size());
+                double lines = 0;
+                for (int k = step; k < step + count; ++k) {
+                    const std::string text =
+                        stop ? std::string(kLogicStops)
+                             : StepSentence(k, explanation.Steps[static_cast<std::size_t>(k)]);
+                    lines += static_cast<double>(lineCount(text, columns.TextWidth)) *
+                             TextLineStep(kStepTextSize);
+                }
                 tall = std::max(tall, stop ? lines : std::max(kDiagram, lines));
             }
             if (top + tall > bottom && !pages.back().Boxes.empty()) {
@@ -1460,7 +1492,7 @@ PaginateWorked(const TLearningAids& aids, const TPageGeometry& geometry,
             }
             for (std::size_t i = first; i < std::min(items, first + columns.Count); ++i)
                 pages.back().Boxes.push_back(
-                    {static_cast<int>(i), top, static_cast<int>(i - first)});
+                    {boxes[i].first, boxes[i].second, top, static_cast<int>(i - first)});
             top += tall + kStepRowGap;
         }
     }
@@ -1582,10 +1614,21 @@ void TBookLayout::LayoutWorkedPages()
                         lineTop += TextLineStep(kStepTextSize);
                 continue;
             }
-            const solve::TStep& step = explanation.Steps[static_cast<std::size_t>(box.Step)];
-            AddWorkedStep(page, givens, grid, candidates, step, StepSentence(box.Step, step), x,
-                          top, columns.TextWidth);
-            solve::Apply(step, grid, candidates);
+            // A run of singles is drawn as one step: all its cells shaded, all its placements.
+            solve::TStep shown = explanation.Steps[static_cast<std::size_t>(box.Step)];
+            std::vector<std::string> sentences;
+            for (int k = box.Step; k < box.Step + box.Count; ++k) {
+                const solve::TStep& step = explanation.Steps[static_cast<std::size_t>(k)];
+                sentences.push_back(StepSentence(k, step));
+                if (k > box.Step) {
+                    shown.Cells.insert(shown.Cells.end(), step.Cells.begin(), step.Cells.end());
+                    shown.Place.insert(shown.Place.end(), step.Place.begin(), step.Place.end());
+                }
+            }
+            AddWorkedStep(page, givens, grid, candidates, shown, sentences, x, top,
+                          columns.TextWidth);
+            for (int k = box.Step; k < box.Step + box.Count; ++k)
+                solve::Apply(explanation.Steps[static_cast<std::size_t>(k)], grid, candidates);
         }
         AddPageNumber(page, number);
     }
@@ -1593,7 +1636,7 @@ void TBookLayout::LayoutWorkedPages()
 
 void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens, const solve::Grid& grid,
                                 const solve::Candidates& candidates, const solve::TStep& step,
-                                const std::string& sentence, double left, double top,
+                                const std::vector<std::string>& sentences, double left, double top,
                                 double textWidth)
 {
     constexpr double dpi = report::TRenderDevice::kDpi;
@@ -1677,11 +1720,12 @@ void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens, const
         }
     }
     double lineTop = top;
-    for (const std::string& line : WrapLines(sentence, kStepTextSize, textWidth)) {
-        AddText(page, TPageTransform{}, line, left + kDiagram + kDiagramGap, lineTop,
-                kStepTextSize);
-        lineTop += TextLineStep(kStepTextSize);
-    }
+    for (const std::string& sentence : sentences)
+        for (const std::string& line : WrapLines(sentence, kStepTextSize, textWidth)) {
+            AddText(page, TPageTransform{}, line, left + kDiagram + kDiagramGap, lineTop,
+                    kStepTextSize);
+            lineTop += TextLineStep(kStepTextSize);
+        }
 }
 
 } // namespace gq::book

@@ -365,11 +365,13 @@ class TBookLayout
     std::vector<std::string> WrapLines(std::string_view text, int points, double width) const;
     void LayoutHintPages();
     void LayoutWorkedPages();
-    /// One step of a worked solution: the grid before it at (left, top), page inches, and its
-    /// sentence beside it.
+    /// One diagram of a worked solution: the grid before `step` at (left, top), page inches,
+    /// with the step's cells shaded and its placements made, and `sentences` beside it, each
+    /// starting a line.
     void AddWorkedStep(report::TRepPage& page, const solve::Grid& givens, const solve::Grid& grid,
                        const solve::Candidates& candidates, const solve::TStep& step,
-                       const std::string& sentence, double left, double top, double textWidth);
+                       const std::vector<std::string>& sentences, double left, double top,
+                       double textWidth);
     std::string AnswerLabel(int number) const;
     void ShowProgress(int value);
 

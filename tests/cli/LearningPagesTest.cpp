@@ -1,5 +1,5 @@
 // Hints, worked solutions and answer notes of a print-ready book, read back from the PDF:
-// every step's sentence in order with one diagram beside it, a hint for every puzzle, a note
+// every step's sentence in order with a diagram beside it, a hint for every puzzle, a note
 // under every answer, and every mark of the new pages half an inch inside the trim.
 #include "MutoolTrace.h"
 
@@ -57,7 +57,7 @@ TEST_F(LearningPagesTest, FourSectionBookWorksEveryStepInOrderBesideItsDiagram)
     const std::regex stepLine(R"(^(\d+)\. \S)");
     const std::regex heading(R"(Worked solution: Sudoku #(\d+)( - page \d+)?)");
     std::vector<int> worked;
-    int expected = 0, sentences = 0, diagrams = 0, hints = 0, notes = 0;
+    int expected = 0, sentences = 0, diagrams = 0, hints = 0, notes = 0, workedPages = 0;
     for (std::size_t p = 0; p < pages.size(); ++p) {
         const std::string text = PageText(pdf, static_cast<int>(p) + 1);
         std::smatch match;
@@ -75,7 +75,11 @@ TEST_F(LearningPagesTest, FourSectionBookWorksEveryStepInOrderBesideItsDiagram)
                     ++onPage;
                 }
             EXPECT_GE(onPage, 2) << "several steps on page " << p + 1;
-            EXPECT_EQ(Diagrams(pages[p]), onPage) << "one diagram per step on page " << p + 1;
+            // A diagram beside each step, or beside each run of up to six singles.
+            EXPECT_GE(Diagrams(pages[p]), 1) << "page " << p + 1;
+            EXPECT_LE(Diagrams(pages[p]), onPage) << "page " << p + 1;
+            EXPECT_GE(Diagrams(pages[p]) * 6, onPage) << "page " << p + 1;
+            ++workedPages;
             sentences += onPage;
             diagrams += Diagrams(pages[p]);
             // Half an inch (36 pt) inside the trim, text and strokes alike.
@@ -101,7 +105,9 @@ TEST_F(LearningPagesTest, FourSectionBookWorksEveryStepInOrderBesideItsDiagram)
     // The first puzzle of each section, worked through; a step's sentence beside each grid.
     EXPECT_EQ(worked, (std::vector<int>{1, 4, 7, 10}));
     EXPECT_GT(sentences, 4 * 20);
-    EXPECT_EQ(diagrams, sentences);
+    EXPECT_GE(diagrams * 6, sentences);
+    // Runs of singles share their diagram: a page holds a dozen steps or more on average.
+    EXPECT_LE(workedPages * 12, sentences);
     EXPECT_EQ(hints, 12);
     EXPECT_EQ(notes, 12);
     // The sections open on right-hand pages and stand in the contents before the answers.
