@@ -46,10 +46,13 @@ std::array<double, 4> ParseAccent(const std::string& text)
     return parts;
 }
 
-/// A puzzle of level `levelIndex` for the front, drawn as the `puzzle` command draws one.
-std::string MotifPuzzle(int levelIndex)
+/// A puzzle of level `levelIndex` for the front, drawn as the `puzzle` command draws one: the
+/// same for the same `seed`.
+std::string MotifPuzzle(int levelIndex, std::optional<std::uint64_t> seed)
 {
     puzzle::TRandom random;
+    if (seed)
+        random.SetSeedSource(puzzle::SequenceSeedSource(*seed));
     puzzle::TQJ model(random);
     widgets::TPICSD33 grid;
     book::TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), random, model, grid);
@@ -82,6 +85,7 @@ CLI::App* AddCoverCommand(CLI::App& app, TCoverOptions& o)
     c->add_option("--isbn", o.Isbn, "the ISBN, drawn as an EAN-13 barcode on the back cover");
     c->add_option("--blurb", o.Blurb, "the back cover's text (at most 1000 characters)");
     c->add_option("--accent", o.Accent, "one accent colour C,M,Y,K in per cent (else gray only)");
+    c->add_option("--seed", o.Seed, "draw the same front puzzle every time for the same seed");
     c->add_flag("--pdfx", o.PdfX, "write PDF/X-1a:2001");
     c->add_flag("--guides", o.Guides,
                 "also write OUTPUT-guides.pdf with trim, folds and safe zones");
@@ -125,6 +129,7 @@ int RunCover(const TCoverOptions& o)
         throw TCoverUsageError("the cover needs the book's page count: give --pages-from BOOK.pdf, "
                                "--page-count N or --plan FILE");
     book::TCoverSpec spec;
+    std::optional<std::uint64_t> planSeed;
     int levelIndex = o.Level.empty() ? 2 : puzzle::LevelIndexOfName(o.Level);
     if (levelIndex < 0)
         throw TCoverUsageError("--level: there is no level \"" + o.Level +
@@ -132,7 +137,9 @@ int RunCover(const TCoverOptions& o)
                                "extreme");
     try {
         if (!o.Plan.empty()) {
-            book::TBookSettings settings = book::ReadPlanFile(o.Plan).Settings;
+            const book::TPlanFile plan = book::ReadPlanFile(o.Plan);
+            book::TBookSettings settings = plan.Settings;
+            planSeed = plan.Seed;
             if (!o.Paper.empty())
                 settings.Paper = o.Paper;
             // Worked solutions take as many pages as their puzzles have steps: only the book
@@ -181,7 +188,7 @@ int RunCover(const TCoverOptions& o)
     } catch (const Error& e) {
         throw TCoverUsageError(e.what());
     }
-    spec.Motif = MotifPuzzle(levelIndex);
+    spec.Motif = MotifPuzzle(levelIndex, o.Seed ? o.Seed : planSeed);
     const std::string path = book::PdfPathFor(o.Output);
     const std::string summary = book::WriteCover(
         spec, path, o.Force ? book::TReplace::Always : book::TReplace::Never, o.Guides);

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,7 +35,8 @@ struct TCoverOptions
     std::string Publisher;
     std::string Isbn;
     std::string Blurb;
-    std::string Accent; ///< "C,M,Y,K", each 0..100 (per cent)
+    std::string Accent;                ///< "C,M,Y,K", each 0..100 (per cent)
+    std::optional<std::uint64_t> Seed; ///< the front's puzzle; none: the plan's, else the clock
     bool PdfX = false;
     bool Guides = false;
     bool Force = false;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -299,6 +300,20 @@ TEST_F(CoverCliTest, FailuresNameTheProblemAndLeaveFilesAlone)
     EXPECT_EQ(run.Exit, 1);
     EXPECT_FALSE(fs::exists(Dir / "b.pdf"));
     EXPECT_EQ(Contents("mine.pdf"), "mine");
+}
+
+// The front's puzzle is drawn afresh for each cover, and again the same for the same seed.
+TEST_F(CoverCliTest, TheSameSeedMakesTheSameCover)
+{
+    auto bytes = [this](const std::string& name) {
+        std::ifstream in(Path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const char* name : {"a.pdf", "b.pdf"})
+        ASSERT_EQ(Cover(std::string("--page-count 120 --paper 6x9 --seed 42 ") + name).Exit, 0);
+    ASSERT_EQ(Cover("--page-count 120 --paper 6x9 --seed 43 c.pdf").Exit, 0);
+    EXPECT_EQ(bytes("a.pdf"), bytes("b.pdf"));
+    EXPECT_NE(bytes("a.pdf"), bytes("c.pdf"));
 }
 
 TEST_F(CoverCliTest, GuidesGoToTheirOwnFile)
