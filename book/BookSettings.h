@@ -32,7 +32,7 @@ struct TSection
     int Count = 0;      ///< at least 1
     /// The puzzle type (a variant::FindVariant name); empty or "classic": the bank's classic
     /// puzzles.
-    std::string Variant;
+    std::string Variant = {};
     bool operator==(const TSection&) const = default;
 };
 
@@ -105,7 +105,7 @@ struct TBookSettings
     TCoverChoice Cover; ///< the cover made with the book (Cover.Make)
     /// The puzzle type of a book of one level (a variant::FindVariant name), generated on
     /// demand; empty or "classic": the bank's classic book. Sections name their own.
-    std::string Variant;
+    std::string Variant = {};
 
     bool operator==(const TBookSettings&) const = default;
 

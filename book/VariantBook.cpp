@@ -30,10 +30,7 @@ bool HasVariants(const TBookSettings& settings)
                                [](const TSection& s) { return !IsClassicName(s.Variant); });
 }
 
-namespace
-{
-
-void CheckLevel(std::string_view name, int levelIndex)
+void CheckVariantLevel(std::string_view name, int levelIndex)
 {
     const variant::VariantInfo* info = BookVariant(name);
     if (!info || levelIndex < 0 || levelIndex >= variant::kTierCount)
@@ -43,6 +40,9 @@ void CheckLevel(std::string_view name, int levelIndex)
         throw Error(std::string(info->Name) + " puzzles come at the levels " + info->TierList() +
                     ", not " + std::string(variant::TierName(tier)));
 }
+
+namespace
+{
 
 /// The type's own name: the puzzle type of its first section or of the book.
 std::string Refused(const TBookSettings& settings, std::string_view what)
@@ -65,9 +65,9 @@ void CheckVariantSettings(const TBookSettings& settings)
         throw Error("a book of sections names the puzzle type in each section (such as "
                     "killer/easy:40), not for the whole book as " + settings.Variant);
     if (settings.Sections.empty())
-        CheckLevel(settings.Variant, settings.LevelIndex);
+        CheckVariantLevel(settings.Variant, settings.LevelIndex);
     for (const TSection& section : settings.Sections)
-        CheckLevel(section.Variant, section.LevelIndex);
+        CheckVariantLevel(section.Variant, section.LevelIndex);
     if (!HasVariants(settings))
         return;
     if (settings.Candidates)

@@ -19,6 +19,11 @@ bool IsClassicName(std::string_view name);
 /// gq::Error naming the puzzle types when there is none of that name.
 const variant::VariantInfo* BookVariant(std::string_view name);
 
+/// Throws gq::Error when the type `name` does not exist or does not offer the level
+/// `levelIndex`, naming the levels it does. Classic names and levels out of range pass: the
+/// classic levels are checked with the rest of the settings.
+void CheckVariantLevel(std::string_view name, int levelIndex);
+
 /// True when some puzzles of the book are generated variants (its Variant or a section's).
 bool HasVariants(const TBookSettings& settings);
 
