@@ -146,9 +146,6 @@ void TBookLayout::AddVariantGrid(const GridBlock& b, const variant::Puzzle& puzz
             }
             text->SetFontJustify(report::TPrintJustify::pjCenter);
         }
-    const double side = f.Length(9 * b.C);
-    if (m_smallestGrid == 0 || side < m_smallestGrid)
-        m_smallestGrid = side;
 }
 
 void TBookLayout::AddCages(const GridBlock& b, const variant::Puzzle& puzzle, double cell)
