@@ -1208,7 +1208,9 @@ void TBookLayout::LayoutAnswerPages()
     // has those puzzles or not, as it always has; other layouts draw the answers there are.
     // A book with puzzle types draws only the answers there are.
     const int last =
-        !m_plan.Sectioned && perPage == 4 && !m_variants ? R * perPage : m_plan.Puzzles();
+        !m_plan.Sectioned && perPage == 4 && !(m_variants && !m_variants->Puzzles.empty())
+            ? R * perPage
+            : m_plan.Puzzles();
     // Answer notes are set at kAnswerNoteSize scaled, no smaller than print-ready text.
     auto noteSize = [this](const TPageTransform& frame) {
         return m_answerNotes && m_aids ? FontSize(kAnswerNoteSize, frame.Scale) : 0;

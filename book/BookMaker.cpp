@@ -362,7 +362,8 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     AddBookPages(project, book.Plan.Total());
     TBookLayout layout(project, m.QJ1, *m.Batch, book, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
-    layout.SetVariantPuzzles(&variants);
+    if (!variants.Puzzles.empty())
+        layout.SetVariantPuzzles(&variants);
     if (settings.HasLearningAids())
         layout.SetLearningAids(&aids, settings.AnswerNotes);
     layout.LayoutBook(pdf::SystemClockNow().Year);
