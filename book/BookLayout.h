@@ -303,7 +303,8 @@ class TBookLayout
     void SetVariantPuzzles(const TVariantBatch* variants) { m_variants = variants; }
     /// The grid of `puzzle` in the square of `block` (9 x block.C wide): its givens, or with
     /// `answer` its solution with the givens bold in a print-ready book; boxes or regions in
-    /// thick lines, X diagonals shaded, killer cages dashed and inset with their sums.
+    /// thick lines, X diagonals shaded, killer cages dashed and inset with their sums (on
+    /// puzzle pages: an answer is the filled grid).
     void AddVariantGrid(const GridBlock& block, const variant::Puzzle& puzzle, bool answer);
 
     /// The "Hints" and "Worked solutions" sections the plan has room for.
@@ -393,9 +394,23 @@ class TBookLayout
     std::string AnswerLabel(int number) const;
     /// Puzzle `number`'s grid: a generated puzzle's (AddVariantGrid) or the classic block.
     void AddPuzzleGrid(const GridBlock& block, int number, bool answer);
-    /// The cage outlines and sums of a killer grid whose top-left is (left, top), layout
-    /// inches, cells `cell` wide.
-    void AddCages(const GridBlock& block, const variant::Puzzle& puzzle, double cell);
+    /// Where the digit and a killer sum stand in a variant grid's cell, page inches from its
+    /// top-left corner: the digit's ink centre, the sum's text item's top-left.
+    struct TCellPlaces
+    {
+        int DigitPoints = 0;
+        double DigitX = 0, DigitY = 0;
+        int SumPoints = 0;
+        double SumLeft = 0, SumTop = 0;
+    };
+    /// The places of a grid of `block` whose cells are `cell` wide, layout inches: the digit
+    /// centred; in a killer grid the sum in the corner inside the cage outline and the digit
+    /// beside it, clear of it. Throws gq::Error, naming the cell size needed, when a killer
+    /// cell is too narrow for both at the book's least text size.
+    TCellPlaces CellPlaces(const GridBlock& block, double cell, bool killer);
+    /// The cage outlines and sums of a killer grid of `block`, cells `cell` wide.
+    void AddCages(const GridBlock& block, const variant::Puzzle& puzzle, double cell,
+                  const TCellPlaces& places);
     void ShowProgress(int value);
 
     report::TRepProjectManager& m_project;

@@ -3,12 +3,14 @@
 
 #include "book/BookLayout.h"
 #include "book/VariantBook.h"
+#include "gq/Error.h"
 #include "report/RenderDevice.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace gq::book
 {
@@ -27,17 +29,19 @@ constexpr report::TColor kDiagonalShade = 0x00D9D9D9;
 /// leaving the cage sum its corner.
 constexpr double kDigitShare = 0.55;
 constexpr double kKillerDigitShare = 0.45;
-/// Killer digits sit this share of a cell below its centre, away from the sum.
+/// Killer digits sit at least this share of a cell below its centre, away from the sum.
 constexpr double kKillerDigitDrop = 0.08;
 /// Cage outlines run this share of a cell inside its edges; dashes and gaps as shares too.
 constexpr double kCageInset = 0.12;
 constexpr double kDashLength = 0.12;
 constexpr double kDashGap = 0.08;
 /// Cage sums: their size as a share of a cell, never under kSmallestSum points, and the room
-/// between a sum and its outline, inches (1 pt).
+/// between a sum and its outline or its cell's digit, inches (1 pt).
 constexpr double kSumShare = 0.24;
 constexpr int kSmallestSum = 6;
 constexpr double kSumClearance = 1.0 / 72;
+/// The face's digits are this wide, ems.
+constexpr double kDigitAdvance = 0.556;
 
 double Pixels(double inches) { return inches * report::TRenderDevice::kDpi; }
 
@@ -114,16 +118,16 @@ void TBookLayout::AddVariantGrid(const GridBlock& b, const variant::Puzzle& puzz
         hline(edge, 0, size, thick);
         vline(edge, 0, size, thick);
     }
-    if (!shape.Cages.empty())
-        AddCages(b, puzzle, cell);
+    // An answer is the filled grid: its cages, which only lead to it, are left out, and its
+    // digits take the whole cell.
+    const bool cages = !shape.Cages.empty() && !answer;
+    const TCellPlaces places = CellPlaces(b, cell, cages);
+    if (cages)
+        AddCages(b, puzzle, cell, places);
 
     // The digits, centred in their cells; the givens of an answer (and of a bold-givens book's
     // puzzles) bold.
-    const bool killer = !shape.Cages.empty();
-    const double cellPoints = f.Length(cell) * 72;
-    const int digitSize =
-        FontSize(static_cast<int>(cellPoints * (killer ? kKillerDigitShare : kDigitShare)), 1.0);
-    const double drop = killer ? kKillerDigitDrop * cell : 0;
+    const int digitSize = places.DigitPoints;
     const bool boldGivens = answer ? m_printReady : m_boldGivens;
     const std::vector<int>& digits = answer ? puzzle.Solution : puzzle.Givens;
     for (int row = 0; row < size; ++row)
@@ -133,9 +137,9 @@ void TBookLayout::AddVariantGrid(const GridBlock& b, const variant::Puzzle& puzz
                 continue;
             auto* text = page.AddChildControl<TRepText>("TitleText");
             text->SetText(std::string(1, variant::DigitChar(digit)));
-            text->SetLeft(f.X(b.X0 + (column + 0.5) * cell) - 0.5);
+            text->SetLeft(f.X(b.X0 + column * cell) + places.DigitX - 0.5);
             text->SetWidth(1);
-            text->SetTop(f.Y(b.Y0 + (row + 0.5) * cell + drop) - kDigitInkCentre * digitSize / 72);
+            text->SetTop(f.Y(b.Y0 + row * cell) + places.DigitY - kDigitInkCentre * digitSize / 72);
             text->SetFontSize(digitSize);
             if (m_printReady)
                 text->SetFontName(m_fontName);
@@ -148,7 +152,51 @@ void TBookLayout::AddVariantGrid(const GridBlock& b, const variant::Puzzle& puzz
         }
 }
 
-void TBookLayout::AddCages(const GridBlock& b, const variant::Puzzle& puzzle, double cell)
+TBookLayout::TCellPlaces TBookLayout::CellPlaces(const GridBlock& b, double cell, bool killer)
+{
+    const TPageTransform& f = b.Frame;
+    const double side = f.Length(cell);
+    TCellPlaces places;
+    places.DigitX = side / 2;
+    places.DigitY = side / 2;
+    if (!killer) {
+        places.DigitPoints = FontSize(static_cast<int>(side * 72 * kDigitShare), 1.0);
+        return places;
+    }
+    // The sum in the corner inside the outline, the digit beside it: a cell too narrow for
+    // both at the least sizes is refused rather than printed with a digit over a sum or a line.
+    const double edge = f.Length(kCageInset * cell) + LineWidth(false, b.Large) / 2.0 /
+                                                          report::TRenderDevice::kDpi;
+    places.SumPoints =
+        std::max(FontSize(static_cast<int>(side * 72 * kSumShare), 1.0), kSmallestSum);
+    m_smallestText = std::min(m_smallestText, places.SumPoints);
+    places.SumLeft = places.SumTop = edge + kSumClearance;
+    const double sumRight = places.SumLeft + 2 * kDigitAdvance * places.SumPoints / 72;
+    const double room = side - edge - kSumClearance - (sumRight + kSumClearance);
+    const int wanted = static_cast<int>(side * 72 * kKillerDigitShare);
+    const int beside = std::min(wanted, static_cast<int>(room * 72 / kDigitAdvance));
+    places.DigitY = side / 2 + f.Length(kKillerDigitDrop * cell);
+    if (beside <= 0 || FontSize(beside, 1.0) != beside) {
+        // The least cell that holds both: two sum digits and one digit of the least size
+        // between the outlines, all clear of each other.
+        const int least = FontSize(std::max(beside, 1), 1.0);
+        const double share = 1 - 2 * kCageInset; // of a cell, between its outlines
+        const double need = (side * share - room + kDigitAdvance * least / 72) / share;
+        char sizes[64];
+        std::snprintf(sizes, sizeof sizes, "%.2f in wide, not %.2f", std::ceil(need * 100) / 100,
+                      std::floor(side * 100) / 100);
+        throw Error(std::string("the killer cells of these pages are too small for a cage sum "
+                                "beside a digit: they need to be ") +
+                    sizes + "; put fewer puzzles or answers on a page or choose a larger paper");
+    }
+    places.DigitPoints = beside;
+    places.DigitX =
+        std::max(side / 2, sumRight + kSumClearance + kDigitAdvance * beside / 72 / 2);
+    return places;
+}
+
+void TBookLayout::AddCages(const GridBlock& b, const variant::Puzzle& puzzle, double cell,
+                           const TCellPlaces& places)
 {
     TRepPage& page = *b.Page;
     const TPageTransform& f = b.Frame;
@@ -219,19 +267,14 @@ void TBookLayout::AddCages(const GridBlock& b, const variant::Puzzle& puzzle, do
             }
         }
     // Each sum in the top-left cell of its cage (the first in reading order), inside the outline.
-    const int points = std::max(FontSize(static_cast<int>(f.Length(cell) * 72 * kSumShare), 1.0),
-                                kSmallestSum);
-    m_smallestText = std::min(m_smallestText, points);
     for (const variant::Cage& cage : shape.Cages) {
         const int first = *std::ranges::min_element(cage.Cells);
-        const double left = b.X0 + (first % size) * cell + inset + halfPen;
-        const double top = b.Y0 + (first / size) * cell + inset + halfPen;
         auto* text = page.AddChildControl<TRepText>("TitleText");
         text->SetText(std::to_string(cage.Sum));
-        text->SetLeft(f.X(left) + kSumClearance);
-        text->SetTop(f.Y(top) + kSumClearance);
+        text->SetLeft(f.X(b.X0 + (first % size) * cell) + places.SumLeft);
+        text->SetTop(f.Y(b.Y0 + (first / size) * cell) + places.SumTop);
         text->SetWidth(f.Length(cell / 2));
-        text->SetFontSize(points);
+        text->SetFontSize(places.SumPoints);
         if (m_printReady)
             text->SetFontName(m_fontName);
         text->SetFontJustify(report::TPrintJustify::pjLeft);

@@ -97,6 +97,23 @@ bool ThickRuleAt(const PageInk& page, double x, double y, double thickest)
     });
 }
 
+/// Texts of digits smaller than the page's largest single characters (killer sums, page
+/// numbers) touch none of those (the grids' digits).
+void ExpectSumsClearOfDigits(const PageInk& page)
+{
+    double tallest = 0;
+    for (const TextRun& run : page.Texts)
+        if (run.Text.size() == 1)
+            tallest = std::max(tallest, run.Ink.Y2 - run.Ink.Y1);
+    for (const TextRun& sum : page.Texts)
+        if (!sum.Text.empty() && sum.Ink.Y2 - sum.Ink.Y1 <= 0.8 * tallest &&
+            std::isdigit(static_cast<unsigned char>(sum.Text[0])))
+            for (const TextRun& digit : page.Texts)
+                if (digit.Text.size() == 1 && digit.Ink.Y2 - digit.Ink.Y1 > 0.8 * tallest) {
+                    EXPECT_GT(sum.Ink.Distance(digit.Ink), 0) << sum.Text << " " << digit.Text;
+                }
+}
+
 class VariantBookTest : public gq::test::CliFixture
 {
   protected:
@@ -112,7 +129,8 @@ class VariantBookTest : public gq::test::CliFixture
 };
 
 // A plain book of two puzzles, one a page, for every type: the puzzle pages show the givens of
-// the generator's puzzles for the seed and their answers the solutions; borders are thick
+// the generator's puzzles for the seed and their answers the solutions (killer answers without
+// their cages); borders are thick
 // exactly between regions; X shades its diagonals and nothing else; killer outlines each cage
 // inside its cells and sets its sum in its first cell, clear of every line.
 TEST_F(VariantBookTest, EveryTypeReadsBackAsTheGeneratorMadeIt)
@@ -238,14 +256,11 @@ TEST_F(VariantBookTest, EveryTypeReadsBackAsTheGeneratorMadeIt)
             const auto& solution = expected.Find(n)->Solution;
             solutions.insert(solutions.end(), solution.begin(), solution.end());
         }
-        // Killer sums are texts of their own there too, set smaller than the digits.
-        double tallest = 0;
-        for (const TextRun& run : answers.Texts)
-            if (run.Text.size() == 1)
-                tallest = std::max(tallest, run.Ink.Y2 - run.Ink.Y1);
+        // Every text of one digit or letter there is a solution's, in order: an answer is the
+        // filled grid, without the cages and their sums.
         std::vector<int> read;
         for (const TextRun& run : answers.Texts)
-            if (run.Text.size() == 1 && run.Ink.Y2 - run.Ink.Y1 > 0.8 * tallest) {
+            if (run.Text.size() == 1) {
                 const char c = run.Text[0];
                 if ((c >= '1' && c <= '9') || (c >= 'A' && c <= 'G'))
                     read.push_back(c <= '9' ? c - '0' : c - 'A' + 10);
@@ -276,7 +291,7 @@ TEST_F(VariantBookTest, PrintReadyRulesHoldForEveryType)
     const std::string sections = "--section killer/standard:3 --section 4x4/easy:5 --section "
                                  "16x16/easy:2 --section easy:2 --per-page 2 --paper 6x9";
     for (const std::string& args :
-         {std::string("--print-ready --variant killer --level easy --pages 2 --per-page 4 "
+         {std::string("--print-ready --variant killer --level easy --pages 2 --per-page 2 "
                       "--paper 6x9"),
           std::string("--print-ready --variant 16x16 --level easy --pages 1 --per-page 4 "
                       "--paper 5.5x8.5"),
@@ -316,6 +331,9 @@ TEST_F(VariantBookTest, PrintReadyRulesHoldForEveryType)
             }
         }
         EXPECT_TRUE(answersFound);
+        if (args.find("killer") != std::string::npos)
+            for (const PageInk& page : pages)
+                ExpectSumsClearOfDigits(page);
     }
 }
 
@@ -349,7 +367,10 @@ TEST_F(VariantBookTest, RefusalsNameTheReason)
         {"--variant sudoku", "there is no puzzle type \"sudoku\""},
         {"--section cube/easy:3", "there is no puzzle type \"cube\""},
         {"--section 4x4/easy:3 --section 4x4/easy:2", "the 4x4 puzzles of level easy have two"},
-        {"--variant x --section easy:3", "names the puzzle type in each section"}};
+        {"--variant x --section easy:3", "names the puzzle type in each section"},
+        // 7 pt sums beside 7 pt digits do not fit cells a quarter inch wide.
+        {"--print-ready --variant killer --paper 6x9 --per-page 4",
+         "killer cells of these pages are too small for a cage sum beside a digit"}};
     for (const auto& [args, message] : cases) {
         SCOPED_TRACE(args);
         const gq::test::CliResult run = Cli("book " + args + " refused.pdf");
