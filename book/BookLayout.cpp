@@ -2,8 +2,8 @@
 
 #include "book/Isbn.h"
 #include "book/Publisher.h"
-#include "book/VariantBook.h"
 #include "book/TextEncoding.h"
+#include "book/VariantBook.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "report/FontManager.h"

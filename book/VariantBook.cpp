@@ -17,8 +17,8 @@ const variant::VariantInfo* BookVariant(std::string_view name)
         return nullptr;
     const variant::VariantInfo* info = variant::FindVariant(name);
     if (!info)
-        throw Error("there is no puzzle type \"" + std::string(name) +
-                    "\"; the types are " + variant::VariantNameList());
+        throw Error("there is no puzzle type \"" + std::string(name) + "\"; the types are " +
+                    variant::VariantNameList());
     return info;
 }
 
@@ -63,7 +63,8 @@ void CheckVariantSettings(const TBookSettings& settings)
 {
     if (!settings.Sections.empty() && !IsClassicName(settings.Variant))
         throw Error("a book of sections names the puzzle type in each section (such as "
-                    "killer/easy:40), not for the whole book as " + settings.Variant);
+                    "killer/easy:40), not for the whole book as " +
+                    settings.Variant);
     if (settings.Sections.empty())
         CheckVariantLevel(settings.Variant, settings.LevelIndex);
     for (const TSection& section : settings.Sections)

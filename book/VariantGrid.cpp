@@ -108,7 +108,8 @@ void TBookLayout::AddVariantGrid(const GridBlock& b, const variant::Puzzle& puzz
         for (int run = 0; run < size;) {
             const bool v = shape.RegionOf(at(run, i - 1)) != shape.RegionOf(at(run, i));
             int end = run + 1;
-            while (end < size && (shape.RegionOf(at(end, i - 1)) != shape.RegionOf(at(end, i))) == v)
+            while (end < size &&
+                   (shape.RegionOf(at(end, i - 1)) != shape.RegionOf(at(end, i))) == v)
                 ++end;
             if (v)
                 vline(i, run, end, thick);
@@ -165,8 +166,8 @@ TBookLayout::TCellPlaces TBookLayout::CellPlaces(const GridBlock& b, double cell
     }
     // The sum in the corner inside the outline, the digit beside it: a cell too narrow for
     // both at the least sizes is refused rather than printed with a digit over a sum or a line.
-    const double edge = f.Length(kCageInset * cell) + LineWidth(false, b.Large) / 2.0 /
-                                                          report::TRenderDevice::kDpi;
+    const double edge =
+        f.Length(kCageInset * cell) + LineWidth(false, b.Large) / 2.0 / report::TRenderDevice::kDpi;
     places.SumPoints =
         std::max(FontSize(static_cast<int>(side * 72 * kSumShare), 1.0), kSmallestSum);
     m_smallestText = std::min(m_smallestText, places.SumPoints);
@@ -190,8 +191,7 @@ TBookLayout::TCellPlaces TBookLayout::CellPlaces(const GridBlock& b, double cell
                     sizes + "; put fewer puzzles or answers on a page or choose a larger paper");
     }
     places.DigitPoints = beside;
-    places.DigitX =
-        std::max(side / 2, sumRight + kSumClearance + kDigitAdvance * beside / 72 / 2);
+    places.DigitX = std::max(side / 2, sumRight + kSumClearance + kDigitAdvance * beside / 72 / 2);
     return places;
 }
 

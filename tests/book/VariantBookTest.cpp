@@ -1,9 +1,9 @@
 // The puzzles of books of generated types: drawn from the book's seed, never twice in a book,
 // numbered through sections beside the bank's classic ones; the settings a book of types may
 // and may not have; titles and headings naming the type; plans that keep it.
+#include "book/VariantBook.h"
 #include "book/BookLayout.h"
 #include "book/PlanFile.h"
-#include "book/VariantBook.h"
 #include "gq/Error.h"
 
 #include <gtest/gtest.h>
@@ -106,8 +106,9 @@ TEST(VariantSettingsTest, RefusalsNameTheReason)
     EXPECT_NE(Message(settings).find("hints explain classic 9 x 9 puzzles only, and this book has "
                                      "killer puzzles"),
               std::string::npos);
-    EXPECT_NE(Message(OneType("6x6", 2, 2)).find("6x6 puzzles come at the levels very-easy or "
-                                                 "easy, not standard"),
+    EXPECT_NE(Message(OneType("6x6", 2, 2))
+                  .find("6x6 puzzles come at the levels very-easy or "
+                        "easy, not standard"),
               std::string::npos)
         << Message(OneType("6x6", 2, 2));
     EXPECT_NE(Message(OneType("hexagon", 1, 2)).find("no puzzle type \"hexagon\""),

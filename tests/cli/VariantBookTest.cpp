@@ -217,8 +217,8 @@ TEST_F(VariantBookTest, EveryTypeReadsBackAsTheGeneratorMadeIt)
             for (std::size_t c = 0; c < shape.Cages.size(); ++c) {
                 for (int cell : shape.Cages[c].Cells)
                     cageOf[static_cast<std::size_t>(cell)] = static_cast<int>(c);
-                expectedSums[static_cast<std::size_t>(*std::ranges::min_element(
-                    shape.Cages[c].Cells))] = shape.Cages[c].Sum;
+                expectedSums[static_cast<std::size_t>(
+                    *std::ranges::min_element(shape.Cages[c].Cells))] = shape.Cages[c].Sum;
             }
             EXPECT_EQ(sums, expectedSums);
             auto dashedNear = [&](double x, double y, bool vertical) {
@@ -230,11 +230,10 @@ TEST_F(VariantBookTest, EveryTypeReadsBackAsTheGeneratorMadeIt)
                     // Near the edge's middle: the strokes of a neighbouring edge that turn round
                     // an inner corner reach only 0.38 cells into it.
                     const double near = 0.3 * grid.Cell();
-                    const bool along =
-                        vertical ? s.X1 == s.X2 && std::abs(s.Y1 - y) < near &&
-                                       std::abs(s.Y2 - y) < near
-                                 : s.Y1 == s.Y2 && std::abs(s.X1 - x) < near &&
-                                       std::abs(s.X2 - x) < near;
+                    const bool along = vertical ? s.X1 == s.X2 && std::abs(s.Y1 - y) < near &&
+                                                      std::abs(s.Y2 - y) < near
+                                                : s.Y1 == s.Y2 && std::abs(s.X1 - x) < near &&
+                                                      std::abs(s.X2 - x) < near;
                     return along && off > 0.01 * grid.Cell() && off < 0.2 * grid.Cell();
                 });
             };
@@ -243,9 +242,9 @@ TEST_F(VariantBookTest, EveryTypeReadsBackAsTheGeneratorMadeIt)
                     const int a = row * shape.Size + column;
                     const bool apart = cageOf[static_cast<std::size_t>(a)] !=
                                        cageOf[static_cast<std::size_t>(a + 1)];
-                    EXPECT_EQ(dashedNear(grid.Left(a) + grid.Cell(),
-                                         grid.Top(a) - grid.Cell() / 2, true),
-                              apart)
+                    EXPECT_EQ(
+                        dashedNear(grid.Left(a) + grid.Cell(), grid.Top(a) - grid.Cell() / 2, true),
+                        apart)
                         << "cage edge r" << row + 1 << "c" << column + 1;
                 }
         }
