@@ -3,6 +3,7 @@
 #include "book/Isbn.h"
 #include "book/Publisher.h"
 #include "book/TextEncoding.h"
+#include "book/VariantBook.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "report/FontManager.h"
@@ -199,9 +200,6 @@ constexpr double kCandidateClearance = 1.0 / 72;
 constexpr double kLargePrintHeadGap = 0.1;
 /// Large-print digits fill this share of their cell's height (points over points).
 constexpr double kLargePrintDigitShare = 0.6;
-/// Where the ink of a digit of kPrintReadyFace is centred below its text item's top, in ems:
-/// the baseline stands at 1.2 em less the descent (0.212 em), the digits are 0.709 em tall.
-constexpr double kDigitInkCentre = 0.634;
 /// Where the baseline of a text of kPrintReadyFace stands below its top, in ems.
 constexpr double kBaseline = 1.2 - 0.212;
 
@@ -259,8 +257,20 @@ std::pair<double, double> GridSpan(const PageLayout& layout)
     return {left, right};
 }
 
-std::vector<std::string> RulesText(bool candidates)
+std::vector<std::string> RulesText(bool candidates, const std::vector<std::string>& types)
 {
+    if (!types.empty()) {
+        // A book of puzzle types: the grid's own rule for each type, then the common advice.
+        std::vector<std::string> rules = {
+            "Fill in the empty cells so that every row, every column and every box holds each "
+            "digit of its grid exactly once."};
+        rules.insert(rules.end(), types.begin(), types.end());
+        rules.push_back("The digits printed at the start are given and stay as they are. Each "
+                        "puzzle has one solution, and it can be found by reasoning alone: no "
+                        "guessing is needed.");
+        rules.push_back("The answers are at the back of the book, under the puzzle's number.");
+        return rules;
+    }
     std::vector<std::string> rules = {
         "Fill in the empty cells so that every row, every column and every 3 x 3 box holds each "
         "of the digits 1 to 9 exactly once.",
@@ -328,7 +338,7 @@ TBookPlan PlanBook(const TBookSettings& settings, int workedPages)
     if (settings.Sections.empty()) {
         plan.PuzzlePages = static_cast<std::int16_t>(settings.PageCount);
         plan.Sections.push_back({settings.LevelIndex, 1, plan.PuzzlePages * plan.PerPage, 0,
-                                 plan.FrontPages + 1, plan.PuzzlePages});
+                                 plan.FrontPages + 1, plan.PuzzlePages, settings.Variant});
         plan.FirstAnswerPage = plan.FrontPages + plan.PuzzlePages + 1;
     } else {
         plan.Sectioned = true;
@@ -349,6 +359,7 @@ TBookPlan PlanBook(const TBookSettings& settings, int workedPages)
             run.LevelIndex = section.LevelIndex;
             run.FirstPuzzle = first;
             run.Count = section.Count;
+            run.Variant = section.Variant;
             run.TitlePage = page++;
             ++plan.SectionPages;
             run.FirstPuzzlePage = page;
@@ -420,9 +431,9 @@ int TBookPlan::PageOfPuzzle(int n) const
     return section ? section->FirstPuzzlePage + (n - section->FirstPuzzle) / PerPage : 0;
 }
 
-std::string SectionHeading(int sectionNumber, int levelIndex)
+std::string SectionHeading(int sectionNumber, int levelIndex, std::string_view variant)
 {
-    std::string level(puzzle::Levels().at(static_cast<std::size_t>(levelIndex)).Caption);
+    std::string level = VariantLevelCaption(variant, levelIndex);
     constexpr std::string_view suffix = " Sudoku";
     if (level.ends_with(suffix))
         level.resize(level.size() - suffix.size());
@@ -549,18 +560,21 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bo
 
 std::string BookTitle(const TBookSettings& settings)
 {
-    auto caption = [](int levelIndex) {
-        return std::string(puzzle::Levels().at(static_cast<std::size_t>(levelIndex)).Caption);
-    };
     if (settings.Sections.empty())
-        return caption(settings.LevelIndex);
+        return VariantLevelCaption(settings.Variant, settings.LevelIndex);
     // A book of several levels: "Easy to Expert Sudoku", from its first section to its last.
     const int first = settings.Sections.front().LevelIndex;
     const int last = settings.Sections.back().LevelIndex;
+    // Sections of one puzzle type name it: "Easy to Standard Killer Sudoku".
+    const std::string& type = settings.Sections.front().Variant;
+    const bool oneType = std::ranges::all_of(settings.Sections, [&type](const TSection& s) {
+        return IsClassicName(s.Variant) ? IsClassicName(type) : s.Variant == type;
+    });
+    const std::string named = oneType ? type : std::string();
     if (first == last)
-        return caption(first);
+        return VariantLevelCaption(named, first);
     const std::string from = SectionHeading(1, first);
-    return from.substr(from.find(" - ") + 3) + " to " + caption(last);
+    return from.substr(from.find(" - ") + 3) + " to " + VariantLevelCaption(named, last);
 }
 
 TBookDescription ResolveBook(const TBookSettings& givenSettings, int workedPages)
@@ -612,7 +626,7 @@ TBookLayout::TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
       m_fontName(m_printReady ? kPrintReadyFace : kPlainFace), m_bookTitle(book.Title),
       m_bookAuthor(book.Author), m_runningHead(book.RunningHead), m_volume(book.Settings.Volume),
       m_publisher(book.Publisher), m_website(book.Website), m_edition(book.Edition),
-      m_isbn(book.Isbn)
+      m_isbn(book.Isbn), m_settings(book.Settings)
 {}
 
 void TBookLayout::ShowProgress(int value)
@@ -779,6 +793,15 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
             }
             text->SetWidth(f.Length(1));
         }
+}
+
+void TBookLayout::AddPuzzleGrid(const GridBlock& block, int number, bool answer)
+{
+    const variant::Puzzle* puzzle = m_variants ? m_variants->Find(number) : nullptr;
+    if (puzzle)
+        AddVariantGrid(block, *puzzle, answer);
+    else
+        AddGridBlock(block);
 }
 
 void TBookLayout::AddGridLabel(const GridBlock& grid, const std::string& text, double left,
@@ -1009,7 +1032,7 @@ void TBookLayout::LayoutFrontMatter(int year)
     AddText(rulesPage, rulesFrame, "How to play", kRulesHeading.Left, kRulesHeading.Top,
             kRulesHeading.Size);
     top = kRulesText.Top;
-    for (const std::string& paragraph : RulesText(m_candidates))
+    for (const std::string& paragraph : RulesText(m_candidates, VariantRulesOf(m_settings)))
         top = AddWrapped(rulesPage, rulesFrame, paragraph, top, kRulesText.Size, false) +
               kRulesParagraphGap;
     if (m_plan.Sectioned)
@@ -1039,8 +1062,8 @@ void TBookLayout::LayoutContentsPage()
     };
     for (std::size_t i = 0; i < m_plan.Sections.size(); ++i) {
         const TSectionPlan& section = m_plan.Sections[i];
-        entry(SectionHeading(static_cast<int>(i) + 1, section.LevelIndex), section.TitlePage,
-              section.LevelIndex);
+        entry(SectionHeading(static_cast<int>(i) + 1, section.LevelIndex, section.Variant),
+              section.TitlePage, section.LevelIndex);
     }
     if (m_plan.HintPages > 0)
         entry("Hints", m_plan.FirstHintPage, -1);
@@ -1068,7 +1091,8 @@ void TBookLayout::LayoutSectionPage(std::size_t index)
     TRepPage& page = SetUpPage(number);
     const TPageTransform frame = m_geometry.Frame(number);
     double top =
-        AddWrapped(page, frame, SectionHeading(static_cast<int>(index) + 1, section.LevelIndex),
+        AddWrapped(page, frame,
+                   SectionHeading(static_cast<int>(index) + 1, section.LevelIndex, section.Variant),
                    kSectionHeading.Top, kSectionHeading.Size, true);
     const int points = FontSize(kSectionHeading.Size, frame.Scale);
     top += kSectionGap;
@@ -1166,7 +1190,7 @@ void TBookLayout::LayoutPuzzlePages()
                                  false};
             AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
                          at.Label.Size, n, false, Ceiling(layout, k, frame, kPageTitle));
-            AddGridBlock(grid);
+            AddPuzzleGrid(grid, n, false);
             if (k == slot.Grids)
                 AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
                           number);
@@ -1182,7 +1206,11 @@ void TBookLayout::LayoutAnswerPages()
     const auto span = GridSpan(layout);
     // A single-level book of four answers a page draws the grids of its last page whether it
     // has those puzzles or not, as it always has; other layouts draw the answers there are.
-    const int last = !m_plan.Sectioned && perPage == 4 ? R * perPage : m_plan.Puzzles();
+    // A book with puzzle types draws only the answers there are.
+    const int last =
+        !m_plan.Sectioned && perPage == 4 && !(m_variants && !m_variants->Puzzles.empty())
+            ? R * perPage
+            : m_plan.Puzzles();
     // Answer notes are set at kAnswerNoteSize scaled, no smaller than print-ready text.
     auto noteSize = [this](const TPageTransform& frame) {
         return m_answerNotes && m_aids ? FontSize(kAnswerNoteSize, frame.Scale) : 0;
@@ -1245,7 +1273,7 @@ void TBookLayout::LayoutAnswerPages()
                 AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
                              perPage != 4, Ceiling(layout, k, frame, kHeading) + noted);
             }
-            AddGridBlock(grid);
+            AddPuzzleGrid(grid, n, true);
             if (noteSize(frame) > 0 && static_cast<std::size_t>(n) < m_aids->Explanations.size())
                 AddAnswerNote(grid, AnswerNote(m_aids->Explanations[static_cast<std::size_t>(n)]),
                               noteSize(frame));
@@ -1293,7 +1321,7 @@ void TBookLayout::LayoutLargePrintPages()
                               textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[n],
                               false,    frame,        m_batch.Puzzles[n], true};
         AddCentredLabel(block, "Sudoku #" + std::to_string(n), kLargePrintLabelSize, level);
-        AddGridBlock(block);
+        AddPuzzleGrid(block, n, false);
         AddPageNumber(page, number);
     }
 }

@@ -20,8 +20,18 @@ class TRepProjectManager;
 class TRepText;
 } // namespace gq::report
 
+namespace gq::variant
+{
+struct Puzzle;
+}
+
 namespace gq::book
 {
+
+struct TVariantBatch;
+
+/// Where a digit's ink centre lies below the top of its text item, as a share of its size.
+inline constexpr double kDigitInkCentre = 0.634;
 
 /// RoundUp(x) for x >= 0: x truncated toward zero, plus one when that lost a fraction.
 int RoundUp(double x);
@@ -52,6 +62,7 @@ struct TSectionPlan
     int TitlePage = 0;       ///< its title page, always a right-hand (odd) page; 0: none
     int FirstPuzzlePage = 0; ///< the page of its first puzzle
     int PuzzlePages = 0;     ///< RoundUp(Count / puzzles per page)
+    std::string Variant;     ///< its puzzle type; empty or "classic": the bank's
 };
 
 /// The pages of a book, in print order: front matter, the contents page, for each section a title
@@ -102,8 +113,9 @@ inline constexpr int kHintLinesPerPage = 36;
 /// answers, each section and the answers after them opening on a right-hand page.
 TBookPlan PlanBook(const TBookSettings& settings, int workedPages = 0);
 
-/// The first line of a section title page: "Section 2 - Standard".
-std::string SectionHeading(int sectionNumber, int levelIndex);
+/// The first line of a section title page: "Section 2 - Standard", or with a puzzle type
+/// "Section 2 - Standard Killer".
+std::string SectionHeading(int sectionNumber, int levelIndex, std::string_view variant = {});
 /// What the puzzles of a level ask of a solver, in one sentence.
 std::string_view LevelDemands(int levelIndex);
 
@@ -286,6 +298,15 @@ class TBookLayout
         m_aids = aids;
         m_answerNotes = answerNotes;
     }
+    /// The generated puzzles of a book with puzzle types: the puzzle and answer grids of those
+    /// numbers are drawn from them (AddVariantGrid). `variants` must outlive the layout.
+    void SetVariantPuzzles(const TVariantBatch* variants) { m_variants = variants; }
+    /// The grid of `puzzle` in the square of `block` (9 x block.C wide): its givens, or with
+    /// `answer` its solution with the givens bold in a print-ready book; boxes or regions in
+    /// thick lines, X diagonals shaded, killer cages dashed and inset with their sums (on
+    /// puzzle pages: an answer is the filled grid).
+    void AddVariantGrid(const GridBlock& block, const variant::Puzzle& puzzle, bool answer);
+
     /// The "Hints" and "Worked solutions" sections the plan has room for.
     void LayoutLearningPages();
     /// The pages the worked solutions of `aids` take on `geometry`, texts measured by
@@ -373,6 +394,25 @@ class TBookLayout
                        const std::vector<std::string>& sentences, double left, double top,
                        double textWidth);
     std::string AnswerLabel(int number) const;
+    /// Puzzle `number`'s grid: a generated puzzle's (AddVariantGrid) or the classic block.
+    void AddPuzzleGrid(const GridBlock& block, int number, bool answer);
+    /// Where the digit and a killer sum stand in a variant grid's cell, page inches from its
+    /// top-left corner: the digit's ink centre, the sum's text item's top-left.
+    struct TCellPlaces
+    {
+        int DigitPoints = 0;
+        double DigitX = 0, DigitY = 0;
+        int SumPoints = 0;
+        double SumLeft = 0, SumTop = 0;
+    };
+    /// The places of a grid of `block` whose cells are `cell` wide, layout inches: the digit
+    /// centred; in a killer grid the sum in the corner inside the cage outline and the digit
+    /// beside it, clear of it. Throws gq::Error, naming the cell size needed, when a killer
+    /// cell is too narrow for both at the book's least text size.
+    TCellPlaces CellPlaces(const GridBlock& block, double cell, bool killer);
+    /// The cage outlines and sums of a killer grid of `block`, cells `cell` wide.
+    void AddCages(const GridBlock& block, const variant::Puzzle& puzzle, double cell,
+                  const TCellPlaces& places);
     void ShowProgress(int value);
 
     report::TRepProjectManager& m_project;
@@ -397,8 +437,10 @@ class TBookLayout
     std::string m_website;
     std::string m_edition;
     std::string m_isbn;
+    TBookSettings m_settings;
     TTextMeasure m_measure;
     const TLearningAids* m_aids = nullptr;
+    const TVariantBatch* m_variants = nullptr;
     bool m_answerNotes = false;
     int m_smallestText = 1000;
     int m_thinnestLine = 1000;

@@ -1,4 +1,5 @@
 #include "book/BookMaker.h"
+#include "book/VariantBook.h"
 
 #include "book/BookLayout.h"
 #include "book/CoverMaker.h"
@@ -347,6 +348,9 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
 
     TPuzzleMaker maker(*m.Bank, m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(settings, *m.Batch);
+    // Puzzle types are generated after the bank's draws, from the same seed source.
+    const TVariantBatch variants = MakeVariantBatch(settings, m.Random);
+    CopyVariantTexts(variants, *m.Batch);
     // Hints, worked solutions and answer notes read the puzzles' explanations; the pages of
     // worked solutions may change the page count, and with it the cover's spine.
     const TLearningAids aids = PlanLearningAids(book, *m.Batch, PrintReadyMeasure(*m.Fonts));
@@ -358,6 +362,8 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     AddBookPages(project, book.Plan.Total());
     TBookLayout layout(project, m.QJ1, *m.Batch, book, progress);
     layout.SetTextMeasure(PrintReadyMeasure(*m.Fonts));
+    if (!variants.Puzzles.empty())
+        layout.SetVariantPuzzles(&variants);
     if (settings.HasLearningAids())
         layout.SetLearningAids(&aids, settings.AnswerNotes);
     layout.LayoutBook(pdf::SystemClockNow().Year);

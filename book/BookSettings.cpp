@@ -1,4 +1,5 @@
 #include "book/BookSettings.h"
+#include "book/VariantBook.h"
 
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
@@ -45,6 +46,7 @@ void CheckBookSettings(const TBookSettings& settings)
             throw Error("there is no paper stock \"" + settings.Cover.Stock +
                         "\"; the stocks are white and cream");
     }
+    CheckVariantSettings(settings);
     if (settings.AnswersPerPage != 4 && !settings.IsPrintReady())
         throw Error("answer pages of " + std::to_string(settings.AnswersPerPage) +
                     " answers are made only in print-ready books");
@@ -64,9 +66,16 @@ void CheckSections(const std::vector<TSection>& sections)
         if (section.Count < 1)
             throw Error("the " + name + " section has " + std::to_string(section.Count) +
                         " puzzles; a section has at least 1");
+        BookVariant(section.Variant); // an unknown type is named before anything else
+        const std::string type = IsClassicName(section.Variant) ? "classic" : section.Variant;
         for (std::size_t j = 0; j < i; ++j)
-            if (sections[j].LevelIndex == section.LevelIndex)
-                throw Error("the level " + name + " has two sections; a level may have one");
+            if (sections[j].LevelIndex == section.LevelIndex &&
+                IsClassicName(sections[j].Variant) == IsClassicName(section.Variant) &&
+                (IsClassicName(section.Variant) || sections[j].Variant == section.Variant))
+                throw Error(IsClassicName(section.Variant)
+                                ? "the level " + name + " has two sections; a level may have one"
+                                : "the " + type + " puzzles of level " + name +
+                                      " have two sections; they may have one");
         puzzles += std::min(section.Count, kMaxBookPuzzles + 1);
         if (puzzles > kMaxBookPuzzles)
             throw Error("the sections hold more than " + std::to_string(kMaxBookPuzzles) +

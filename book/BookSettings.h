@@ -30,6 +30,9 @@ struct TSection
 {
     int LevelIndex = 0; ///< index into puzzle::Levels()
     int Count = 0;      ///< at least 1
+    /// The puzzle type (a variant::FindVariant name); empty or "classic": the bank's classic
+    /// puzzles.
+    std::string Variant = {};
     bool operator==(const TSection&) const = default;
 };
 
@@ -100,6 +103,9 @@ struct TBookSettings
     /// Each answer names its puzzle's hardest technique under the grid. Implies PrintReady.
     bool AnswerNotes = false;
     TCoverChoice Cover; ///< the cover made with the book (Cover.Make)
+    /// The puzzle type of a book of one level (a variant::FindVariant name), generated on
+    /// demand; empty or "classic": the bank's classic book. Sections name their own.
+    std::string Variant = {};
 
     bool operator==(const TBookSettings&) const = default;
 

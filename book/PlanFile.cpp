@@ -1,4 +1,5 @@
 #include "book/PlanFile.h"
+#include "book/VariantBook.h"
 
 #include "book/BookLayout.h"
 #include "book/Isbn.h"
@@ -32,7 +33,7 @@ struct TEntry
 /// The keys of a plan, in the order PlanText writes them.
 constexpr std::string_view kPlanKeys[] = {
     "title",       "author", "publisher", "website", "edition", "isbn",
-    "paper",       "per-page", "answers-per-page", "level", "pages", "candidates",
+    "paper",       "per-page", "answers-per-page", "level", "variant", "pages", "candidates",
     "volume",      "seed",   "output",    "print-ready", "pdfx", "bold-givens",
     "large-print", "hints",  "worked",    "answer-notes", "section"};
 
@@ -251,6 +252,11 @@ class TPlanReader
             Blame(key, entry.ValueAt, [&] { level = LevelIndexNamed(name); });
             return [level](TPlanFile& plan) { plan.Settings.LevelIndex = level; };
         }
+        if (key == "variant") {
+            const std::string name = Text(key, entry);
+            Blame(key, entry.ValueAt, [&] { BookVariant(name); });
+            return [name](TPlanFile& plan) { plan.Settings.Variant = name; };
+        }
         if (key == "pages")
             return CheckedNumber(entry, &TBookSettings::PageCount);
         if (key == "per-page")
@@ -301,26 +307,35 @@ class TPlanReader
                 });
             std::optional<TEntry> level;
             std::optional<TEntry> puzzles;
+            std::optional<TEntry> variant;
             for (const TEntry& field : EntriesOf(*node.as_table())) {
                 if (field.Key == "level")
                     level = field;
                 else if (field.Key == "puzzles")
                     puzzles = field;
+                else if (field.Key == "variant")
+                    variant = field;
                 else
                     Fail("section." + field.Key, field.KeyAt,
-                         "unknown key; a section has a level and puzzles");
+                         "unknown key; a section has a level and puzzles, and may name a "
+                         "variant");
             }
             for (const char* name : {"level", "puzzles"})
                 if (!(name == std::string_view("level") ? level : puzzles))
                     Fail(std::string("section.") + name, at,
                          std::string("missing: a section has a level and puzzles"));
             TSection section;
+            if (variant) {
+                section.Variant = Text("section.variant", *variant);
+                Blame("section.variant", variant->ValueAt, [&] { BookVariant(section.Variant); });
+            }
             const std::string name = Text("section.level", *level);
             Blame("section.level", level->ValueAt, [&] {
                 section.LevelIndex = LevelIndexNamed(name);
+                CheckVariantLevel(section.Variant, section.LevelIndex);
                 // One puzzle first, so that a level given twice is blamed on the level.
                 std::vector<TSection> more = sections;
-                more.push_back({section.LevelIndex, 1});
+                more.push_back({section.LevelIndex, 1, section.Variant});
                 CheckSections(more);
             });
             section.Count = Number("section.puzzles", *puzzles);
@@ -447,6 +462,9 @@ std::string PlanText(const TPlanFile& plan)
     line("answers-per-page", std::to_string(s.AnswersPerPage));
     if (s.Sections.empty()) {
         line("level", Quoted(std::string(puzzle::Levels().at(s.LevelIndex).Name)));
+        // Written only for a puzzle type: plans of classic books stay as they were.
+        if (!IsClassicName(s.Variant))
+            line("variant", Quoted(s.Variant));
         line("pages", std::to_string(s.PageCount));
     }
     line("candidates", flag(s.Candidates));
@@ -471,6 +489,8 @@ std::string PlanText(const TPlanFile& plan)
     for (const TSection& section : s.Sections) {
         text += "\n[[section]]\n";
         line("level", Quoted(std::string(puzzle::Levels().at(section.LevelIndex).Name)));
+        if (!IsClassicName(section.Variant))
+            line("variant", Quoted(section.Variant));
         line("puzzles", std::to_string(section.Count));
     }
     return text;

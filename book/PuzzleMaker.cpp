@@ -1,4 +1,5 @@
 #include "book/PuzzleMaker.h"
+#include "book/VariantBook.h"
 
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
@@ -35,6 +36,8 @@ void TPuzzleMaker::BuildPuzzleBatch(const TBookSettings& settings, puzzle::TPuzz
         return;
     }
     batch.Clear();
+    if (HasVariants(settings))
+        return; // generated on demand (MakeVariantBatch), not drawn from the bank
     int code = puzzle::LevelCodeOf(settings.LevelIndex);
     puzzle::TBookDraw draw(m_bank, settings.LevelIndex, settings.Volume);
     int count = static_cast<std::int16_t>(settings.PageCount) * settings.PuzzlesPerPage;
@@ -59,6 +62,10 @@ void TPuzzleMaker::BuildSectionBatch(const TBookSettings& settings, puzzle::TPuz
     puzzle::TBookDraws draws(m_bank, settings.Volume);
     int number = 0;
     for (const TSection& section : settings.Sections) {
+        if (!IsClassicName(section.Variant)) {
+            number += section.Count; // generated on demand (MakeVariantBatch)
+            continue;
+        }
         puzzle::TBookDraw& draw = draws.For(section.LevelIndex);
         if (section.Count > draw.Remaining())
             throw Error("the bank can give a book of " +

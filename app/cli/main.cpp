@@ -10,6 +10,7 @@
 #include "book/PlanFile.h"
 #include "book/PuzzleMaker.h"
 #include "book/TerminalText.h"
+#include "book/VariantBook.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
@@ -83,11 +84,22 @@ std::variant<book::TSection, std::string> ParseSection(const std::string& text)
 {
     const std::size_t colon = text.find(':');
     if (colon == std::string::npos)
-        return "\"" + text + "\" is not LEVEL:COUNT (such as easy:60)";
+        return "\"" + text + "\" is not LEVEL:COUNT (such as easy:60 or killer/easy:40)";
     book::TSection section;
-    section.LevelIndex = puzzle::LevelIndexOfName(text.substr(0, colon));
+    // TYPE/LEVEL:COUNT names a puzzle type, generated on demand.
+    const std::size_t slash = text.find('/');
+    const std::size_t levelAt = slash < colon ? slash + 1 : 0;
+    if (slash < colon) {
+        section.Variant = text.substr(0, slash);
+        try {
+            book::BookVariant(section.Variant);
+        } catch (const Error& e) {
+            return "\"" + text + "\": " + e.what();
+        }
+    }
+    section.LevelIndex = puzzle::LevelIndexOfName(text.substr(levelAt, colon - levelAt));
     if (section.LevelIndex < 0)
-        return "\"" + text + "\": there is no level \"" + text.substr(0, colon) +
+        return "\"" + text + "\": there is no level \"" + text.substr(levelAt, colon - levelAt) +
                "\"; the levels are very-easy, easy, standard, hard, expert and extreme";
     const std::string count = text.substr(colon + 1);
     auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), section.Count);
@@ -341,6 +353,7 @@ book::TBookSettings SettingsOf(const Options& options)
     settings.WorkedSolutions = options.Worked;
     settings.AnswerNotes = options.AnswerNotes;
     settings.Cover = options.Cover;
+    settings.Variant = options.Variant;
     return settings;
 }
 
@@ -375,6 +388,7 @@ book::TBookSettings OverPlan(book::TBookSettings plan, const Options& options)
     take("--hints", &S::Hints);
     take("--worked", &S::WorkedSolutions);
     take("--answer-notes", &S::AnswerNotes);
+    take("--variant", &S::Variant);
     plan.PdfPath = given.PdfPath;
     plan.ReplaceExisting = given.ReplaceExisting;
     plan.Cover = given.Cover;
@@ -397,10 +411,13 @@ void CheckUsage(const book::TBookSettings& settings)
 {
     try {
         book::CheckBookSettings(settings);
-        if (settings.Volume > 0 && settings.Sections.empty())
+        // A volume of generated puzzles is only a number on its title page; the bank's
+        // volumes are blocks of its lists, which must exist.
+        if (settings.Volume > 0 && settings.Sections.empty() &&
+            book::IsClassicName(settings.Variant))
             puzzle::TBookDraw(puzzle::TPuzzleBank::BuiltIn(), settings.LevelIndex, settings.Volume);
         for (const book::TSection& section : settings.Sections)
-            if (settings.Volume > 0)
+            if (settings.Volume > 0 && book::IsClassicName(section.Variant))
                 puzzle::TBookDraw(puzzle::TPuzzleBank::BuiltIn(), section.LevelIndex,
                                   settings.Volume);
     } catch (const Error& e) {
@@ -715,9 +732,13 @@ int Run(int argc, char** argv)
                      "ISBN-13 or ISBN-10 (hyphens allowed) printed on the copyright page; the "
                      "check digit must match")
         ->check(kIsbnCheck);
+    bookCommand->add_option("--variant", options.Variant,
+                            "puzzle type, made on demand: classic (the default, from the bank), "
+                            "x, jigsaw, killer, 6x6, 4x4 or 16x16 (each offers its own levels)");
     bookCommand
         ->add_option("--section", options.Sections,
-                     "a section of COUNT puzzles of LEVEL, such as easy:60; give it once per "
+                     "a section of COUNT puzzles of LEVEL, such as easy:60 or killer/easy:40 "
+                     "(TYPE/LEVEL: a puzzle type); give it once per "
                      "section, up to " +
                          std::to_string(book::kMaxSections) + " levels and " +
                          std::to_string(book::kMaxBookPuzzles) +
