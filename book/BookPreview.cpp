@@ -1,6 +1,7 @@
 #include "book/BookPreview.h"
 
 #include "book/BookLayout.h"
+#include "book/VariantBook.h"
 #include "book/BookMaker.h"
 #include "book/PuzzleMaker.h"
 #include "gq/Error.h"
@@ -100,6 +101,9 @@ TPreview TBookPreviewMaker::MakeStream(const TBookSettings& settings)
     }
     TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), m.Random, m.QJ1, m.sd991);
     maker.BuildPuzzleBatch(book.Settings, m.Batch);
+    // Puzzle types are generated after the bank's draws, as the book makes them.
+    const TVariantBatch variants = MakeVariantBatch(book.Settings, m.Random);
+    CopyVariantTexts(variants, m.Batch);
 
     const TTextMeasure measure = PrintReadyMeasure(*m.Fonts);
     const TLearningAids aids = PlanLearningAids(book, m.Batch, measure);
@@ -111,6 +115,8 @@ TPreview TBookPreviewMaker::MakeStream(const TBookSettings& settings)
     TSilentProgress progress;
     TBookLayout layout(project, m.QJ1, m.Batch, book, progress);
     layout.SetTextMeasure(measure);
+    if (!variants.Puzzles.empty())
+        layout.SetVariantPuzzles(&variants);
     if (book.Settings.HasLearningAids())
         layout.SetLearningAids(&aids, book.Settings.AnswerNotes);
     layout.LayoutBook(pdf::SystemClockNow().Year);

@@ -7,6 +7,7 @@
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "puzzle/PuzzleBank.h"
+#include "variant/Variants.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -84,6 +85,7 @@ QString FromView(std::string_view text)
 void TBookSetup::ApplyTo(book::TBookSettings& settings) const
 {
     settings.Paper = Paper;
+    settings.Variant = Sections.empty() ? Variant : std::string();
     settings.PrintReady = PrintReady;
     settings.PdfX = PdfX;
     settings.Title = Title.toStdString();
@@ -109,6 +111,7 @@ TBookSetup TBookSetup::Of(const book::TBookSettings& settings)
 {
     TBookSetup setup;
     setup.Paper = settings.Paper;
+    setup.Variant = settings.Variant == "classic" ? std::string() : settings.Variant;
     setup.PrintReady = settings.PrintReady;
     setup.PdfX = settings.PdfX;
     setup.LargePrint = settings.LargePrint;
@@ -148,6 +151,9 @@ TBookSetup ReadBookSetup(const QSettings& saved)
     if (std::ranges::any_of(book::Papers(),
                             [&](const book::TPaper& each) { return each.Name == paper; }))
         setup.Paper = paper;
+    const std::string type = text("variant").toStdString();
+    if (type != "classic" && variant::FindVariant(type))
+        setup.Variant = type;
     setup.PrintReady = flag("printReady", false);
     setup.PdfX = flag("pdfx", false);
     setup.LargePrint = flag("largePrint", false);
@@ -198,6 +204,7 @@ void WriteBookSetup(QSettings& saved, const TBookSetup& setup)
         saved.setValue(QStringLiteral("setup/") + QLatin1String(key), value);
     };
     put("paper", QString::fromStdString(setup.Paper));
+    put("variant", QString::fromStdString(setup.Variant));
     put("printReady", setup.PrintReady);
     put("pdfx", setup.PdfX);
     put("largePrint", setup.LargePrint);
@@ -242,6 +249,20 @@ TBookSetupDialog::TBookSetupDialog(IDesktop& desktop, QWidget* parent)
             QString::fromUtf8(paper.Caption.data(), static_cast<qsizetype>(paper.Caption.size())),
             QString::fromUtf8(paper.Name.data(), static_cast<qsizetype>(paper.Name.size())));
     form->addRow(QStringLiteral("Paper size:"), m_paper);
+    m_variant = new QComboBox(this);
+    m_variant->setObjectName(QStringLiteral("VariantBox"));
+    QString offered;
+    for (const variant::VariantInfo& type : variant::AllVariants()) {
+        const QString name = QString::fromUtf8(type.Name.data(), type.Name.size());
+        const bool classic = type.Name == "classic";
+        m_variant->addItem(classic ? QStringLiteral("Classic (from the built-in bank)") : name,
+                           classic ? QString() : name);
+        offered += QStringLiteral("\n%1: %2").arg(name, QString::fromStdString(type.TierList()));
+    }
+    m_variant->setToolTip(QStringLiteral("Classic puzzles come from the built-in bank; the other "
+                                         "types are made on demand, each with its own levels:") +
+                          offered);
+    form->addRow(QStringLiteral("Puzzle type:"), m_variant);
 
     m_printReady =
         new QCheckBox(QStringLiteral("Print-ready (for print-on-demand publishing)"), this);
@@ -431,6 +452,8 @@ void TBookSetupDialog::SetSetup(const TBookSetup& setup)
     m_isbn->setText(setup.Isbn);
     const int answers = m_answers->findData(setup.AnswersPerPage);
     m_answers->setCurrentIndex(answers < 0 ? 0 : answers);
+    m_variant->setCurrentIndex(
+        std::max(0, m_variant->findData(QString::fromStdString(setup.Variant))));
     m_sections->setRowCount(0);
     for (const book::TSection& section : setup.Sections)
         AddSection(section);
@@ -467,6 +490,7 @@ TBookSetup TBookSetupDialog::Setup() const
     setup.Isbn = m_isbn->text().trimmed();
     setup.BoldGivens = m_boldGivens->isChecked();
     setup.AnswersPerPage = m_answers->currentData().toInt();
+    setup.Variant = m_variant->currentData().toString().toStdString();
     setup.Sections = Sections();
     setup.Hints = m_hints->isChecked();
     setup.WorkedSolutions = m_workedSolutions->value();
@@ -600,6 +624,8 @@ void TBookSetupDialog::FollowPrintReady()
     for (QWidget* field :
          std::initializer_list<QWidget*>{m_coverService, m_coverStock, m_coverBlurb})
         field->setEnabled(m_cover->isChecked());
+    // A book of sections is classic: the puzzle type serves a book of one level.
+    m_variant->setEnabled(m_sections->rowCount() == 0);
     if (implied)
         m_printReady->setChecked(true);
     m_printReady->setEnabled(!implied);

@@ -28,6 +28,9 @@ class IDesktop;
 struct TBookSetup
 {
     std::string Paper = "letter"; ///< a name of book::Papers()
+    /// The puzzle type of a book of one level (a variant name other than "classic"); empty:
+    /// classic puzzles from the bank. Books with sections are classic.
+    std::string Variant;
     bool PrintReady = false;
     bool PdfX = false;       ///< implies PrintReady
     bool LargePrint = false; ///< implies PrintReady, one puzzle per page and no candidates
@@ -143,6 +146,7 @@ class TBookSetupDialog : public QDialog
     QLineEdit* m_edition = nullptr;
     QLineEdit* m_isbn = nullptr;
     QComboBox* m_answers = nullptr;
+    QComboBox* m_variant = nullptr;
     QTableWidget* m_sections = nullptr;
     QCheckBox* m_hints = nullptr;
     QSpinBox* m_workedSolutions = nullptr;

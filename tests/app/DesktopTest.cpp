@@ -962,6 +962,8 @@ class TDesktopTest : public QObject
                 auto* stock = dialog.findChild<QComboBox*>("CoverStockBox");
                 stock->setCurrentIndex(stock->findData("cream"));
                 dialog.findChild<QPlainTextEdit*>("CoverBlurbEdit")->setPlainText("Back text");
+                auto* type = dialog.findChild<QComboBox*>("VariantBox");
+                type->setCurrentIndex(type->findData("x"));
             },
             "OkButton");
         m_desktop->SaveAnswers << Docs("kept.pdf");
@@ -976,6 +978,7 @@ class TDesktopTest : public QObject
         QCOMPARE(before.Cover.Service, std::string("lulu"));
         QCOMPARE(before.Cover.Stock, std::string("cream"));
         QCOMPARE(before.Cover.Blurb, std::string("Back text"));
+        QCOMPARE(before.Variant, std::string("x"));
         QCOMPARE(before.Publisher, std::string("Kept House"));
         m_form.reset();
 
@@ -1002,7 +1005,8 @@ class TDesktopTest : public QObject
         QFile file(m_desktop->Settings);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("[window]\nlevel=99\npages=-4\npuzzlesPerPage=3\n[setup]\npaper=napkin\n"
-                   "volume=999\nsections=\"0:5,0:5\"\nanswersPerPage=7\ncoverService=fax\n");
+                   "volume=999\nsections=\"0:5,0:5\"\nanswersPerPage=7\ncoverService=fax\n"
+                   "variant=sudoku9\n");
         file.close();
         m_form.reset();
         MakeForm();
@@ -1015,6 +1019,7 @@ class TDesktopTest : public QObject
         QVERIFY(damaged.Sections.empty());
         QCOMPARE(damaged.AnswersPerPage, 4);
         QCOMPARE(damaged.Cover.Service, std::string("kdp"));
+        QVERIFY(damaged.Variant.empty());
     }
 
     // Cancel stops a real run within moments, leaves the existing file as it was and nothing

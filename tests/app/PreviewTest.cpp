@@ -240,6 +240,32 @@ class TPreviewTest : public QObject
         QVERIFY(stream.find("Hints") != std::string::npos);
     }
 
+    // A preview of a book of generated puzzles shows them, as the book does.
+    void puzzleTypesArePreviewed()
+    {
+        // One-letter texts (a length byte of 1, then A..G): 16 x 16 grids hold their 10 to 16
+        // as letters, classic pages hold none beyond chance bytes.
+        auto letters = [](const std::string& stream) {
+            int count = 0;
+            for (char letter = 'A'; letter <= 'G'; ++letter)
+                for (std::size_t at = stream.find(std::string{'\x01', letter});
+                     at != std::string::npos; at = stream.find(std::string{'\x01', letter}, at + 1))
+                    ++count;
+            return count;
+        };
+        book::TBookPreviewMaker maker;
+        book::TBookSettings settings;
+        const int classic = letters(maker.Make(settings).Stream);
+        settings.Variant = "16x16";
+        const book::TPreview preview = maker.Make(settings);
+        QVERIFY2(
+            letters(preview.Stream) > classic + 40,
+            qPrintable(QStringLiteral("%1 against %2").arg(letters(preview.Stream)).arg(classic)));
+        QVERIFY(!app::PaintPageImage(Bytes(preview.Stream), preview.FirstPuzzlePage,
+                                     preview.PageWidth, preview.PageHeight, 20)
+                     .isNull());
+    }
+
     void streamText()
     {
         QCOMPARE(app::FromStreamText("Sudoku"), QString("Sudoku"));
