@@ -1,9 +1,9 @@
 #include "book/BookPreview.h"
 
 #include "book/BookLayout.h"
-#include "book/VariantBook.h"
 #include "book/BookMaker.h"
 #include "book/PuzzleMaker.h"
+#include "book/VariantBook.h"
 #include "gq/Error.h"
 #include "pdf/Clock.h"
 #include "puzzle/PuzzleBank.h"

@@ -62,8 +62,8 @@ namespace
 /// "a" or "an" before a technique's name as it is said ("an X-Wing", "an AIC").
 std::string WithArticle(std::string_view name)
 {
-    const bool vowel = !name.empty() && std::string_view("AEIOUX").find(name[0]) !=
-                                            std::string_view::npos;
+    const bool vowel =
+        !name.empty() && std::string_view("AEIOUX").find(name[0]) != std::string_view::npos;
     return (vowel ? "an " : "a ") + std::string(name);
 }
 
@@ -77,13 +77,11 @@ std::string Plural(std::size_t count, std::string_view word)
 std::string HintLine(int number, const solve::TExplanation& explanation)
 {
     const std::string head = "#" + std::to_string(number) + ": ";
-    const auto step =
-        std::ranges::find_if(explanation.Steps, [](const solve::TStep& s) {
-            return solve::TierOf(s.Kind) > 1;
-        });
+    const auto step = std::ranges::find_if(
+        explanation.Steps, [](const solve::TStep& s) { return solve::TierOf(s.Kind) > 1; });
     if (step == explanation.Steps.end())
-        return head + (explanation.Solved ? "singles only"
-                                          : "singles, then no technique of this book");
+        return head +
+               (explanation.Solved ? "singles only" : "singles, then no technique of this book");
     // Where to look: the step's unit, else the cells its pattern is made of (a fish, a wing,
     // a chain), the first few of them.
     std::string line = head + WithArticle(solve::NameOf(step->Kind));
@@ -100,8 +98,7 @@ std::string HintLine(int number, const solve::TExplanation& explanation)
     // What it does: every step past the singles removes candidates; its first removal is named.
     if (!step->Eliminate.empty()) {
         const solve::TCellDigit& first = step->Eliminate.front();
-        line += " removes " + std::to_string(first.Digit) + " from " +
-                solve::CellName(first.Cell);
+        line += " removes " + std::to_string(first.Digit) + " from " + solve::CellName(first.Cell);
         if (step->Eliminate.size() > 1)
             line += " (and " + std::to_string(step->Eliminate.size() - 1) + " more)";
     } else if (!step->Place.empty()) {

@@ -532,8 +532,7 @@ class Board
             const DigitMask p = Positions(u, bit);
             if (std::popcount(p) == 2) {
                 const auto& cells = Tables().Units[u];
-                links.push_back(
-                    {cells[std::countr_zero(p)], cells[15 - std::countl_zero(p)], u});
+                links.push_back({cells[std::countr_zero(p)], cells[15 - std::countl_zero(p)], u});
             }
         }
         return links;

@@ -81,7 +81,10 @@ std::string Removed(const TStep& step)
     return Join(parts);
 }
 
-std::string Digit(const TStep& step) { return step.Digits.empty() ? "?" : std::to_string(step.Digits[0]); }
+std::string Digit(const TStep& step)
+{
+    return step.Digits.empty() ? "?" : std::to_string(step.Digits[0]);
+}
 
 /// "(7)r1c1 = (7)r1c5 - (2)r1c5": strong links "=", weak links "-".
 std::string ChainText(const std::vector<int>& chain)
@@ -144,8 +147,7 @@ std::string Sentence(const TStep& step, const TPattern& pattern)
     case Technique::NakedTriple:
     case Technique::NakedQuad:
         return "In " + unit + ", " + Cells(step.Cells) + " hold only " + DigitSet(step.Digits) +
-               " between them, so these digits go from the other cells of " + unit + ": " +
-               removed;
+               " between them, so these digits go from the other cells of " + unit + ": " + removed;
     case Technique::HiddenPair:
     case Technique::HiddenTriple:
     case Technique::HiddenQuad:
@@ -161,11 +163,10 @@ std::string Sentence(const TStep& step, const TPattern& pattern)
     case Technique::Skyscraper:
         // Cells: the two ends in one cross line, then the two free ends.
         return Capital(UnitName(pattern.Bases.at(0))) + " and " + UnitName(pattern.Bases.at(1)) +
-               " hold " + Digit(step) + " in two cells each, and " +
-               CellName(step.Cells.at(0)) + ", " + CellName(step.Cells.at(2)) +
-               " are in one line, so " + CellName(step.Cells.at(1)) + " or " +
-               CellName(step.Cells.at(3)) + " is " + Digit(step) +
-               " and cells that see both lose it: " + removed;
+               " hold " + Digit(step) + " in two cells each, and " + CellName(step.Cells.at(0)) +
+               ", " + CellName(step.Cells.at(2)) + " are in one line, so " +
+               CellName(step.Cells.at(1)) + " or " + CellName(step.Cells.at(3)) + " is " +
+               Digit(step) + " and cells that see both lose it: " + removed;
     case Technique::TwoStringKite:
         return Capital(UnitName(pattern.Bases.at(0))) + " and " + UnitName(pattern.Bases.at(1)) +
                " hold " + Digit(step) + " in two cells each; " + CellName(step.Cells.at(1)) +
@@ -173,13 +174,13 @@ std::string Sentence(const TStep& step, const TPattern& pattern)
                CellName(step.Cells.at(0)) + " or " + CellName(step.Cells.at(3)) + " is " +
                Digit(step) + " and cells that see both lose it: " + removed;
     case Technique::XYWing:
-        return CellWithSet(step, pattern, 0) + " sees " + CellWithSet(step, pattern, 1) +
-               " and " + CellWithSet(step, pattern, 2) + ": whichever digit " +
-               CellName(step.Cells.at(0)) + " holds, one of the two wings is " + Digit(step) +
+        return CellWithSet(step, pattern, 0) + " sees " + CellWithSet(step, pattern, 1) + " and " +
+               CellWithSet(step, pattern, 2) + ": whichever digit " + CellName(step.Cells.at(0)) +
+               " holds, one of the two wings is " + Digit(step) +
                ", so cells that see both wings lose " + Digit(step) + ": " + removed;
     case Technique::XYZWing:
-        return CellWithSet(step, pattern, 0) + " sees " + CellWithSet(step, pattern, 1) +
-               " and " + CellWithSet(step, pattern, 2) + ": one of the three is " + Digit(step) +
+        return CellWithSet(step, pattern, 0) + " sees " + CellWithSet(step, pattern, 1) + " and " +
+               CellWithSet(step, pattern, 2) + ": one of the three is " + Digit(step) +
                ", so cells that see all three lose " + Digit(step) + ": " + removed;
     case Technique::WWing: {
         const int lost = step.Eliminate.empty() ? 0 : step.Eliminate[0].Digit;

@@ -53,7 +53,8 @@ std::optional<std::string> GridFault(std::string_view text, solve::Grid& givens)
             givens[i] = 0;
         else
             return "--grid holds '" + std::string(1, c) + "' for " +
-                   solve::CellName(static_cast<int>(i)) + "; only digits 1-9 and 0 or . are allowed";
+                   solve::CellName(static_cast<int>(i)) +
+                   "; only digits 1-9 and 0 or . are allowed";
     }
     if (const std::string clash = FirstClash(givens); !clash.empty())
         return "--grid breaks the rules: " + clash;

@@ -25,10 +25,11 @@ class ExplainCliTest : public CliFixture
     {
         const fs::path file = Dir / "steps.json";
         std::ofstream(file) << json;
-        const CliResult check = RunCommand(
-            "python3 -c 'import json,sys,jsonschema; jsonschema.validate(json.load(open(sys.argv[2])),"
-            " json.load(open(sys.argv[1])))' '" GQ_SOURCE_DIR "/docs/explain.schema.json' '" +
-            file.string() + "'");
+        const CliResult check = RunCommand("python3 -c 'import json,sys,jsonschema; "
+                                           "jsonschema.validate(json.load(open(sys.argv[2])),"
+                                           " json.load(open(sys.argv[1])))' '" GQ_SOURCE_DIR
+                                           "/docs/explain.schema.json' '" +
+                                           file.string() + "'");
         return check.Exit == 0 ? "" : check.Out;
     }
 };

@@ -94,8 +94,7 @@ TEST_F(LearningPagesTest, FourSectionBookWorksEveryStepInOrderBesideItsDiagram)
                     << "page " << p + 1;
             }
         }
-        for (std::size_t at = text.find("#"); at != std::string::npos;
-             at = text.find("#", at + 1))
+        for (std::size_t at = text.find("#"); at != std::string::npos; at = text.find("#", at + 1))
             if (std::regex_search(text.substr(at, 6), std::regex(R"(^#\d+: )")))
                 ++hints;
         for (std::size_t at = text.find("Hardest: "); at != std::string::npos;

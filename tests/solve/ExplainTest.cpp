@@ -56,9 +56,9 @@ TEST(ExplainTest, StartingCandidatesAndApplyFollowTheReplayRule)
 {
     Grid grid = FromText("5" + std::string(80, '.'));
     Candidates c = StartingCandidates(grid);
-    EXPECT_EQ(c[0], 0);            // a filled cell holds none
+    EXPECT_EQ(c[0], 0);                 // a filled cell holds none
     EXPECT_EQ(c[1], 0x3FE & ~(1 << 5)); // its row peer lost 5, bit 0 never set
-    EXPECT_EQ(c[40], 0x3FE);       // r5c5 sees nothing
+    EXPECT_EQ(c[40], 0x3FE);            // r5c5 sees nothing
     TStep place;
     place.Place = {{40, 7}};
     place.Eliminate = {{80, 3}};
@@ -68,7 +68,7 @@ TEST(ExplainTest, StartingCandidatesAndApplyFollowTheReplayRule)
     EXPECT_FALSE(c[44] & (1 << 7)); // r5c9 sees r5c5
     EXPECT_TRUE(c[44] & (1 << 3));
     EXPECT_FALSE(c[80] & (1 << 3));
-    EXPECT_TRUE(c[80] & (1 << 7));  // r9c9 does not see r5c5
+    EXPECT_TRUE(c[80] & (1 << 7)); // r9c9 does not see r5c5
 }
 
 TEST(ExplainTest, SummaryLinesGroupEliminationsByDigit)

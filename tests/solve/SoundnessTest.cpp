@@ -142,8 +142,8 @@ void CheckSingle(const TStep& step, const State& s, std::vector<std::string>& fa
         for (int c : unit)
             places += s.Values[c] == 0 && s.Possible[c][digit];
         if (places != 1 || std::find(unit.begin(), unit.end(), cell) == unit.end())
-            faults.push_back("hidden single " + CellName(cell) + " with " +
-                             std::to_string(places) + " places in '" + step.Unit + "'");
+            faults.push_back("hidden single " + CellName(cell) + " with " + std::to_string(places) +
+                             " places in '" + step.Unit + "'");
         break;
     }
     default:
@@ -167,8 +167,7 @@ void Check(Entry& e)
             faults.push_back(std::string(NameOf(step.Kind)) + " without eliminations only");
         for (const TCellDigit& p : step.Place) {
             if (e.Solution[p.Cell] != p.Digit)
-                faults.push_back("placed " + std::to_string(p.Digit) + " at " +
-                                 CellName(p.Cell));
+                faults.push_back("placed " + std::to_string(p.Digit) + " at " + CellName(p.Cell));
             s.Values[p.Cell] = static_cast<std::uint8_t>(p.Digit);
             s.Possible[p.Cell].fill(false);
             for (int c = 0; c < 81; ++c)

@@ -37,8 +37,8 @@ class RuleChecker
             for (int b = 0; b < m_n * m_n; ++b) {
                 const int ra = a / m_n, ca = a % m_n, rb = b / m_n, cb = b % m_n;
                 const bool diagonal =
-                    shape.Diagonals && ((ra == ca && rb == cb) ||
-                                        (ra + ca == m_n - 1 && rb + cb == m_n - 1));
+                    shape.Diagonals &&
+                    ((ra == ca && rb == cb) || (ra + ca == m_n - 1 && rb + cb == m_n - 1));
                 if (a != b && (ra == rb || ca == cb || Region(a) == Region(b) || diagonal))
                     m_peers[a].push_back(b);
             }

@@ -74,8 +74,8 @@ TEST_P(VariantSweepTest, EveryPuzzleUniqueGradedAndFresh)
             }
             repeats += !seen.insert(Key(puzzle)).second;
         }
-        // A 4 x 4 grid allows only some tens of thousands of easy puzzles, so a long run meets a few
-        // again (a book skips those); any other variant must never repeat.
+        // A 4 x 4 grid allows only some tens of thousands of easy puzzles, so a long run meets a
+        // few again (a book skips those); any other variant must never repeat.
         const int allowed = variant.Size == 4 ? count / 50 : 0;
         EXPECT_LE(repeats, allowed) << variant.Name << "/" << TierName(tier) << ": repeats";
     }
