@@ -352,6 +352,11 @@ TForm1::~TForm1()
 {
     delete m_previewWorker; // waits for a preview being made
     m_previewWorker = nullptr;
+    // The base class's destructor still closes the window, and a control losing the focus
+    // then signals (the page count's editingFinished): nothing may reach this form's part,
+    // which is gone by then.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void TForm1::CreateControls()
