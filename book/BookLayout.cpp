@@ -1602,7 +1602,7 @@ void TBookLayout::LayoutWorkedPages()
     const TWorkedColumns columns = WorkedColumns(m_geometry);
     int lastPuzzle = 0;
     for (std::size_t p = 0; p < pages.size(); ++p) {
-        const TWorkedPage& spec = pages[p];
+        const TWorkedPage& sheet = pages[p];
         const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
         TRepPage& page = SetUpPage(number);
         const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
@@ -1614,25 +1614,25 @@ void TBookLayout::LayoutWorkedPages()
         headFrame.OffsetY = blockTop - kPageTitle.Top;
         AddPageTitle(page, headFrame, number, left, right);
         const std::string heading =
-            "Worked solution: Sudoku #" + std::to_string(spec.Puzzle) +
-            (spec.Puzzle == lastPuzzle
+            "Worked solution: Sudoku #" + std::to_string(sheet.Puzzle) +
+            (sheet.Puzzle == lastPuzzle
                  ? " (continued)"
-                 : " - page " + std::to_string(m_plan.PageOfPuzzle(spec.Puzzle)));
-        lastPuzzle = spec.Puzzle;
+                 : " - page " + std::to_string(m_plan.PageOfPuzzle(sheet.Puzzle)));
+        lastPuzzle = sheet.Puzzle;
         AddText(page, TPageTransform{}, heading, left, blockTop + kWorkedHeadingTop,
                 kWorkedHeadingSize);
 
         const solve::TExplanation& explanation =
-            m_aids->Explanations.at(static_cast<std::size_t>(spec.Puzzle));
+            m_aids->Explanations.at(static_cast<std::size_t>(sheet.Puzzle));
         const solve::Grid givens =
-            PrintedGrid(m_batch.Puzzles[static_cast<std::size_t>(spec.Puzzle)]);
+            PrintedGrid(m_batch.Puzzles[static_cast<std::size_t>(sheet.Puzzle)]);
         // The state before the page's first step: the steps before it replayed.
         solve::Grid grid = givens;
         solve::Candidates candidates = solve::StartingCandidates(givens);
-        const int firstStep = spec.Boxes.empty() ? 0 : spec.Boxes.front().Step;
+        const int firstStep = sheet.Boxes.empty() ? 0 : sheet.Boxes.front().Step;
         for (int i = 0; i < firstStep; ++i)
             solve::Apply(explanation.Steps[static_cast<std::size_t>(i)], grid, candidates);
-        for (const TWorkedBox& box : spec.Boxes) {
+        for (const TWorkedBox& box : sheet.Boxes) {
             const double x = left + box.Column * (columns.Width + kStepColumnGap);
             const double top = blockTop + box.Top;
             if (box.Step == static_cast<int>(explanation.Steps.size())) {

@@ -328,11 +328,11 @@ void TBookMaker::BuildBook(const TBookSettings& givenSettings, IBookProgress& us
     CheckTarget(pdfPath, replace);
     pdf::SourceDateEpoch(); // a malformed date fails now, not after all the work
     // The cover is checked with the book, before any work: its settings and its file.
-    std::optional<TCoverSpec> cover;
+    std::optional<TCoverDesign> cover;
     std::string coverPath;
     if (settings.Cover.Make) {
-        cover = CoverSpecOf(settings, book.Plan.Total());
-        CheckCoverSpec(*cover);
+        cover = CoverDesignOf(settings, book.Plan.Total());
+        CheckCoverDesign(*cover);
         coverPath = settings.Cover.Path.empty() ? CoverPathFor(pdfPath) : settings.Cover.Path;
         if (coverPath == pdfPath)
             throw Error("the cover " + coverPath + " cannot be the book's own file");

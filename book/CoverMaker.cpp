@@ -31,11 +31,12 @@ constexpr int kBlurbSize = 10;
 
 using pdf::TPdfColor;
 
-const TPaper& PaperOf(const TCoverSpec& spec)
+const TPaper& PaperOf(const TCoverDesign& design)
 {
-    const TPaper* paper = FindPaper(spec.Paper);
+    const TPaper* paper = FindPaper(design.Paper);
     if (!paper)
-        throw Error("unknown paper size \"" + spec.Paper + "\"; the sizes are " + PaperNameList());
+        throw Error("unknown paper size \"" + design.Paper + "\"; the sizes are " +
+                    PaperNameList());
     return *paper;
 }
 
@@ -106,14 +107,14 @@ double WidestLine(const pdf::TPagePdf& page, int font, double size,
 class TCoverDrawing
 {
   public:
-    TCoverDrawing(pdf::TPagePdf& page, const TCoverSpec& spec, const TCoverGeometry& geometry)
-        : m_page(page), m_spec(spec), m_g(geometry)
+    TCoverDrawing(pdf::TPagePdf& page, const TCoverDesign& design, const TCoverGeometry& geometry)
+        : m_page(page), m_design(design), m_g(geometry)
     {
         m_regular = page.AddFont(std::string(kPrintReadyFace), false);
         m_bold = page.AddFont(std::string(kPrintReadyFace), true);
         m_ink = TPdfColor::Grey(0.1);
-        if (spec.Accent) {
-            const auto& a = *spec.Accent;
+        if (design.Accent) {
+            const auto& a = *design.Accent;
             m_accent = TPdfColor::Process(a[0], a[1], a[2], a[3]);
         } else {
             m_accent = TPdfColor::Grey(0.25);
@@ -184,8 +185,8 @@ class TCoverDrawing
         double top = safe.Top * kPt;
 
         // The title band: the title in white on the accent, up to three lines.
-        const std::string title =
-            ToPageText(m_spec.Title.empty() ? std::string("Sudoku") : m_spec.Title, "the title");
+        const std::string title = ToPageText(
+            m_design.Title.empty() ? std::string("Sudoku") : m_design.Title, "the title");
         double size = std::min(40.0, width / 8);
         std::vector<std::string> lines;
         for (;; size -= 1) {
@@ -196,7 +197,7 @@ class TCoverDrawing
                 break;
         }
         if (WidestLine(m_page, m_bold, size, lines) > width - 0.3 * kPt)
-            throw Error("the title does not fit the front cover of a " + m_spec.Paper + " book");
+            throw Error("the title does not fit the front cover of a " + m_design.Paper + " book");
         const double leading = size * 1.15;
         const double band = leading * static_cast<double>(lines.size()) + 0.3 * kPt;
         m_page.SetFill(m_accent);
@@ -212,9 +213,10 @@ class TCoverDrawing
         // Volume and levels under the band.
         m_page.SetFill(m_ink);
         std::string levels;
-        for (std::size_t i = 0; i < m_spec.Levels.size(); ++i)
-            levels += (i > 0 ? " \xB7 " : "") + ToPageText(m_spec.Levels[i], "a level");
-        std::string subtitle = m_spec.Volume > 0 ? "Volume " + std::to_string(m_spec.Volume) : "";
+        for (std::size_t i = 0; i < m_design.Levels.size(); ++i)
+            levels += (i > 0 ? " \xB7 " : "") + ToPageText(m_design.Levels[i], "a level");
+        std::string subtitle =
+            m_design.Volume > 0 ? "Volume " + std::to_string(m_design.Volume) : "";
         if (!levels.empty())
             subtitle += (subtitle.empty() ? "" : " \x97 ") + levels;
         if (!subtitle.empty()) {
@@ -226,8 +228,8 @@ class TCoverDrawing
 
         // The author at the foot of the front.
         double bottom = safe.Bottom * kPt;
-        if (!m_spec.Author.empty()) {
-            const std::string author = ToPageText(m_spec.Author, "the author");
+        if (!m_design.Author.empty()) {
+            const std::string author = ToPageText(m_design.Author, "the author");
             const double authorSize = Fitting(m_regular, 20, author, width);
             bottom += m_page.Descent(m_regular, authorSize);
             Centred(m_regular, authorSize, centre, bottom, author);
@@ -239,7 +241,7 @@ class TCoverDrawing
     /// The puzzle drawn large between `bottom` and `top`: white cells, the givens set bold.
     void Motif(double centre, double bottom, double top, double width)
     {
-        if (m_spec.Motif.size() != 81)
+        if (m_design.Motif.size() != 81)
             return;
         const double side = std::min(width * 0.9, top - bottom);
         if (side < 1.0 * kPt)
@@ -257,7 +259,7 @@ class TCoverDrawing
         m_page.SetFill(m_ink);
         const double digitSize = cell * 0.62;
         for (int i = 0; i < 81; ++i) {
-            const char digit = m_spec.Motif[static_cast<std::size_t>(i)];
+            const char digit = m_design.Motif[static_cast<std::size_t>(i)];
             if (digit < '1' || digit > '9')
                 continue;
             const double x = left + (i % 9 + 0.5) * cell;
@@ -272,10 +274,10 @@ class TCoverDrawing
         if (!m_g.SpineText)
             return;
         const TCoverRect area = m_g.SpineTextArea();
-        std::string text =
-            ToPageText(m_spec.Title.empty() ? std::string("Sudoku") : m_spec.Title, "the title");
-        if (!m_spec.Author.empty())
-            text += "   " + ToPageText(m_spec.Author, "the author");
+        std::string text = ToPageText(
+            m_design.Title.empty() ? std::string("Sudoku") : m_design.Title, "the title");
+        if (!m_design.Author.empty())
+            text += "   " + ToPageText(m_design.Author, "the author");
         // The glyphs' whole height fits between the clearances; the text the spine's length.
         const double unit = m_page.Ascent(m_bold, 1) + m_page.Descent(m_bold, 1);
         double size = std::min(14.0, area.Width() * kPt / unit);
@@ -299,12 +301,12 @@ class TCoverDrawing
         double top = safe.Top * kPt;
         const double floor = (barcode.Top + 0.2) * kPt;
 
-        std::string inside = ToPageText(m_spec.Inside, "what is inside");
+        std::string inside = ToPageText(m_design.Inside, "what is inside");
         const double insideSize = Fitting(m_bold, 12, inside, width);
         const double insideHeight = inside.empty() ? 0 : insideSize * 1.6;
 
-        if (!m_spec.Blurb.empty()) {
-            const std::vector<std::string> paragraphs = BlurbParagraphs(m_spec.Blurb);
+        if (!m_design.Blurb.empty()) {
+            const std::vector<std::string> paragraphs = BlurbParagraphs(m_design.Blurb);
             for (int size = kBlurbSize; size >= kMinBlurbSize; --size) {
                 std::vector<std::string> lines;
                 for (const std::string& paragraph : paragraphs) {
@@ -327,7 +329,7 @@ class TCoverDrawing
                     break;
                 }
                 if (size == kMinBlurbSize)
-                    throw Error("the blurb does not fit the back cover of a " + m_spec.Paper +
+                    throw Error("the blurb does not fit the back cover of a " + m_design.Paper +
                                 " book: shorten it");
             }
         }
@@ -336,8 +338,8 @@ class TCoverDrawing
             m_page.Text(m_bold, insideSize, left,
                         top - m_page.Ascent(m_bold, insideSize) - 0.1 * kPt, inside);
         }
-        if (!m_spec.Publisher.empty()) {
-            const std::string publisher = ToPageText(m_spec.Publisher, "the publisher");
+        if (!m_design.Publisher.empty()) {
+            const std::string publisher = ToPageText(m_design.Publisher, "the publisher");
             const double room = (barcode.Left - 0.2) * kPt - left;
             if (room > 0.5 * kPt) {
                 const double size = Fitting(m_regular, 10, publisher, room);
@@ -348,8 +350,8 @@ class TCoverDrawing
         }
         m_page.SetFill(TPdfColor::Grey(1));
         Fill(barcode);
-        if (!m_spec.Isbn.empty())
-            Barcode(barcode, Isbn13Digits(m_spec.Isbn));
+        if (!m_design.Isbn.empty())
+            Barcode(barcode, Isbn13Digits(m_design.Isbn));
     }
 
     /// The EAN-13 symbol of `digits`, as zint lays out its bars, with "ISBN ..." above and the
@@ -396,7 +398,7 @@ class TCoverDrawing
     }
 
     pdf::TPagePdf& m_page;
-    const TCoverSpec& m_spec;
+    const TCoverDesign& m_design;
     const TCoverGeometry& m_g;
     int m_regular = 0;
     int m_bold = 0;
@@ -406,21 +408,21 @@ class TCoverDrawing
 
 } // namespace
 
-TCoverSpec CoverSpecOf(const TBookSettings& settings, int pages)
+TCoverDesign CoverDesignOf(const TBookSettings& settings, int pages)
 {
     const TBookDescription book = DescribeBook(settings);
-    TCoverSpec spec;
-    spec.Paper = book.Settings.Paper;
-    spec.Service = book.Settings.Cover.Service;
-    spec.Stock = book.Settings.Cover.Stock;
-    spec.Blurb = book.Settings.Cover.Blurb;
-    spec.Pages = pages;
-    spec.Title = book.Title;
-    spec.Author = book.Author;
-    spec.Publisher = book.Publisher;
-    spec.Isbn = book.Isbn;
-    spec.Volume = book.Settings.Volume;
-    spec.PdfX = book.Settings.PdfX;
+    TCoverDesign design;
+    design.Paper = book.Settings.Paper;
+    design.Service = book.Settings.Cover.Service;
+    design.Stock = book.Settings.Cover.Stock;
+    design.Blurb = book.Settings.Cover.Blurb;
+    design.Pages = pages;
+    design.Title = book.Title;
+    design.Author = book.Author;
+    design.Publisher = book.Publisher;
+    design.Isbn = book.Isbn;
+    design.Volume = book.Settings.Volume;
+    design.PdfX = book.Settings.PdfX;
     std::vector<int> levels;
     for (const TSection& section : book.Settings.Sections)
         levels.push_back(section.LevelIndex);
@@ -431,50 +433,52 @@ TCoverSpec CoverSpecOf(const TBookSettings& settings, int pages)
         constexpr std::string_view kSuffix = " Sudoku";
         if (caption.ends_with(kSuffix))
             caption.remove_suffix(kSuffix.size());
-        spec.Levels.emplace_back(caption);
+        design.Levels.emplace_back(caption);
     }
-    spec.Inside = InsideLine(BookPuzzleCount(book.Settings), static_cast<int>(levels.size()));
-    return spec;
+    design.Inside = InsideLine(BookPuzzleCount(book.Settings), static_cast<int>(levels.size()));
+    return design;
 }
 
-void CheckCoverSpec(const TCoverSpec& spec)
+void CheckCoverDesign(const TCoverDesign& design)
 {
-    CoverGeometry(PaperOf(spec), spec.Service, spec.Stock, spec.Pages);
-    ToPageText(spec.Title, "the title");
-    ToPageText(spec.Author, "the author");
-    ToPageText(spec.Publisher, "the publisher");
-    if (!spec.Isbn.empty())
-        Isbn13Digits(spec.Isbn);
-    if (const std::size_t count = CharacterCount(spec.Blurb); count > kMaxBlurbCharacters)
+    CoverGeometry(PaperOf(design), design.Service, design.Stock, design.Pages);
+    ToPageText(design.Title, "the title");
+    ToPageText(design.Author, "the author");
+    ToPageText(design.Publisher, "the publisher");
+    if (!design.Isbn.empty())
+        Isbn13Digits(design.Isbn);
+    if (const std::size_t count = CharacterCount(design.Blurb); count > kMaxBlurbCharacters)
         throw Error("the blurb is " + std::to_string(count) + " characters long; a back cover " +
                     "takes at most " + std::to_string(kMaxBlurbCharacters));
-    BlurbParagraphs(spec.Blurb);
-    if (spec.Accent)
-        for (double part : *spec.Accent)
+    BlurbParagraphs(design.Blurb);
+    if (design.Accent)
+        for (double part : *design.Accent)
             if (!(part >= 0 && part <= 1))
                 throw Error("each part of the accent colour must lie from 0 to 1");
 }
 
-std::string CoverPdf(const TCoverSpec& spec, bool guides,
+std::string CoverPdf(const TCoverDesign& design, bool guides,
                      std::shared_ptr<report::TFontManager> fonts, const pdf::TClock& clock)
 {
-    CheckCoverSpec(spec);
-    const TCoverGeometry g = CoverGeometry(PaperOf(spec), spec.Service, spec.Stock, spec.Pages);
+    CheckCoverDesign(design);
+    const TCoverGeometry g =
+        CoverGeometry(PaperOf(design), design.Service, design.Stock, design.Pages);
     const TCoverRect trim = g.Trim();
     pdf::TPagePdf page({0, 0, g.Width() * kPt, g.Height() * kPt},
                        {trim.Left * kPt, trim.Bottom * kPt, trim.Right * kPt, trim.Top * kPt},
                        std::move(fonts));
-    TCoverDrawing drawing(page, spec, g);
+    TCoverDrawing drawing(page, design, g);
     drawing.Draw();
     if (guides)
         drawing.Guides();
     pdf::TPagePdfInfo info;
-    info.Title = ToPageText(spec.Title.empty() ? std::string("Sudoku") : spec.Title, "the title") +
-                 " (cover)";
-    info.Author = ToPageText(spec.Author, "the author");
+    info.Title =
+        ToPageText(design.Title.empty() ? std::string("Sudoku") : design.Title, "the title") +
+        " (cover)";
+    info.Author = ToPageText(design.Author, "the author");
     info.Creator = "Gridquill " GQ_VERSION;
     info.Producer = "Gridquill";
-    info.PdfX = spec.PdfX;
+    info.PdfX = design.PdfX;
     info.Clock = clock;
     return page.Finish(info);
 }
@@ -496,10 +500,10 @@ std::string CoverSummary(const TCoverGeometry& g, std::string_view service)
                    std::to_string(g.SpineTextFrom) + ")");
 }
 
-std::string WriteCover(const TCoverSpec& spec, const std::string& path, TReplace replace,
+std::string WriteCover(const TCoverDesign& design, const std::string& path, TReplace replace,
                        bool guides, bool allowUnnamedFiles)
 {
-    CheckCoverSpec(spec);
+    CheckCoverDesign(design);
     const std::string guidesPath = GuidesPathFor(path);
     for (const std::string& target : guides ? std::vector{path, guidesPath} : std::vector{path}) {
         CheckDocumentPath(target);
@@ -509,18 +513,18 @@ std::string WriteCover(const TCoverSpec& spec, const std::string& path, TReplace
     }
     auto fonts = std::make_shared<report::TFontManager>();
     TNewFile cover(path, TFileAudience::Document, allowUnnamedFiles);
-    cover.Write(CoverPdf(spec, false, fonts));
+    cover.Write(CoverPdf(design, false, fonts));
     std::unique_ptr<TNewFile> guideFile;
     if (guides) {
         guideFile =
             std::make_unique<TNewFile>(guidesPath, TFileAudience::Document, allowUnnamedFiles);
-        guideFile->Write(CoverPdf(spec, true, fonts));
+        guideFile->Write(CoverPdf(design, true, fonts));
     }
     cover.Commit(replace);
     if (guideFile)
         guideFile->Commit(replace);
-    return CoverSummary(CoverGeometry(PaperOf(spec), spec.Service, spec.Stock, spec.Pages),
-                        spec.Service);
+    return CoverSummary(CoverGeometry(PaperOf(design), design.Service, design.Stock, design.Pages),
+                        design.Service);
 }
 
 namespace

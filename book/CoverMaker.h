@@ -23,7 +23,7 @@ namespace gq::book
 inline constexpr std::size_t kMaxBlurbCharacters = 1000;
 
 /// What a cover shows and what it is made for. Texts are UTF-8.
-struct TCoverSpec
+struct TCoverDesign
 {
     std::string Paper = "letter"; ///< a name of Papers()
     std::string Service = "kdp";  ///< one of kCoverServices
@@ -50,17 +50,17 @@ struct TBookSettings;
 /// title page's), author, publisher, ISBN, volume and levels, what is inside, and the service,
 /// stock and blurb of settings.Cover. The motif is left empty (the book's puzzles are not drawn
 /// yet).
-TCoverSpec CoverSpecOf(const TBookSettings& settings, int pages);
+TCoverDesign CoverDesignOf(const TBookSettings& settings, int pages);
 
 /// Throws gq::Error naming what a cover cannot be made of: an unknown paper, service or stock,
 /// a page count out of range, a text the pages' encoding cannot hold, a blurb longer than
 /// kMaxBlurbCharacters characters, an ISBN IsbnDigits refuses, or an accent outside 0..1.
-void CheckCoverSpec(const TCoverSpec& spec);
+void CheckCoverDesign(const TCoverDesign& design);
 
 /// The cover's PDF. With `guides`, the trim, the spine folds, the bleed edge and the safe zones
-/// are drawn over it. Throws gq::Error as CheckCoverSpec does, when the blurb or the title does
+/// are drawn over it. Throws gq::Error as CheckCoverDesign does, when the blurb or the title does
 /// not fit, or when the face is missing.
-std::string CoverPdf(const TCoverSpec& spec, bool guides,
+std::string CoverPdf(const TCoverDesign& design, bool guides,
                      std::shared_ptr<report::TFontManager> fonts, const pdf::TClock& clock = {});
 
 /// One line about a cover: its size, the spine and whether it carries text, and why.
@@ -69,7 +69,7 @@ std::string CoverSummary(const TCoverGeometry& geometry, std::string_view servic
 /// Writes the cover to `path` (and with `guides` its guides to GuidesPathFor(path)), each file
 /// appearing only complete; an existing file is replaced only with TReplace::Always (else
 /// TFileExistsError, checked before any work). Returns the summary line (CoverSummary).
-std::string WriteCover(const TCoverSpec& spec, const std::string& path, TReplace replace,
+std::string WriteCover(const TCoverDesign& design, const std::string& path, TReplace replace,
                        bool guides = false, bool allowUnnamedFiles = true);
 
 /// "NAME-cover.pdf" beside the book at `bookPath` ("NAME.pdf").

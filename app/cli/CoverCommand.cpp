@@ -128,7 +128,7 @@ int RunCover(const TCoverOptions& o)
     if (o.PagesFrom.empty() && !o.PageCount && o.Plan.empty())
         throw TCoverUsageError("the cover needs the book's page count: give --pages-from BOOK.pdf, "
                                "--page-count N or --plan FILE");
-    book::TCoverSpec spec;
+    book::TCoverDesign design;
     std::optional<std::uint64_t> planSeed;
     int levelIndex = o.Level.empty() ? 2 : puzzle::LevelIndexOfName(o.Level);
     if (levelIndex < 0)
@@ -149,7 +149,7 @@ int RunCover(const TCoverOptions& o)
                     "the page count of " + o.Plan +
                     "'s book depends on its worked solutions: give "
                     "--pages-from BOOK.pdf, or make the cover with book --cover");
-            spec = book::CoverSpecOf(settings, book::BookPageCount(settings));
+            design = book::CoverDesignOf(settings, book::BookPageCount(settings));
             if (settings.Sections.empty())
                 levelIndex = o.Level.empty() ? settings.LevelIndex : levelIndex;
             else
@@ -159,7 +159,7 @@ int RunCover(const TCoverOptions& o)
                 puzzle::Levels()[static_cast<std::size_t>(levelIndex)].Caption;
             if (caption.ends_with(" Sudoku"))
                 caption.remove_suffix(7);
-            spec.Levels.emplace_back(caption);
+            design.Levels.emplace_back(caption);
         }
     } catch (const Error& e) {
         throw TCoverUsageError(e.what());
@@ -168,30 +168,30 @@ int RunCover(const TCoverOptions& o)
         if (!value.empty())
             target = value;
     };
-    given(o.Paper, spec.Paper);
-    given(o.Service, spec.Service);
-    given(o.Stock, spec.Stock);
-    given(o.Title, spec.Title);
-    given(o.Author, spec.Author);
-    given(o.Publisher, spec.Publisher);
-    given(o.Isbn, spec.Isbn);
-    given(o.Blurb, spec.Blurb);
-    spec.PdfX = spec.PdfX || o.PdfX;
+    given(o.Paper, design.Paper);
+    given(o.Service, design.Service);
+    given(o.Stock, design.Stock);
+    given(o.Title, design.Title);
+    given(o.Author, design.Author);
+    given(o.Publisher, design.Publisher);
+    given(o.Isbn, design.Isbn);
+    given(o.Blurb, design.Blurb);
+    design.PdfX = design.PdfX || o.PdfX;
     if (!o.Accent.empty())
-        spec.Accent = ParseAccent(o.Accent);
+        design.Accent = ParseAccent(o.Accent);
     if (o.PageCount)
-        spec.Pages = *o.PageCount;
+        design.Pages = *o.PageCount;
     else if (!o.PagesFrom.empty())
-        spec.Pages = book::PdfPageCount(o.PagesFrom);
+        design.Pages = book::PdfPageCount(o.PagesFrom);
     try {
-        book::CheckCoverSpec(spec);
+        book::CheckCoverDesign(design);
     } catch (const Error& e) {
         throw TCoverUsageError(e.what());
     }
-    spec.Motif = MotifPuzzle(levelIndex, o.Seed ? o.Seed : planSeed);
+    design.Motif = MotifPuzzle(levelIndex, o.Seed ? o.Seed : planSeed);
     const std::string path = book::PdfPathFor(o.Output);
     const std::string summary = book::WriteCover(
-        spec, path, o.Force ? book::TReplace::Always : book::TReplace::Never, o.Guides);
+        design, path, o.Force ? book::TReplace::Always : book::TReplace::Never, o.Guides);
     std::cout << book::TerminalText(path + ": " + summary +
                                     (o.Guides ? "; guides in " + book::GuidesPathFor(path) : ""))
               << '\n';

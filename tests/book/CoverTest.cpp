@@ -157,50 +157,50 @@ TEST(CoverTexts, IsbnNamesAndInsideLine)
     EXPECT_EQ(InsideLine(1, 1), "1 puzzle, answers included");
 }
 
-TCoverSpec SmallSpec()
+TCoverDesign SmallDesign()
 {
-    TCoverSpec spec;
-    spec.Paper = "6x9";
-    spec.Pages = 120;
-    spec.Title = "Morning Puzzles";
-    spec.Author = "Rita Example";
-    spec.Isbn = "978-0-306-40615-7";
-    spec.Motif = std::string(81, '0');
-    spec.Motif[0] = '5';
-    return spec;
+    TCoverDesign design;
+    design.Paper = "6x9";
+    design.Pages = 120;
+    design.Title = "Morning Puzzles";
+    design.Author = "Rita Example";
+    design.Isbn = "978-0-306-40615-7";
+    design.Motif = std::string(81, '0');
+    design.Motif[0] = '5';
+    return design;
 }
 
-TEST(CoverSpec, BlurbLengthIsCountedInCharactersAndCappedAtOneThousand)
+TEST(CoverDesign, BlurbLengthIsCountedInCharactersAndCappedAtOneThousand)
 {
-    TCoverSpec spec = SmallSpec();
-    spec.Blurb = std::string(1000, 'a');
-    EXPECT_NO_THROW(CheckCoverSpec(spec));
+    TCoverDesign design = SmallDesign();
+    design.Blurb = std::string(1000, 'a');
+    EXPECT_NO_THROW(CheckCoverDesign(design));
     std::string accented;
     for (int i = 0; i < 1000; ++i)
         accented += "\xC3\xA9"; // 1000 characters in 2000 bytes
-    spec.Blurb = accented;
-    EXPECT_NO_THROW(CheckCoverSpec(spec));
-    spec.Blurb += "x";
+    design.Blurb = accented;
+    EXPECT_NO_THROW(CheckCoverDesign(design));
+    design.Blurb += "x";
     try {
-        CheckCoverSpec(spec);
+        CheckCoverDesign(design);
         ADD_FAILURE() << "a blurb of 1001 characters was taken";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("1001 characters"), std::string::npos) << e.what();
     }
-    spec.Blurb = "\xE2\x82\xAC and \xE4\xB8\xAD"; // the euro fits the pages, the ideograph not
-    EXPECT_THROW(CheckCoverSpec(spec), Error);
-    spec.Blurb.clear();
-    spec.Accent = std::array<double, 4>{0, 1.5, 0, 0};
-    EXPECT_THROW(CheckCoverSpec(spec), Error);
+    design.Blurb = "\xE2\x82\xAC and \xE4\xB8\xAD"; // the euro fits the pages, the ideograph not
+    EXPECT_THROW(CheckCoverDesign(design), Error);
+    design.Blurb.clear();
+    design.Accent = std::array<double, 4>{0, 1.5, 0, 0};
+    EXPECT_THROW(CheckCoverDesign(design), Error);
 }
 
 TEST(CoverPdf, BoxesKeysAndRepeatableBytes)
 {
     auto fonts = std::make_shared<report::TFontManager>();
     const pdf::TClock clock = [] { return pdf::TDateTime{2026, 3, 4, 5, 6, 7, 3, 0}; };
-    TCoverSpec spec = SmallSpec();
-    spec.PdfX = true;
-    const std::string bytes = CoverPdf(spec, false, fonts, clock);
+    TCoverDesign design = SmallDesign();
+    design.PdfX = true;
+    const std::string bytes = CoverPdf(design, false, fonts, clock);
     const TCoverGeometry g = CoverGeometry(*FindPaper("6x9"), "kdp", "white", 120);
     char media[96], trim[96];
     std::snprintf(media, sizeof media, "/MediaBox [0.0000 0.0000 %.4f %.4f]", g.Width() * 72,
@@ -213,22 +213,22 @@ TEST(CoverPdf, BoxesKeysAndRepeatableBytes)
     for (const char* key : {"/GTS_PDFXVersion (PDF/X-1:2001)", "/OutputIntents", "/ID [<",
                             "/Trapped /False", "/FontFile2"})
         EXPECT_NE(bytes.find(key), std::string::npos) << key;
-    EXPECT_EQ(CoverPdf(spec, false, fonts, clock), bytes);
+    EXPECT_EQ(CoverPdf(design, false, fonts, clock), bytes);
 
-    spec.PdfX = false;
-    const std::string plain = CoverPdf(spec, false, fonts, clock);
+    design.PdfX = false;
+    const std::string plain = CoverPdf(design, false, fonts, clock);
     EXPECT_EQ(plain.find("GTS_PDFX"), std::string::npos);
     EXPECT_EQ(plain.find("/OutputIntents"), std::string::npos);
 }
 
 TEST(CoverPdf, ABlurbTooLongForTheBackIsRefusedNotCut)
 {
-    TCoverSpec spec = SmallSpec();
-    spec.Paper = "5.5x8.5";
-    spec.Blurb = std::string(900, '\n'); // 900 empty paragraphs: far too many lines
-    EXPECT_THROW(CoverPdf(spec, false, std::make_shared<report::TFontManager>()), Error);
-    spec.Blurb = std::string(990, 'w'); // one word wider than the back cover
-    EXPECT_THROW(CoverPdf(spec, false, std::make_shared<report::TFontManager>()), Error);
+    TCoverDesign design = SmallDesign();
+    design.Paper = "5.5x8.5";
+    design.Blurb = std::string(900, '\n'); // 900 empty paragraphs: far too many lines
+    EXPECT_THROW(CoverPdf(design, false, std::make_shared<report::TFontManager>()), Error);
+    design.Blurb = std::string(990, 'w'); // one word wider than the back cover
+    EXPECT_THROW(CoverPdf(design, false, std::make_shared<report::TFontManager>()), Error);
 }
 
 class CoverFiles : public ::testing::Test
@@ -242,15 +242,15 @@ TEST_F(CoverFiles, WriteCoverKeepsAnExistingFileUnlessToldToReplaceIt)
 {
     const std::string path = Path("cover.pdf");
     WriteNewFile(path, "mine", TFileAudience::Document, TReplace::Never);
-    EXPECT_THROW(WriteCover(SmallSpec(), path, TReplace::Never, true), TFileExistsError);
+    EXPECT_THROW(WriteCover(SmallDesign(), path, TReplace::Never, true), TFileExistsError);
     EXPECT_EQ(ReadWholeFile(path), "mine");
     EXPECT_FALSE(std::filesystem::exists(GuidesPathFor(path)));
     // A guides file in the way stops the cover too, before anything is written.
     const std::string other = Path("other.pdf");
     WriteNewFile(GuidesPathFor(other), "guides", TFileAudience::Document, TReplace::Never);
-    EXPECT_THROW(WriteCover(SmallSpec(), other, TReplace::Never, true), TFileExistsError);
+    EXPECT_THROW(WriteCover(SmallDesign(), other, TReplace::Never, true), TFileExistsError);
     EXPECT_FALSE(std::filesystem::exists(other));
-    const std::string line = WriteCover(SmallSpec(), path, TReplace::Always, true);
+    const std::string line = WriteCover(SmallDesign(), path, TReplace::Always, true);
     EXPECT_EQ(ReadWholeFile(path).substr(0, 8), "%PDF-1.3");
     EXPECT_EQ(ReadWholeFile(GuidesPathFor(path)).substr(0, 8), "%PDF-1.3");
     EXPECT_NE(line.find("spine text yes"), std::string::npos) << line;
@@ -259,7 +259,7 @@ TEST_F(CoverFiles, WriteCoverKeepsAnExistingFileUnlessToldToReplaceIt)
 TEST_F(CoverFiles, PageCountComesFromAnyPdfAndFailuresNameTheFile)
 {
     const std::string cover = Path("c.pdf");
-    WriteCover(SmallSpec(), cover, TReplace::Never);
+    WriteCover(SmallDesign(), cover, TReplace::Never);
     EXPECT_EQ(PdfPageCount(cover), 1);
     const std::string text = Path("notes.pdf");
     WriteNewFile(text, "just some notes\n", TFileAudience::Document, TReplace::Never);
