@@ -140,4 +140,21 @@ void TPuzzleMaker::FillGridControl(bool showCandidates)
     m_sd.Enabled = true;
 }
 
+puzzle::TPuzzleBatch DrawOnePuzzle(int levelIndex, std::optional<std::uint64_t> seed)
+{
+    puzzle::TRandom random;
+    if (seed)
+        random.SetSeedSource(puzzle::SequenceSeedSource(*seed));
+    puzzle::TQJ model(random);
+    widgets::TPICSD33 grid;
+    TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), random, model, grid);
+    TBookSettings settings;
+    settings.LevelIndex = levelIndex;
+    settings.PageCount = 1;
+    settings.PuzzlesPerPage = 1;
+    puzzle::TPuzzleBatch batch;
+    maker.BuildPuzzleBatch(settings, batch);
+    return batch;
+}
+
 } // namespace gq::book

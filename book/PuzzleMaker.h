@@ -7,6 +7,8 @@
 #include "puzzle/TQJ.h"
 #include "widgets/TPICSD33.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace gq::book
@@ -68,5 +70,10 @@ class TPuzzleMaker
     widgets::TPICSD33& m_sd;
     std::string m_ndtxt;
 };
+
+/// One puzzle of level `levelIndex` from the built-in bank, drawn as a book of one page draws
+/// it: Puzzles[1] and Solutions[1] of the batch. The same `seed` gives the same puzzle; without
+/// one the clock chooses.
+puzzle::TPuzzleBatch DrawOnePuzzle(int levelIndex, std::optional<std::uint64_t> seed);
 
 } // namespace gq::book

@@ -10,9 +10,6 @@
 #include "book/TerminalText.h"
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
-#include "puzzle/PuzzleBank.h"
-#include "puzzle/TQJ.h"
-#include "widgets/TPICSD33.h"
 
 #include <charconv>
 #include <iostream>
@@ -44,24 +41,6 @@ std::array<double, 4> ParseAccent(const std::string& text)
         at = comma + 1;
     }
     return parts;
-}
-
-/// A puzzle of level `levelIndex` for the front, drawn as the `puzzle` command draws one: the
-/// same for the same `seed`.
-std::string MotifPuzzle(int levelIndex, std::optional<std::uint64_t> seed)
-{
-    puzzle::TRandom random;
-    if (seed)
-        random.SetSeedSource(puzzle::SequenceSeedSource(*seed));
-    puzzle::TQJ model(random);
-    widgets::TPICSD33 grid;
-    book::TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), random, model, grid);
-    book::TBookSettings settings;
-    settings.LevelIndex = levelIndex;
-    settings.PageCount = 1;
-    puzzle::TPuzzleBatch batch;
-    maker.BuildPuzzleBatch(settings, batch);
-    return batch.Puzzles[1];
 }
 
 } // namespace
@@ -188,7 +167,7 @@ int RunCover(const TCoverOptions& o)
     } catch (const Error& e) {
         throw TCoverUsageError(e.what());
     }
-    design.Motif = MotifPuzzle(levelIndex, o.Seed ? o.Seed : planSeed);
+    design.Motif = book::DrawOnePuzzle(levelIndex, o.Seed ? o.Seed : planSeed).Puzzles[1];
     const std::string path = book::PdfPathFor(o.Output);
     const std::string summary = book::WriteCover(
         design, path, o.Force ? book::TReplace::Always : book::TReplace::Never, o.Guides);

@@ -551,19 +551,7 @@ int RunPuzzle(const Options& options)
         return 0;
     }
     int levelIndex = puzzle::LevelIndexOfName(options.Level);
-    puzzle::TRandom random;
-    if (options.Seed)
-        random.SetSeedSource(puzzle::SequenceSeedSource(*options.Seed));
-    puzzle::TQJ model(random);
-    widgets::TPICSD33 grid;
-    book::TPuzzleMaker maker(puzzle::TPuzzleBank::BuiltIn(), random, model, grid);
-
-    book::TBookSettings settings;
-    settings.LevelIndex = levelIndex;
-    settings.PageCount = 1;
-    settings.PuzzlesPerPage = 1;
-    puzzle::TPuzzleBatch batch;
-    maker.BuildPuzzleBatch(settings, batch);
+    const puzzle::TPuzzleBatch batch = book::DrawOnePuzzle(levelIndex, options.Seed);
 
     if (options.Explain) {
         solve::Grid givens{};
