@@ -7,6 +7,7 @@
 #include "gq/Error.h"
 #include "puzzle/Levels.h"
 #include "report/FontManager.h"
+#include "report/PageStreamWriter.h"
 #include "report/RenderDevice.h"
 #include "report/RepItems.h"
 #include "report/RepProject.h"
@@ -1324,6 +1325,17 @@ void TBookLayout::LayoutLargePrintPages()
         AddPuzzleGrid(block, n, false);
         AddPageNumber(page, number);
     }
+}
+
+void ConfigureBookEngine(report::TPageStreamWriter& writer)
+{
+    writer.SetTitle("Grid Report");
+    writer.SetStatusFormat("Printing page %p");
+    writer.SetCopies(2);
+    writer.SetOrientation(report::TOrientation::poPortrait);
+    writer.SetUnitsFactor(1);
+    writer.SetScaleX(100);
+    writer.SetScaleY(100);
 }
 
 void AddBookPages(report::TRepProjectManager& project, int pageCount)

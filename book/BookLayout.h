@@ -15,6 +15,7 @@
 namespace gq::report
 {
 class TFontManager;
+class TPageStreamWriter;
 class TRepPage;
 class TRepProjectManager;
 class TRepText;
@@ -248,6 +249,10 @@ TLargePrintGrid LargePrintGrid(const TPageGeometry& geometry, int pageNumber, bo
 /// a word wider than that alone is broken between characters.
 std::vector<std::string> BreakLines(std::string_view text, double width,
                                     const std::function<double(const std::string&)>& wide);
+
+/// Sets the page-stream engine up as every book's report runs on it: title "Grid Report",
+/// portrait, units and scale 1:1.
+void ConfigureBookEngine(report::TPageStreamWriter& writer);
 
 /// Gives "Report1" of `project` pages 1..pageCount, each going on to the next. Throws
 /// gq::InternalError when the project's report or pages are not named as a new project's.

@@ -228,13 +228,7 @@ struct TBookMaker::Impl
     explicit Impl(std::string pageStreamPath) : PageStreamPath(std::move(pageStreamPath))
     {
         sd991.ApplyMainWindowSettings();
-        PageStreamWriter1.SetTitle("Grid Report");
-        PageStreamWriter1.SetStatusFormat("Printing page %p");
-        PageStreamWriter1.SetCopies(2);
-        PageStreamWriter1.SetOrientation(report::TOrientation::poPortrait);
-        PageStreamWriter1.SetUnitsFactor(1);
-        PageStreamWriter1.SetScaleX(100);
-        PageStreamWriter1.SetScaleY(100);
+        ConfigureBookEngine(PageStreamWriter1);
         RepProject1.SetEngine(&PageStreamWriter1);
         ConfigureRenderer(RenderPDF);
         RenderPDF.SetFontManager(Fonts);

@@ -52,11 +52,7 @@ struct TBookPreviewMaker::Impl
     {
         sd991.ApplyMainWindowSettings();
         // The engine as the book maker sets it, so that the pages come out the same.
-        Writer.SetTitle("Grid Report");
-        Writer.SetOrientation(report::TOrientation::poPortrait);
-        Writer.SetUnitsFactor(1);
-        Writer.SetScaleX(100);
-        Writer.SetScaleY(100);
+        ConfigureBookEngine(Writer);
         Project.SetEngine(&Writer);
     }
     ~Impl() { Project.SetEngine(nullptr); }
