@@ -638,8 +638,13 @@ void TBookLayout::ShowProgress(int value)
 
 TRepPage& TBookLayout::SetUpPage(int number)
 {
-    auto* page =
-        dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
+    const auto at = static_cast<std::size_t>(std::max(number, 0));
+    if (at >= m_pageItems.size())
+        m_pageItems.resize(at + 1, nullptr);
+    TRepPage*& page = m_pageItems[at];
+    if (!page)
+        page =
+            dynamic_cast<TRepPage*>(m_project.FindByPath("Report1.Page" + std::to_string(number)));
     if (!page)
         throw gq::InternalError("the book's page " + std::to_string(number) +
                                 " is missing from its report");
@@ -975,6 +980,20 @@ void TBookLayout::LayoutFrontMatter(int year)
 {
     if (!m_printReady)
         return;
+    LayoutTitlePage();
+    LayoutCopyrightPage(year);
+    LayoutRulesPage();
+    if (m_plan.Sectioned)
+        LayoutContentsPage();
+}
+
+std::string TBookLayout::VolumeLine() const
+{
+    return m_volume > 0 ? "Volume " + std::to_string(m_volume) : "";
+}
+
+void TBookLayout::LayoutTitlePage()
+{
     // Page 1: the title page. The title is set as large as fits on one line, down to
     // kTitlePageSmallestTitle; a longer one is wrapped at that size.
     TRepPage& titlePage = SetUpPage(1);
@@ -990,7 +1009,7 @@ void TBookLayout::LayoutFrontMatter(int year)
         top = AddWrapped(titlePage, titleFrame, "by " + m_bookAuthor,
                          top + kTitlePageAuthor.Top - kTitlePageAuthor.Size / 60.0,
                          kTitlePageAuthor.Size, true);
-    const std::string volume = m_volume > 0 ? "Volume " + std::to_string(m_volume) : "";
+    const std::string volume = VolumeLine();
     if (!volume.empty())
         AddWrapped(titlePage, titleFrame, volume,
                    top + kTitlePageVolume.Top - kTitlePageVolume.Size / 60.0, kTitlePageVolume.Size,
@@ -999,7 +1018,10 @@ void TBookLayout::LayoutFrontMatter(int year)
     if (!m_publisher.empty())
         AddWrapped(titlePage, titleFrame, m_publisher, kTitlePagePublisher.Top,
                    kTitlePagePublisher.Size, true);
+}
 
+void TBookLayout::LayoutCopyrightPage(int year)
+{
     // Page 2, the back of the title page: copyright and the book's particulars.
     TRepPage& copyrightPage = SetUpPage(2);
     const TPageTransform copyrightFrame = m_geometry.Frame(2);
@@ -1015,29 +1037,30 @@ void TBookLayout::LayoutFrontMatter(int year)
         particulars.push_back(m_edition);
     if (!m_isbn.empty())
         particulars.push_back("ISBN " + m_isbn);
-    if (!volume.empty())
+    if (const std::string volume = VolumeLine(); !volume.empty())
         particulars.push_back(volume);
     if (!m_website.empty())
         particulars.push_back(m_website);
     if (!m_publisher.empty())
         particulars.push_back("Printed by " + m_publisher);
-    top = kCopyrightText.Top;
+    double top = kCopyrightText.Top;
     for (const std::string& paragraph : particulars)
         top =
             AddWrapped(copyrightPage, copyrightFrame, paragraph, top, kCopyrightText.Size, false) +
             kCopyrightParagraphGap;
+}
 
+void TBookLayout::LayoutRulesPage()
+{
     // Page 3: the rules.
     TRepPage& rulesPage = SetUpPage(3);
     const TPageTransform rulesFrame = m_geometry.Frame(3);
     AddText(rulesPage, rulesFrame, "How to play", kRulesHeading.Left, kRulesHeading.Top,
             kRulesHeading.Size);
-    top = kRulesText.Top;
+    double top = kRulesText.Top;
     for (const std::string& paragraph : RulesText(m_candidates, VariantRulesOf(m_settings)))
         top = AddWrapped(rulesPage, rulesFrame, paragraph, top, kRulesText.Size, false) +
               kRulesParagraphGap;
-    if (m_plan.Sectioned)
-        LayoutContentsPage();
 }
 
 void TBookLayout::LayoutContentsPage()
@@ -1121,18 +1144,9 @@ std::string TBookLayout::AnswerLabel(int number) const
 namespace
 {
 
-/// One puzzle page: its number, its first puzzle and how many grids it holds (the last page of
-/// a section may hold fewer than a full page).
-struct TPuzzlePage
+std::vector<TBookLayout::TPuzzleSlot> PuzzleSlots(const TBookPlan& plan)
 {
-    int Number;
-    int FirstPuzzle;
-    int Grids;
-};
-
-std::vector<TPuzzlePage> PuzzlePages(const TBookPlan& plan)
-{
-    std::vector<TPuzzlePage> pages;
+    std::vector<TBookLayout::TPuzzleSlot> pages;
     for (const TSectionPlan& section : plan.Sections)
         for (int q = 0; q < section.PuzzlePages; ++q) {
             const int first = section.FirstPuzzle + q * plan.PerPage;
@@ -1144,61 +1158,73 @@ std::vector<TPuzzlePage> PuzzlePages(const TBookPlan& plan)
 
 } // namespace
 
+const std::vector<TBookLayout::TPuzzleSlot>& TBookLayout::Slots()
+{
+    if (m_slots.empty())
+        m_slots = PuzzleSlots(m_plan);
+    return m_slots;
+}
+
 void TBookLayout::LayoutPuzzlePages()
 {
     for (std::size_t i = 0; i < m_plan.Sections.size(); ++i)
         if (m_plan.Sections[i].TitlePage > 0)
             LayoutSectionPage(i);
-    if (m_largePrint) {
-        LayoutLargePrintPages();
-        return;
-    }
-    const std::vector<TPuzzlePage> pages = PuzzlePages(m_plan);
-    const int Q = static_cast<int>(pages.size());
+    for (std::size_t q = 0; q < Slots().size(); ++q)
+        if (m_largePrint)
+            LayoutLargePrintPage(q);
+        else
+            LayoutPuzzlePage(q);
+}
+
+void TBookLayout::LayoutPuzzlePage(std::size_t q)
+{
+    const TPuzzleSlot& slot = Slots()[q];
+    const int Q = static_cast<int>(Slots().size());
+    ShowProgress(static_cast<int>(q + 1) * 30 / Q);
     const PageLayout& layout = PuzzleLayout(m_perPage);
     const auto span = GridSpan(layout);
-    // One pass per grid position; every page receives the title, each label with its grid in
-    // table order, and the footer.
-    for (int k = 1; k <= layout.GridCount; ++k)
-        for (int q = 1; q <= Q; ++q) {
-            const TPuzzlePage& slot = pages[static_cast<std::size_t>(q - 1)];
-            if (k == 1)
-                ShowProgress(q * 30 / Q);
-            if (k > slot.Grids)
-                continue;
-            const int number = slot.Number;
-            const TPageTransform frame = m_geometry.Frame(number);
-            const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
-            const int n = slot.FirstPuzzle + k - 1;
-            const double gridWidth = frame.Length(9 * at.C);
-            if (m_smallestGrid == 0 || gridWidth < m_smallestGrid)
-                m_smallestGrid = gridWidth;
-            TRepPage& page = SetUpPage(number);
-            if (k == 1)
-                AddPageTitle(page, frame, number, span.first, span.second);
-            const std::string_view puzzle = m_batch.Puzzles[n];
-            const GridBlock grid{&page,
-                                 at.X0,
-                                 at.Y0,
-                                 at.C,
-                                 at.TL,
-                                 at.TT,
-                                 at.S,
-                                 puzzle,
-                                 m_perPage == 1 && m_candidates,
-                                 frame,
-                                 m_boldGivens ? puzzle : std::string_view(),
-                                 false};
-            AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
-                         at.Label.Size, n, false, Ceiling(layout, k, frame, kPageTitle));
-            AddPuzzleGrid(grid, n, false);
-            if (k == slot.Grids)
-                AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
-                          number);
-        }
+    const int number = slot.Number;
+    const TPageTransform frame = m_geometry.Frame(number);
+    // The title, each label with its grid in table order, and the footer.
+    for (int k = 1; k <= std::min(layout.GridCount, slot.Grids); ++k) {
+        const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
+        const int n = slot.FirstPuzzle + k - 1;
+        const double gridWidth = frame.Length(9 * at.C);
+        if (m_smallestGrid == 0 || gridWidth < m_smallestGrid)
+            m_smallestGrid = gridWidth;
+        TRepPage& page = SetUpPage(number);
+        if (k == 1)
+            AddPageTitle(page, frame, number, span.first, span.second);
+        const std::string_view puzzle = m_batch.Puzzles[n];
+        const GridBlock grid{&page,
+                             at.X0,
+                             at.Y0,
+                             at.C,
+                             at.TL,
+                             at.TT,
+                             at.S,
+                             puzzle,
+                             m_perPage == 1 && m_candidates,
+                             frame,
+                             m_boldGivens ? puzzle : std::string_view(),
+                             false};
+        AddGridLabel(grid, "Sudoku #" + std::to_string(n), at.Label.Left, at.Label.Top,
+                     at.Label.Size, n, false, Ceiling(layout, k, frame, kPageTitle));
+        AddPuzzleGrid(grid, n, false);
+        if (k == slot.Grids)
+            AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
+                      number);
+    }
 }
 
 void TBookLayout::LayoutAnswerPages()
+{
+    for (int a = 1; a <= m_plan.AnswerPages; ++a)
+        LayoutAnswerPage(a);
+}
+
+void TBookLayout::LayoutAnswerPage(int a)
 {
     const int Q = m_pages;
     const int R = m_plan.AnswerPages;
@@ -1220,68 +1246,64 @@ void TBookLayout::LayoutAnswerPages()
         const int points = noteSize(frame);
         return points > 0 ? kGridClearance + points * kLabelLineHeight / 72 : 0.0;
     };
-    for (int k = 1; k <= layout.GridCount; ++k)
-        for (int a = 1; a <= R; ++a) {
-            if (k == 1)
-                ShowProgress((Q + a) * 30 / Q);
-            const int number = m_plan.FirstAnswerPage + a - 1;
-            const TPageTransform frame = m_geometry.Frame(number);
-            const int n = perPage * (a - 1) + k;
-            if (n > last)
-                continue;
-            TRepPage& page = SetUpPage(number);
-            if (k == 1) {
-                AddPageTitle(page, frame, number, span.first, span.second);
-                AddText(page, frame, "Answers", kHeading.Left, kHeading.Top, kHeading.Size);
-            }
-            const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
-            const bool stored = n <= puzzle::TPuzzleBatch::kCapacity;
-            // An answer note stands under the grid above: a label keeps clear of it too.
-            const double noted = k > layout.Columns ? noteRoom(frame) : 0;
-            // The givens of every print-ready answer are bold, the digits solved regular.
-            const GridBlock grid{
-                &page,
-                at.X0,
-                at.Y0,
-                at.C,
-                at.TL,
-                at.TT,
-                at.S,
-                stored ? std::string_view(m_batch.Solutions[n]) : std::string_view(),
-                false,
-                frame,
-                m_printReady && stored ? std::string_view(m_batch.Puzzles[n]) : std::string_view(),
-                false};
-            if (m_largePrint) {
-                // Large print: the label as large as the room up to the heading or the grid
-                // above allows.
-                const double half = HalfPen(kPrintReadyThickLine);
-                const int columns = layout.Columns;
-                const double ceiling =
-                    k <= columns
-                        ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
-                        : frame.Y(layout.Grids[static_cast<std::size_t>(k - 1 - columns)].Y0 +
-                                  9 * at.C) +
-                              half + noted;
-                const double foot = frame.Y(at.Y0) - half - kGridClearance;
-                const std::string label = AnswerLabel(n);
-                const int level = MarkLevel(n);
-                const int size =
-                    AnswerLabelSize(label, FontSize(at.Label.Size), frame.Length(9 * at.C),
-                                    foot - ceiling - kGridClearance, level >= 0);
-                AddCentredLabel(grid, label, size, level);
-            } else {
-                AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
-                             perPage != 4, Ceiling(layout, k, frame, kHeading) + noted);
-            }
-            AddPuzzleGrid(grid, n, true);
-            if (noteSize(frame) > 0 && static_cast<std::size_t>(n) < m_aids->Explanations.size())
-                AddAnswerNote(grid, AnswerNote(m_aids->Explanations[static_cast<std::size_t>(n)]),
-                              noteSize(frame));
-            if (k == std::min(layout.GridCount, last - perPage * (a - 1)))
-                AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
-                          number);
+    ShowProgress((Q + a) * 30 / Q);
+    for (int k = 1; k <= layout.GridCount; ++k) {
+        const int number = m_plan.FirstAnswerPage + a - 1;
+        const TPageTransform frame = m_geometry.Frame(number);
+        const int n = perPage * (a - 1) + k;
+        if (n > last)
+            continue;
+        TRepPage& page = SetUpPage(number);
+        if (k == 1) {
+            AddPageTitle(page, frame, number, span.first, span.second);
+            AddText(page, frame, "Answers", kHeading.Left, kHeading.Top, kHeading.Size);
         }
+        const GridSpot& at = layout.Grids[static_cast<std::size_t>(k - 1)];
+        const bool stored = n <= puzzle::TPuzzleBatch::kCapacity;
+        // An answer note stands under the grid above: a label keeps clear of it too.
+        const double noted = k > layout.Columns ? noteRoom(frame) : 0;
+        // The givens of every print-ready answer are bold, the digits solved regular.
+        const GridBlock grid{&page,
+                             at.X0,
+                             at.Y0,
+                             at.C,
+                             at.TL,
+                             at.TT,
+                             at.S,
+                             stored ? std::string_view(m_batch.Solutions[n]) : std::string_view(),
+                             false,
+                             frame,
+                             m_printReady && stored ? std::string_view(m_batch.Puzzles[n])
+                                                    : std::string_view(),
+                             false};
+        if (m_largePrint) {
+            // Large print: the label as large as the room up to the heading or the grid
+            // above allows.
+            const double half = HalfPen(kPrintReadyThickLine);
+            const int columns = layout.Columns;
+            const double ceiling =
+                k <= columns ? frame.Y(kHeading.Top) + FontSize(kHeading.Size) / 60.0
+                             : frame.Y(layout.Grids[static_cast<std::size_t>(k - 1 - columns)].Y0 +
+                                       9 * at.C) +
+                                   half + noted;
+            const double foot = frame.Y(at.Y0) - half - kGridClearance;
+            const std::string label = AnswerLabel(n);
+            const int level = MarkLevel(n);
+            const int size = AnswerLabelSize(label, FontSize(at.Label.Size), frame.Length(9 * at.C),
+                                             foot - ceiling - kGridClearance, level >= 0);
+            AddCentredLabel(grid, label, size, level);
+        } else {
+            AddGridLabel(grid, AnswerLabel(n), at.Label.Left, at.Label.Top, at.Label.Size, n,
+                         perPage != 4, Ceiling(layout, k, frame, kHeading) + noted);
+        }
+        AddPuzzleGrid(grid, n, true);
+        if (noteSize(frame) > 0 && static_cast<std::size_t>(n) < m_aids->Explanations.size())
+            AddAnswerNote(grid, AnswerNote(m_aids->Explanations[static_cast<std::size_t>(n)]),
+                          noteSize(frame));
+        if (k == std::min(layout.GridCount, last - perPage * (a - 1)))
+            AddFooter(page, frame, layout.Footer.Left, layout.Footer.Top, layout.Footer.Size,
+                      number);
+    }
 }
 
 int TBookLayout::AnswerLabelSize(const std::string& label, int scaled, double width, double room,
@@ -1296,35 +1318,32 @@ int TBookLayout::AnswerLabelSize(const std::string& label, int scaled, double wi
     return std::max(size, scaled);
 }
 
-void TBookLayout::LayoutLargePrintPages()
+void TBookLayout::LayoutLargePrintPage(std::size_t q)
 {
-    const std::vector<TPuzzlePage> pages = PuzzlePages(m_plan);
-    const int Q = static_cast<int>(pages.size());
-    for (int q = 1; q <= Q; ++q) {
-        ShowProgress(q * 30 / Q);
-        const int number = pages[static_cast<std::size_t>(q - 1)].Number;
-        const int n = pages[static_cast<std::size_t>(q - 1)].FirstPuzzle;
-        const int level = MarkLevel(n);
-        const TLargePrintGrid grid = LargePrintGrid(m_geometry, number, level >= 0);
-        // Page inches, but for the running head, whose layout top lands on the block's top.
-        TPageTransform frame;
-        frame.OffsetY = m_geometry.Margins().Top - kPageTitle.Top;
-        auto top = [&frame](double pageTop) { return pageTop - frame.OffsetY; };
-        const double side = 9 * grid.Cell;
-        if (m_smallestGrid == 0 || side < m_smallestGrid)
-            m_smallestGrid = side;
-        TRepPage& page = SetUpPage(number);
-        AddPageTitle(page, frame, number, grid.Left, grid.Left + side);
-        // Digits centred in their cells, in text items an inch wide.
-        const double textLeft = grid.Left + grid.Cell / 2 - 0.5;
-        const double textTop = grid.Top + grid.Cell / 2 - kDigitInkCentre * grid.DigitSize / 72;
-        const GridBlock block{&page,    grid.Left,    top(grid.Top),      grid.Cell,
-                              textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[n],
-                              false,    frame,        m_batch.Puzzles[n], true};
-        AddCentredLabel(block, "Sudoku #" + std::to_string(n), kLargePrintLabelSize, level);
-        AddPuzzleGrid(block, n, false);
-        AddPageNumber(page, number);
-    }
+    const int Q = static_cast<int>(Slots().size());
+    ShowProgress(static_cast<int>(q + 1) * 30 / Q);
+    const int number = Slots()[q].Number;
+    const int n = Slots()[q].FirstPuzzle;
+    const int level = MarkLevel(n);
+    const TLargePrintGrid grid = LargePrintGrid(m_geometry, number, level >= 0);
+    // Page inches, but for the running head, whose layout top lands on the block's top.
+    TPageTransform frame;
+    frame.OffsetY = m_geometry.Margins().Top - kPageTitle.Top;
+    auto top = [&frame](double pageTop) { return pageTop - frame.OffsetY; };
+    const double side = 9 * grid.Cell;
+    if (m_smallestGrid == 0 || side < m_smallestGrid)
+        m_smallestGrid = side;
+    TRepPage& page = SetUpPage(number);
+    AddPageTitle(page, frame, number, grid.Left, grid.Left + side);
+    // Digits centred in their cells, in text items an inch wide.
+    const double textLeft = grid.Left + grid.Cell / 2 - 0.5;
+    const double textTop = grid.Top + grid.Cell / 2 - kDigitInkCentre * grid.DigitSize / 72;
+    const GridBlock block{&page,    grid.Left,    top(grid.Top),      grid.Cell,
+                          textLeft, top(textTop), grid.DigitSize,     m_batch.Puzzles[n],
+                          false,    frame,        m_batch.Puzzles[n], true};
+    AddCentredLabel(block, "Sudoku #" + std::to_string(n), kLargePrintLabelSize, level);
+    AddPuzzleGrid(block, n, false);
+    AddPageNumber(page, number);
 }
 
 void ConfigureBookEngine(report::TPageStreamWriter& writer)
@@ -1372,11 +1391,103 @@ TLearningAids PlanLearningAids(TBookDescription& book, const puzzle::TPuzzleBatc
 
 void TBookLayout::LayoutBook(int year)
 {
-    LayoutFrontMatter(year);
-    LayoutPuzzlePages();
-    LayoutLearningPages();
-    LayoutAnswerPages();
-    LayoutNotesPages();
+    for (int number = 1; number <= m_plan.Total(); ++number)
+        LayoutPage(number, year);
+}
+
+void TBookLayout::PreparePages()
+{
+    if (!m_jobs.empty())
+        return;
+    PlanPageJobs();
+    for (std::size_t number = 1; number < m_jobs.size(); ++number)
+        if (m_jobs[number].Kind != TPageKind::None)
+            SetUpPage(static_cast<int>(number));
+}
+
+void TBookLayout::PlanPageJobs()
+{
+    m_jobs.assign(static_cast<std::size_t>(m_plan.Total()) + 1, {});
+    auto set = [this](int number, TPageKind kind, int index) {
+        if (number >= 1 && number <= m_plan.Total())
+            m_jobs[static_cast<std::size_t>(number)] = {kind, index};
+    };
+    if (m_printReady) {
+        set(1, TPageKind::Title, 0);
+        set(2, TPageKind::Copyright, 0);
+        set(3, TPageKind::Rules, 0);
+        if (m_plan.Sectioned)
+            set(m_plan.FrontPages + 1, TPageKind::Contents, 0);
+    }
+    for (std::size_t i = 0; i < m_plan.Sections.size(); ++i)
+        if (m_plan.Sections[i].TitlePage > 0)
+            set(m_plan.Sections[i].TitlePage, TPageKind::Section, static_cast<int>(i));
+    for (std::size_t q = 0; q < Slots().size(); ++q)
+        set(Slots()[q].Number, m_largePrint ? TPageKind::LargePrint : TPageKind::Puzzle,
+            static_cast<int>(q));
+    if (m_aids) {
+        for (int p = 0; p < m_plan.HintPages; ++p)
+            set(m_plan.FirstHintPage + p, TPageKind::Hints, p);
+        for (int p = 0; p < m_plan.WorkedPages; ++p)
+            set(m_plan.FirstWorkedPage + p, TPageKind::Worked, p);
+    }
+    for (int a = 1; a <= m_plan.AnswerPages; ++a)
+        set(m_plan.FirstAnswerPage + a - 1, TPageKind::Answers, a);
+    for (const int number : m_plan.InnerNotesPages)
+        set(number, TPageKind::Notes, 0);
+    const int firstNotes = m_plan.FirstNotesPage();
+    for (int number = firstNotes; number < firstNotes + m_plan.NotesPages; ++number)
+        set(number, TPageKind::Notes, 0);
+    for (int blank = 0; blank < m_plan.BlankPages; ++blank)
+        set(firstNotes + m_plan.NotesPages + blank, TPageKind::Blank, 0);
+}
+
+void TBookLayout::LayoutPage(int number, int year)
+{
+    PreparePages();
+    if (number < 1 || static_cast<std::size_t>(number) >= m_jobs.size())
+        throw gq::InternalError("the book has no page " + std::to_string(number) + " to lay out");
+    const TPageJob job = m_jobs[static_cast<std::size_t>(number)];
+    switch (job.Kind) {
+    case TPageKind::None:
+        break;
+    case TPageKind::Title:
+        LayoutTitlePage();
+        break;
+    case TPageKind::Copyright:
+        LayoutCopyrightPage(year);
+        break;
+    case TPageKind::Rules:
+        LayoutRulesPage();
+        break;
+    case TPageKind::Contents:
+        LayoutContentsPage();
+        break;
+    case TPageKind::Section:
+        LayoutSectionPage(static_cast<std::size_t>(job.Index));
+        break;
+    case TPageKind::Puzzle:
+        LayoutPuzzlePage(static_cast<std::size_t>(job.Index));
+        break;
+    case TPageKind::LargePrint:
+        LayoutLargePrintPage(static_cast<std::size_t>(job.Index));
+        break;
+    case TPageKind::Hints:
+        LayoutHintPage(job.Index);
+        break;
+    case TPageKind::Worked:
+        LayoutWorkedPage(static_cast<std::size_t>(job.Index));
+        break;
+    case TPageKind::Answers:
+        LayoutAnswerPage(job.Index);
+        break;
+    case TPageKind::Notes:
+        LayoutNotesPage(number);
+        break;
+    case TPageKind::Blank:
+        SetUpPage(number); // sized like the others, nothing printed on it
+        break;
+    }
 }
 
 void TBookLayout::LayoutNotesPages()
@@ -1385,23 +1496,27 @@ void TBookLayout::LayoutNotesPages()
     const int first = m_plan.FirstNotesPage();
     for (int number = first; number < first + m_plan.NotesPages; ++number)
         notes.push_back(number);
-    for (const int number : notes) {
-        const TPageTransform frame = m_geometry.Frame(number);
-        TRepPage& page = SetUpPage(number);
-        AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
-        AddText(page, frame, "Notes", kHeading.Left, kHeading.Top, kHeading.Size);
-        for (int i = 0; i < kNotesLines; ++i) {
-            auto* line = page.AddChildControl<TRepHLine>();
-            line->SetLeft(frame.X(kNotesLineLeft));
-            line->SetWidth(frame.Length(kNotesLineWidth));
-            line->SetLineWidth(LineWidth(false));
-            line->SetTop(frame.Y(kNotesFirstLine + i * kNotesLineGap));
-        }
-        AddPageNumber(page, number);
-    }
+    for (const int number : notes)
+        LayoutNotesPage(number);
     // The blank last page: sized like the others, nothing printed on it.
     for (int blank = 0; blank < m_plan.BlankPages; ++blank)
         SetUpPage(first + m_plan.NotesPages + blank);
+}
+
+void TBookLayout::LayoutNotesPage(int number)
+{
+    const TPageTransform frame = m_geometry.Frame(number);
+    TRepPage& page = SetUpPage(number);
+    AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
+    AddText(page, frame, "Notes", kHeading.Left, kHeading.Top, kHeading.Size);
+    for (int i = 0; i < kNotesLines; ++i) {
+        auto* line = page.AddChildControl<TRepHLine>();
+        line->SetLeft(frame.X(kNotesLineLeft));
+        line->SetWidth(frame.Length(kNotesLineWidth));
+        line->SetLineWidth(LineWidth(false));
+        line->SetTop(frame.Y(kNotesFirstLine + i * kNotesLineGap));
+    }
+    AddPageNumber(page, number);
 }
 
 } // namespace gq::book
@@ -1579,99 +1694,123 @@ void TBookLayout::LayoutLearningPages()
 
 void TBookLayout::LayoutHintPages()
 {
-    const int puzzles = m_plan.Puzzles();
-    for (int p = 0; p < m_plan.HintPages; ++p) {
-        const int number = m_plan.FirstHintPage + p;
-        const TPageTransform frame = m_geometry.Frame(number);
-        TRepPage& page = SetUpPage(number);
-        AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
-        AddText(page, frame, p == 0 ? "Hints" : "Hints (continued)", kHeading.Left, kHeading.Top,
-                kHeading.Size);
-        for (int line = 0; line < kHintLinesPerPage; ++line) {
-            const int n = p * kHintLinesPerPage + line + 1;
-            if (n > puzzles)
-                break;
-            const auto at = static_cast<std::size_t>(n);
-            const std::string text =
-                at < m_aids->Explanations.size() ? HintLine(n, m_aids->Explanations[at]) : "";
-            AddText(page, frame, text, kHintLine.Left, kHintLine.Top + line * kHintLineGap,
-                    kHintLine.Size);
-        }
-        AddPageNumber(page, number);
-    }
+    for (int p = 0; p < m_plan.HintPages; ++p)
+        LayoutHintPage(p);
 }
 
-void TBookLayout::LayoutWorkedPages()
+void TBookLayout::LayoutHintPage(int p)
 {
+    const int puzzles = m_plan.Puzzles();
+    const int number = m_plan.FirstHintPage + p;
+    const TPageTransform frame = m_geometry.Frame(number);
+    TRepPage& page = SetUpPage(number);
+    AddPageTitle(page, frame, number, kNotesLineLeft, kNotesLineLeft + kNotesLineWidth);
+    AddText(page, frame, p == 0 ? "Hints" : "Hints (continued)", kHeading.Left, kHeading.Top,
+            kHeading.Size);
+    for (int line = 0; line < kHintLinesPerPage; ++line) {
+        const int n = p * kHintLinesPerPage + line + 1;
+        if (n > puzzles)
+            break;
+        const auto at = static_cast<std::size_t>(n);
+        const std::string text =
+            at < m_aids->Explanations.size() ? HintLine(n, m_aids->Explanations[at]) : "";
+        AddText(page, frame, text, kHintLine.Left, kHintLine.Top + line * kHintLineGap,
+                kHintLine.Size);
+    }
+    AddPageNumber(page, number);
+}
+
+/// The worked solutions paginated once for the layout.
+struct TBookLayout::TWorkedSheets
+{
+    std::vector<TWorkedPage> Pages;
+};
+
+const TBookLayout::TWorkedSheets& TBookLayout::WorkedSheets()
+{
+    if (m_worked)
+        return *m_worked;
     auto lineCount = [this](const std::string& text, double width) {
         return WrapLines(text, kStepTextSize, width).size();
     };
-    const std::vector<TWorkedPage> pages = PaginateWorked(*m_aids, m_geometry, lineCount);
-    if (static_cast<int>(pages.size()) != m_plan.WorkedPages)
-        throw gq::InternalError("the worked solutions take " + std::to_string(pages.size()) +
-                                " pages, but the book planned " +
-                                std::to_string(m_plan.WorkedPages));
-    const TWorkedColumns columns = WorkedColumns(m_geometry);
-    int lastPuzzle = 0;
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        const TWorkedPage& sheet = pages[p];
-        const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
-        TRepPage& page = SetUpPage(number);
-        const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
-        const double right =
-            m_geometry.BlockLeft(number) + m_geometry.BlockWidth() - HalfPen(kPrintReadyThickLine);
-        const double blockTop = m_geometry.Margins().Top;
-        // Page inches, but for the running head, whose layout top lands on the block's top.
-        TPageTransform headFrame;
-        headFrame.OffsetY = blockTop - kPageTitle.Top;
-        AddPageTitle(page, headFrame, number, left, right);
-        const std::string heading =
-            "Worked solution: Sudoku #" + std::to_string(sheet.Puzzle) +
-            (sheet.Puzzle == lastPuzzle
-                 ? " (continued)"
-                 : " - page " + std::to_string(m_plan.PageOfPuzzle(sheet.Puzzle)));
-        lastPuzzle = sheet.Puzzle;
-        AddText(page, TPageTransform{}, heading, left, blockTop + kWorkedHeadingTop,
-                kWorkedHeadingSize);
+    auto sheets = std::make_unique<TWorkedSheets>();
+    sheets->Pages = PaginateWorked(*m_aids, m_geometry, lineCount);
+    if (static_cast<int>(sheets->Pages.size()) != m_plan.WorkedPages)
+        throw gq::InternalError(
+            "the worked solutions take " + std::to_string(sheets->Pages.size()) +
+            " pages, but the book planned " + std::to_string(m_plan.WorkedPages));
+    m_worked = std::move(sheets);
+    return *m_worked;
+}
 
-        const solve::TExplanation& explanation =
-            m_aids->Explanations.at(static_cast<std::size_t>(sheet.Puzzle));
-        const solve::Grid givens =
-            PrintedGrid(m_batch.Puzzles[static_cast<std::size_t>(sheet.Puzzle)]);
-        // The state before the page's first step: the steps before it replayed.
-        solve::Grid grid = givens;
-        solve::Candidates candidates = solve::StartingCandidates(givens);
-        const int firstStep = sheet.Boxes.empty() ? 0 : sheet.Boxes.front().Step;
-        for (int i = 0; i < firstStep; ++i)
-            solve::Apply(explanation.Steps[static_cast<std::size_t>(i)], grid, candidates);
-        for (const TWorkedBox& box : sheet.Boxes) {
-            const double x = left + box.Column * (columns.Width + kStepColumnGap);
-            const double top = blockTop + box.Top;
-            if (box.Step == static_cast<int>(explanation.Steps.size())) {
-                double lineTop = top;
-                for (const std::string& line : WrapLines(kLogicStops, kStepTextSize, columns.Width))
-                    AddText(page, TPageTransform{}, line, x, lineTop, kStepTextSize),
-                        lineTop += TextLineStep(kStepTextSize);
-                continue;
-            }
-            // A run of singles is drawn as one step: all its cells shaded, all its placements.
-            solve::TStep shown = explanation.Steps[static_cast<std::size_t>(box.Step)];
-            std::vector<std::string> sentences;
-            for (int k = box.Step; k < box.Step + box.Count; ++k) {
-                const solve::TStep& step = explanation.Steps[static_cast<std::size_t>(k)];
-                sentences.push_back(StepSentence(k, step));
-                if (k > box.Step) {
-                    shown.Cells.insert(shown.Cells.end(), step.Cells.begin(), step.Cells.end());
-                    shown.Place.insert(shown.Place.end(), step.Place.begin(), step.Place.end());
-                }
-            }
-            AddWorkedStep(page, givens, grid, candidates, shown, sentences, x, top,
-                          columns.TextWidth);
-            for (int k = box.Step; k < box.Step + box.Count; ++k)
-                solve::Apply(explanation.Steps[static_cast<std::size_t>(k)], grid, candidates);
+TBookLayout::~TBookLayout() = default;
+
+void TBookLayout::LayoutWorkedPages()
+{
+    for (std::size_t p = 0; p < WorkedSheets().Pages.size(); ++p)
+        LayoutWorkedPage(p);
+}
+
+void TBookLayout::LayoutWorkedPage(std::size_t p)
+{
+    const std::vector<TWorkedPage>& pages = WorkedSheets().Pages;
+    const TWorkedColumns columns = WorkedColumns(m_geometry);
+    // A puzzle whose solution runs on from the page before is "continued".
+    const int lastPuzzle = p > 0 ? pages[p - 1].Puzzle : 0;
+    const TWorkedPage& sheet = pages[p];
+    const int number = m_plan.FirstWorkedPage + static_cast<int>(p);
+    TRepPage& page = SetUpPage(number);
+    const double left = m_geometry.BlockLeft(number) + HalfPen(kPrintReadyThickLine);
+    const double right =
+        m_geometry.BlockLeft(number) + m_geometry.BlockWidth() - HalfPen(kPrintReadyThickLine);
+    const double blockTop = m_geometry.Margins().Top;
+    // Page inches, but for the running head, whose layout top lands on the block's top.
+    TPageTransform headFrame;
+    headFrame.OffsetY = blockTop - kPageTitle.Top;
+    AddPageTitle(page, headFrame, number, left, right);
+    const std::string heading =
+        "Worked solution: Sudoku #" + std::to_string(sheet.Puzzle) +
+        (sheet.Puzzle == lastPuzzle
+             ? " (continued)"
+             : " - page " + std::to_string(m_plan.PageOfPuzzle(sheet.Puzzle)));
+    AddText(page, TPageTransform{}, heading, left, blockTop + kWorkedHeadingTop,
+            kWorkedHeadingSize);
+
+    const solve::TExplanation& explanation =
+        m_aids->Explanations.at(static_cast<std::size_t>(sheet.Puzzle));
+    const solve::Grid givens = PrintedGrid(m_batch.Puzzles[static_cast<std::size_t>(sheet.Puzzle)]);
+    // The state before the page's first step: the steps before it replayed.
+    solve::Grid grid = givens;
+    solve::Candidates candidates = solve::StartingCandidates(givens);
+    const int firstStep = sheet.Boxes.empty() ? 0 : sheet.Boxes.front().Step;
+    for (int i = 0; i < firstStep; ++i)
+        solve::Apply(explanation.Steps[static_cast<std::size_t>(i)], grid, candidates);
+    for (const TWorkedBox& box : sheet.Boxes) {
+        const double x = left + box.Column * (columns.Width + kStepColumnGap);
+        const double top = blockTop + box.Top;
+        if (box.Step == static_cast<int>(explanation.Steps.size())) {
+            double lineTop = top;
+            for (const std::string& line : WrapLines(kLogicStops, kStepTextSize, columns.Width))
+                AddText(page, TPageTransform{}, line, x, lineTop, kStepTextSize),
+                    lineTop += TextLineStep(kStepTextSize);
+            continue;
         }
-        AddPageNumber(page, number);
+        // A run of singles is drawn as one step: all its cells shaded, all its placements.
+        solve::TStep shown = explanation.Steps[static_cast<std::size_t>(box.Step)];
+        std::vector<std::string> sentences;
+        for (int k = box.Step; k < box.Step + box.Count; ++k) {
+            const solve::TStep& step = explanation.Steps[static_cast<std::size_t>(k)];
+            sentences.push_back(StepSentence(k, step));
+            if (k > box.Step) {
+                shown.Cells.insert(shown.Cells.end(), step.Cells.begin(), step.Cells.end());
+                shown.Place.insert(shown.Place.end(), step.Place.begin(), step.Place.end());
+            }
+        }
+        AddWorkedStep(page, givens, grid, candidates, shown, sentences, x, top, columns.TextWidth);
+        for (int k = box.Step; k < box.Step + box.Count; ++k)
+            solve::Apply(explanation.Steps[static_cast<std::size_t>(k)], grid, candidates);
     }
+    AddPageNumber(page, number);
 }
 
 void TBookLayout::AddWorkedStep(TRepPage& page, const solve::Grid& givens, const solve::Grid& grid,

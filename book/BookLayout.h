@@ -7,7 +7,9 @@
 #include "puzzle/PuzzleBatch.h"
 #include "puzzle/TQJ.h"
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -281,6 +283,18 @@ class TBookLayout
     TBookLayout(report::TRepProjectManager& project, puzzle::TQJ& QJ1,
                 const puzzle::TPuzzleBatch& batch, const TBookSettings& settings,
                 IBookProgress& progress);
+    ~TBookLayout();
+    TBookLayout(const TBookLayout&) = delete;
+    TBookLayout& operator=(const TBookLayout&) = delete;
+
+    /// One puzzle page: its number, its first puzzle and how many grids it holds (the last page
+    /// of a section may hold fewer than a full page).
+    struct TPuzzleSlot
+    {
+        int Number;
+        int FirstPuzzle;
+        int Grids;
+    };
 
     /// Measures texts for the title and "How to play" pages of a print-ready book; without it
     /// a width of 0.6 em per character is assumed.
@@ -295,6 +309,14 @@ class TBookLayout
     void LayoutNotesPages();
     /// Every page of the book, in the order above, with the learning pages after the puzzles.
     void LayoutBook(int year);
+    /// Page `number` alone, as LayoutBook lays it out: a book laid out page by page, each page
+    /// once, holds the same items page for page. Throws gq::InternalError for a page the
+    /// book does not have.
+    void LayoutPage(int number, int year);
+    /// Finds what stands on each page and gives every page the book lays out its paper size
+    /// before any is laid out: a report run reads the first page's paper as it starts. Called
+    /// by the first LayoutPage when not before.
+    void PreparePages();
 
     /// The explained puzzles the hints, worked solutions and answer notes read; without them
     /// none is laid out. `aids` must outlive the layout.
@@ -338,6 +360,48 @@ class TBookLayout
     double SmallestGrid() const { return m_smallestGrid; }
 
   private:
+    /// What LayoutPage lays out on a page, and which one of its kind it is.
+    enum class TPageKind : std::uint8_t
+    {
+        None,
+        Title,
+        Copyright,
+        Rules,
+        Contents,
+        Section,
+        Puzzle,
+        LargePrint,
+        Hints,
+        Worked,
+        Answers,
+        Notes,
+        Blank
+    };
+    struct TPageJob
+    {
+        TPageKind Kind = TPageKind::None;
+        int Index = 0;
+    };
+    /// Finds what stands on each page, once.
+    void PlanPageJobs();
+    /// The puzzle pages, found once.
+    const std::vector<TPuzzleSlot>& Slots();
+    struct TWorkedSheets;
+    /// The worked solutions paginated, once.
+    const TWorkedSheets& WorkedSheets();
+    void LayoutTitlePage();
+    void LayoutCopyrightPage(int year);
+    void LayoutRulesPage();
+    /// "Volume N", or "" for a book without a volume.
+    std::string VolumeLine() const;
+    /// Puzzle page `q` (0-based among the puzzle pages).
+    void LayoutPuzzlePage(std::size_t q);
+    void LayoutLargePrintPage(std::size_t q);
+    void LayoutHintPage(int p);
+    void LayoutWorkedPage(std::size_t p);
+    /// Answer page `a` (from 1).
+    void LayoutAnswerPage(int a);
+    void LayoutNotesPage(int number);
     /// Looks the page up by its full name, sets its WasteFit and its paper size.
     report::TRepPage& SetUpPage(int number);
     report::TRepText& AddText(report::TRepPage& page, const TPageTransform& frame,
@@ -450,6 +514,10 @@ class TBookLayout
     int m_smallestText = 1000;
     int m_thinnestLine = 1000;
     double m_smallestGrid = 0;
+    std::vector<TPageJob> m_jobs;     ///< by page number; empty until the first LayoutPage
+    std::vector<TPuzzleSlot> m_slots; ///< empty until first asked for
+    std::unique_ptr<TWorkedSheets> m_worked;
+    std::vector<report::TRepPage*> m_pageItems; ///< by page number, found once
 };
 
 } // namespace gq::book

@@ -23,14 +23,9 @@ namespace gq::report
 /// operator new with or without an arena: see RepComponent.h).
 ///
 /// Threads: not thread-safe, and no lock is taken. Allocate and Free of one arena's blocks must
-/// not run at the same time on two threads. The book frees a project's items on a helper thread
-/// (TClosingProject in book/BookMaker.cpp), which is sound because the project is handed over
-/// whole: the book thread makes the items, runs the report and then starts the helper, which
-/// closes the project (every Free), while the book thread touches neither the project nor its
-/// arena; the book thread joins the helper before it uses the project again (the next
-/// NewProject allocates here). Starting a std::thread and joining it order the two threads'
-/// accesses, so the arena's counts and links are never read half-written. A new use of the
-/// project from the book thread between those two points would be a data race.
+/// not run at the same time on two threads. The book makes, prints and frees its items on one
+/// thread, a page at a time (TPageByPage in book/BookMaker.cpp), so a chunk emptied by one
+/// page is refilled by the next.
 ///
 /// Double frees: a debug build (NDEBUG not defined) marks a freed block and stops the program
 /// with "internal error: ..." on stderr when the same block is freed again while its chunk is

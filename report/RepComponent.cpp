@@ -128,6 +128,11 @@ void TComponent::BeginDestroy()
         m_links.reset();
     }
 
+    FreeOwned();
+}
+
+void TComponent::FreeOwned()
+{
     // Free owned objects, last created first. Each is unlinked before it is deleted so that its
     // destructor does not come back to this list.
     if (m_owned == nullptr) {
@@ -416,6 +421,17 @@ const std::vector<TRepComponent*>& TRepComponent::Children() const
     return m_children != nullptr ? *m_children : kNone;
 }
 
+void TRepComponent::FreeOwnedItems()
+{
+    // As in the destructor: children are let go first, so that freeing one does not search a
+    // child list that is about to go anyway.
+    for (TRepComponent* child : Children()) {
+        child->m_parent = nullptr;
+    }
+    m_children.reset();
+    FreeOwned();
+}
+
 TRepComponent::TEvents& TRepComponent::Events()
 {
     if (m_events == nullptr) {
@@ -431,7 +447,7 @@ void TRepComponent::SetParent(TRepComponent* newParent)
     }
     if (newParent != nullptr && !newParent->IsContainer()) {
         throw gq::InternalError("Report item " + std::string(newParent->Name()) + " (" +
-                               std::string(newParent->ClassName()) + ") cannot hold child items");
+                                std::string(newParent->ClassName()) + ") cannot hold child items");
     }
     // Only this item or one below it would close a loop; an item without children has none below.
     if (newParent == this || ChildCount() > 0) {

@@ -130,6 +130,9 @@ class TComponent
     /// while being freed call it first thing in their destructor.
     void BeginDestroy();
 
+    /// Frees every object this one owns, last created first; this one lives on, owning nothing.
+    void FreeOwned();
+
   private:
     void InsertComponent(TComponent* item);
     void RemoveComponent(TComponent* item);
@@ -249,6 +252,10 @@ class TRepComponent : public TComponent
     int ChildCount() const { return static_cast<int>(Children().size()); }
     TRepComponent* Child(int index) const { return Children().at(static_cast<std::size_t>(index)); }
     const std::vector<TRepComponent*>& Children() const;
+
+    /// Lets go of every child and frees every item this one owns, keeping the item itself: a
+    /// page is emptied this way once it has printed.
+    void FreeOwnedItems();
 
     /// The page, report and project manager this item belongs to (nullptr outside one).
     TRepPage* Page() const { return m_page; }

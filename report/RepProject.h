@@ -109,6 +109,19 @@ enum class TRunItems
     DesignItems
 };
 
+/// Fills a report's pages as a run reaches them and empties each once it has printed, so that a
+/// long report never holds the items of all its pages at once. Only a run of the design items
+/// (TRunItems::DesignItems) uses it: an execution copy's pages are not the source's.
+class IPageSource
+{
+  public:
+    virtual ~IPageSource() = default;
+    /// Called just before `page` prints: adds its items.
+    virtual void FillPage(TRepPage& page) = 0;
+    /// Called once `page` has printed: its items may go.
+    virtual void PagePrinted(TRepPage& page) = 0;
+};
+
 /// A report: its pages, the page a run starts with and the run settings.
 class TRepReport : public TRepProjectItem
 {
@@ -132,6 +145,11 @@ class TRepReport : public TRepProjectItem
     const std::vector<TRepPage*>& PageList() const { return m_pageList; }
     void SetPageList(std::vector<TRepPage*> pages);
 
+    /// What fills the pages as a run of the design items reaches them; nullptr (the default):
+    /// the pages hold their items already. Not copied to an execution copy; not owned.
+    IPageSource* PageSource() const { return m_pageSource; }
+    void SetPageSource(IPageSource* source) { m_pageSource = source; }
+
     int Copies = 0;   ///< above 0: the engine's copy count at the start of a run
     int MaxPages = 0; ///< above 0: stop after that many pages
 
@@ -151,6 +169,7 @@ class TRepReport : public TRepProjectItem
   private:
     TRepPage* m_firstPage = nullptr;
     std::vector<TRepPage*> m_pageList;
+    IPageSource* m_pageSource = nullptr;
 };
 
 /// The project: its reports, global pages and the active report. Named "ReportProject".

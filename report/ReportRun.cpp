@@ -234,6 +234,26 @@ void TReportRun::PrepareJob(TRepReport& report, TOutputEngine& engine)
     }
 }
 
+void TReportRun::PrintPage(TRepReport& report, TRepPage& page, TOutputEngine& engine)
+{
+    IPageSource* source = report.PageSource();
+    if (source == nullptr) {
+        page.PrintItem(engine);
+        return;
+    }
+    source->FillPage(page);
+    // Items made now missed the start of the run: they get what it gave every other item.
+    for (TRepComponent* child : page.Children()) {
+        child->SaveDesignBounds();
+        child->BeforeReport();
+    }
+    page.PrintItem(engine);
+    for (TRepComponent* child : page.Children()) {
+        child->AfterReport();
+    }
+    source->PagePrinted(page);
+}
+
 void TReportRun::PrintPages(TRepReport& report, TOutputEngine& engine)
 {
     engine.NoBufferLine = true;
@@ -276,7 +296,7 @@ void TReportRun::PrintPages(TRepReport& report, TOutputEngine& engine)
             engine.NextPage();
         }
 
-        page->PrintItem(engine);
+        PrintPage(report, *page, engine);
         bool done = page->IsFinished();
         if (done) {
             printedDone.insert(page);

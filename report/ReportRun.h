@@ -47,6 +47,8 @@ class TReportRun
     static void PrintPages(TRepReport& report, TOutputEngine& engine);
 
   private:
+    /// Prints one page; with the report's page source, fills it first and hands it back after.
+    static void PrintPage(TRepReport& report, TRepPage& page, TOutputEngine& engine);
     static TRepComponent* CopyTree(const TRepComponent& source, TComponent* owner,
                                    std::vector<const TRepComponent*>& order);
 

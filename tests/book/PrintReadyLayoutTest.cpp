@@ -896,6 +896,54 @@ TEST_P(SectionedLayoutTest, EveryMarkStaysInsideTheMargins)
     ExpectEveryMarkInsideTheMargins(book);
 }
 
+/// Every item of page `n` of `book`, one line each: class, bounds, text, font size and pen.
+std::vector<std::string> PageItems(LaidOutBook& book, int n)
+{
+    std::vector<std::string> items;
+    const report::TRepPage& page = book.Page(n);
+    items.push_back(std::to_string(page.PageWidth()) + " x " + std::to_string(page.PageHeight()));
+    for (const report::TRepComponent* child : page.Children()) {
+        std::string line(child->ClassName());
+        if (const report::TRepControl* control = child->AsControl())
+            line += " " + std::to_string(control->Left()) + " " + std::to_string(control->Top()) +
+                    " " + std::to_string(control->Width()) + " " +
+                    std::to_string(control->Height()) + " \"" + control->Text() + "\"";
+        if (const auto* text = dynamic_cast<const report::TRepText*>(child))
+            line += " " + text->Font().Name + " " + std::to_string(text->Font().Size) +
+                    (text->Font().Bold ? " bold " : " ") +
+                    std::to_string(static_cast<int>(text->FontJustify()));
+        if (const report::TRepControl* control = child->AsControl())
+            line += " pen " + std::to_string(control->LineWidth());
+        items.push_back(line);
+    }
+    return items;
+}
+
+// The book is laid out one page at a time as it prints, each page emptied once it has printed:
+// every page, of every kind, must hold what the whole book laid out at once holds, in any order.
+TEST(PageByPageLayoutTest, EachPageAloneHoldsWhatTheWholeBookHolds)
+{
+    TBookSettings settings = Sectioned({{0, 3}, {5, 5}, {2, 2}}, 2, 6, "6x9");
+    settings.Title = "Mixed Levels";
+    settings.Volume = 2;
+    settings.Isbn = "978-3-16-148410-0";
+    LaidOutBook whole(settings, 2026, kPuzzle, kSolution);
+    LaidOutBook alone(settings, 2026, kPuzzle, kSolution);
+    for (int n = 1; n <= alone.plan.Total(); ++n)
+        alone.Page(n).FreeOwnedItems();
+    // Backwards, so that no page can lean on one laid out before it.
+    for (int n = alone.plan.Total(); n >= 1; --n) {
+        SCOPED_TRACE("page " + std::to_string(n));
+        alone.layout->LayoutPage(n, 2026);
+        EXPECT_EQ(PageItems(alone, n), PageItems(whole, n));
+        alone.Page(n).FreeOwnedItems();
+    }
+    EXPECT_EQ(alone.layout->SmallestText(), whole.layout->SmallestText());
+    EXPECT_EQ(alone.layout->ThinnestLine(), whole.layout->ThinnestLine());
+    EXPECT_EQ(alone.layout->SmallestGrid(), whole.layout->SmallestGrid());
+    EXPECT_THROW(alone.layout->LayoutPage(alone.plan.Total() + 1, 2026), InternalError);
+}
+
 INSTANTIATE_TEST_SUITE_P(Papers, SectionedLayoutTest,
                          ::testing::Combine(::testing::Values("letter", "5.5x8.5", "6x9", "a5"),
                                             ::testing::Values(1, 2, 4), ::testing::Values(6, 9)),
@@ -1017,8 +1065,8 @@ TEST(SectionPagesTest, ContentsSectionPagesAndAnswerLabelsAgree)
         EXPECT_EQ(contents[1 + 2 * i], headings[i]);
         EXPECT_EQ(contents[2 + 2 * i], std::to_string(plan.Sections[i].TitlePage));
         EXPECT_EQ(book.Texts(plan.Sections[i].TitlePage).front()->Text(), headings[i]);
-        EXPECT_TRUE(HasText(book, plan.Sections[i].TitlePage,
-                            std::to_string(plan.Sections[i].TitlePage)));
+        EXPECT_TRUE(
+            HasText(book, plan.Sections[i].TitlePage, std::to_string(plan.Sections[i].TitlePage)));
     }
     EXPECT_EQ(contents[9], "Answers");
     EXPECT_EQ(contents[10], "43");

@@ -487,6 +487,73 @@ TEST_F(ReportRunTest, ARunOnTheDesignItemsPrintsWhatACopyPrints)
     EXPECT_FALSE(engine.Printing());
 }
 
+// Fills page n of a chain as MakeChain does, with a line the page's fit must clip; logs every
+// call and what a filled item sees of the run.
+class TChainSource final : public IPageSource
+{
+  public:
+    explicit TChainSource(std::vector<std::string>& calls) : m_calls(calls) {}
+    void FillPage(TRepPage& page) override
+    {
+        m_calls.push_back("fill " + page.Name() + " holding " + std::to_string(page.ChildCount()));
+        auto* text = page.AddChildControl<TRepText>("TitleText", 1.0, 1.0);
+        text->SetText("P" + page.Name().substr(4));
+        page.AddChildControl<TRepHLine>("", 8.0, 10.995, 1.0);
+        text->Events().OnBeforeReport = [this](TRepComponent&) { m_calls.push_back("start"); };
+        text->Events().OnAfterReport = [this](TRepComponent&) { m_calls.push_back("end"); };
+    }
+    void PagePrinted(TRepPage& page) override
+    {
+        m_calls.push_back("printed " + page.Name());
+        page.FreeOwnedItems();
+    }
+
+  private:
+    std::vector<std::string>& m_calls;
+};
+
+TEST_F(ReportRunTest, APageSourceFillsEachPageAsItPrintsAndEmptiesItOnceItHasPrinted)
+{
+    // The same report printed whole, then with its pages filled one at a time: the output
+    // agrees (fitting included), each page holds its items only while it prints, and items made
+    // during the run still see its start and end.
+    MakeChain(3);
+    for (int n = 1; n <= 3; ++n) {
+        PageNo(n)->WasteFit = true;
+        PageNo(n)->AddChildControl<TRepHLine>("", 8.0, 10.995, 1.0);
+    }
+    project.RunReport("Report1", TRunItems::DesignItems);
+    const std::vector<std::string> whole = engine.Log;
+    engine.Log.clear();
+
+    project.NewProject();
+    for (int n = 2; n <= 3; ++n) {
+        Report()->AddPage();
+    }
+    for (int n = 1; n <= 3; ++n) {
+        PageNo(n)->WasteFit = true;
+        if (n < 3) {
+            PageNo(n)->SetGotoPage(PageNo(n + 1));
+        }
+    }
+    std::vector<std::string> calls;
+    TChainSource source(calls);
+    Report()->SetPageSource(&source);
+    project.RunReport("Report1", TRunItems::DesignItems);
+    EXPECT_EQ(engine.Log, whole);
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"fill Page1 holding 0", "start", "end", "printed Page1",
+                                        "fill Page2 holding 0", "start", "end", "printed Page2",
+                                        "fill Page3 holding 0", "start", "end", "printed Page3"}));
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(PageNo(n)->ChildCount(), 0);
+        EXPECT_EQ(PageNo(n)->ComponentCount(), 0);
+    }
+    EXPECT_EQ(project.Manager()->ItemArena().LiveBlocks(), 3U + 1U) // the pages and the report
+        << "an emptied page gave its items back";
+    Report()->SetPageSource(nullptr);
+}
+
 TEST_F(ReportRunTest, AFailingRunOnTheDesignItemsRestoresTheEngine)
 {
     MakeChain(2);
