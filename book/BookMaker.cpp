@@ -248,6 +248,7 @@ TBookMaker::TBookMaker() : TBookMaker(std::string(kPageStreamName))
 {
     TPrivateFolder folder = PrivateTempFolder();
     m_impl->PageStreamPath = folder.Path + std::string(kPageStreamName);
+    m_impl->Fonts->KeepMatchRecord(folder.Path + std::string(kFontMatchRecordName));
     m_impl->PageStreamFallback = std::move(folder.Fallback);
 }
 

@@ -58,6 +58,8 @@ inline constexpr int kMaxWorkedSolutions = 6;
 /// File name of the page stream in the user's private temporary folder (PrivateTempFolder,
 /// book/TempFolder.h; the window falls back to the current folder when no folder can be made).
 inline constexpr std::string_view kPageStreamName = "velmoraquill.pgs";
+/// The record of the font files fontconfig picked, beside the page stream.
+inline constexpr std::string_view kFontMatchRecordName = "font-matches";
 
 /// What a book run reads from its front end when it starts.
 struct TBookSettings

@@ -51,15 +51,53 @@ std::int64_t TNonProportionalFontHandler::TextUnits(const std::string& text) con
     return static_cast<std::int64_t>(text.size()) * m_width;
 }
 
-TFontManager::TFontManager()
+TFontManager::TFontManager() = default;
+
+void TFontManager::KeepMatchRecord(std::string path)
 {
+    std::lock_guard lock(m_mutex);
+    m_record = path.empty() ? nullptr : std::make_unique<TFontMatchCache>(std::move(path));
+}
+
+TFontManager::~TFontManager()
+{
+    if (m_config)
+        FcConfigDestroy(Config(m_config));
+}
+
+void* TFontManager::ConfigLocked()
+{
+    if (m_config)
+        return m_config;
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config)
         throw TFontError("", "Cannot start the font service: fontconfig found no configuration");
     m_config = config;
+    return m_config;
 }
 
-TFontManager::~TFontManager() { FcConfigDestroy(Config(m_config)); }
+std::vector<std::string> TFontManager::DependenciesLocked()
+{
+    FcConfig* config = Config(ConfigLocked());
+    std::vector<std::string> paths;
+    auto add = [&paths](FcStrList* list) {
+        if (!list)
+            return;
+        while (const FcChar8* path = FcStrListNext(list))
+            paths.emplace_back(reinterpret_cast<const char*>(path));
+        FcStrListDone(list);
+    };
+    add(FcConfigGetConfigFiles(config));
+    // A configuration file added to or taken from a folder changes the folder.
+    const std::size_t files = paths.size();
+    for (std::size_t i = 0; i < files; ++i)
+        if (const std::size_t slash = paths[i].rfind('/'); slash != std::string::npos && slash > 0)
+            paths.push_back(paths[i].substr(0, slash));
+    add(FcConfigGetConfigDirs(config));
+    add(FcConfigGetFontDirs(config));
+    add(FcConfigGetCacheDirs(config));
+    return paths;
+}
 
 TFontMatch TFontManager::Match(const std::string& name, bool bold, bool italic)
 {
@@ -69,6 +107,11 @@ TFontMatch TFontManager::Match(const std::string& name, bool bold, bool italic)
 
 TFontMatch TFontManager::MatchLocked(const std::string& name, bool bold, bool italic)
 {
+    const std::string key = FaceKey(name, bold, italic);
+    if (m_record)
+        if (std::optional<TFontMatch> known = m_record->Find(key))
+            return *known;
+    FcConfig* config = Config(ConfigLocked());
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
         throw std::bad_alloc();
@@ -77,10 +120,10 @@ TFontMatch TFontManager::MatchLocked(const std::string& name, bool bold, bool it
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(Config(m_config), pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* found = FcFontMatch(Config(m_config), pattern, &result);
+    FcPattern* found = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!found)
         throw TFontError(name, "Font \"" + name + "\" was not found: no font is installed");
@@ -101,6 +144,8 @@ TFontMatch TFontManager::MatchLocked(const std::string& name, bool bold, bool it
     FcPatternDestroy(found);
     if (match.FilePath.empty())
         throw TFontError(name, "Font \"" + name + "\" was not found: fontconfig gave no file");
+    if (m_record)
+        m_record->Store(key, match, DependenciesLocked());
     return match;
 }
 

@@ -2,6 +2,7 @@
 
 #include "report/DrawingTypes.h"
 #include "report/FontFace.h"
+#include "report/FontMatchCache.h"
 
 #include <array>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace gq::report
 {
@@ -50,15 +52,6 @@ class TNonProportionalFontHandler final : public TFontHandler
     int m_width = 0;
 };
 
-/// Where fontconfig found a face for a request.
-struct TFontMatch
-{
-    std::string FilePath;
-    int FaceIndex = 0;
-    std::string Family;    ///< the family of the file found (e.g. "Liberation Sans" for "Arial")
-    bool Embolden = false; ///< fontconfig asks for synthetic bold (no bold face in the family)
-};
-
 /// Our font services over fontconfig and FreeType: finds faces by name, loads them, and keeps
 /// per-font width tables for the life of the manager. Thread-safe: every cache is guarded by one
 /// lock; faces and handlers it returns are immutable and stay valid as long as the manager.
@@ -71,13 +64,18 @@ struct TFontMatch
 class TFontManager
 {
   public:
-    /// Initialises fontconfig and FreeType. Throws TFontError when fontconfig cannot start.
+    /// A manager that starts fontconfig when it first has a face to find.
     TFontManager();
     ~TFontManager();
     TFontManager(const TFontManager&) = delete;
     TFontManager& operator=(const TFontManager&) = delete;
 
-    /// The file fontconfig picks for a face name and style. Not cached.
+    /// Remembers matches in the file `path` (TFontMatchCache) from now on, and answers from it
+    /// while it holds: a run whose faces are all remembered never starts fontconfig.
+    void KeepMatchRecord(std::string path);
+
+    /// The file fontconfig picks for a face name and style, from the match record when it
+    /// holds one. Throws TFontError when fontconfig cannot start or finds no font.
     TFontMatch Match(const std::string& name, bool bold, bool italic);
     /// The loaded face for a name and style, cached.
     std::shared_ptr<const TFontFace> Face(const std::string& name, bool bold, bool italic);
@@ -98,9 +96,14 @@ class TFontManager
   private:
     std::shared_ptr<const TFontFace> FaceLocked(const std::string& name, bool bold, bool italic);
     TFontMatch MatchLocked(const std::string& name, bool bold, bool italic);
+    /// Fontconfig's configuration, loaded on first use.
+    void* ConfigLocked();
+    /// The files and folders fontconfig's answers depend on (see TFontMatchCache).
+    std::vector<std::string> DependenciesLocked();
 
     mutable std::mutex m_mutex;
-    void* m_config = nullptr; // FcConfig*
+    void* m_config = nullptr; // FcConfig*, made on first use
+    std::unique_ptr<TFontMatchCache> m_record;
     std::map<std::string, std::shared_ptr<const TFontFace>, std::less<>> m_faces;
     std::map<std::string, std::unique_ptr<const TFontHandler>, std::less<>> m_handlers;
 };

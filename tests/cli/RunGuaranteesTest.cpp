@@ -99,7 +99,8 @@ TEST_F(RunGuaranteesTest, SizeLimitsAreWriteErrorsThatNameTheUsersFileAndLeaveNo
     CliResult stream = Cli("book --quiet big.pdf", "", "", "prlimit --fsize=51200");
     EXPECT_EQ(stream.Exit, 1) << stream.Err;
     EXPECT_NE(stream.Err.find("velmoraquill.pgs: File too large"), std::string::npos) << stream.Err;
-    EXPECT_TRUE(fs::is_empty(Dir / "runtime")) << "no partial stream is left";
+    for (const auto& entry : fs::directory_iterator(Dir / "runtime"))
+        EXPECT_EQ(entry.path().filename(), "font-matches") << "no partial stream is left";
 
     CliResult pdf = Cli("book --quiet big.pdf", "", "", "prlimit --fsize=153600");
     EXPECT_EQ(pdf.Exit, 1) << pdf.Err;
