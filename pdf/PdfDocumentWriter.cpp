@@ -272,8 +272,8 @@ void TRenderPDF::EndDocument()
     context.EmbedFonts = EmbedFonts;
     context.FontEncoding = FontEncoding;
     // Print-ready documents are compressed, with the caller's compressor or else zlib's.
-    const TCompressEvent flate = [](std::string_view content, std::string&) {
-        return FlateCompress(content);
+    const TCompressEvent flate = [&doc](std::string_view content, std::string&) {
+        return doc.Flate ? doc.Flate->Take(content) : FlateCompress(content);
     };
     const TCompressEvent& compressor = OnCompress ? OnCompress : flate;
     context.Compress = UseCompression || doc.Settings.PrintReady ? &compressor : nullptr;

@@ -61,6 +61,8 @@ void TRenderPDF::BeginDocument()
     m_doc->FontSize = 12;
     m_doc->FirstPagePending = true;
     m_active = &m_doc->CurrentPage->Content->Content;
+    if ((UseCompression || m_doc->Settings.PrintReady) && !OnCompress)
+        m_doc->Flate = std::make_unique<TBackgroundFlate>();
 }
 
 void TRenderPDF::BeginPage()
@@ -70,6 +72,9 @@ void TRenderPDF::BeginPage()
     if (m_doc->FirstPagePending) {
         m_doc->FirstPagePending = false;
     } else {
+        // The page before is finished: it can be compressed while this one is drawn.
+        if (m_doc->Flate)
+            m_doc->Flate->Submit(m_doc->CurrentPage->Content->Content);
         const TGraphicsCache& previous = m_doc->CurrentPage->Cache;
         auto page = std::make_unique<TPDFPage>();
         page->Cache.RequestedTextColor = previous.RequestedTextColor;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pdf/BackgroundFlate.h"
 #include "pdf/PdfFonts.h"
 #include "pdf/PdfObjects.h"
 #include "pdf/RenderPDF.h"
@@ -35,6 +36,9 @@ struct TRenderPDF::TDocument
     bool StrikeOut = false;
     bool FirstPagePending = true;
     std::size_t XRefOffset = 0;
+    /// Compresses finished pages as the document goes on, when it is compressed with zlib.
+    /// Last, so that it stops before the pages it reads go.
+    std::unique_ptr<TBackgroundFlate> Flate;
 };
 
 } // namespace gq::pdf
