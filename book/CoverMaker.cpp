@@ -6,6 +6,7 @@
 #include "book/PaperSizes.h"
 #include "book/TextEncoding.h"
 #include "gq/Error.h"
+#include "gq/SharedLibrary.h"
 #include "pdf/PagePdf.h"
 #include "puzzle/Levels.h"
 #include "report/FontManager.h"
@@ -30,6 +31,29 @@ constexpr int kMinBlurbSize = 7;
 constexpr int kBlurbSize = 10;
 
 using pdf::TPdfColor;
+
+/// The few functions of zint a barcode needs, from the library opened on first use.
+struct TZint
+{
+    decltype(&ZBarcode_Create) Create = nullptr;
+    decltype(&ZBarcode_Delete) Delete = nullptr;
+    decltype(&ZBarcode_Encode) Encode = nullptr;
+    decltype(&ZBarcode_Buffer_Vector) BufferVector = nullptr;
+};
+
+const TZint& Zint()
+{
+    static const TZint zint = [] {
+        static const TSharedLibrary library(GQ_ZINT_SONAME, "cannot make the ISBN barcode");
+        TZint functions;
+        library.Look("ZBarcode_Create", functions.Create);
+        library.Look("ZBarcode_Delete", functions.Delete);
+        library.Look("ZBarcode_Encode", functions.Encode);
+        library.Look("ZBarcode_Buffer_Vector", functions.BufferVector);
+        return functions;
+    }();
+    return zint;
+}
 
 const TPaper& PaperOf(const TCoverDesign& design)
 {
@@ -358,15 +382,16 @@ class TCoverDrawing
     /// digits below in the cover's face.
     void Barcode(const TCoverRect& box, const std::string& digits)
     {
-        std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> symbol(ZBarcode_Create(),
-                                                                        &ZBarcode_Delete);
+        const TZint& zint = Zint();
+        std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> symbol(zint.Create(),
+                                                                        zint.Delete);
         if (!symbol)
             throw std::bad_alloc();
         symbol->symbology = BARCODE_EANX;
         symbol->show_hrt = 0;
         const auto* data = reinterpret_cast<const unsigned char*>(digits.data());
-        if (ZBarcode_Encode(symbol.get(), data, static_cast<int>(digits.size())) >= ZINT_ERROR ||
-            ZBarcode_Buffer_Vector(symbol.get(), 0) >= ZINT_ERROR || !symbol->vector)
+        if (zint.Encode(symbol.get(), data, static_cast<int>(digits.size())) >= ZINT_ERROR ||
+            zint.BufferVector(symbol.get(), 0) >= ZINT_ERROR || !symbol->vector)
             throw Error("cannot make the barcode of ISBN " + digits + ": " + symbol->errtxt);
         double minX = std::numeric_limits<double>::max(), maxX = -minX;
         double minY = minX, maxY = -minX;

@@ -1,12 +1,12 @@
 #include "book/PdfPageCount.h"
 
 #include "gq/Error.h"
+#include "gq/SharedLibrary.h"
 
 #include <qpdf/qpdf-c.h>
 
 #include <memory>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 namespace gq::book
@@ -29,31 +29,21 @@ struct TQpdf
     decltype(&qpdf_get_error_full_text) ErrorText = nullptr;
 };
 
-template <typename Function> void Look(void* library, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    if (!function)
-        throw Error(std::string("cannot read page counts: ") + GQ_QPDF_SONAME + " has no " + name);
-}
-
 const TQpdf& Qpdf()
 {
     // Opened once and kept for the life of the process.
     static const TQpdf qpdf = [] {
-        void* library = dlopen(GQ_QPDF_SONAME, RTLD_NOW | RTLD_LOCAL);
-        if (!library)
-            throw Error(std::string("cannot read page counts: the qpdf library is missing (") +
-                        dlerror() + ")");
+        static const TSharedLibrary library(GQ_QPDF_SONAME, "cannot read page counts");
         TQpdf functions;
-        Look(library, "qpdf_init", functions.Init);
-        Look(library, "qpdf_cleanup", functions.Cleanup);
-        Look(library, "qpdf_silence_errors", functions.SilenceErrors);
-        Look(library, "qpdf_set_suppress_warnings", functions.SuppressWarnings);
-        Look(library, "qpdf_read", functions.Read);
-        Look(library, "qpdf_get_num_pages", functions.PageCount);
-        Look(library, "qpdf_has_error", functions.HasError);
-        Look(library, "qpdf_get_error", functions.GetError);
-        Look(library, "qpdf_get_error_full_text", functions.ErrorText);
+        library.Look("qpdf_init", functions.Init);
+        library.Look("qpdf_cleanup", functions.Cleanup);
+        library.Look("qpdf_silence_errors", functions.SilenceErrors);
+        library.Look("qpdf_set_suppress_warnings", functions.SuppressWarnings);
+        library.Look("qpdf_read", functions.Read);
+        library.Look("qpdf_get_num_pages", functions.PageCount);
+        library.Look("qpdf_has_error", functions.HasError);
+        library.Look("qpdf_get_error", functions.GetError);
+        library.Look("qpdf_get_error_full_text", functions.ErrorText);
         return functions;
     }();
     return qpdf;

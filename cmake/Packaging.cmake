@@ -113,10 +113,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Used at run time without being linked: the engine measures text in, and print-ready books
-# embed, Liberation Sans, found through fontconfig's configuration; covers read the page count
-# of a PDF with qpdf's library, opened when needed (libqpdf.so.29 is in the package libqpdf29).
-string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" gq_qpdf_package "${GQ_QPDF_SONAME}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig, ${gq_qpdf_package}")
+# embed, Liberation Sans, found through fontconfig's configuration. Libraries opened by their
+# sonames when first needed (gq/SharedLibrary.h) are named by their packages, which Debian names
+# after the soname (libqpdf.so.29 is in libqpdf29, libzint.so.2.11 in libzint2.11): qpdf reads
+# a PDF's page count and zint draws the ISBN barcode for covers, HarfBuzz subsets the fonts
+# print-ready books embed.
+set(gq_opened_packages "")
+foreach(soname IN ITEMS ${GQ_QPDF_SONAME} ${GQ_ZINT_SONAME} ${GQ_HARFBUZZ_SUBSET_SONAME})
+    string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9.]+)$" "\\1\\2" package "${soname}")
+    string(APPEND gq_opened_packages ", ${package}")
+endforeach()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fontconfig${gq_opened_packages}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

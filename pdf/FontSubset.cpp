@@ -1,5 +1,7 @@
 #include "pdf/FontSubset.h"
 
+#include "gq/SharedLibrary.h"
+
 #include <hb-subset.h>
 
 #include <algorithm>
@@ -11,15 +13,70 @@ namespace gq::pdf
 namespace
 {
 
-// Owning handles for the HarfBuzz objects: each is destroyed with its own function.
-template <typename T, void (*Destroy)(T*)> struct THbDelete
+/// The functions of HarfBuzz's subsetter the embedded fonts need, from the library opened when a
+/// print-ready book first asks for a subset: HarfBuzz and the libraries it loads would
+/// otherwise cost every run, and most books embed no font.
+struct THarfBuzz
 {
-    void operator()(T* p) const { Destroy(p); }
+    decltype(&hb_blob_create) BlobCreate = nullptr;
+    decltype(&hb_blob_destroy) BlobDestroy = nullptr;
+    decltype(&hb_blob_get_data) BlobData = nullptr;
+    decltype(&hb_face_create) FaceCreate = nullptr;
+    decltype(&hb_face_destroy) FaceDestroy = nullptr;
+    decltype(&hb_face_get_glyph_count) GlyphCount = nullptr;
+    decltype(&hb_face_reference_blob) FaceBlob = nullptr;
+    decltype(&hb_set_add) SetAdd = nullptr;
+    decltype(&hb_set_allocation_successful) SetAllocated = nullptr;
+    decltype(&hb_subset_input_create_or_fail) InputCreate = nullptr;
+    decltype(&hb_subset_input_destroy) InputDestroy = nullptr;
+    decltype(&hb_subset_input_unicode_set) InputUnicodes = nullptr;
+    decltype(&hb_subset_input_set) InputSet = nullptr;
+    decltype(&hb_subset_input_set_flags) InputFlags = nullptr;
+    decltype(&hb_subset_or_fail) Subset = nullptr;
 };
-using TBlob = std::unique_ptr<hb_blob_t, THbDelete<hb_blob_t, hb_blob_destroy>>;
-using TFace = std::unique_ptr<hb_face_t, THbDelete<hb_face_t, hb_face_destroy>>;
-using TInput =
-    std::unique_ptr<hb_subset_input_t, THbDelete<hb_subset_input_t, hb_subset_input_destroy>>;
+
+const THarfBuzz& HarfBuzz()
+{
+    static const THarfBuzz hb = [] {
+        static const TSharedLibrary library(GQ_HARFBUZZ_SUBSET_SONAME,
+                                            "cannot make the embedded font subsets");
+        THarfBuzz functions;
+        library.Look("hb_blob_create", functions.BlobCreate);
+        library.Look("hb_blob_destroy", functions.BlobDestroy);
+        library.Look("hb_blob_get_data", functions.BlobData);
+        library.Look("hb_face_create", functions.FaceCreate);
+        library.Look("hb_face_destroy", functions.FaceDestroy);
+        library.Look("hb_face_get_glyph_count", functions.GlyphCount);
+        library.Look("hb_face_reference_blob", functions.FaceBlob);
+        library.Look("hb_set_add", functions.SetAdd);
+        library.Look("hb_set_allocation_successful", functions.SetAllocated);
+        library.Look("hb_subset_input_create_or_fail", functions.InputCreate);
+        library.Look("hb_subset_input_destroy", functions.InputDestroy);
+        library.Look("hb_subset_input_unicode_set", functions.InputUnicodes);
+        library.Look("hb_subset_input_set", functions.InputSet);
+        library.Look("hb_subset_input_set_flags", functions.InputFlags);
+        library.Look("hb_subset_or_fail", functions.Subset);
+        return functions;
+    }();
+    return hb;
+}
+
+// Owning handles for the HarfBuzz objects: each is destroyed with its own function.
+struct TBlobDelete
+{
+    void operator()(hb_blob_t* p) const { HarfBuzz().BlobDestroy(p); }
+};
+struct TFaceDelete
+{
+    void operator()(hb_face_t* p) const { HarfBuzz().FaceDestroy(p); }
+};
+struct TInputDelete
+{
+    void operator()(hb_subset_input_t* p) const { HarfBuzz().InputDestroy(p); }
+};
+using TBlob = std::unique_ptr<hb_blob_t, TBlobDelete>;
+using TFace = std::unique_ptr<hb_face_t, TFaceDelete>;
+using TInput = std::unique_ptr<hb_subset_input_t, TInputDelete>;
 
 // Tables a PDF reader never consults: shaping and layout data. Dropping them keeps the subset
 // small; the outlines, metrics, cmap, names and hinting stay.
@@ -36,32 +93,33 @@ std::optional<std::vector<std::uint8_t>> SubsetFontProgram(std::span<const std::
 {
     if (program.empty())
         return std::nullopt;
-    TBlob blob(hb_blob_create(reinterpret_cast<const char*>(program.data()),
-                              static_cast<unsigned>(program.size()), HB_MEMORY_MODE_READONLY,
-                              nullptr, nullptr));
-    TFace face(hb_face_create(blob.get(), 0));
+    const THarfBuzz& hb = HarfBuzz();
+    TBlob blob(hb.BlobCreate(reinterpret_cast<const char*>(program.data()),
+                             static_cast<unsigned>(program.size()), HB_MEMORY_MODE_READONLY,
+                             nullptr, nullptr));
+    TFace face(hb.FaceCreate(blob.get(), 0));
     // An unreadable file gives HarfBuzz's empty face, which has no glyphs at all.
-    if (hb_face_get_glyph_count(face.get()) == 0)
+    if (hb.GlyphCount(face.get()) == 0)
         return std::nullopt;
-    TInput input(hb_subset_input_create_or_fail());
+    TInput input(hb.InputCreate());
     if (!input)
         return std::nullopt;
-    hb_set_t* wanted = hb_subset_input_unicode_set(input.get());
+    hb_set_t* wanted = hb.InputUnicodes(input.get());
     for (char32_t u : unicodes)
-        hb_set_add(wanted, static_cast<hb_codepoint_t>(u));
-    hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
+        hb.SetAdd(wanted, static_cast<hb_codepoint_t>(u));
+    hb_set_t* dropped = hb.InputSet(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
     for (hb_tag_t tag : kUnusedTables)
-        hb_set_add(dropped, tag);
-    hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_GLYPH_NAMES);
-    if (!hb_set_allocation_successful(wanted) || !hb_set_allocation_successful(dropped))
+        hb.SetAdd(dropped, tag);
+    hb.InputFlags(input.get(), HB_SUBSET_FLAGS_GLYPH_NAMES);
+    if (!hb.SetAllocated(wanted) || !hb.SetAllocated(dropped))
         return std::nullopt;
 
-    TFace subset(hb_subset_or_fail(face.get(), input.get()));
+    TFace subset(hb.Subset(face.get(), input.get()));
     if (!subset)
         return std::nullopt;
-    TBlob bytes(hb_face_reference_blob(subset.get()));
+    TBlob bytes(hb.FaceBlob(subset.get()));
     unsigned length = 0;
-    const char* data = hb_blob_get_data(bytes.get(), &length);
+    const char* data = hb.BlobData(bytes.get(), &length);
     if (!data || length == 0)
         return std::nullopt;
     return std::vector<std::uint8_t>(reinterpret_cast<const std::uint8_t*>(data),

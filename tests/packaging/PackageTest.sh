@@ -53,10 +53,10 @@ dpkg-deb --info "$deb"
 [ -n "$(field Maintainer)" ] || fail "the package names no maintainer"
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the description has no long part"
 depends=$(field Depends)
-# Computed from the binaries (libc6, Qt, FreeType, zlib, HarfBuzz's subsetter) and named by hand
-# (fonts, fontconfig).
+# Computed from the binaries (libc6, Qt, FreeType, zlib) and named by hand (fonts, fontconfig,
+# and the libraries the programs open when first needed: HarfBuzz's subsetter, qpdf and zint).
 for package in libc6 libqt6widgets6 libfreetype6 libfontconfig1 zlib1g libharfbuzz-subset0 \
-    fonts-liberation fontconfig; do
+    libqpdf29 libzint2.11 fonts-liberation fontconfig; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 
