@@ -23,7 +23,7 @@ struct TCleanupSlot
 };
 
 constexpr std::size_t kSlots = 16;
-std::array<TCleanupSlot, kSlots> g_slots;
+constinit std::array<TCleanupSlot, kSlots> g_slots{};
 
 void RemoveAndReraise(int signal)
 {

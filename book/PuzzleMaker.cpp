@@ -2,6 +2,7 @@
 #include "book/VariantBook.h"
 
 #include "gq/Error.h"
+#include "puzzle/Candidates.h"
 #include "puzzle/Levels.h"
 
 #include <cstdint>
@@ -132,11 +133,14 @@ void TPuzzleMaker::FillGridControl(bool showCandidates)
             }
             cell.Error = false;
         }
-    if (showCandidates)
+    if (showCandidates) {
+        // Filling open cells changes no fixed digit: the grid's digits are read once.
+        const puzzle::GivenDigits fixed = m_sd.FixedDigits();
         for (int row = 1; row <= 9; ++row)
             for (int col = 1; col <= 9; ++col)
                 if (m_sd.Cell(row, col).State == widgets::csOpen)
-                    m_sd.Cell(row, col).Text = m_sd.GetCellCandidates(row, col);
+                    m_sd.Cell(row, col).Text = puzzle::CandidateList(fixed, row, col);
+    }
     m_sd.Enabled = true;
 }
 

@@ -175,7 +175,7 @@ std::string TPICSD33::GetPuzzleString() const
     return result;
 }
 
-std::string TPICSD33::GetCellCandidates(int row, int col) const
+puzzle::GivenDigits TPICSD33::FixedDigits() const
 {
     puzzle::GivenDigits givens{};
     for (int r = 1; r <= 9; ++r)
@@ -183,7 +183,12 @@ std::string TPICSD33::GetCellCandidates(int row, int col) const
             if (const TPicNode& cell = Cell(r, c); cell.State != csOpen && cell.Text.size() == 1 &&
                                                    cell.Text[0] >= '1' && cell.Text[0] <= '9')
                 givens[puzzle::CellIndex(r, c)] = static_cast<std::uint8_t>(cell.Text[0] - '0');
-    return puzzle::CandidateList(givens, row, col);
+    return givens;
+}
+
+std::string TPICSD33::GetCellCandidates(int row, int col) const
+{
+    return puzzle::CandidateList(FixedDigits(), row, col);
 }
 
 } // namespace gq::widgets

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "puzzle/Candidates.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -121,6 +123,9 @@ class TPICSD33
     /// holds, where a cell outside State 3 whose Text is one digit 1..9 counts as a given (so
     /// such a cell itself yields every digit but its own). The book asks only for open cells.
     std::string GetCellCandidates(int row, int col) const;
+    /// The digits of the cells that are not open (givens and filled cells holding one digit),
+    /// 0 elsewhere: what GetCellCandidates reads.
+    puzzle::GivenDigits FixedDigits() const;
 
     /// Sets the colours and fonts the main window's grid control uses.
     void ApplyMainWindowSettings();
