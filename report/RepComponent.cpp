@@ -204,10 +204,28 @@ void TComponent::RemoveComponent(TComponent* item)
     --owned.Count;
 }
 
+void TComponent::BuildIndex(TOwned& owned)
+{
+    if (owned.Indexed) {
+        return;
+    }
+    owned.Indexed = true;
+    owned.Plain = {};
+    owned.Index.Reserve(static_cast<std::size_t>(owned.Count));
+    for (TComponent* item = owned.First; item != nullptr; item = item->m_nextSibling) {
+        if (!item->m_name.Empty()) {
+            item->m_nameHash = NameHash(item->m_name.View());
+            owned.Index.Insert(item, item->m_nameHash);
+        }
+    }
+}
+
 void TComponent::IndexName(TComponent* item)
 {
     if (!item->m_name.Empty()) {
-        Owned().Index.Insert(item, item->m_nameHash);
+        TOwned& owned = Owned();
+        BuildIndex(owned); // a no-op when built: an item named here is not in it yet
+        owned.Index.Insert(item, item->m_nameHash);
     }
 }
 
@@ -216,17 +234,27 @@ void TComponent::UnindexName(TComponent* item)
     if (item->m_name.Empty() || m_owned == nullptr) {
         return;
     }
+    // A freed number may be taken again: from here on the owner is searched.
+    BuildIndex(*m_owned);
     if (m_owned->Index.Erase(item, item->m_nameHash)) {
         m_owned->Index.Hints().Lower(item->m_name.View());
     }
 }
 
-void TComponent::ReserveIndex(std::size_t count) { Owned().Index.Reserve(count); }
+void TComponent::ReserveIndex(std::size_t count)
+{
+    TOwned& owned = Owned();
+    BuildIndex(owned);
+    owned.Index.Reserve(count);
+}
 
 void TComponent::CopyNameFrom(const TComponent& source)
 {
+    if (m_owner != nullptr) {
+        BuildIndex(m_owner->Owned());
+    }
     m_name = source.m_name;
-    m_nameHash = source.m_nameHash;
+    m_nameHash = NameHash(m_name.View());
     if (m_owner != nullptr) {
         m_owner->IndexName(this);
     }
@@ -234,7 +262,11 @@ void TComponent::CopyNameFrom(const TComponent& source)
 
 TComponent* TComponent::FindIndexed(std::string_view name, std::uint32_t hash) const
 {
-    return m_owned == nullptr ? nullptr : m_owned->Index.Find(name, hash);
+    if (m_owned == nullptr) {
+        return nullptr;
+    }
+    BuildIndex(*m_owned);
+    return m_owned->Index.Find(name, hash);
 }
 
 std::vector<TComponent*> TComponent::Components() const
@@ -338,12 +370,70 @@ std::string TComponent::UniqueName(std::string_view preferred, std::string_view 
     return std::string(FirstFreeNumberedName(base, buffer).Name);
 }
 
+bool TComponent::TakeNameInOrder(TOwned& owned, std::string_view preferred, std::string_view base)
+{
+    constexpr std::size_t kMostPlainNames = 16; // beyond them a search is cheaper
+    auto endsInDigit = [](std::string_view name) {
+        return !name.empty() && name.back() >= '0' && name.back() <= '9';
+    };
+    if (!preferred.empty()) {
+        // Only a name without trailing digits can be told free from Plain alone.
+        if (endsInDigit(preferred)) {
+            return false;
+        }
+        const bool taken =
+            std::any_of(owned.Plain.begin(), owned.Plain.end(),
+                        [&](const TComponent* item) { return SameName(item->NameView(), preferred); });
+        if (!taken) {
+            // A reserved word or a name that is no identifier takes SetName's road (ignored or
+            // refused), as it does with a search.
+            if (owned.Plain.size() >= kMostPlainNames || !IsIdentifier(preferred) ||
+                IsReservedWord(preferred)) {
+                return false;
+            }
+            m_name.Assign(preferred);
+            owned.Plain.push_back(this);
+            NameChanged({}, m_name.View());
+            return true;
+        }
+    }
+    // "<base><n>" splits into base and number one way only when the base ends in a letter or
+    // '_', so no other base's numbers can meet these.
+    if (base.empty() || endsInDigit(base) || !IsIdentifier(base)) {
+        return false;
+    }
+    int& hint = owned.Index.Hints().For(base);
+    const int number = std::max(hint, 1);
+    if (number >= 9999) {
+        return false; // the last number, and what happens when it is taken, are the search's
+    }
+    std::array<char, 64> local;
+    std::string text;
+    char* start = local.data();
+    if (base.size() + 4 > local.size()) {
+        text.resize(base.size() + 4);
+        start = text.data();
+    }
+    std::memcpy(start, base.data(), base.size());
+    char* end = std::to_chars(start + base.size(), start + base.size() + 4, number).ptr;
+    m_name.Assign(std::string_view(start, static_cast<std::size_t>(end - start)));
+    hint = number + 1;
+    NameChanged({}, m_name.View());
+    return true;
+}
+
 void TComponent::TakeUniqueName(std::string_view preferred, std::string_view base)
 {
     TComponent* owner = m_owner;
     if (owner == nullptr || !m_name.Empty()) {
         SetName(owner == nullptr ? std::string() : owner->UniqueName(preferred, base));
         return;
+    }
+    if (TOwned& owned = owner->Owned(); !owned.Indexed) {
+        if (TakeNameInOrder(owned, preferred, base)) {
+            return;
+        }
+        BuildIndex(owned);
     }
     if (!preferred.empty() && owner->FindIndexed(preferred, NameHash(preferred)) == nullptr) {
         SetName(preferred); // a caller's name: every check of a rename applies

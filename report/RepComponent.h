@@ -171,13 +171,27 @@ class TComponent
     // What an owner keeps of its owned objects: an intrusive doubly linked list in creation
     // order (through their m_prevSibling and m_nextSibling) and the name index (ignoring case)
     // with its number hints. Created with the first owned object: most items own nothing.
+    //
+    // The index is built only when a name is first looked up. Until then the owner names new
+    // objects in order without a search (TakeUniqueName): every name it holds is either a
+    // numbered one, "<base><n>" with n below the base's hint, or one without trailing digits,
+    // kept in Plain; so "<base><hint>" is free by construction, and a preferred name is free
+    // when Plain lacks it. Anything else (a rename, a removal, a copy's name, a lookup) builds
+    // the index first, and the owner is searched as always from then on.
     struct TOwned
     {
         TComponent* First = nullptr;
         TComponent* Last = nullptr;
         int Count = 0;
         TNameIndex<TComponent> Index;
+        bool Indexed = false;
+        std::vector<TComponent*> Plain; ///< until Indexed: the names without trailing digits
     };
+    /// Builds `owned`'s index from the names of its objects, once.
+    static void BuildIndex(TOwned& owned);
+    /// TakeUniqueName without a search on an owner whose index is not built; false when the
+    /// names asked for need one (the caller then searches).
+    bool TakeNameInOrder(TOwned& owned, std::string_view preferred, std::string_view base);
     /// The owned list, created when missing.
     TOwned& Owned();
 

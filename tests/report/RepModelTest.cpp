@@ -192,6 +192,49 @@ TEST_F(RepModelTest, OneStepNamingMatchesUniqueNameThenRename)
     }
 }
 
+// A page that nothing looks names up on names its items in order without a search; the names
+// must be those the search gives, whatever preferred names come, and every one must be found
+// once a lookup builds the index.
+TEST_F(RepModelTest, NamingInOrderGivesTheSearchsNamesAndLookupsFindThem)
+{
+    TRepPage* inOrder = PageNo(1);
+    TRepPage* searched = Report()->AddPage();
+    searched->FindComponent("x"); // builds its index: every name from here on is searched
+    const std::vector<std::string> preferred = {"TitleText", "", "", "Cell", "Label7",
+                                                "text3",     "End", "HLine2", "Note_", "cell"};
+    std::mt19937 random(5);
+    std::vector<TRepComponent*> items;
+    std::vector<TRepComponent*> searchedItems;
+    for (int step = 0; step < 3000; ++step) {
+        const unsigned what = random() % 3;
+        const std::string& name = preferred[random() % preferred.size()];
+        auto add = [&](TRepPage* page) -> TRepComponent* {
+            if (what == 0)
+                return page->AddChildControl<TRepHLine>(name);
+            if (what == 1)
+                return page->AddChildControl<TRepVLine>();
+            return page->AddChildControl<TRepText>(name);
+        };
+        items.push_back(add(inOrder));
+        searchedItems.push_back(add(searched));
+        ASSERT_EQ(items.back()->Name(), searchedItems.back()->Name()) << "step " << step;
+    }
+    for (TRepComponent* item : items) {
+        if (item->Name().empty())
+            continue; // "End" is a reserved word: that item stays unnamed
+        std::string upper = item->Name();
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ASSERT_EQ(inOrder->FindComponent(upper), item) << item->Name();
+    }
+    // From the first lookup on, the page is searched: a freed name is found free again.
+    const std::string freed = items[10]->Name();
+    delete items[10];
+    delete searchedItems[10];
+    EXPECT_EQ(inOrder->FindComponent(freed), nullptr);
+    EXPECT_EQ(inOrder->UniqueName({}, "HLine"), searched->UniqueName({}, "HLine"));
+}
+
 TEST_F(RepModelTest, BaseNameDropsLeadingTAndRep)
 {
     EXPECT_EQ(TRepComponent::BaseNameOf("TRepText"), "Text");
