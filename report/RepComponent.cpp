@@ -381,9 +381,9 @@ bool TComponent::TakeNameInOrder(TOwned& owned, std::string_view preferred, std:
         if (endsInDigit(preferred)) {
             return false;
         }
-        const bool taken =
-            std::any_of(owned.Plain.begin(), owned.Plain.end(),
-                        [&](const TComponent* item) { return SameName(item->NameView(), preferred); });
+        const bool taken = std::any_of(
+            owned.Plain.begin(), owned.Plain.end(),
+            [&](const TComponent* item) { return SameName(item->NameView(), preferred); });
         if (!taken) {
             // A reserved word or a name that is no identifier takes SetName's road (ignored or
             // refused), as it does with a search.
