@@ -136,7 +136,7 @@ void RenderToNewFile(pdf::TRenderPDF& renderer, std::string_view stream, const s
                      TReplace replace, const TFileSeams& seams)
 {
     TNewFile file(pdfPath, TFileAudience::Document, seams.AllowUnnamedFiles);
-    file.Write(renderer.RenderToString(Bytes(stream)));
+    renderer.RenderToSink(Bytes(stream), [&file](std::string_view bytes) { file.Write(bytes); });
     if (seams.BeforeCommit)
         seams.BeforeCommit(pdfPath);
     file.Commit(replace);

@@ -111,16 +111,18 @@ TBookSettings WithoutBlankTexts(TBookSettings settings)
 
 int BookMemoryMegabytes(const TBookSettings& settings)
 {
-    // The program itself takes about 8 MB; each puzzle, with its answer, about 70 KB of report
-    // items, page stream and PDF.
+    // Address space, which is what a limit counts: the program itself takes about 12 MB; each
+    // puzzle, with its answer, about 16.5 KB of page stream and page content (the report items
+    // of one page at a time are a few hundred KB). A print-ready book also loads HarfBuzz and
+    // its libraries and compresses on a second thread: about 20 MB more.
     const int puzzles = BookPuzzleCount(settings);
-    return 8 + (puzzles * 7 + 99) / 100;
+    return 12 + (puzzles * 33 + 1999) / 2000 + (settings.IsPrintReady() ? 20 : 0);
 }
 
 int RenderMemoryMegabytes(std::uint64_t streamBytes)
 {
-    // About 6 MB for the program; the stream, the PDF made from it and the player's state take
-    // about five times the stream.
+    // Address space: about 6 MB for the program; the stream, the page contents made from it
+    // and the player's state take about five times the stream.
     return 6 + static_cast<int>((streamBytes * 5 + (1u << 20) - 1) >> 20);
 }
 

@@ -149,8 +149,9 @@ bool IsBlankText(std::string_view text);
 /// `settings` with every blank (IsBlankText) text of the title and copyright pages made empty.
 TBookSettings WithoutBlankTexts(TBookSettings settings);
 
-/// About how much memory, in MB, making the book `settings` describe takes at its peak
-/// (measured for fresh runs: 8 MB for one page, 64 MB for 800 puzzles).
+/// About how much memory (address space), in MB, making the book `settings` describe takes at
+/// its peak (measured for fresh runs: 13 MB for one page, 25 MB for 800 puzzles, 44 MB for 800
+/// in a print-ready book).
 int BookMemoryMegabytes(const TBookSettings& settings);
 
 /// About how much memory, in MB, rendering a page stream of `streamBytes` takes at its peak.

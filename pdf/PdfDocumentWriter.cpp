@@ -18,6 +18,10 @@ namespace gq::pdf
 namespace
 {
 
+/// The pieces RenderToSink hands on: large enough that writing them costs little, small enough
+/// to stay in the processor's caches.
+constexpr std::size_t kSinkPiece = 256 * 1024;
+
 std::string CreationDate(const TDateTime& t)
 {
     auto two = [](int v) {
@@ -72,18 +76,29 @@ std::string_view EncodingName(TPDFFontEncoding encoding)
     return "WinAnsiEncoding";
 }
 
-std::string FileIdentifier(std::string_view bytes)
+void TFileIdentifier::Add(std::string_view bytes)
 {
-    std::string hex;
-    for (std::uint64_t hash : {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL}) {
+    for (std::uint64_t& hash : m_hashes)
         for (char c : bytes) {
             hash ^= static_cast<unsigned char>(c);
             hash *= 0x100000001b3ULL;
         }
+}
+
+std::string TFileIdentifier::Hex() const
+{
+    std::string hex;
+    for (std::uint64_t hash : m_hashes)
         for (int shift = 60; shift >= 0; shift -= 4)
             hex += "0123456789ABCDEF"[(hash >> shift) & 0xF];
-    }
     return hex;
+}
+
+std::string FileIdentifier(std::string_view bytes)
+{
+    TFileIdentifier identifier;
+    identifier.Add(bytes);
+    return identifier.Hex();
 }
 
 std::string InfoText(const std::string& value, bool unicode)
@@ -161,15 +176,45 @@ std::string TRenderPDF::RenderToString(std::span<const std::uint8_t> input)
     return document;
 }
 
+void TRenderPDF::RenderToSink(std::span<const std::uint8_t> input,
+                              const std::function<void(std::string_view)>& sink)
+{
+    m_sink = &sink;
+    try {
+        RenderStream(input);
+    } catch (...) {
+        m_sink = nullptr;
+        m_doc.reset();
+        CloseOutput();
+        throw;
+    }
+    m_sink = nullptr;
+    CloseOutput();
+}
+
+std::size_t TRenderPDF::Offset() const { return m_doc->Written + m_doc->Body.size(); }
+
+void TRenderPDF::Flush(std::size_t least)
+{
+    TDocument& doc = *m_doc;
+    if (!m_sink || doc.Body.empty() || doc.Body.size() < least)
+        return;
+    if (doc.Settings.PdfX)
+        doc.WrittenBytes.Add(doc.Body);
+    (*m_sink)(doc.Body);
+    doc.Written += doc.Body.size();
+    doc.Body.clear();
+}
+
 void TRenderPDF::WriteObject(TPDFObject& object, TPdfWriteContext& context)
 {
-    m_doc->XRef.push_back(m_doc->Body.size());
+    m_doc->XRef.push_back(Offset());
     object.WriteToBuffer(context);
 }
 
 void TRenderPDF::WriteInfo(int number)
 {
-    m_doc->XRef.push_back(m_doc->Body.size());
+    m_doc->XRef.push_back(Offset());
     TPdfWriteContext out(m_doc->Body);
     out.BeginDictionary(number);
     auto entry = [&](std::string_view key, const std::string& value) {
@@ -198,6 +243,10 @@ void TRenderPDF::WriteInfo(int number)
 
 void TRenderPDF::WriteFile(std::string& bytes)
 {
+    if (m_sink) {
+        (*m_sink)(bytes);
+        return;
+    }
     if (m_capture) {
         m_capture->swap(bytes);
         return;
@@ -263,7 +312,8 @@ void TRenderPDF::EndDocument()
         if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get());
             trueType && trueType->FontFile)
             estimate += trueType->FontFile->Data.size();
-    doc.Body.reserve(estimate);
+    // Written to a sink, the body holds a piece at a time.
+    doc.Body.reserve(m_sink ? std::min(estimate, kSinkPiece + (kSinkPiece >> 2)) : estimate);
     doc.Body = "%PDF-1.3\r\n%\xE2\xE3\xCF\xD3\r\n\r\n";
 
     TPdfWriteContext context(doc.Body);
@@ -288,6 +338,11 @@ void TRenderPDF::EndDocument()
     for (auto& page : doc.PageList) {
         WriteObject(*page, context);
         WriteObject(*page->Content, context);
+        if (m_sink) {
+            // Out of memory once written: nothing reads a page's content again.
+            std::string().swap(page->Content->Content);
+            Flush(kSinkPiece);
+        }
     }
     WriteObject(*doc.ProcSet, context);
     for (auto& font : doc.FontList) {
@@ -300,7 +355,8 @@ void TRenderPDF::EndDocument()
     }
     WriteInfo(infoNumber);
 
-    doc.XRefOffset = doc.Body.size();
+    Flush(kSinkPiece);
+    doc.XRefOffset = Offset();
     TPdfWriteContext& out = context;
     int count = static_cast<int>(doc.XRef.size());
     out.Line("xref");
@@ -318,7 +374,9 @@ void TRenderPDF::EndDocument()
     out.FormatLine("/Root %d 0 R", {doc.Catalog->Number});
     out.FormatLine("/Info %d 0 R", {infoNumber});
     if (doc.Settings.PdfX) {
-        const std::string id = FileIdentifier(doc.Body);
+        TFileIdentifier identifier = doc.WrittenBytes;
+        identifier.Add(doc.Body);
+        const std::string id = identifier.Hex();
         out.FormatLine("/ID [<%s> <%s>]", {id, id});
     }
     out.Line(">>");

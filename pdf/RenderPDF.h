@@ -47,13 +47,14 @@ struct TDocumentFont
 /// Renders a page stream into a PDF 1.3 file: uncompressed unless asked (or print-ready), every
 /// line ending in CR LF, text in the standard Type 1 fonts (TrueType for other platform faces),
 /// lines as stroked paths.
-/// The whole file is assembled in memory and written in one piece when the document ends.
+/// The pages' content is kept until the document ends; the file is then assembled and written
+/// in one piece, or handed to RenderToSink's sink a piece at a time.
 ///
 /// Its work falls in three files: RenderPDF.cpp draws the page content, PdfFontSelection.cpp
 /// picks and creates the font resources, PdfDocumentWriter.cpp numbers the objects and writes
 /// them, the cross-reference table, the trailer and the file.
 ///
-/// Typical use (the book's; the tests and the benchmark also call RenderToFile):
+/// Typical use (the book's is RenderToSink; the tests and the benchmark also call RenderToFile):
 ///   TRenderPDF pdf;                       // optionally: pdf.Clock = fixedClock;
 ///   pdf.EmbedFonts = true;
 ///   pdf.DocInfo.KeyWords = "...";
@@ -99,13 +100,19 @@ class TRenderPDF : public TRenderStream
     /// and written when the document ends; a playback failure still writes the pages so far.
     /// Throws TOutputFileError naming the path when the file cannot be created or written, and
     /// TPageStreamError for a malformed stream. Kept for the PDF tests and the PDF benchmark; the
-    /// book never calls it (see RenderToString).
+    /// book never calls it (see RenderToSink).
     void RenderToFile(std::span<const std::uint8_t> input, const std::string& fileName) override;
 
     /// Plays `input` and returns the PDF bytes, for callers that keep the document in memory.
-    /// The book renders this way and writes the bytes to a new file it puts in place only once
-    /// complete.
     std::string RenderToString(std::span<const std::uint8_t> input);
+
+    /// Plays `input` and hands the PDF bytes to `sink` in pieces, in order, as the document is
+    /// written, freeing each page's content once it is out: the same bytes as RenderToString
+    /// without the whole file, or the page contents beside it, ever in memory. The book writes
+    /// them to the new file it puts in place only once complete. What `sink` throws ends the
+    /// document and reaches the caller.
+    void RenderToSink(std::span<const std::uint8_t> input,
+                      const std::function<void(std::string_view)>& sink);
 
     /// The name RenderToFile writes to for `fileName` (RenderToFile's rule, checked by the tests).
     std::string OutputNameFor(const std::string& fileName) const;
@@ -194,6 +201,11 @@ class TRenderPDF : public TRenderStream
     bool PenClear() const { return PenStyle() == kPenClear; }
     bool BrushClear() const { return BrushStyle() == kBrushClear; }
     void WriteObject(TPDFObject& object, TPdfWriteContext& context);
+    /// The offset in the file of the next byte the document writes.
+    std::size_t Offset() const;
+    /// With a sink, hands it what the document has written so far once that is `least` bytes or
+    /// more.
+    void Flush(std::size_t least);
     void WriteInfo(int number);
     /// Hands the finished document `bytes` (taken, not copied, by RenderToString) to the output.
     void WriteFile(std::string& bytes);
@@ -205,12 +217,24 @@ class TRenderPDF : public TRenderStream
     /// Settings of the stream being played, until BeginDocument takes them.
     std::optional<report::TDocumentSettings> m_streamSettings;
     std::string* m_capture = nullptr; ///< where RenderToString takes the document
+    const std::function<void(std::string_view)>* m_sink = nullptr; ///< RenderToSink's
     std::unique_ptr<TEngineFontServices> m_engineFonts;
     std::vector<TDocumentFont> m_lastFonts;
 };
 
 /// The file identifier of a PDF: 32 hex digits hashed from its bytes (FNV-1a, two seeds).
 std::string FileIdentifier(std::string_view bytes);
+
+/// FileIdentifier of bytes that come in pieces: Add each in order, then Hex.
+class TFileIdentifier
+{
+  public:
+    void Add(std::string_view bytes);
+    std::string Hex() const;
+
+  private:
+    std::uint64_t m_hashes[2] = {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL};
+};
 
 /// A value of the information dictionary: a literal string for ASCII (or when `unicode` is
 /// false), else UTF-16BE hex with a byte-order mark, of Windows-1252 `value`.

@@ -36,6 +36,8 @@ struct TRenderPDF::TDocument
     bool StrikeOut = false;
     bool FirstPagePending = true;
     std::size_t XRefOffset = 0;
+    std::size_t Written = 0;      ///< bytes already handed to RenderToSink's sink
+    TFileIdentifier WrittenBytes; ///< what they hash to, for a PDF/X identifier
     /// Compresses finished pages as the document goes on, when it is compressed with zlib.
     /// Last, so that it stops before the pages it reads go.
     std::unique_ptr<TBackgroundFlate> Flate;

@@ -2,6 +2,7 @@
 
 #include "gq/Error.h"
 
+#include <new>
 #include <string>
 #include <utility>
 
@@ -22,9 +23,15 @@ class TSharedLibrary
         : m_soname(soname), m_purpose(std::move(purpose)),
           m_handle(dlopen(soname, RTLD_NOW | RTLD_LOCAL))
     {
-        if (!m_handle)
-            throw Error(m_purpose + ": the library " + m_soname + " cannot be loaded (" +
-                        dlerror() + ")");
+        if (!m_handle) {
+            const std::string reason = dlerror();
+            // No room to map the library is running out of memory, and is said as such.
+            if (reason.find("failed to map segment") != std::string::npos ||
+                reason.find("Cannot allocate memory") != std::string::npos)
+                throw std::bad_alloc();
+            throw Error(m_purpose + ": the library " + m_soname + " cannot be loaded (" + reason +
+                        ")");
+        }
     }
     TSharedLibrary(const TSharedLibrary&) = delete;
     TSharedLibrary& operator=(const TSharedLibrary&) = delete;

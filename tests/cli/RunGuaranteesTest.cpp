@@ -316,9 +316,9 @@ TEST_F(RunGuaranteesTest, RunningOutOfMemoryIsSaidInWords)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
 #endif
-    // 30 MB of address space start the program but do not hold the largest book (64 MB).
+    // 20 MB of address space start the program but do not hold the largest book (25 MB).
     CliResult book =
-        Cli("book --quiet --pages 200 --per-page 4 big.pdf", "", "", "prlimit --as=31457280");
+        Cli("book --quiet --pages 200 --per-page 4 big.pdf", "", "", "prlimit --as=20971520");
     EXPECT_EQ(book.Exit, 1);
     EXPECT_EQ(book.Err, "gridquill-cli: not enough memory to make this book (about " +
                             std::to_string(gq::book::BookMemoryMegabytes([] {

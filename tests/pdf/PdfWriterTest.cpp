@@ -11,6 +11,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <stdexcept>
 
 namespace gq::pdf
 {
@@ -38,6 +40,67 @@ std::string Render(TRenderPDF& pdf, const std::vector<std::uint8_t>& stream)
 {
     pdf.Clock = FixedDate;
     return pdf.RenderToString(stream);
+}
+
+// `pages` Letter pages of 400 texts each: a document of some 2 MB, written in several pieces.
+std::vector<std::uint8_t> ManyPagesStream(int pages)
+{
+    test::TStreamBuilder b;
+    b.JobHeader(pages);
+    for (int page = 1; page <= pages; ++page) {
+        b.PageHeader(page);
+        b.StateDump(12.0f);
+        b.LineMetrics();
+        for (int i = 0; i < 400; ++i)
+            b.Text(TCode::LeftText, 0.5f + (i % 40) * 0.25f, std::to_string(page * 1000 + i),
+                   0.5f + static_cast<float>(i / 40) * 0.7f);
+        b.EndPage();
+    }
+    return b.Bytes;
+}
+
+TEST(PdfWriter, ASinkGetsTheDocumentsBytesInPiecesInOrder)
+{
+    const std::vector<std::uint8_t> stream = ManyPagesStream(60);
+    // Plain, compressed (on the helper thread), and PDF/X with its identifier over every byte.
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE("kind " + std::to_string(kind));
+        auto renderer = [kind] {
+            auto pdf = std::make_unique<TRenderPDF>();
+            pdf->Clock = FixedDate;
+            pdf->UseCompression = kind == 1;
+            pdf->PdfX = kind == 2;
+            pdf->DocInfo.Title = "T";
+            return pdf;
+        };
+        const std::string whole = renderer()->RenderToString(stream);
+        std::string pieces;
+        int count = 0;
+        renderer()->RenderToSink(stream, [&](std::string_view bytes) {
+            pieces.append(bytes);
+            ++count;
+        });
+        EXPECT_EQ(pieces, whole);
+        if (kind != 1) { // compressed, the document is one piece
+            EXPECT_GT(count, 4) << "the file never sits in memory whole";
+        }
+        test::ExpectWellFormed(pieces);
+    }
+    // What the sink throws ends the document and reaches the caller; the renderer is ready for
+    // the next one.
+    TRenderPDF pdf;
+    int calls = 0;
+    EXPECT_THROW(pdf.RenderToSink(stream,
+                                  [&](std::string_view) {
+                                      if (++calls == 2)
+                                          throw std::runtime_error("disk full");
+                                  }),
+                 std::runtime_error);
+    EXPECT_EQ(calls, 2);
+    pdf.Clock = FixedDate;
+    TRenderPDF fresh;
+    fresh.Clock = FixedDate;
+    EXPECT_EQ(pdf.RenderToString(OneCharacterStream()), fresh.RenderToString(OneCharacterStream()));
 }
 
 TEST(PdfWriter, OnePageDocumentHasTheKnownByteOffsets)
