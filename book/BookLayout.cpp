@@ -769,6 +769,13 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
     // Candidates are rounded down: a full list of nine must stay inside its cell.
     const int candidateSize = std::max(static_cast<int>(std::floor(12 * f.Scale + 1e-9)),
                                        m_printReady ? kMinPrintReadyText : 1);
+    // The digits' two fonts, made once a grid: each text takes its font in one step.
+    report::TRepFont regular = report::TRepFont::Default();
+    regular.Size = digitSize;
+    if (m_printReady)
+        regular.Name = m_fontName;
+    report::TRepFont bold = regular;
+    bold.Bold = true;
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
             std::string digit = CellText(b.Source, x, y);
@@ -780,14 +787,7 @@ void TBookLayout::AddGridBlock(const GridBlock& b)
             auto* text = page.AddChildControl<TRepText>("TitleText");
             text->SetLeft(f.X(b.TL + (x - 1) * b.C));
             text->SetTop(f.Y(b.TT + (y - 1) * b.C));
-            text->SetFontSize(digitSize);
-            if (m_printReady)
-                text->SetFontName(m_fontName);
-            if (!CellText(b.Bold, x, y).empty()) {
-                report::TRepFont font = text->Font();
-                font.Bold = true;
-                text->SetFont(font);
-            }
+            text->SetFont(CellText(b.Bold, x, y).empty() ? regular : bold);
             text->SetFontJustify(report::TPrintJustify::pjCenter);
             if (!b.Candidates || !digit.empty()) {
                 text->SetText(digit);

@@ -77,23 +77,39 @@ void TBackgroundFlate::Work()
         m_queue.pop_front();
         if (m_jobs[index].State != TState::Queued)
             continue; // taken meanwhile
-        m_jobs[index].State = TState::Working;
-        const std::string_view content = m_jobs[index].Content;
-        lock.unlock();
-        std::string packed;
-        std::exception_ptr error;
-        try {
-            packed = FlateCompress(content);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        // m_jobs may have grown meanwhile: look the job up again.
-        m_jobs[index].Packed = std::move(packed);
-        m_jobs[index].Error = error;
-        m_jobs[index].State = TState::Done;
-        m_done.notify_all();
+        Compress(lock, index);
     }
+}
+
+void TBackgroundFlate::CompressRest()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_queue.empty()) {
+        const std::size_t index = m_queue.back();
+        m_queue.pop_back();
+        if (m_jobs[index].State == TState::Queued)
+            Compress(lock, index);
+    }
+}
+
+void TBackgroundFlate::Compress(std::unique_lock<std::mutex>& lock, std::size_t index)
+{
+    m_jobs[index].State = TState::Working;
+    const std::string_view content = m_jobs[index].Content;
+    lock.unlock();
+    std::string packed;
+    std::exception_ptr error;
+    try {
+        packed = FlateCompress(content);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    // m_jobs may have grown meanwhile: look the job up again.
+    m_jobs[index].Packed = std::move(packed);
+    m_jobs[index].Error = error;
+    m_jobs[index].State = TState::Done;
+    m_done.notify_all();
 }
 
 } // namespace gq::pdf

@@ -37,6 +37,10 @@ class TBackgroundFlate
     /// FlateCompress(content): the helper's result when `content` was submitted (waiting while
     /// the helper is on it), else compressed now. Rethrows what compressing it threw.
     std::string Take(std::string_view content);
+    /// Compresses on the calling thread the queued streams the helper has not reached, last
+    /// first, while the helper works from the first: once the document is complete, both
+    /// threads finish the compression together. Errors are kept for Take.
+    void CompressRest();
 
   private:
     enum class TState
@@ -54,6 +58,8 @@ class TBackgroundFlate
         std::exception_ptr Error;
     };
     void Work();
+    /// Compresses job `index` (Working, the lock released meanwhile) and marks it Done.
+    void Compress(std::unique_lock<std::mutex>& lock, std::size_t index);
 
     std::mutex m_mutex;
     std::condition_variable m_wake; ///< the helper: a job or the end

@@ -283,6 +283,12 @@ void TRenderPDF::EndDocument()
     } release{*this};
 
     TDocument& doc = *m_doc;
+    // The last page is finished too: the pages not compressed yet are shared out between this
+    // thread and the helper.
+    if (doc.Flate) {
+        doc.Flate->Submit(doc.CurrentPage->Content->Content);
+        doc.Flate->CompressRest();
+    }
     // Every page is made, so each embedded font knows the glyphs it needs.
     if (EmbedFonts)
         for (auto& font : doc.FontList)

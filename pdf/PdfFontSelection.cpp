@@ -132,6 +132,14 @@ TPDFFont* TRenderPDF::CreateFont(const TPlayerFont& font, const std::string& bas
 
 void TRenderPDF::SelectFont(const TPlayerFont& font)
 {
+    // The choice depends on the name and style alone, and each font is made once a document.
+    for (const TDocument::TFontChoice& choice : m_doc->RecentFonts)
+        if (choice.Font && choice.Bold == font.Bold && choice.Italic == font.Italic &&
+            choice.Name == font.Name) {
+            m_doc->CurrentFont = choice.Font;
+            m_doc->CurrentFontIsCourier = choice.Courier;
+            return;
+        }
     std::string base = StandardBaseFontName(font.Name, font.Bold, font.Italic);
     if (base.empty()) {
         if (FontServices && FontServices->IsTrueType(font.Name, font.Bold, font.Italic))
@@ -142,6 +150,9 @@ void TRenderPDF::SelectFont(const TPlayerFont& font)
     TPDFFont* found = FindFont(base);
     m_doc->CurrentFont = found ? found : CreateFont(font, base);
     m_doc->CurrentFontIsCourier = IsCourier(m_doc->CurrentFont->BaseFont);
+    TDocument::TFontChoice& kept =
+        m_doc->RecentFonts[m_doc->NextRecentFont++ % m_doc->RecentFonts.size()];
+    kept = {font.Name, font.Bold, font.Italic, m_doc->CurrentFont, m_doc->CurrentFontIsCourier};
 }
 
 void TRenderPDF::EnsureFont()

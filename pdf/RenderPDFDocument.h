@@ -5,6 +5,7 @@
 #include "pdf/PdfObjects.h"
 #include "pdf/RenderPDF.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,18 @@ struct TRenderPDF::TDocument
     TPlayerPen Pen;     ///< as the player last handed it in
     TPlayerBrush Brush; ///< as the player last handed it in
     TPDFFont* CurrentFont = nullptr;
+    /// What SelectFont chose for its last requests: a book's answers switch between two faces
+    /// for nearly every digit.
+    struct TFontChoice
+    {
+        std::string Name;
+        bool Bold = false;
+        bool Italic = false;
+        TPDFFont* Font = nullptr;
+        bool Courier = false;
+    };
+    std::array<TFontChoice, 4> RecentFonts;
+    std::size_t NextRecentFont = 0;
     bool CurrentFontIsCourier = false; ///< CurrentFont is a Courier face (wider blank)
     int FontSize = 12;                 ///< whole points
     double Rotation = 0.0;             ///< degrees
