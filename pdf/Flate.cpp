@@ -41,22 +41,25 @@ class TDeflater
         int result = deflateReset(&m_stream);
         if (result != Z_OK)
             Fail(result);
-        // One call with room for the worst case: a page content stream is far below the range
-        // of zlib's lengths.
-        std::string packed(deflateBound(&m_stream, static_cast<uLong>(content.size())), '\0');
+        // One call with room for the worst case, in a buffer kept for the next stream: the
+        // result is a fifth of that room, and is copied out at its own size. A page content
+        // stream is far below the range of zlib's lengths.
+        const std::size_t bound = deflateBound(&m_stream, static_cast<uLong>(content.size()));
+        if (m_room.size() < bound)
+            m_room.resize(bound);
         m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
         m_stream.avail_in = static_cast<uInt>(content.size());
-        m_stream.next_out = reinterpret_cast<Bytef*>(packed.data());
-        m_stream.avail_out = static_cast<uInt>(packed.size());
+        m_stream.next_out = reinterpret_cast<Bytef*>(m_room.data());
+        m_stream.avail_out = static_cast<uInt>(bound);
         result = deflate(&m_stream, Z_FINISH);
         if (result != Z_STREAM_END)
             Fail(result == Z_OK ? Z_BUF_ERROR : result);
-        packed.resize(m_stream.total_out);
-        return packed;
+        return std::string(m_room.data(), m_stream.total_out);
     }
 
   private:
     z_stream m_stream{};
+    std::string m_room;
 };
 
 } // namespace
