@@ -283,17 +283,17 @@ void TRenderPDF::EndDocument()
     } release{*this};
 
     TDocument& doc = *m_doc;
-    // The last page is finished too: the pages not compressed yet are shared out between this
-    // thread and the helper.
-    if (doc.Flate) {
+    // The last page is finished too: the helper goes on with the pages while this thread cuts
+    // the fonts down, then the pages not compressed yet are shared out between the two.
+    if (doc.Flate)
         doc.Flate->Submit(doc.CurrentPage->Content->Content);
-        doc.Flate->CompressRest();
-    }
     // Every page is made, so each embedded font knows the glyphs it needs.
     if (EmbedFonts)
         for (auto& font : doc.FontList)
             if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get()))
                 trueType->SubsetFontFile();
+    if (doc.Flate)
+        doc.Flate->CompressRest();
     doc.Catalog->Number = 1;
     doc.Outlines->Number = 2;
     doc.Pages->Number = 3;

@@ -152,15 +152,21 @@ TTextMetrics TFontFace::MetricsAt(int pixelHeight) const
 
 std::vector<std::uint8_t> TFontFace::FontData() const
 {
-    std::ifstream in(m_filePath, std::ios::binary);
+    auto fail = [this] {
+        return TFontError(m_requestedName, "Cannot read font file \"" + m_filePath +
+                                               "\" of font \"" + m_requestedName + "\"");
+    };
+    // Read in one piece: a font program is some hundreds of KB.
+    std::ifstream in(m_filePath, std::ios::binary | std::ios::ate);
     if (!in)
-        throw TFontError(m_requestedName, "Cannot read font file \"" + m_filePath +
-                                              "\" of font \"" + m_requestedName + "\"");
-    std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw TFontError(m_requestedName, "Cannot read font file \"" + m_filePath +
-                                              "\" of font \"" + m_requestedName + "\"");
+        throw fail();
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        throw fail();
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
+        throw fail();
     return data;
 }
 
