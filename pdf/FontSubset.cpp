@@ -126,6 +126,15 @@ std::optional<std::vector<std::uint8_t>> SubsetFontProgram(std::span<const std::
                                      reinterpret_cast<const std::uint8_t*>(data) + length);
 }
 
+void PrepareFontSubsets() noexcept
+{
+    try {
+        HarfBuzz();
+    } catch (...) {
+        // SubsetFontProgram opens it again and says what is wrong.
+    }
+}
+
 std::string SubsetTag(std::string_view baseFont, std::span<const char32_t> unicodes)
 {
     std::vector<char32_t> sorted(unicodes.begin(), unicodes.end());

@@ -20,6 +20,11 @@ namespace gq::pdf
 std::optional<std::vector<std::uint8_t>> SubsetFontProgram(std::span<const std::uint8_t> program,
                                                            std::span<const char32_t> unicodes);
 
+/// Opens HarfBuzz's subsetter, which SubsetFontProgram otherwise opens when first called (some
+/// milliseconds), so that a document can have it loaded on another thread meanwhile. Failing
+/// is left for SubsetFontProgram to report.
+void PrepareFontSubsets() noexcept;
+
 /// The six capital letters that prefix the name of a subset font ("ABCDEF+Face"): a hash of
 /// the base font name and the characters the subset holds, so the same face and characters give
 /// the same tag, and another face or another set of characters (almost always) another.

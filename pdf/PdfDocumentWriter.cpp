@@ -288,6 +288,8 @@ void TRenderPDF::EndDocument()
     if (doc.Flate)
         doc.Flate->Submit(doc.CurrentPage->Content->Content);
     // Every page is made, so each embedded font knows the glyphs it needs.
+    if (doc.SubsetterOpening.valid())
+        doc.SubsetterOpening.wait();
     if (EmbedFonts)
         for (auto& font : doc.FontList)
             if (auto* trueType = dynamic_cast<TPDFFontTrueType*>(font.get()))

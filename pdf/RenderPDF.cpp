@@ -3,6 +3,8 @@
 
 #include "pdf/RenderPDF.h"
 
+#include "pdf/FontSubset.h"
+
 #include "pdf/EngineFontServices.h"
 #include "pdf/OperatorWriter.h"
 #include "pdf/PdfOperators.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 #include <utility>
 
 namespace gq::pdf
@@ -63,6 +66,13 @@ void TRenderPDF::BeginDocument()
     m_active = &m_doc->CurrentPage->Content->Content;
     if ((UseCompression || m_doc->Settings.PrintReady) && !OnCompress)
         m_doc->Flate = std::make_unique<TBackgroundFlate>();
+    if (EmbedFonts && m_doc->Settings.PrintReady) {
+        try {
+            m_doc->SubsetterOpening = std::async(std::launch::async, PrepareFontSubsets);
+        } catch (const std::system_error&) {
+            // No thread: the subsetter opens when the fonts are cut down.
+        }
+    }
 }
 
 void TRenderPDF::BeginPage()

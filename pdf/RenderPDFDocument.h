@@ -6,6 +6,7 @@
 #include "pdf/RenderPDF.h"
 
 #include <array>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ struct TRenderPDF::TDocument
     std::size_t XRefOffset = 0;
     std::size_t Written = 0;      ///< bytes already handed to RenderToSink's sink
     TFileIdentifier WrittenBytes; ///< what they hash to, for a PDF/X identifier
+    /// HarfBuzz's subsetter being opened on a thread of its own while the pages are made, for
+    /// a print-ready document, whose fonts are cut down at its end.
+    std::future<void> SubsetterOpening;
     /// Compresses finished pages as the document goes on, when it is compressed with zlib.
     /// Last, so that it stops before the pages it reads go.
     std::unique_ptr<TBackgroundFlate> Flate;
