@@ -978,13 +978,8 @@ double TBookLayout::AddWrapped(TRepPage& page, const TPageTransform& frame, std:
 
 void TBookLayout::LayoutFrontMatter(int year)
 {
-    if (!m_printReady)
-        return;
-    LayoutTitlePage();
-    LayoutCopyrightPage(year);
-    LayoutRulesPage();
-    if (m_plan.Sectioned)
-        LayoutContentsPage();
+    LayoutPagesOf({TPageKind::Title, TPageKind::Copyright, TPageKind::Rules, TPageKind::Contents},
+                  year);
 }
 
 std::string TBookLayout::VolumeLine() const
@@ -1167,14 +1162,7 @@ const std::vector<TBookLayout::TPuzzleSlot>& TBookLayout::Slots()
 
 void TBookLayout::LayoutPuzzlePages()
 {
-    for (std::size_t i = 0; i < m_plan.Sections.size(); ++i)
-        if (m_plan.Sections[i].TitlePage > 0)
-            LayoutSectionPage(i);
-    for (std::size_t q = 0; q < Slots().size(); ++q)
-        if (m_largePrint)
-            LayoutLargePrintPage(q);
-        else
-            LayoutPuzzlePage(q);
+    LayoutPagesOf({TPageKind::Section, TPageKind::Puzzle, TPageKind::LargePrint}, 0);
 }
 
 void TBookLayout::LayoutPuzzlePage(std::size_t q)
@@ -1218,11 +1206,7 @@ void TBookLayout::LayoutPuzzlePage(std::size_t q)
     }
 }
 
-void TBookLayout::LayoutAnswerPages()
-{
-    for (int a = 1; a <= m_plan.AnswerPages; ++a)
-        LayoutAnswerPage(a);
-}
+void TBookLayout::LayoutAnswerPages() { LayoutPagesOf({TPageKind::Answers}, 0); }
 
 void TBookLayout::LayoutAnswerPage(int a)
 {
@@ -1397,9 +1381,8 @@ void TBookLayout::LayoutBook(int year)
 
 void TBookLayout::PreparePages()
 {
-    if (!m_jobs.empty())
-        return;
-    PlanPageJobs();
+    if (m_jobs.empty())
+        PlanPageJobs();
     for (std::size_t number = 1; number < m_jobs.size(); ++number)
         if (m_jobs[number].Kind != TPageKind::None)
             SetUpPage(static_cast<int>(number));
@@ -1442,9 +1425,19 @@ void TBookLayout::PlanPageJobs()
         set(firstNotes + m_plan.NotesPages + blank, TPageKind::Blank, 0);
 }
 
+void TBookLayout::LayoutPagesOf(std::initializer_list<TPageKind> kinds, int year)
+{
+    if (m_jobs.empty())
+        PlanPageJobs();
+    for (std::size_t number = 1; number < m_jobs.size(); ++number)
+        if (std::ranges::find(kinds, m_jobs[number].Kind) != kinds.end())
+            LayoutPage(static_cast<int>(number), year);
+}
+
 void TBookLayout::LayoutPage(int number, int year)
 {
-    PreparePages();
+    if (m_jobs.empty())
+        PlanPageJobs();
     if (number < 1 || static_cast<std::size_t>(number) >= m_jobs.size())
         throw gq::InternalError("the book has no page " + std::to_string(number) + " to lay out");
     const TPageJob job = m_jobs[static_cast<std::size_t>(number)];
@@ -1490,18 +1483,7 @@ void TBookLayout::LayoutPage(int number, int year)
     }
 }
 
-void TBookLayout::LayoutNotesPages()
-{
-    std::vector<int> notes = m_plan.InnerNotesPages;
-    const int first = m_plan.FirstNotesPage();
-    for (int number = first; number < first + m_plan.NotesPages; ++number)
-        notes.push_back(number);
-    for (const int number : notes)
-        LayoutNotesPage(number);
-    // The blank last page: sized like the others, nothing printed on it.
-    for (int blank = 0; blank < m_plan.BlankPages; ++blank)
-        SetUpPage(first + m_plan.NotesPages + blank);
-}
+void TBookLayout::LayoutNotesPages() { LayoutPagesOf({TPageKind::Notes, TPageKind::Blank}, 0); }
 
 void TBookLayout::LayoutNotesPage(int number)
 {
@@ -1682,21 +1664,7 @@ int TBookLayout::WorkedPageCount(const TLearningAids& aids, const TPageGeometry&
     return static_cast<int>(PaginateWorked(aids, geometry, lineCount).size());
 }
 
-void TBookLayout::LayoutLearningPages()
-{
-    if (!m_aids)
-        return;
-    if (m_plan.HintPages > 0)
-        LayoutHintPages();
-    if (m_plan.WorkedPages > 0)
-        LayoutWorkedPages();
-}
-
-void TBookLayout::LayoutHintPages()
-{
-    for (int p = 0; p < m_plan.HintPages; ++p)
-        LayoutHintPage(p);
-}
+void TBookLayout::LayoutLearningPages() { LayoutPagesOf({TPageKind::Hints, TPageKind::Worked}, 0); }
 
 void TBookLayout::LayoutHintPage(int p)
 {
@@ -1744,12 +1712,6 @@ const TBookLayout::TWorkedSheets& TBookLayout::WorkedSheets()
 }
 
 TBookLayout::~TBookLayout() = default;
-
-void TBookLayout::LayoutWorkedPages()
-{
-    for (std::size_t p = 0; p < WorkedSheets().Pages.size(); ++p)
-        LayoutWorkedPage(p);
-}
 
 void TBookLayout::LayoutWorkedPage(std::size_t p)
 {

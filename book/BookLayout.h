@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -314,8 +315,7 @@ class TBookLayout
     /// book does not have.
     void LayoutPage(int number, int year);
     /// Finds what stands on each page and gives every page the book lays out its paper size
-    /// before any is laid out: a report run reads the first page's paper as it starts. Called
-    /// by the first LayoutPage when not before.
+    /// before any is laid out: a report run reads the first page's paper as it starts.
     void PreparePages();
 
     /// The explained puzzles the hints, worked solutions and answer notes read; without them
@@ -384,6 +384,8 @@ class TBookLayout
     };
     /// Finds what stands on each page, once.
     void PlanPageJobs();
+    /// LayoutPage for every page of these kinds, in page order.
+    void LayoutPagesOf(std::initializer_list<TPageKind> kinds, int year);
     /// The puzzle pages, found once.
     const std::vector<TPuzzleSlot>& Slots();
     struct TWorkedSheets;
@@ -453,8 +455,6 @@ class TBookLayout
     /// `text` broken greedily at spaces into lines no wider than `width` inches at `points`;
     /// a word wider than that alone is broken between characters.
     std::vector<std::string> WrapLines(std::string_view text, int points, double width) const;
-    void LayoutHintPages();
-    void LayoutWorkedPages();
     /// One diagram of a worked solution: the grid before `step` at (left, top), page inches,
     /// with the step's cells shaded and its placements made, and `sentences` beside it, each
     /// starting a line.
